@@ -1,0 +1,35 @@
+#pragma once
+// Colour helpers: HSL conversions and an RGB colour with arithmetic.
+
+#include <cstdint>
+
+// Standard HSL; every value in 0 to 1. A saturation of 0 gives grey (h is then 0).
+void ConvertRGBToHSL(double r, double g, double b, double& h, double& s, double& l);
+void ConvertHSLToRGB(double h, double s, double l, double& r, double& g, double& b);
+
+// An 8-bit RGB colour with a fourth byte carried along. As a 32-bit value: 0x00BBGGRR
+// (red in the lowest byte; the fourth byte in the highest).
+class CRGBColor {
+ public:
+  CRGBColor() = default;
+  CRGBColor(uint8_t r, uint8_t g, uint8_t b, uint8_t extra = 0) : r_(r), g_(g), b_(b), extra_(extra) {}
+  static CRGBColor FromValue(uint32_t value);
+  uint32_t ToValue() const;
+
+  uint8_t Red() const { return r_; }
+  uint8_t Green() const { return g_; }
+  uint8_t Blue() const { return b_; }
+  uint8_t Extra() const { return extra_; }
+
+  // Each channel times f, truncated toward zero and clamped to 0..255.
+  CRGBColor operator*(double f) const;
+  // Channel sums clamped to 255.
+  CRGBColor operator+(const CRGBColor& o) const;
+  bool operator==(const CRGBColor&) const = default;
+
+ private:
+  uint8_t r_ = 0;
+  uint8_t g_ = 0;
+  uint8_t b_ = 0;
+  uint8_t extra_ = 0;
+};

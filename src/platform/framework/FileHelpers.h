@@ -1,0 +1,40 @@
+#pragma once
+// Small file helpers: existence, classes by extension, path splitting and relative folders.
+// Folders are held with a trailing separator.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/framework/FourCC.h"
+
+constexpr uint32_t kClassAllFiles = FourCC("ALLF");  // every readable picture or depth file
+constexpr uint32_t kClassRla = FourCC("RLA ");       // .rla, .rpf
+constexpr uint32_t kClassQel = FourCC("ZFIL");       // .qel, the program's layered image file
+constexpr uint32_t kClassZpic = FourCC("ZPIC");      // .zpic, raw depth buffer
+constexpr uint32_t kClassExr = FourCC("EXR ");       // .exr
+constexpr uint32_t kClassPicture = FourCC("PICT");   // every other picture the image library reads
+constexpr uint32_t kClassProject = FourCC("FVZP");   // .fvz
+constexpr uint32_t kClassUnknown = 0;
+
+bool fileExists(const std::string& path);
+// The class of a file by its extension (case ignored).
+uint32_t fileGetClass(const std::string& path);
+// Extensions of a class, with their dots, main one first.
+std::vector<std::string> fileGetExtensionArray(uint32_t fileClass);
+std::string fileGetMainExtension(uint32_t fileClass);
+// Name without folder.
+std::string fileStripPath(const std::string& path);
+// Folder with its trailing separator ("" when none).
+std::string fileStripName(const std::string& path);
+// folder made relative to base (both folders); the result ends with a separator, "" when
+// equal. A folder that is already relative, or on no common root, is returned unchanged.
+std::string fileMakeRelativePath(const std::string& folder, const std::string& base);
+// The folder of the running program, with its trailing separator.
+std::string GetApplicationPath();
+bool PathIsRelative(const std::string& path);
+// Removes "." and ".." steps and doubled separators; a trailing separator is kept.
+// Returns "" when the path climbs above its root.
+std::string PathCanonicalize(const std::string& path);
+// Appends the trailing separator when missing (and leaves "" as it is).
+std::string WithTrailingSeparator(const std::string& folder);

@@ -1,0 +1,60 @@
+#include "platform/framework/StringTable.h"
+
+#include <cstdlib>
+#include <map>
+#include <string_view>
+
+#include <strings.h>
+
+namespace {
+
+const std::map<int, const char*>& EnglishTable() {
+  static const std::map<int, const char*> table = {
+#include "strings/en.inc"
+  };
+  return table;
+}
+
+const std::map<int, const char*>& FrenchTable() {
+  static const std::map<int, const char*> table = {
+#include "strings/fr.inc"
+  };
+  return table;
+}
+
+Language gLanguage = Language::English;
+
+bool LocaleIsFrench() {
+  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (v && *v) return std::string_view(v).starts_with("fr");
+  }
+  return false;
+}
+
+}  // namespace
+
+void SetLanguage(Language language) { gLanguage = language; }
+Language GetLanguage() { return gLanguage; }
+
+Language LanguageFromArguments(int argc, const char* const* argv) {
+  Language language = LocaleIsFrench() ? Language::French : Language::English;
+  for (int i = 1; i < argc; ++i) {
+    if (strcasecmp(argv[i], "-us") == 0) language = Language::English;
+    if (strcasecmp(argv[i], "-fr") == 0) language = Language::French;
+  }
+  return language;
+}
+
+bool HasString(int id, Language language) {
+  const auto& table = language == Language::French ? FrenchTable() : EnglishTable();
+  return table.count(id) != 0;
+}
+
+std::string LoadString(int id) {
+  if (gLanguage == Language::French) {
+    if (auto it = FrenchTable().find(id); it != FrenchTable().end()) return it->second;
+  }
+  auto it = EnglishTable().find(id);
+  return it == EnglishTable().end() ? std::string() : std::string(it->second);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Every text shown to the user, by number, in English and French.
+
+#include <string>
+
+#include <fmt/printf.h>
+
+enum class Language { English, French };
+
+void SetLanguage(Language language);
+Language GetLanguage();
+// "-us" and "-fr" in any case, the last one winning; without either, the locale
+// (LC_ALL, LC_MESSAGES, LANG) decides.
+Language LanguageFromArguments(int argc, const char* const* argv);
+
+// The text of an id in the current language; the English text when the French table
+// lacks it; an empty string for an unknown id.
+std::string LoadString(int id);
+bool HasString(int id, Language language);
+
+// The text of an id with printf-style arguments (%s, %d, ...), as the tables write them.
+template <typename... Args>
+std::string FormatString(int id, const Args&... args) {
+  return fmt::sprintf(LoadString(id), args...);
+}

@@ -1,0 +1,91 @@
+#pragma once
+// The one place where the program asks or tells the user anything. The core never opens a
+// window: the desktop program installs real dialogs, fovara-render a non-interactive
+// implementation, and the tests a scripted one.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Bitmap;
+class floatBitmap;
+
+enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
+
+// File classes, as FourCC values (see FileClasses.h for the extensions of each).
+struct FileRequest {
+  uint32_t fileClass = 0;     // 'ALLF' any picture or depth file, or one class
+  int flags = 0;              // the caller's dialog flags, passed along unchanged
+  std::string title;          // may be empty
+  std::string proposedPath;   // start folder or proposed file name
+};
+
+struct FilterChoiceItem {
+  std::string name;
+  std::string description;
+  std::string requiredLayers;  // "RGB Color\nZ Buffer\n"
+  float version = 1.0f;
+};
+
+// What the render options dialog gives back.
+struct RenderRangeChoice {
+  int mode = 2;   // 0 first, 1 last, 2 current, 3 all, 4 range
+  int first = 0;  // for mode 4, as edited (any order)
+  int last = 0;
+};
+
+// What the depth-mode dialog gives back.
+struct DepthModeChoice {
+  int choice = 1;      // 1 grey, 2 coloured
+  int curve = 0;       // 0 exponential, 1 linear
+  float gamma = 0.2f;  // shape of the exponential curve
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // Message box with the given buttons.
+  virtual Answer Ask(const std::string& text, Buttons buttons) = 0;
+  // Warning box: title and message.
+  virtual void Warning(const std::string& title, const std::string& text) = 0;
+  // Notification dialog; text uses <b> and <br> markup.
+  virtual void Notify(int flags, int noticeId, const std::string& title, const std::string& text) = 0;
+
+  virtual std::optional<std::string> ChooseFileToOpen(const FileRequest& request) = 0;
+  // Returns the chosen complete file name, extension included (it names the format).
+  virtual std::optional<std::string> ChooseFileToSave(const FileRequest& request) = 0;
+  virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) = 0;
+  // Picks frames of a sequence listing; an empty answer means none.
+  virtual std::vector<std::string> SelectFilesFromList(const std::vector<std::string>& listing) = 0;
+
+  // Progress with Cancel. total > 0.
+  virtual void BeginProgress(const std::string& text, int total, int step) = 0;
+  // Advances by one; true when the user asked to cancel.
+  virtual bool ProgressStep() = 0;
+  virtual void EndProgress() = 0;
+
+  // Information box. Timed boxes close by themselves after the given time.
+  virtual void ShowInfo(const std::string& text) = 0;
+  virtual void ShowInfoFor(const std::string& text, double seconds) = 0;
+  virtual void CloseInfo() = 0;
+
+  // The Z-Buffer type question on a depth picture: 0 light areas near, 1 light areas far.
+  virtual int AskDepthType(const Bitmap& picture) = 0;
+  // The filter list: index of the chosen filter, or -1.
+  virtual int ChooseFilter(const std::vector<FilterChoiceItem>& filters) = 0;
+  // The render options dialog for an animation of frameCount frames.
+  virtual RenderRangeChoice AskRenderRange(int frameCount) = 0;
+  // The Z-Buffer mode dialog on a depth layer.
+  virtual DepthModeChoice AskDepthMode(const floatBitmap& depth) = 0;
+  // Colour chooser; colours as 0x00BBGGRR.
+  virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
+};
+
+// The installed implementation. The caller keeps ownership and uninstalls it (nullptr)
+// before destroying it.
+void InstallUserInterface(UserInterface* ui);
+// The installed implementation; a silent default that answers Cancel and No when none is.
+UserInterface& UI();

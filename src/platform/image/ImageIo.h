@@ -1,0 +1,92 @@
+#pragma once
+// Image file reading and writing over OpenImageIO, plus the program's own formats:
+//   .qel  - an OpenEXR file under another extension: R, G, B, optional A, float Z;
+//   .zpic - raw depth: "ZPIC", u32 version 1, u32 width, u32 height, then width x height
+//           float32, row 0 first, all little-endian.
+// Colour becomes 8-bit RGB (float colour through the sRGB transfer curve, clamped); an alpha
+// channel becomes the alpha layer; a depth channel (Z, *.Z, Depth.V, *.Depth.V, across
+// subimages) becomes the depth layer. A depth channel whose values are all <= 0 is negated.
+// Non-finite depths and depths >= 1e10 are background.
+//
+// Every reader checks the sizes a file declares against what the program can hold before
+// allocating, and reports a bad file with a message naming it; nothing crashes.
+
+#include <memory>
+#include <string>
+
+#include "platform/image/LayerBitmap.h"
+
+// Reader and writer flags.
+constexpr int kIoSaving = 0;
+constexpr int kIoOnePicture = 1;  // the main picture only (colour, or grey)
+constexpr int kIoWithDepth = 3;   // colour, alpha and depth layers
+
+// Largest width or height a file may declare.
+constexpr int kMaxImageSide = 32768;
+
+class C2DIo {
+ public:
+  C2DIo(std::string fileName, int flags);
+  ~C2DIo();
+  C2DIo(const C2DIo&) = delete;
+  C2DIo& operator=(const C2DIo&) = delete;
+
+  // The complete current file name (changed by FileDialogBox).
+  const std::string& GetFileName() const { return fileName_; }
+  void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+  // Why the last operation failed; names the file.
+  const std::string& GetError() const { return error_; }
+  // A note on data the chosen format cannot keep (alpha in JPEG, say); empty when none.
+  const std::string& GetWarning() const { return warning_; }
+
+  // The reader's own file dialog through the user-interface seam: an open dialog for the
+  // reading flags, a save dialog for kIoSaving. True when a file was chosen; it becomes the
+  // file name.
+  bool FileDialogBox(int dialogFlags);
+
+  // --- Reading ---
+  // 1 when the file exists, its format is known and its header declares a sane size.
+  int PrepareReading();
+  // The size the caller expects; informative.
+  void SetNeededBitmapSize(int width, int height);
+  // The first image of the file: a new layered image, or null (GetError says why).
+  std::unique_ptr<CLayerBitmap> Read();
+  // Format name of the prepared file: "targa", "png", "tiff", "jpeg", "openexr", "rla",
+  // "qel", "zpic", ...
+  const std::string& GetFormatName() const { return formatName_; }
+  int GetFileWidth() const { return fileWidth_; }
+  int GetFileHeight() const { return fileHeight_; }
+
+  // --- Saving ---
+  // Announces a save of frameCount frames of images like this one; the format comes from
+  // the file name's extension. 1 when that format can be written.
+  int PrepareSaving(const CLayerBitmap& image, int frameCount);
+  // Digits of the frame numbers in saved names (default 4).
+  void SetNumberWidth(int digits) { numberWidth_ = digits; }
+  // The name a frame is saved under: name + number padded to the width + extension;
+  // a negative number gives the name itself.
+  std::string GetFrameFileName(int number) const;
+  // Writes the colour (or grey) layer, the alpha layer as A and, for formats that keep
+  // float channels (OpenEXR, .qel, RLA, .zpic), the depth layer as Z. The file is written
+  // under a temporary name and renamed when complete. False on failure (GetError says why).
+  bool Save(const CLayerBitmap& image, int number);
+
+ private:
+  std::string fileName_;
+  int flags_;
+  std::string error_;
+  std::string warning_;
+  std::string formatName_;
+  int fileWidth_ = 0;
+  int fileHeight_ = 0;
+  int neededWidth_ = 0;
+  int neededHeight_ = 0;
+  int numberWidth_ = 4;
+  bool prepared_ = false;
+};
+
+namespace rlaIO {
+// Non-zero when an RLA or RPF file (or an OpenEXR file, which may carry depth too) holds
+// a channel of the given layer type (kFloatBitmap: a depth channel).
+int HasChannels(const std::string& fileName, uint32_t layerType);
+}  // namespace rlaIO
