@@ -1,0 +1,27 @@
+#include "animation/KeyframeSettings.h"
+
+#include "platform/framework/Archive.h"
+#include "platform/framework/CustomData.h"
+#include "platform/framework/FourCC.h"
+
+namespace {
+constexpr uint32_t kFrameNumberKey = FourCC("FRNB");
+}
+
+void KeyframeSettings::Reset(const CLayerBitmap&) { frameNumber_ = 0; }
+
+void KeyframeSettings::Serialize(CArchive& archive) {
+  CCustomData base;
+  CCustomData own;
+  if (archive.IsStoring()) {
+    base.SetBool(kFrameNumberKey, frameNumber_);
+    base.Serialize(archive);
+    StoreRecord(own);
+    own.Serialize(archive);
+    return;
+  }
+  base.Serialize(archive);
+  frameNumber_ = base.GetBool(kFrameNumberKey, 0);
+  own.Serialize(archive);
+  LoadRecord(own);
+}

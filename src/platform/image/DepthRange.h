@@ -1,0 +1,20 @@
+#pragma once
+// The depth range of an image's depth layer, read once.
+
+#include "platform/image/LayerBitmap.h"
+
+struct DepthRange {
+  float min = 0.0f;         // nearest object depth
+  float max = 0.0f;         // farthest object depth
+  float background = 0.0f;  // depth of the background, never below max
+};
+
+inline DepthRange GetDepthRange(const floatBitmap& depth) {
+  return {depth.GetMinDepth(), depth.GetMaxDepth(), depth.GetBackgroundDepth()};
+}
+
+// All zero when the image has no depth layer.
+inline DepthRange GetDepthRange(const CLayerBitmap& image) {
+  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+  return depth ? GetDepthRange(*depth) : DepthRange{};
+}
