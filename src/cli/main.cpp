@@ -1,1 +1,24 @@
-int main() { return 0; }
+// fovara-render: the headless renderer for scripts and render farms.
+
+#include <cstdio>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliCommands.h"
+#include "platform/framework/StringTable.h"
+
+int main(int argc, char** argv) {
+  SetLanguage(LanguageFromArguments(argc, argv));
+
+  CLI::App app{"Fovara headless renderer: depth-driven post-processing of rendered images"};
+  app.require_subcommand(1);
+  CliAction action;
+  AddInfoCommand(app, action);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  return action ? action() : 1;
+}

@@ -3,7 +3,10 @@
 
 #include <cstdint>
 
-// Standard HSL; every value in 0 to 1. A saturation of 0 gives grey (h is then 0).
+// Standard HSL; every value in 0 to 1, hue in [0, 1). A saturation of 0 gives grey (h is
+// then 0); a lightness of 0 gives black and 1 white. The hue depends only on ratios of the
+// channels, so raw bytes 0..255 give the right hue too (their saturation and lightness mean
+// nothing). ConvertHSLToRGB wraps the hue and clamps saturation and lightness into 0..1.
 void ConvertRGBToHSL(double r, double g, double b, double& h, double& s, double& l);
 void ConvertHSLToRGB(double h, double s, double l, double& r, double& g, double& b);
 
@@ -21,9 +24,10 @@ class CRGBColor {
   uint8_t Blue() const { return b_; }
   uint8_t Extra() const { return extra_; }
 
-  // Each channel times f, truncated toward zero and clamped to 0..255.
+  // Each channel times f, truncated toward zero and clamped to 0..255; the fourth byte is
+  // kept.
   CRGBColor operator*(double f) const;
-  // Channel sums clamped to 255.
+  // Channel sums clamped to 255; the fourth byte is the left operand's.
   CRGBColor operator+(const CRGBColor& o) const;
   bool operator==(const CRGBColor&) const = default;
 

@@ -33,8 +33,9 @@ std::string fileMakeRelativePath(const std::string& folder, const std::string& b
 // The folder of the running program, with its trailing separator.
 std::string GetApplicationPath();
 bool PathIsRelative(const std::string& path);
-// Removes "." and ".." steps and doubled separators; a trailing separator is kept.
-// Returns "" when the path climbs above its root.
+// Removes "." and ".." steps and doubled separators, by the text alone (links are not
+// followed); a trailing separator is kept. Returns "" when the path climbs above its root
+// (for a relative path, above its start), so that callers can fall back to what they had.
 std::string PathCanonicalize(const std::string& path);
 // Appends the trailing separator when missing (and leaves "" as it is).
 std::string WithTrailingSeparator(const std::string& folder);

@@ -1,1 +1,61 @@
-// placeholder
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "platform/framework/StringTable.h"
+
+namespace {
+
+// The printf conversions of a text, in order: a translation must keep them.
+std::string Conversions(const std::string& text) {
+  static const std::regex conversion("%[-+ #0-9.]*[sdifguxc]");
+  std::string out;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion); it != std::sregex_iterator(); ++it) {
+    out += it->str();
+  }
+  return out;
+}
+
+const int kKnownIds[] = {2141, 2142, 2143, 2144, 2155, 2157, 2161, 2163, 2165, 2168, 2171, 2189,
+                         2191, 2193, 2201, 41001, 57344};
+
+}  // namespace
+
+TEST(StringTable, EveryEnglishTextHasAFrenchOneWithTheSameConversions) {
+  SetLanguage(Language::English);
+  for (int id = 0; id < 70000; ++id) {
+    if (!HasString(id, Language::English)) continue;
+    std::string english = LoadString(id);
+    ASSERT_TRUE(HasString(id, Language::French)) << id;
+    SetLanguage(Language::French);
+    std::string french = LoadString(id);
+    SetLanguage(Language::English);
+    EXPECT_EQ(Conversions(english), Conversions(french)) << id;
+  }
+  for (int id : kKnownIds) EXPECT_TRUE(HasString(id, Language::English)) << id;
+}
+
+TEST(StringTable, LanguageSwitchesAndFormatting) {
+  SetLanguage(Language::English);
+  EXPECT_EQ(LoadString(2155), "Depth of field");
+  EXPECT_EQ(FormatString(2171, "Z Hue", 3, 10), "Render filter \"Z Hue\"\n(image 3 / 10)");
+  EXPECT_EQ(FormatString(2193, "shot.tga"), "shot.tga image does not contain RGB information.");
+  SetLanguage(Language::French);
+  EXPECT_EQ(LoadString(2155), "Profondeur de champ");
+  SetLanguage(Language::English);
+  EXPECT_EQ(LoadString(123456), "");
+}
+
+TEST(StringTable, CommandLineSwitchesIgnoreCaseAndTheLastOneWins) {
+  const char* both[] = {"fovara", "-FR", "project.fvz", "-Us"};
+  EXPECT_EQ(LanguageFromArguments(4, both), Language::English);
+  const char* french[] = {"fovara", "-us", "-fR"};
+  EXPECT_EQ(LanguageFromArguments(3, french), Language::French);
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  const char* none[] = {"fovara"};
+  EXPECT_EQ(LanguageFromArguments(1, none), Language::French);
+  setenv("LANG", "C.UTF-8", 1);
+  EXPECT_EQ(LanguageFromArguments(1, none), Language::English);
+}
