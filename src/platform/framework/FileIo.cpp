@@ -101,7 +101,7 @@ std::string FindMatchingFile(const std::string& folder, const std::string& root,
       bestRank = *rank;
     }
   }
-  return best ? folder + *best : std::string();
+  return best ? WithTrailingSeparator(folder) + *best : std::string();
 }
 
 bool GetFileList(const std::string& chosenFile, const std::function<bool(const std::string&)>& keep,
