@@ -1,0 +1,56 @@
+#pragma once
+// The row pass shared by the per-pixel filters: rows are computed in bands between two
+// polls of the progress display, each band spread over all cores. Every row is written by
+// exactly one call and depends only on its own inputs, so the image is the same, byte for
+// byte, whatever the number of threads.
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/image/LayerBitmap.h"
+
+// Rows between two polls of the progress display: a fifth of the image, so that a render
+// advances the display about five times. Images of fewer than five rows poll at every row.
+int ProgressRowInterval(int height);
+
+// Computes rows 0 to height - 1 with computeRow, polling ProgressStep() on the calling
+// thread before each row that is a multiple of ProgressRowInterval(height). Returns false
+// when the user cancelled: the rows computed before the cancel keep their values, the
+// others are not touched. A height below 1 completes at once.
+bool RunRowPass(int height, const std::function<void(int y)>& computeRow);
+
+// A computed value written as a byte: truncated toward zero, held to 0..255 (and 0 for a
+// value that is not a number, which a depth of NaN can produce).
+inline uint8_t TruncateToByte(double value) {
+  if (value >= 255.0) return 255;
+  return value > 0.0 ? uint8_t(value) : 0;
+}
+
+// The layers a colour filter reads and writes, checked for size.
+struct FilterLayers {
+  const rgbBitmap* colour = nullptr;
+  const floatBitmap* depth = nullptr;
+  rgbBitmap* destination = nullptr;
+
+  bool IsUsable() const { return colour && depth && destination; }
+};
+
+// The source's colour and depth layers with the destination; every pointer is null when a
+// layer is missing or the sizes differ, so a pass never reads beyond a row.
+FilterLayers GetFilterLayers(const CLayerBitmap& source, rgbBitmap& destination);
+
+// Runs a per-pixel law over the whole destination:
+// law(const uint8_t* in, float depth, uint8_t* out) writes the three bytes of out.
+// Returns false when the pass was cancelled or the layers are unusable (nothing is written).
+template <typename PixelLaw>
+bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law) {
+  const FilterLayers layers = GetFilterLayers(source, destination);
+  if (!layers.IsUsable()) return false;
+  const int width = destination.GetWidth();
+  return RunRowPass(destination.GetHeight(), [&](int y) {
+    const uint8_t* in = layers.colour->GetLine(y);
+    const float* depth = layers.depth->GetLine(y);
+    uint8_t* out = layers.destination->GetLine(y);
+    for (int x = 0; x < width; ++x, in += 3, out += 3) law(in, depth[x], out);
+  });
+}
