@@ -1,0 +1,103 @@
+#include "animation/KeyframeTrack.h"
+
+#include "platform/framework/Archive.h"
+#include "platform/framework/CustomData.h"
+#include "platform/framework/FourCC.h"
+
+namespace {
+constexpr uint32_t kCountKey = FourCC("KFNB");
+constexpr uint32_t kCurrentFrameKey = FourCC("KFCF");
+constexpr uint32_t kModeKey = FourCC("KFMD");
+}  // namespace
+
+int KeyframeTrack::FindKeyframe(int frame) const {
+  for (int i = 0; i < GetCount(); ++i) {
+    if (keyframes_[size_t(i)]->GetFrameNumber() == frame) return i;
+  }
+  return -1;
+}
+
+int KeyframeTrack::IndexAtOrBefore(int frame) const {
+  for (int i = 0; i < GetCount(); ++i) {
+    int f = keyframes_[size_t(i)]->GetFrameNumber();
+    if (f == frame) return i;
+    if (f > frame) return i - 1;
+  }
+  return GetCount() - 1;
+}
+
+int KeyframeTrack::IndexAtOrAfter(int frame) const {
+  for (int i = 0; i < GetCount(); ++i) {
+    if (keyframes_[size_t(i)]->GetFrameNumber() >= frame) return i;
+  }
+  return -1;
+}
+
+void KeyframeTrack::SetKeyframe(int frame, const KeyframeSettings& settings) {
+  int i = FindKeyframe(frame);
+  if (i == -1) {
+    i = IndexAtOrBefore(frame) + 1;
+    keyframes_.insert(keyframes_.begin() + i, settings.Clone());
+  }
+  keyframes_[size_t(i)]->CopyFrom(settings);
+  keyframes_[size_t(i)]->SetFrameNumber(frame);
+}
+
+void KeyframeTrack::RemoveKeyframe(int frame) {
+  int i = FindKeyframe(frame);
+  if (i != -1) keyframes_.erase(keyframes_.begin() + i);
+}
+
+void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame) const {
+  int a = IndexAtOrBefore(frame);
+  int b = IndexAtOrAfter(frame);
+  if (a == -1) a = b;  // a frame before the first keyframe takes the first keyframe
+  if (b == -1) b = a;
+  if (a == -1) return;  // an empty track leaves the settings as they are
+  const KeyframeSettings& earlier = *keyframes_[size_t(a)];
+  const KeyframeSettings& later = *keyframes_[size_t(b)];
+  int span = later.GetFrameNumber() - earlier.GetFrameNumber();
+  double t = span == 0 ? 1.0 : double(frame - earlier.GetFrameNumber()) / span;
+  out.Interpolate(owner_ ? owner_->GetCurrentImage() : nullptr, earlier, later, t);
+}
+
+int KeyframeTrack::SetCurrentFrame(int frame, bool force) {
+  if (frame == currentFrame_ && !force) return currentFrame_;
+  if (!owner_ || owner_->ChangeFrame(currentFrame_, frame, force)) currentFrame_ = frame;
+  return currentFrame_;
+}
+
+int KeyframeTrack::GetLastFrame() const {
+  if (mode_ == kSingleImageMode) return keyframes_.empty() ? 0 : keyframes_.back()->GetFrameNumber();
+  return (owner_ ? owner_->GetImageCount() : 0) - 1;
+}
+
+void KeyframeTrack::Serialize(CArchive& archive) {
+  CCustomData header;
+  if (archive.IsStoring()) {
+    header.SetInt(kCountKey, GetCount());
+    header.SetInt(kCurrentFrameKey, currentFrame_);
+    header.SetInt(kModeKey, mode_);
+    header.Serialize(archive);
+    for (auto& keyframe : keyframes_) {
+      archive.WriteU32(keyframe->GetTypeCode());
+      keyframe->Serialize(archive);
+    }
+    return;
+  }
+  header.Serialize(archive);
+  int count = header.GetInt(kCountKey, 0);
+  currentFrame_ = header.GetInt(kCurrentFrameKey, 0);
+  mode_ = header.GetInt(kModeKey, kSingleImageMode);
+  std::vector<std::unique_ptr<KeyframeSettings>> read;
+  // Each keyframe takes at least its type code: a count beyond the bytes left is malformed.
+  if (count < 0) throw ArchiveError("negative keyframe count");
+  archive.Require(size_t(count) * 4);
+  while (int(read.size()) < count) {
+    auto keyframe = CreateSettingsOfType(archive.ReadU32());
+    if (!keyframe) continue;  // a code no filter uses: its four bytes are skipped
+    keyframe->Serialize(archive);
+    read.push_back(std::move(keyframe));
+  }
+  keyframes_ = std::move(read);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The render operations shared by the four colour filters (Z Saturation, Z Luminance, Z Hue,
+// atmospheric perspective): each pixel of the output follows from the same pixel's colour and
+// depth by the filter's law, in five progress steps.
+
+#include "filters/DepthFilterCommand.h"
+
+class rgbBitmap;
+
+class ColourFilterCommand : public DepthFilterCommand {
+ public:
+  using DepthFilterCommand::DepthFilterCommand;
+
+  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width,
+                                              int height) override;
+  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
+                                            int frameCount) override;
+  std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
+  int HasEffectPreview() const override { return 1; }
+
+ protected:
+  // The filter's law over a source (colour and depth layers) into a destination of its size.
+  // False when the user cancelled.
+  virtual bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                            rgbBitmap& destination) = 0;
+
+ private:
+  std::unique_ptr<rgbBitmap> RenderInProgress(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                              int frameIndex, int frameCount);
+};

@@ -1,0 +1,93 @@
+#pragma once
+// What the five filters have in common: a command of the filter category with a current
+// settings object filled from the keyframe track for the current frame, options that are
+// not animated, a panel while it is open, and the render operations.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "animation/KeyframeSettings.h"
+#include "filters/FilterPanel.h"
+#include "platform/framework/Command.h"
+#include "platform/image/LayerBitmap.h"
+#include "platform/image/NTBitmap.h"
+
+class CArchive;
+class CCustomData;
+class ProjectData;
+
+// The framework state every filter switches on at construction.
+constexpr int kFilterCommandState = 0x10000;
+
+// Ids of the depth tools a filter exchanges depths with.
+constexpr uint32_t kDepthIntervalToolId = FourCC("DEPI");
+constexpr uint32_t kDepthPointToolId = FourCC("DEPP");
+
+// The first view mode a filter may define for itself.
+constexpr uint32_t kFilterViewModeBase = 65536;
+
+struct FilterDescription {
+  uint32_t id;
+  int nameStringId;
+  int descriptionStringId;
+  int panelDialogId;
+  int panelTitleStringId;
+  int pictureId;
+};
+
+class DepthFilterCommand : public CBitmapCommand {
+ public:
+  DepthFilterCommand(ProjectData& project, const FilterDescription& description);
+  ~DepthFilterCommand() override;
+
+  std::string GetName() const override;
+  CommandIdentity GetIdentity() const override;
+  std::string GetHelp(int kind) const override;
+  int GetOptions() const override;
+  CommandResult OnOpenCommand(int parameter) override;
+  CommandResult OnCloseCommand() override;
+
+  const FilterDescription& GetDescription() const { return description_; }
+  virtual float GetVersion() const { return 1.0f; }
+  // Layer-type mask: colour (1) and depth (512).
+  virtual uint32_t GetRequiredLayers() const { return kColourAndDepthMask; }
+  // Drawn over the view in the effect preview mode; the result is not used.
+  virtual int OnPreviewDraw() { return 1; }
+
+  // Renders a rectangle of the current image, or the whole current frame. New images owned by
+  // the caller; null when cancelled or when the rectangle cannot be cut.
+  virtual std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y,
+                                                      int width, int height) = 0;
+  virtual std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
+                                                    int frameCount) = 0;
+  // A picture for a view mode (5: the effect preview); null for modes the filter has none for.
+  virtual std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode);
+  virtual int HasEffectPreview() const { return 0; }
+
+  virtual KeyframeSettings& GetCurrentSettings() = 0;
+  const KeyframeSettings& GetCurrentSettings() const {
+    return const_cast<DepthFilterCommand*>(this)->GetCurrentSettings();
+  }
+  // Fills the current settings from the keyframe track for the frame; the panel follows.
+  virtual KeyframeSettings& GoToFrame(int frame);
+
+  // The options record: written to the project file after the keyframes.
+  virtual void StoreOptions(CCustomData& record) const = 0;
+  virtual void LoadOptions(const CCustomData& record) = 0;
+  void Serialize(CArchive& archive);
+
+  ProjectData& GetProject() const { return project_; }
+  FilterPanel* GetPanel() const { return panel_.get(); }
+  // Brings the panel up to date from the command, when there is one.
+  void SyncPanel();
+
+ protected:
+  // Called after the options were read from a project (diaphs reload here, say).
+  virtual void OnOptionsLoaded() {}
+
+ private:
+  ProjectData& project_;
+  FilterDescription description_;
+  std::unique_ptr<FilterPanel> panel_;
+};

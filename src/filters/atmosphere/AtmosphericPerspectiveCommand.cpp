@@ -1,0 +1,25 @@
+#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+
+#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
+#include "project/ProjectData.h"
+#include "tools/DepthTools.h"
+
+namespace {
+constexpr FilterDescription kAtmosphere{FourCC("FXDF"), 2161, 2160, 2129, 2161, 2024};
+}
+
+AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
+    : ColourFilterCommand(project, kAtmosphere) {}
+
+void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
+  if (result != kCommandOk || !other || other->GetID() != kDepthPointToolId) return;
+  ApplyAtmospherePointPick(settings_, static_cast<DepthPickCommand*>(other)->GetPickedDepth());
+  SyncPanel();
+  GetProject().NotifyChanged(kChangeSettings);
+}
+
+bool AtmosphericPerspectiveFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                                rgbBitmap& destination) {
+  return ::FilterPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,
+                        destination);
+}

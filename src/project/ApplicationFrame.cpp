@@ -1,0 +1,71 @@
+#include "project/ApplicationFrame.h"
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/NavigationCommands.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "project/FovaraDoc.h"
+#include "tools/CommandTable.h"
+
+namespace {
+constexpr uint32_t kAreaPreviewToolId = FourCC("DNFX");
+
+bool IsMouseTool(uint32_t id) { return id == kAreaPreviewToolId || id == kMoveToolId || id == kZoomToolId; }
+}  // namespace
+
+ApplicationFrame::ApplicationFrame(CFovaraDoc& document) : document_(document), lastMouseTool_(kZoomToolId) {
+  AddCommands();
+}
+
+ApplicationFrame::~ApplicationFrame() { CloseCommands(0); }
+
+void ApplicationFrame::AddCommands() {
+  commands_ = CreateProgramCommands(document_.GetProject());
+  // The framework's own navigation tools come after the program's commands.
+  commands_.push_back(std::make_unique<NavigationCommand>(kZoomToolId, "Zoom"));
+  commands_.push_back(std::make_unique<NavigationCommand>(kMoveToolId, "Move"));
+  for (auto& command : commands_) AddCommand(command.get());
+}
+
+std::vector<DepthFilterCommand*> ApplicationFrame::GetFilters() const {
+  std::vector<DepthFilterCommand*> filters;
+  for (const auto& command : commands_) {
+    if (command->GetType() == kTypeFilter) filters.push_back(static_cast<DepthFilterCommand*>(command.get()));
+  }
+  return filters;
+}
+
+bool ApplicationFrame::RunCommand(uint32_t id, int flags, int parameter) {
+  CQelCommand* command = GetCommandManager().GetCommandById(id);
+  if (!command) return false;
+  if (!GetCommandManager().GetCurrentCommand() && command->GetCategory() != kCategoryFilter) return false;
+  return CommandFrame::RunCommand(id, flags, parameter);
+}
+
+void ApplicationFrame::OnFirstCommandNotice(CQelCommand* command) {
+  if (command->GetClass() == kClassInteractive) GetViewport().ClearOverlay();
+}
+
+void ApplicationFrame::OnSecondCommandNotice(CQelCommand* command) {
+  CQelCommand* current = GetCommandManager().GetCurrentCommand();
+  if (current && current->GetCategory() == kCategoryFilter) {
+    RunCommand(lastMouseTool_, 0, 0);
+  } else if (IsMouseTool(command->GetID())) {
+    lastMouseTool_ = command->GetID();
+  }
+}
+
+CommandResult ApplicationFrame::SavePrompt() {
+  if (!GetModifiedFlag()) return kCommandOk;
+  switch (UI().Ask(LoadString(2157), Buttons::YesNoCancel)) {
+    case Answer::Yes:
+      if (!document_.DoFileSave()) return kCommandCancel;  // a failed save keeps the project
+      SetModifiedFlag(false);
+      return kCommandOk;
+    case Answer::No:
+      SetModifiedFlag(false);
+      return kCommandOk;
+    default:
+      return kCommandCancel;
+  }
+}

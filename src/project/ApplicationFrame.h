@@ -1,0 +1,55 @@
+#pragma once
+// The main frame's logic: it owns one instance of each command of the program, registers
+// them in table order, refuses tools while no command is current, keeps a mouse tool active
+// beside the filter, asks whether to save a modified project, and holds the modified flag.
+// The desktop main window wraps it; headless sessions use it as it is.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/framework/CommandFrame.h"
+#include "project/ImageViewport.h"
+
+class CFovaraDoc;
+class DepthFilterCommand;
+
+class ApplicationFrame : public CommandFrame {
+ public:
+  explicit ApplicationFrame(CFovaraDoc& document);
+  ~ApplicationFrame() override;
+
+  // Refused (false) when no command is current and the command is not a filter.
+  bool RunCommand(uint32_t id, int flags, int parameter) override;
+
+  // Asks whether to save a modified project: 0 lets the caller go on, 11 stops it (Cancel,
+  // or a save that failed).
+  CommandResult SavePrompt();
+
+  uint32_t GetLastMouseTool() const { return lastMouseTool_; }
+  CFovaraDoc& GetDocument() const { return document_; }
+  // The filters in registration order.
+  std::vector<DepthFilterCommand*> GetFilters() const;
+
+  // The view; a silent one until the desktop program sets its own.
+  void SetViewport(ImageViewport* viewport) { viewport_ = viewport ? viewport : &silentViewport_; }
+  ImageViewport& GetViewport() const { return *viewport_; }
+
+  // The full command menu and the toolbars are shown while a project is open.
+  void ShowProjectMenus(bool shown) { projectMenus_ = shown; }
+  bool HasProjectMenus() const { return projectMenus_; }
+
+ protected:
+  void OnFirstCommandNotice(CQelCommand* command) override;
+  void OnSecondCommandNotice(CQelCommand* command) override;
+
+ private:
+  void AddCommands();
+
+  CFovaraDoc& document_;
+  std::vector<std::unique_ptr<CQelCommand>> commands_;
+  uint32_t lastMouseTool_;
+  ImageViewport silentViewport_;
+  ImageViewport* viewport_ = &silentViewport_;
+  bool projectMenus_ = false;
+};

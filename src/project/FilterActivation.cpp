@@ -1,0 +1,90 @@
+// Choosing, activating and closing the project's filter, and what follows a change.
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ApplicationFrame.h"
+#include "project/ProjectData.h"
+#include "tools/Progress.h"
+
+namespace {
+
+std::string RequiredLayersText(uint32_t mask) {
+  std::string text;
+  if (mask & kRgbBitmap) text += LoadString(2195);
+  if (mask & kFloatBitmap) text += LoadString(2196);
+  return text;
+}
+
+}  // namespace
+
+bool ProjectData::ChooseFilter() {
+  if (!frame_) return false;
+  std::vector<DepthFilterCommand*> filters = frame_->GetFilters();
+  std::vector<FilterChoiceItem> items;
+  for (DepthFilterCommand* f : filters) {
+    items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion()});
+  }
+  int chosen = UI().ChooseFilter(items);
+  if (chosen < 0 || chosen >= int(filters.size())) return false;
+  return ActivateFilter(filters[size_t(chosen)]);
+}
+
+bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
+  if (!filter || !frame_) return false;
+  filter_ = filter;
+  if (!frame_->RunCommand(filter->GetID(), 0, 0)) {
+    filter_ = nullptr;
+    return false;
+  }
+  SetProgressFilterName(filter->GetName());
+  frame_->ShowProjectMenus(true);
+  SetViewMode(kViewImage, true, true);
+
+  KeyframeSettings& settings = filter->GetCurrentSettings();
+  if (track_.GetCount() == 0) {
+    if (!currentImage_) {
+      // Without an image there is no depth range to start the settings from.
+      frame_->CloseCommands(5);
+      filter_ = nullptr;
+      return false;
+    }
+    settings.Reset(*currentImage_);
+    track_.SetKeyframe(0, settings);
+  }
+  track_.SetCurrentFrame(0, true);
+  MarkModified(true);
+  return true;
+}
+
+void ProjectData::CloseProject(DepthFilterCommand* filter) {
+  if (!filter) return;
+  View().SetDisplayedImage(nullptr);
+  filter_ = nullptr;
+  if (frame_) {
+    frame_->CloseCommands(5);
+    frame_->ShowProjectMenus(false);
+  }
+  currentImage_.reset();
+  lastResult_.reset();
+  displayedImage_.reset();
+  viewMode_ = 0;
+  track_.RemoveAll();
+  track_.ResetCurrentFrame(0);
+  // What named the old project's files must not leak into the next one.
+  imageNames_.clear();
+  outputFolder.clear();
+  outputName.clear();
+}
+
+void ProjectData::NotifyChanged(int kind) {
+  MarkModified(true);
+  View().ClearOverlay();
+  if (kind == kChangeSettings && filter_ && track_.FindKeyframe(track_.GetCurrentFrame()) != -1) {
+    track_.SetKeyframe(track_.GetCurrentFrame(), filter_->GetCurrentSettings());
+  }
+  if (kind == kChangeModifiedOnly) return;
+  if (viewMode_ == kViewFilterPreview) SetViewMode(kViewFilterPreview, true, true);
+  else if (kind == kChangeFrame) SetViewMode(viewMode_, true, true);
+  else if (viewMode_ == kViewLastResult) SetViewMode(kViewImage, true, false);
+}

@@ -1,0 +1,138 @@
+#include "project/FovaraDoc.h"
+
+#include <fmt/format.h>
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/Archive.h"
+#include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileInfo.h"
+#include "platform/framework/Preferences.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ApplicationFrame.h"
+
+namespace {
+constexpr int kNewProjectDialogFlags = 77824;
+}
+
+CFovaraDoc::CFovaraDoc() = default;
+
+void CFovaraDoc::AttachFrame(ApplicationFrame* frame) {
+  frame_ = frame;
+  project_.AttachFrame(frame);
+}
+
+void CFovaraDoc::SetModifiedFlag(bool modified) {
+  if (frame_) frame_->SetModifiedFlag(modified);
+}
+
+bool CFovaraDoc::IsProjectModified() const { return frame_ && frame_->GetModifiedFlag(); }
+
+void CFovaraDoc::SetTitleAndPathFromFirstImage() {
+  CFileInfo first(project_.GetImageName(0));
+  title_ = first.GetNameWithoutExt();
+  pathName_ = project_.ResolveImageFolder() + title_;
+}
+
+bool CFovaraDoc::OnNewProject() {
+  if (!CloseCurrentProject()) return false;
+  FileRequest request{kClassAllFiles, kNewProjectDialogFlags, "", project_.ResolveImageFolder()};
+  auto chosen = UI().ChooseFileToOpen(request);
+  return NewProjectFrom(chosen.value_or(""));
+}
+
+bool CFovaraDoc::NewProjectFrom(const std::string& imagePath) {
+  if (project_.GetFilter() && !CloseCurrentProject()) return false;
+  if (!project_.IdentifyDepthFiles(imagePath)) return false;
+  if (!project_.ChooseFilter()) return false;
+  SetTitleAndPathFromFirstImage();
+  // A new project has no file yet: its first save asks for one.
+  pathName_.clear();
+  return true;
+}
+
+bool CFovaraDoc::OnOpenDocument(const std::string& path) {
+  lastError_.clear();
+  if (!CloseCurrentProject()) {
+    // The user kept the modified project: opening another one would throw it away.
+    lastError_ = "the current project was kept";
+    return false;
+  }
+  try {
+    CArchive archive = OpenArchiveForReading(path);
+    project_.Serialize(archive);
+  } catch (const ProjectFileError& e) {
+    // The user has been told why already.
+    lastError_ = fmt::format("{}: {}", path, e.what());
+    project_.CloseProject(project_.GetFilter());
+    SetModifiedFlag(false);
+    return false;
+  } catch (const std::exception& e) {
+    lastError_ = fmt::format("{}: {}", path, e.what());
+    UI().Warning(LoadString(7354), FormatString(6100, fileStripPath(path), e.what()));
+    project_.CloseProject(project_.GetFilter());
+    SetModifiedFlag(false);
+    return false;
+  }
+  if (!project_.LoadFrame(project_.GetImageName(0))) {
+    lastError_ = fmt::format("{}: the first frame cannot be loaded", path);
+    project_.CloseProject(project_.GetFilter());
+    SetModifiedFlag(false);
+    return false;
+  }
+  project_.GetTrack().ResetCurrentFrame(0);
+  if (project_.GetFilter()) project_.GetFilter()->GoToFrame(0);
+  SetTitleAndPathFromFirstImage();
+  pathName_ = path;
+  Preferences::AddRecentFile(path);
+  return true;
+}
+
+bool CFovaraDoc::OnSaveDocument(const std::string& path) {
+  lastError_.clear();
+  if (!project_.GetFilter()) {
+    lastError_ = "there is no project to save";
+    return false;
+  }
+  CArchive archive;
+  archive.SetFilePath(path);
+  try {
+    project_.Serialize(archive);
+  } catch (const std::exception& e) {
+    lastError_ = fmt::format("{}: {}", path, e.what());
+    return false;
+  }
+  std::string failure = WriteFileAtomically(path, archive.GetBytes());
+  if (!failure.empty()) {
+    lastError_ = failure;
+    return false;
+  }
+  pathName_ = path;
+  SetModifiedFlag(false);
+  Preferences::AddRecentFile(path);
+  return true;
+}
+
+bool CFovaraDoc::DoFileSave() {
+  std::string path = pathName_;
+  if (path.empty()) {
+    std::string proposal = project_.ResolveImageFolder() + title_ + ".fvz";
+    auto chosen = UI().ChooseFileToSave({kClassProject, 0, "", proposal});
+    if (!chosen) return false;
+    path = *chosen;
+  }
+  if (OnSaveDocument(path)) return true;
+  UI().Warning(LoadString(7354), lastError_);
+  return false;
+}
+
+bool CFovaraDoc::CloseCurrentProject() {
+  if (frame_ && frame_->GetModifiedFlag() && frame_->SavePrompt() == kCommandCancel) return false;
+  project_.CloseProject(project_.GetFilter());
+  SetModifiedFlag(false);
+  pathName_.clear();
+  title_.clear();
+  return true;
+}
+
+void CFovaraDoc::OnCloseDocument() { project_.CloseProject(project_.GetFilter()); }

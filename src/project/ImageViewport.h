@@ -1,0 +1,22 @@
+#pragma once
+// What the project needs of the image view. The desktop view implements it; headless
+// sessions use the default, which shows nothing.
+
+#include <memory>
+
+#include "platform/image/LayerBitmap.h"
+#include "platform/image/NTBitmap.h"
+
+class ImageViewport {
+ public:
+  virtual ~ImageViewport() = default;
+  // The displayed picture (null: nothing to show). The view keeps its own copy or pointer
+  // only until the next call.
+  virtual void SetDisplayedImage(const NTBitmap* image) { (void)image; }
+  // Invalidates the whole view; updateNow repaints at once.
+  virtual void Redraw(bool updateNow) { (void)updateNow; }
+  // The rendered picture of a rectangle shown over the image until the next click.
+  virtual void SetOverlay(const ImageRect& rect, std::unique_ptr<NTBitmap> picture) { (void)rect; (void)picture; }
+  virtual void ClearOverlay() {}
+  virtual bool HasOverlay() const { return false; }
+};

@@ -1,0 +1,79 @@
+#include "project/ProjectData.h"
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileInfo.h"
+#include "project/ApplicationFrame.h"
+
+namespace {
+constexpr const char* kOutputPrefix = "Kovrin";
+}
+
+ProjectData::ProjectData() { track_.SetOwner(this); }
+
+ProjectData::~ProjectData() = default;
+
+ImageViewport& ProjectData::View() const {
+  static ImageViewport silent;
+  return frame_ ? frame_->GetViewport() : silent;
+}
+
+void ProjectData::MarkModified(bool modified) const {
+  if (frame_) frame_->SetModifiedFlag(modified);
+}
+
+std::string ProjectData::GetImageName(int index) const {
+  if (index < 0 || index >= GetImageCount()) return {};
+  return imageNames_[size_t(index)];
+}
+
+bool ProjectData::LoadFrameAt(int index) {
+  if (track_.GetMode() != kSequenceMode) return true;
+  if (index < 0 || index >= GetImageCount()) return false;
+  if (LoadFrame(imageNames_[size_t(index)])) return true;
+  imageNames_.erase(imageNames_.begin() + index);
+  return false;
+}
+
+bool ProjectData::GetFrameNumber(int& number) const {
+  if (track_.GetMode() == kSequenceMode) {
+    int width = 0;
+    CFileInfo(GetImageName(track_.GetCurrentFrame())).GetDigitInfo(number, width, 0);
+    return number != -1;
+  }
+  if (track_.GetLastFrame() >= 1) {
+    number = track_.GetCurrentFrame();
+    return true;
+  }
+  return false;
+}
+
+bool ProjectData::ChangeFrame(int from, int to, bool force) {
+  if (from == to && !force) return true;
+  if (track_.GetMode() == kSequenceMode && from != to && !LoadFrameAt(to)) {
+    track_.RemoveKeyframe(to);
+    track_.SetCurrentFrame(0, false);
+    return false;
+  }
+  if (filter_) filter_->GoToFrame(to);
+  if (from != to) NotifyChanged(kChangeFrame);
+  return true;
+}
+
+std::string ProjectData::OutputBaseName() {
+  if (outputName.empty()) {
+    CFileInfo first(ResolveImageFolder() + GetImageName(0));
+    int number = 0;
+    int width = 0;
+    outputFolder = first.GetPath();
+    outputName = kOutputPrefix + first.GetDigitInfo(number, width, 0);
+  }
+  return outputFolder + outputName;
+}
+
+void ProjectData::SetOutput(const std::string& folder, const std::string& name) {
+  if (folder == outputFolder && name == outputName) return;
+  MarkModified(true);
+  outputFolder = folder;
+  outputName = name;
+}

@@ -1,0 +1,147 @@
+#pragma once
+// The open project: where its images and depth files are, the list of frames, the current
+// frame as one layered image (colour, depth, alpha when present), the last rendered frame,
+// what the view shows, the keyframe track and the project's filter.
+//
+// Folders are held with their trailing separator and joined to names by concatenation; the
+// image and depth folders may be relative to the project file's folder.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "animation/KeyframeTrack.h"
+#include "platform/image/LayerBitmap.h"
+#include "platform/image/NTBitmap.h"
+
+class ApplicationFrame;
+class CArchive;
+class DepthFilterCommand;
+class ImageViewport;
+
+// View modes.
+constexpr uint32_t kViewImage = 1;
+constexpr uint32_t kViewLastResult = 2;
+constexpr uint32_t kViewGreyDepth = 3;
+constexpr uint32_t kViewColourDepth = 4;
+constexpr uint32_t kViewFilterPreview = 5;
+constexpr uint32_t kViewImageAlpha = 6;
+constexpr uint32_t kViewResultAlpha = 7;
+constexpr uint32_t kViewGivenPicture = 8;
+
+// Kinds of project change.
+constexpr int kChangeSettings = 1;
+constexpr int kChangeFrame = 2;
+constexpr int kChangeModifiedOnly = 3;
+
+// Project archive errors carry a cause: the framework reports both as a failure to open.
+constexpr int kFileErrorGeneric = 1;
+constexpr int kFileErrorInvalid = 6;
+
+class ProjectData : public KeyframeTrackOwner {
+ public:
+  ProjectData();
+  ~ProjectData() override;
+
+  // The frame gives access to the commands, the modified flag and the view.
+  void AttachFrame(ApplicationFrame* frame) { frame_ = frame; }
+  ApplicationFrame* GetFrame() const { return frame_; }
+
+  // --- Frames and depth files ---
+  std::string ResolveImageFolder() const;
+  std::string ResolveDepthFolder() const;
+  // The depth file of one image (its own path when it carries depth); "" when none exists.
+  std::string DepthFileFor(const std::string& imagePath) const;
+  // Sets up a new project from a chosen image: depth naming, sequence, first frame.
+  bool IdentifyDepthFiles(const std::string& chosenImagePath);
+  // An image with a colour layer, or null (the user was told why).
+  std::unique_ptr<CLayerBitmap> ReadImage(const std::string& path);
+  // Adds the depth layer of an image read without one.
+  bool AttachDepth(const std::string& imageName, CLayerBitmap& image);
+  bool LoadFrame(const std::string& imageName);
+  bool LoadFrameAt(int index);
+  // True when no frame had to be removed.
+  bool CheckProjectFiles(bool askImages, bool askDepth);
+  bool GetFrameNumber(int& number) const;
+  bool ChangeFrame(int from, int to, bool force) override;
+  std::string GetImageName(int index) const;
+  std::string OutputBaseName();
+  void SetOutput(const std::string& folder, const std::string& name);
+
+  // --- Project file and filter ---
+  // Writes or reads the project record, the keyframe track and the filter's options.
+  // Reading failures throw ProjectFileError (after telling the user) or ArchiveError.
+  void Serialize(CArchive& archive);
+  bool ChooseFilter();
+  bool ActivateFilter(DepthFilterCommand* filter);
+  void CloseProject(DepthFilterCommand* filter);
+  void NotifyChanged(int kind);
+
+  // --- View ---
+  void SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture = nullptr);
+  void RedrawView(bool updateNow);
+  void SetLastResult(std::unique_ptr<CLayerBitmap> result, bool updateNow);
+  void SetDepthView(int mode, float factor);
+
+  // --- State ---
+  KeyframeTrack& GetTrack() { return track_; }
+  const KeyframeTrack& GetTrack() const { return track_; }
+  DepthFilterCommand* GetFilter() const { return filter_; }
+  CLayerBitmap* GetCurrentImage() { return currentImage_.get(); }
+  const CLayerBitmap* GetCurrentImage() const override { return currentImage_.get(); }
+  CLayerBitmap* GetLastResult() { return lastResult_.get(); }
+  const NTBitmap* GetDisplayedImage() const { return displayedImage_.get(); }
+  uint32_t GetViewMode() const { return viewMode_; }
+  int GetDepthViewMode() const { return depthViewMode_; }
+  float GetDepthViewFactor() const { return depthViewFactor_; }
+  int GetImageCount() const override { return int(imageNames_.size()); }
+  const std::vector<std::string>& GetImageNames() const { return imageNames_; }
+
+  int depthBitmapAnswer = -1;
+  std::string projectFolder;
+  std::string depthFolder;
+  std::string depthRootName;
+  std::string depthExtension;
+  std::string imageFolder;
+  std::string outputFolder;
+  std::string outputName;
+
+  void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
+  // Replaces the current image (a loaded frame).
+  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) { currentImage_ = std::move(image); }
+
+ private:
+  ImageViewport& View() const;
+  void MarkModified(bool modified) const;
+  std::string DepthFileForCandidate(const std::string& imagePath) const;
+  std::unique_ptr<CLayerBitmap> ReadDepthFile(const std::string& path, int width, int height) const;
+  bool AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const;
+  bool CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& restart, std::string& removed);
+  void ReadProject(CArchive& archive);
+  void WriteProject(CArchive& archive);
+  void DropKeyframesOfOtherTypes(uint32_t typeCode);
+  std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change);
+
+  ApplicationFrame* frame_ = nullptr;
+  DepthFilterCommand* filter_ = nullptr;
+  KeyframeTrack track_;
+  std::vector<std::string> imageNames_;
+  std::unique_ptr<CLayerBitmap> currentImage_;
+  std::unique_ptr<CLayerBitmap> lastResult_;
+  int depthViewMode_ = 0;
+  float depthViewFactor_ = 0.2f;
+  std::unique_ptr<NTBitmap> displayedImage_;
+  uint32_t viewMode_ = 0;
+};
+
+// A project file that cannot be opened, with its cause (kFileErrorGeneric, kFileErrorInvalid).
+class ProjectFileError : public std::runtime_error {
+ public:
+  ProjectFileError(int cause, const std::string& what) : std::runtime_error(what), cause_(cause) {}
+  int GetCause() const { return cause_; }
+
+ private:
+  int cause_;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// The program's commands, one instance each, in registration order: the five filters, then
+// the render, preview, depth and view tools.
+
+#include <memory>
+#include <vector>
+
+#include "platform/framework/Command.h"
+
+class ProjectData;
+
+std::vector<std::unique_ptr<CQelCommand>> CreateProgramCommands(ProjectData& project);

@@ -1,0 +1,59 @@
+#include <algorithm>
+
+#include "platform/framework/StringTable.h"
+#include "project/ProjectData.h"
+#include "tools/DepthTools.h"
+#include "tools/Progress.h"
+
+IntervalSelectCommand::IntervalSelectCommand(ProjectData& project) : project_(project) {
+  access_.SetAccess(0, 512, 0);
+}
+
+std::string IntervalSelectCommand::GetName() const { return LoadString(2177); }
+CommandIdentity IntervalSelectCommand::GetIdentity() const {
+  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, FourCC("DEPI"), 1};
+}
+std::string IntervalSelectCommand::GetHelp(int kind) const {
+  return GetCommandHelp(kind, awaitingFirstClick_ ? 2181 : 2183);
+}
+
+CommandResult IntervalSelectCommand::OnOpenCommand(int) {
+  awaitingFirstClick_ = true;
+  bothClicksDone_ = false;
+  return kCommandOk;
+}
+
+int IntervalSelectCommand::SetCursor(int, int) {
+  return awaitingFirstClick_ ? kCursorIntervalFirst : kCursorIntervalSecond;
+}
+
+bool IntervalSelectCommand::OnLButtonDown(int x, int y) {
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  if (!image || x < 0 || y < 0 || x >= image->GetWidth() || y >= image->GetHeight()) return false;
+  if (awaitingFirstClick_) {
+    firstX_ = x;
+    firstY_ = y;
+    awaitingFirstClick_ = false;
+    return true;
+  }
+  secondX_ = x;
+  secondY_ = y;
+  bothClicksDone_ = true;
+  UserValidateCommand(1);
+  return true;
+}
+
+CommandResult IntervalSelectCommand::OnApplyCommand() {
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  if (!bothClicksDone_ || !image) return kCommandOk;
+  const floatBitmap* depth = image->GetLayer<floatBitmap>();
+  double d1 = depth->GetPixelDepth(firstX_, firstY_);
+  double d2 = depth->GetPixelDepth(secondX_, secondY_);
+  if (d1 == d2) {
+    ShowInfo(2201, 3.0f);
+    return kIntervalUnchanged;
+  }
+  nearLimit_ = std::min(d1, d2);
+  farLimit_ = std::max(d1, d2);
+  return kCommandOk;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Rendering a range of frames with the project's filter and its keyframed settings, showing
+// each as the last result and, when asked, saving it as a numbered image file.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class C2DIo;
+class ProjectData;
+
+struct RenderJob {
+  int first = 0;
+  int last = 0;
+  // Where frames are saved; null renders without saving.
+  C2DIo* output = nullptr;
+  // Frames whose file already exists are left as they are and not rendered.
+  bool skipExisting = false;
+  // Told of each frame as it is done: position in the range from 1, the range size, the file
+  // written ("" when not saved), whether it was skipped.
+  std::function<void(int, int, const std::string&, bool)> onFrameDone;
+};
+
+struct RenderOutcome {
+  int rendered = 0;
+  int skipped = 0;
+  bool cancelled = false;
+  // Set when a frame could not be saved; the run stops there.
+  std::string saveError;
+};
+
+// The range [first, last] after asking the user (or nothing asked for a single frame).
+struct FrameRange {
+  int first = 0;
+  int last = 0;
+};
+FrameRange AskFrameRange(const ProjectData& project);
+
+// The digits a saved frame number gets: those of the first image's number, else 4.
+int OutputNumberWidth(const ProjectData& project);
+
+RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job);

@@ -1,0 +1,104 @@
+#include "tools/ViewCommands.h"
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ProjectData.h"
+#include "tools/Progress.h"
+
+ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
+    : project_(project), id_(id), nameId_(nameId), helpId_(helpId) {}
+
+std::string ViewCommand::GetName() const { return LoadString(nameId_); }
+CommandIdentity ViewCommand::GetIdentity() const {
+  return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryView, id_, 1};
+}
+std::string ViewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, helpId_); }
+
+PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
+    : ViewCommand(project, FourCC("PWFX"), 2199, 41008) {
+  access_.SetAccess(120, 512, 64);
+  access_.SetMenuPosition(4, 0, 0);
+  access_.SetBitmap(2028, 2029);
+  access_.SetToolbarPosition(4, 0x10004, 0);
+}
+
+void PreviewEffectCommand::UpdateState() {
+  DepthFilterCommand* filter = project_.GetFilter();
+  SetState(kStateEnabled, filter && filter->HasEffectPreview());
+  SetState(kStateChecked, project_.GetViewMode() == kViewFilterPreview);
+}
+
+CommandResult PreviewEffectCommand::OnApplyCommand() {
+  bool showing = project_.GetViewMode() == kViewFilterPreview;
+  project_.SetViewMode(showing ? kViewImage : kViewFilterPreview, true, false);
+  return kCommandOk;
+}
+
+ViewLastRenderedCommand::ViewLastRenderedCommand(ProjectData& project)
+    : ViewCommand(project, FourCC("VLSI"), 2206, 41013) {
+  access_.SetAccess(121, 512, 0);
+  access_.SetMenuPosition(4, 0x10000, 0);
+}
+
+void ViewLastRenderedCommand::UpdateState() {
+  SetState(kStateEnabled, project_.GetLastResult() != nullptr);
+  SetState(kStateChecked, project_.GetViewMode() == kViewLastResult);
+}
+
+CommandResult ViewLastRenderedCommand::OnApplyCommand() {
+  bool show = project_.GetViewMode() != kViewLastResult && project_.GetLastResult();
+  project_.SetViewMode(show ? kViewLastResult : kViewImage, true, false);
+  return kCommandOk;
+}
+
+ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(project, FourCC("VZBF"), 2207, 41014) {
+  access_.SetAccess(0, 512, 0);
+  access_.SetMenuPosition(4, 0x10001, 0);
+}
+
+void ViewZBufferCommand::UpdateState() {
+  SetState(kStateEnabled, true);
+  uint32_t mode = project_.GetViewMode();
+  SetState(kStateChecked, mode == kViewGreyDepth || mode == kViewColourDepth);
+}
+
+CommandResult ViewZBufferCommand::OnApplyCommand() {
+  uint32_t mode = project_.GetViewMode();
+  if (mode == kViewGreyDepth || mode == kViewColourDepth) {
+    project_.SetViewMode(kViewImage, true, false);
+    return kCommandOk;
+  }
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  if (!depth) return kCommandOk;
+  DepthModeChoice choice = UI().AskDepthMode(*depth);
+  project_.SetDepthView(choice.curve, choice.gamma);
+  ShowInfo(2185, 0.0f);
+  CloseInfo();
+  // The depth picture is rebuilt with the new curve even when a depth mode was on show.
+  project_.SetViewMode(choice.choice == 2 ? kViewColourDepth : kViewGreyDepth, true, true);
+  return kCommandOk;
+}
+
+ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, FourCC("VALP"), 2204, 2204) {
+  access_.SetAccess(0, 512, 0);
+  access_.SetMenuPosition(4, 0x10002, 0);
+}
+
+void ViewAlphaCommand::UpdateState() {
+  uint32_t mode = project_.GetViewMode();
+  CLayerBitmap* shown = mode == kViewLastResult ? project_.GetLastResult() : project_.GetCurrentImage();
+  SetState(kStateEnabled, shown && shown->GetLayerByType(kAlphaBitmap));
+  SetState(kStateChecked, mode == kViewImageAlpha || mode == kViewResultAlpha);
+}
+
+CommandResult ViewAlphaCommand::OnApplyCommand() {
+  switch (project_.GetViewMode()) {
+    case kViewImageAlpha: project_.SetViewMode(kViewImage, true, false); break;
+    case kViewResultAlpha: project_.SetViewMode(kViewLastResult, true, false); break;
+    case kViewLastResult: project_.SetViewMode(kViewResultAlpha, true, false); break;
+    default: project_.SetViewMode(kViewImageAlpha, true, false); break;
+  }
+  return kCommandOk;
+}

@@ -1,0 +1,144 @@
+// New projects: where each frame's depth comes from, and what the user is asked.
+
+#include <filesystem>
+
+#include "ProjectFixture.h"
+#include "platform/framework/FileHelpers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+float CurrentDepthAt(ProjectData& project, ScenePart part) {
+  const CLayerBitmap* image = project.GetCurrentImage();
+  ScenePoint p = PlanesScenePoint(image->GetWidth(), image->GetHeight(), part);
+  return image->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y);
+}
+
+}  // namespace
+
+class CompanionDepthTest : public ProjectTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(CompanionDepthTest, SingleImageAndSequenceFindTheirCompanionFiles) {
+  const std::string ext = GetParam();
+  WriteSequence(dir.Path(), "still", 1, 1, 4, ".tga", ext, 40, 30);
+  ASSERT_TRUE(NewProject(dir.File("still0001.tga")));
+  EXPECT_EQ(Project().depthExtension, ext);
+  EXPECT_EQ(Project().GetTrack().GetMode(), kSingleImageMode);
+  EXPECT_EQ(Project().GetImageNames(), std::vector<std::string>{"still0001.tga"});
+  EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
+
+  SequenceOptions options;
+  options.depthStep = 2.0f;
+  auto names = WriteSequence(dir.Path(), "shot", 7, 4, 4, ".png", ext, 40, 30, options);
+  ui.selections.push_back({names[0], names[1], names[2], names[3]});
+  ui.answers.push_back(Answer::No);  // the first project is not saved
+  ASSERT_TRUE(NewProject(dir.File("shot0008.png")));
+  EXPECT_EQ(Project().GetTrack().GetMode(), kSequenceMode);
+  EXPECT_EQ(Project().GetImageNames(), names);
+  // The frame loaded first is the first picked, with its own depth.
+  EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
+  Project().GetTrack().SetCurrentFrame(3, false);
+  EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 16.0f);
+  EXPECT_TRUE(ui.Unexpected().empty());
+  EXPECT_TRUE(ui.EventsOfKind("notify").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Extensions, CompanionDepthTest,
+                         ::testing::Values(".rla", ".rpf", ".qel", ".zpic", ".exr"),
+                         [](const auto& info) { return info.param.substr(1); });
+
+TEST_F(ProjectTest, ImagesThatCarryTheirOwnDepthNeedNoCompanion) {
+  SequenceOptions options;
+  options.depthFile.negativeZ = true;
+  options.depthFile.backgroundMarker = 1e30f;
+  WriteSequence(dir.Path(), "cam", 1, 2, 3, ".rla", "", 32, 24, options);
+  ASSERT_TRUE(NewProject(dir.File("cam001.rla")));
+  EXPECT_EQ(Project().depthExtension, ".rla");
+  ASSERT_EQ(Project().GetImageCount(), 2);
+  // The background took the farthest object depth when the frame was loaded.
+  const floatBitmap* depth = Project().GetCurrentImage()->GetLayer<floatBitmap>();
+  EXPECT_EQ(depth->GetBackgroundPixelCount(), 0);
+  EXPECT_FLOAT_EQ(depth->GetMaxDepth(), 40.0f);
+  EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
+}
+
+TEST_F(ProjectTest, ARlaWithoutDepthIsSkippedForTheNextCompanion) {
+  auto scene = MakePlanesScene(32, 24);
+  WriteImage(dir.File("frame.tga"), *scene);
+  WriteImage(dir.File("frame.rla"), *MakeImage(32, 24, [](int, int) { return Rgb{1, 2, 3}; }));
+  WriteDepthOnly(dir.File("frame.qel"), *scene->GetLayer<floatBitmap>());
+  ASSERT_TRUE(NewProject(dir.File("frame.tga")));
+  EXPECT_EQ(Project().depthExtension, ".qel");
+}
+
+TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
+  auto scene = MakePlanesScene(32, 24);
+  WriteImage(dir.File("lonely.png"), *scene);
+  fs::create_directory(dir.File("z"));
+  WriteDepthOnly(dir.File("z/elsewhere.zpic"), *scene->GetLayer<floatBitmap>());
+
+  ui.openFiles.push_back(dir.File("z/elsewhere.zpic"));
+  ASSERT_TRUE(NewProject(dir.File("lonely.png")));
+  auto notes = ui.EventsOfKind("notify");
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(notes[0].title, "Missing Z-Buffer");
+  EXPECT_NE(notes[0].text.find("<b>lonely</b>"), std::string::npos);
+  EXPECT_NE(notes[0].text.find("Select the Z-Buffer file."), std::string::npos);
+  EXPECT_EQ(Project().depthFolder, dir.File("z/"));
+  EXPECT_EQ(Project().depthRootName, "elsewhere");
+
+  // Cancelling the choice fails with the notice alone, and leaves no project.
+  ui.ClearEvents();
+  ui.openFiles.push_back(std::nullopt);
+  ui.answers.push_back(Answer::No);  // do not save the first project
+  EXPECT_FALSE(NewProject(dir.File("lonely.png")));
+  notes = ui.EventsOfKind("notify");
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[1].text.find("Select the Z-Buffer"), std::string::npos);
+  EXPECT_EQ(Project().GetFilter(), nullptr);
+}
+
+TEST_F(ProjectTest, DepthPicturesAskTheirTypeOncePerProjectAlsoAfterReopening) {
+  auto names = WriteSequence(dir.Path(), "pic", 1, 3, 4, ".tga", ".z.tga", 32, 24);
+  // No companion of a known depth extension: the user is told and picks the first picture.
+  ui.openFiles.push_back(dir.File("pic0001.z.tga"));
+  ui.depthTypes.push_back(0);  // light is near
+  ASSERT_TRUE(NewProject(dir.File("pic0001.tga")));
+  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
+  EXPECT_EQ(Project().depthBitmapAnswer, 0);
+  auto bitmapNotes = ui.EventsOfKind("notify");
+  EXPECT_EQ(bitmapNotes.back().title, "Bitmap file detected");
+  // Light near: the near disc is nearer than the far plane.
+  EXPECT_LT(CurrentDepthAt(Project(), ScenePart::Near), CurrentDepthAt(Project(), ScenePart::Far));
+
+  Project().GetTrack().SetCurrentFrame(2, false);
+  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+  EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);  // not asked again
+
+  std::string path = SaveAs(dir.File("pictures.fvz"));
+  ASSERT_TRUE(session.Document().CloseCurrentProject());
+  ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
+  Project().GetTrack().SetCurrentFrame(1, false);
+  EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
+  EXPECT_EQ(Project().depthBitmapAnswer, 0);
+  EXPECT_TRUE(ui.Unexpected().empty());
+}
+
+TEST_F(ProjectTest, ADepthFileOfAnotherSizeIsRefusedAndTheFrameDropped) {
+  auto names = WriteSequence(dir.Path(), "mix", 1, 3, 2, ".tga", ".zpic", 32, 24);
+  // Frame 2's depth is the wrong size.
+  WriteDepthOnly(dir.File("mix02.zpic"), *MakePlanesScene(32, 20)->GetLayer<floatBitmap>());
+  ASSERT_TRUE(NewProject(dir.File("mix01.tga")));
+  ASSERT_EQ(Project().GetImageCount(), 3);
+
+  ui.openFiles.push_back(std::nullopt);  // no other depth file chosen
+  Project().GetTrack().SetCurrentFrame(1, false);
+  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
+  EXPECT_EQ(Project().GetImageNames(), (std::vector<std::string>{"mix01.tga", "mix03.tga"}));
+  auto warnings = ui.EventsOfKind("warning");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0].title, "Invalid file type");
+  EXPECT_EQ(ui.EventsOfKind("notify").back().number, 6001);
+}
