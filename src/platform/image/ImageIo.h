@@ -72,6 +72,10 @@ class C2DIo {
   bool Save(const CLayerBitmap& image, int number);
 
  private:
+  // Sets the error to one line naming the file: "shot.tga: file is truncated".
+  void SetError(const std::string& file, const std::string& reason);
+  bool CheckReadableFile();
+
   std::string fileName_;
   int flags_;
   std::string error_;
@@ -82,6 +86,7 @@ class C2DIo {
   int neededWidth_ = 0;
   int neededHeight_ = 0;
   int numberWidth_ = 4;
+  int frameCount_ = 0;
   bool prepared_ = false;
 };
 

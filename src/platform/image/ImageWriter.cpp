@@ -1,0 +1,158 @@
+#include "platform/image/ImageWriter.h"
+
+#include <OpenImageIO/imageio.h>
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/image/PixelConversion.h"
+#include "platform/image/ZpicFormat.h"
+
+namespace {
+
+constexpr int kRowsPerStrip = 64;
+
+std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
+
+bool FormatKeepsAlpha(const ImageFileFormat& format) {
+  auto output = OIIO::ImageOutput::create(format.plugin);
+  return output && output->supports("alpha");
+}
+
+// One channel of the file: its name, stored type and where its values come from.
+struct OutputChannel {
+  std::string name;
+  OIIO::TypeDesc type;
+  const Bitmap* source = nullptr;  // null: written as 0 (RLA colour of a depth-only image)
+  int component = 0;
+  enum Kind { Colour, Alpha, Depth } kind = Colour;
+};
+
+std::vector<OutputChannel> ChannelsFor(const ImageFileFormat& format, const SaveContent& content) {
+  // Floating-point formats keep colour as linear half floats; others as 8-bit sRGB.
+  OIIO::TypeDesc colourType = format.HasLinearColour()
+                                  ? (format.IsOpenExr() ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT)
+                                  : OIIO::TypeDesc::UINT8;
+  std::vector<OutputChannel> channels;
+  if (content.picture && content.picture->GetChannels() == 3) {
+    for (int k = 0; k < 3; ++k) channels.push_back({std::string(1, "RGB"[k]), colourType, content.picture, k});
+  } else if (content.picture) {
+    channels.push_back({"Y", colourType, content.picture, 0});
+  } else if (content.depth && format.IsRla()) {
+    // An RLA file of one channel reads back as grey: depth needs colour channels beside it.
+    for (int k = 0; k < 3; ++k) channels.push_back({std::string(1, "RGB"[k]), colourType, nullptr, k});
+  }
+  if (content.alpha) channels.push_back({"A", colourType, content.alpha, 0, OutputChannel::Alpha});
+  // RLA keeps depth only as 32-bit float: never half.
+  if (content.depth) channels.push_back({"Z", OIIO::TypeDesc::FLOAT, content.depth, 0, OutputChannel::Depth});
+  return channels;
+}
+
+OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
+                        const std::vector<OutputChannel>& channels) {
+  OIIO::ImageSpec spec(width, height, int(channels.size()), channels[0].type);
+  spec.channelnames.clear();
+  bool mixed = false;
+  for (int c = 0; c < int(channels.size()); ++c) {
+    spec.channelnames.push_back(channels[c].name);
+    spec.channelformats.push_back(channels[c].type);
+    mixed = mixed || channels[c].type != channels[0].type;
+    if (channels[c].kind == OutputChannel::Alpha) spec.alpha_channel = c;
+    if (channels[c].kind == OutputChannel::Depth) spec.z_channel = c;
+  }
+  if (!mixed) spec.channelformats.clear();
+  // Our colour is not premultiplied: the library must not divide it by alpha when writing.
+  if (!format.HasLinearColour()) spec.attribute("oiio:UnassociatedAlpha", 1);
+  // Without any Exif field the TIFF writer fails on an empty Exif directory; sRGB is true anyway.
+  if (format.plugin == "tiff") spec.attribute("Exif:ColorSpace", 1);
+  // Rendered frames are final pictures: full chroma and high quality.
+  if (format.plugin == "jpeg") {
+    spec.attribute("Compression", "jpeg:95");
+    spec.attribute("jpeg:subsampling", "4:4:4");
+  }
+  return spec;
+}
+
+// The value written for one pixel of one channel, as the float the library converts from.
+float ChannelValue(const OutputChannel& ch, bool linearColour, int64_t pixel) {
+  if (!ch.source) return 0.0f;
+  if (ch.kind == OutputChannel::Depth) return static_cast<const floatBitmap*>(ch.source)->GetData()[pixel];
+  uint8_t v = ch.source->GetLineBytes(0)[pixel * ch.source->GetChannels() + ch.component];
+  if (ch.kind == OutputChannel::Colour && linearColour) return SrgbByteToLinear(v);
+  return v / 255.0f;
+}
+
+bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, const SaveContent& content,
+                      std::string& error) {
+  const Bitmap* any = content.picture ? content.picture : content.depth ? static_cast<const Bitmap*>(content.depth)
+                                                                         : content.alpha;
+  int width = any->GetWidth(), height = any->GetHeight();
+  std::vector<OutputChannel> channels = ChannelsFor(format, content);
+  OIIO::ImageSpec spec = SpecFor(format, width, height, channels);
+
+  auto output = OIIO::ImageOutput::create(format.plugin);
+  if (!output) {
+    error = fmt::format("no writer for the {} format ({})", format.name, FirstLine(OIIO::geterror()));
+    return false;
+  }
+  if (!output->open(path, spec)) {
+    error = fmt::format("cannot create the file ({})", FirstLine(output->geterror()));
+    return false;
+  }
+  // Strips of rows keep the float buffer small whatever the image size.
+  int nch = int(channels.size());
+  std::vector<float> strip(size_t(kRowsPerStrip) * width * nch);
+  for (int y0 = 0; y0 < height; y0 += kRowsPerStrip) {
+    int y1 = std::min(height, y0 + kRowsPerStrip);
+    for (int64_t p = int64_t(y0) * width, i = 0; p < int64_t(y1) * width; ++p, ++i) {
+      for (int c = 0; c < nch; ++c) strip[i * nch + c] = ChannelValue(channels[c], format.HasLinearColour(), p);
+    }
+    if (!output->write_scanlines(y0, y1, 0, OIIO::TypeDesc::FLOAT, strip.data())) {
+      error = fmt::format("cannot write the pixels ({})", FirstLine(output->geterror()));
+      return false;
+    }
+  }
+  if (!output->close() || output->has_error()) {
+    error = fmt::format("cannot complete the file ({})", FirstLine(output->geterror()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveContent& content, std::string& error) {
+  content = {};
+  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+  if (format.IsZpic()) {
+    if (!depth) {
+      error = "the image has no depth buffer to save as .zpic";
+      return false;
+    }
+    content.depth = depth;
+    return true;
+  }
+  content.picture = image.GetStandardLayer();
+  if (format.KeepsDepth()) content.depth = depth;
+  if (!content.picture && !content.depth) {
+    error = depth ? fmt::format("the {} format cannot hold a depth buffer alone; use .exr, .qel, .rla, .rpf or .zpic",
+                                format.name)
+                  : "the image has no picture to save";
+    return false;
+  }
+  if (const alphaBitmap* alpha = image.GetLayer<alphaBitmap>()) {
+    if (FormatKeepsAlpha(format)) {
+      content.alpha = alpha;
+    } else {
+      content.warning = fmt::format("the {} format keeps no alpha channel: the alpha layer is not saved", format.name);
+    }
+  }
+  return true;
+}
+
+bool WriteImageFile(const std::string& path, const ImageFileFormat& format, const SaveContent& content,
+                    std::string& error) {
+  if (format.IsZpic()) return WriteZpic(path, *content.depth, error);
+  return WriteWithLibrary(path, format, content, error);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Writing a layered image in a chosen format: what the format keeps of it, then the file.
+
+#include <string>
+
+#include "platform/image/ImageFormats.h"
+#include "platform/image/LayerBitmap.h"
+
+// The layers a format keeps of an image.
+struct SaveContent {
+  const Bitmap* picture = nullptr;  // colour, else grey
+  const alphaBitmap* alpha = nullptr;
+  const floatBitmap* depth = nullptr;
+  // A note on a layer the format cannot keep (alpha in JPEG); empty when none is lost.
+  std::string warning;
+};
+
+// What the format keeps of the image. False with the reason in error when it keeps nothing
+// (a depth-only image in a picture format, an image without depth in .zpic).
+bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveContent& content, std::string& error);
+
+// Writes the content to path in the given format, whatever path's own extension.
+bool WriteImageFile(const std::string& path, const ImageFileFormat& format, const SaveContent& content,
+                    std::string& error);

@@ -1,0 +1,40 @@
+#include "platform/image/TemporaryFile.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TemporaryNameBeside(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+  fs::path t(target);
+  std::string name = "." + t.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++) + ".part";
+  return (t.parent_path() / name).string();
+}
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(std::string target)
+    : target_(std::move(target)), path_(TemporaryNameBeside(target_)) {}
+
+TemporaryFile::~TemporaryFile() {
+  if (committed_) return;
+  std::error_code ec;
+  fs::remove(path_, ec);
+}
+
+bool TemporaryFile::Commit(std::string& error) {
+  std::error_code ec;
+  fs::rename(path_, target_, ec);
+  if (ec) {
+    error = "cannot replace the file (" + ec.message() + ")";
+    return false;
+  }
+  committed_ = true;
+  return true;
+}

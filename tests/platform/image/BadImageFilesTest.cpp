@@ -1,0 +1,146 @@
+// Files that cannot be read: each gives no image and one line naming the file, and nothing
+// crashes or allocates what a lying header asks for.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/image/ImageIo.h"
+#include "support/Scenes.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Reads the file; expects failure with an error line that starts with the file's name.
+std::string ExpectUnreadable(const std::string& path) {
+  C2DIo io(path, kIoWithDepth);
+  std::unique_ptr<CLayerBitmap> image;
+  if (io.PrepareReading() == 1) image = io.Read();
+  EXPECT_EQ(image, nullptr) << path;
+  std::string name = std::filesystem::path(path).filename().string();
+  EXPECT_EQ(io.GetError().rfind(name + ": ", 0), 0u) << io.GetError();
+  EXPECT_EQ(io.GetError().find('\n'), std::string::npos) << io.GetError();
+  return io.GetError();
+}
+
+std::string U32(uint32_t v) {
+  char b[4] = {char(v & 255), char((v >> 8) & 255), char((v >> 16) & 255), char(v >> 24)};
+  return std::string(b, 4);
+}
+
+std::string ZpicHeader(const char* magic, uint32_t version, uint32_t width, uint32_t height) {
+  return std::string(magic, 4) + U32(version) + U32(width) + U32(height);
+}
+
+// An uncompressed 24-bit TGA header declaring the given size, and no pixels.
+std::string TgaHeader(uint16_t width, uint16_t height) {
+  std::string h(18, '\0');
+  h[2] = 2;
+  h[12] = char(width & 255);
+  h[13] = char(width >> 8);
+  h[14] = char(height & 255);
+  h[15] = char(height >> 8);
+  h[16] = 24;
+  return h;
+}
+
+long PeakMemoryMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+class DamagedFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DamagedFiles, EmptyRandomAndTruncatedFilesAreRefused) {
+  TempFolder dir;
+  std::string ext = GetParam();
+  std::string good = dir.File("good" + ext);
+  PlanesSceneOptions options;
+  options.withAlpha = true;
+  options.farAlpha = 9;
+  WriteImage(good, *MakePlanesScene(64, 48, options));
+  ASSERT_TRUE(ReadLayered(good));
+  std::string bytes = ReadBytes(good);
+
+  EXPECT_NE(ExpectUnreadable(dir.Write("empty" + ext, "")).find("empty"), std::string::npos);
+  std::string noise;
+  for (int i = 0; i < 3000; ++i) noise += char((i * 7919 + 13) % 251);
+  ExpectUnreadable(dir.Write("noise" + ext, noise));
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("empty" + ext), kFloatBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("noise" + ext), kFloatBitmap), 0);
+  // Cuts inside the pixels (a lost trailer of metadata alone would leave every pixel readable).
+  for (size_t cut : {bytes.size() / 2, bytes.size() * 3 / 4}) {
+    std::string error = ExpectUnreadable(dir.Write("cut" + ext, bytes.substr(0, cut)));
+    // TIFF keeps its directory at the end: a cut file is no TIFF file at all.
+    if (ext != ".tif") {
+      EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, DamagedFiles,
+                         ::testing::Values(".tga", ".png", ".jpg", ".tif", ".bmp", ".exr", ".qel", ".rla", ".rpf",
+                                           ".zpic"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
+TEST(BadImageFilesTest, LyingHeadersAreRefusedBeforeAllocating) {
+  TempFolder dir;
+  EXPECT_NE(ExpectUnreadable(dir.Write("huge.tga", TgaHeader(65535, 65535))).find("65535"), std::string::npos);
+  // Within the side limit, but 2.7 GB of pixels cannot come from 18 bytes.
+  EXPECT_NE(ExpectUnreadable(dir.Write("big.tga", TgaHeader(30000, 30000))).find("truncated"), std::string::npos);
+  EXPECT_NE(ExpectUnreadable(dir.Write("huge.zpic", ZpicHeader("ZPIC", 1, 100000, 100000) + std::string(64, 'x')))
+                .find("100000"),
+            std::string::npos);
+  EXPECT_NE(ExpectUnreadable(dir.Write("big.zpic", ZpicHeader("ZPIC", 1, 30000, 30000) + std::string(400, '\0')))
+                .find("truncated"),
+            std::string::npos);
+  EXPECT_NE(ExpectUnreadable(dir.Write("magic.zpic", ZpicHeader("ZPIX", 1, 2, 2) + std::string(16, '\0')))
+                .find("magic"),
+            std::string::npos);
+  EXPECT_NE(ExpectUnreadable(dir.Write("v2.zpic", ZpicHeader("ZPIC", 2, 2, 2) + std::string(16, '\0')))
+                .find("version 2"),
+            std::string::npos);
+  ExpectUnreadable(dir.Write("zero.zpic", ZpicHeader("ZPIC", 1, 0, 5)));
+  ExpectUnreadable(dir.Write("short.zpic", "ZPIC"));
+  EXPECT_LT(PeakMemoryMegabytes(), 1500) << "a header's size was allocated";
+}
+
+TEST(BadImageFilesTest, MissingFilesFoldersAndUnknownFormats) {
+  TempFolder dir;
+  EXPECT_NE(ExpectUnreadable(dir.File("missing.tga")).find("does not exist"), std::string::npos);
+  std::filesystem::create_directory(dir.File("folder.exr"));
+  EXPECT_NE(ExpectUnreadable(dir.File("folder.exr")).find("folder"), std::string::npos);
+  WriteImage(dir.File("real.tga"), *MakePlanesScene(8, 8));
+  std::filesystem::copy_file(dir.File("real.tga"), dir.File("real.xyz"));
+  EXPECT_NE(ExpectUnreadable(dir.File("real.xyz")).find("unknown image format"), std::string::npos);
+
+  C2DIo unnamed("", kIoWithDepth);
+  EXPECT_EQ(unnamed.PrepareReading(), 0);
+  EXPECT_EQ(unnamed.Read(), nullptr);
+  EXPECT_FALSE(unnamed.GetError().empty());
+}
+
+TEST(BadImageFilesTest, AFileWithoutPictureGivesNoPictureButItsDepth) {
+  TempFolder dir;
+  auto depthOnly = MakeImage(4, 4, {}, [](int x, int) { return float(x + 1); });
+  WriteDepthOnly(dir.File("z.exr"), *depthOnly->GetLayer<floatBitmap>());
+  std::string error;
+  EXPECT_EQ(ReadLayered(dir.File("z.exr"), kIoOnePicture, &error), nullptr);
+  EXPECT_NE(error.find("z.exr: "), std::string::npos);
+  auto withDepth = ReadLayered(dir.File("z.exr"), kIoWithDepth);
+  ASSERT_TRUE(withDepth);
+  EXPECT_EQ(withDepth->GetStandardLayer(), nullptr);
+  EXPECT_TRUE(withDepth->GetLayer<floatBitmap>());
+}
+
+}  // namespace
