@@ -1,0 +1,86 @@
+#include "filters/dof/DepthOfFieldRenderer.h"
+
+#include "filters/dof/DepthOfFieldOptions.h"
+#include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/DepthSlices.h"
+#include "filters/dof/ProgressBands.h"
+#include "filters/dof/SlicePasses.h"
+
+namespace {
+
+constexpr int kProgressStepSize = 10;
+
+// Every slice of the list into output, the farthest first.
+bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options, const g8Bitmap& diaph,
+                  const DepthSliceList& slices, const Bitmap& colour, const floatBitmap& depth, Bitmap& output) {
+  for (int i = 0; i < slices.GetCount(); ++i) {
+    const DepthSlice& s = slices.Get(i);
+    if (ProcessSlice(settings, options.KernelStep, colour, depth, output, diaph, s.lo, s.hi) ==
+        SliceResult::Cancelled) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitmap& frame, int imageIndex,
+                                                                 int imageCount) const {
+  const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
+  const floatBitmap* depth = frame.GetLayer<floatBitmap>();
+  if (!colour || !depth) return nullptr;
+  const alphaBitmap* alpha = frame.GetLayer<alphaBitmap>();
+  const int width = colour->GetWidth();
+  const int height = colour->GetHeight();
+
+  const auto slices = BuildSlices(settings_, *depth, options_.SliceStep);
+  const int passes = alpha && options_.ApplyOnAlpha ? 2 : 1;
+  // Each slice has a mask pass and a composite pass, each polling once per 80 rows.
+  BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * passes * 2, kProgressStepSize, imageIndex,
+                imageCount);
+
+  auto output = std::make_unique<rgbBitmap>(width, height);
+  if (!RenderSlices(settings_, options_, diaph_, *slices, *colour, *depth, *output)) {
+    EndProgress(1);
+    return nullptr;
+  }
+  // The alpha is rendered as a one-channel colour: the same sums as its grey RGB copy would give.
+  std::unique_ptr<alphaBitmap> alphaOutput;
+  if (passes == 2) {
+    alphaOutput = std::make_unique<alphaBitmap>(width, height);
+    if (!RenderSlices(settings_, options_, diaph_, *slices, *alpha, *depth, *alphaOutput)) {
+      EndProgress(1);
+      return nullptr;
+    }
+  }
+  EndProgress(1);
+
+  auto result = std::make_unique<CLayerBitmap>(std::move(output));
+  if (alphaOutput) {
+    result->AddLayer(std::move(alphaOutput));
+  } else if (alpha) {
+    result->AddLayer(alpha->Copy());
+  }
+  return result;
+}
+
+std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBitmap& frame,
+                                                                  const ImageRect& rect) const {
+  const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
+  if (!frameDepth) return nullptr;
+  const auto crop = frame.Crop(kColourAndDepthMask, rect);
+  if (!crop) return nullptr;
+  const rgbBitmap* colour = crop->GetLayer<rgbBitmap>();
+  const floatBitmap* depth = crop->GetLayer<floatBitmap>();
+  if (!colour || !depth) return nullptr;
+
+  // The slices follow the whole frame, so that a preview shows what the frame render gives.
+  const auto slices = BuildSlices(settings_, *frameDepth, options_.SliceStep);
+  BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
+  auto output = std::make_unique<rgbBitmap>(rect.width, rect.height);
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, *colour, *depth, *output);
+  EndProgress(1);
+  if (!completed) return nullptr;
+  return std::make_unique<CLayerBitmap>(std::move(output));
+}

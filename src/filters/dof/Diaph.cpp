@@ -1,0 +1,57 @@
+#include "filters/dof/Diaph.h"
+
+#include "filters/dof/PredefinedDiaphs.h"
+#include "filters/dof/ResampleDiaph.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "platform/image/ImageIo.h"
+
+namespace {
+
+constexpr int kOpenDialogFlags = 4096;
+constexpr int kWarningTitleId = 7354;
+constexpr int kTooSmallMessageId = 2169;
+
+}  // namespace
+
+Diaph::Diaph() { Load("", kDisc); }
+
+void Diaph::Load(const std::string& name, int number) {
+  if (number == kFromFile) {
+    if (LoadFile(name)) return;
+    number = kDisc;
+  }
+  if (number < 0 || number > kPredefinedDiaphCount) number = kDisc;
+  Install(*MakePredefinedDiaph(number), number);
+}
+
+bool Diaph::LoadFile(const std::string& name) {
+  C2DIo reader(name, kIoOnePicture);
+  if (name.empty() && !reader.FileDialogBox(kOpenDialogFlags)) {
+    Load("", kDisc);
+    return true;
+  }
+  std::unique_ptr<CLayerBitmap> picture;
+  if (reader.PrepareReading() == 1) picture = reader.Read();
+  if (!picture) {
+    Load("", kDisc);
+    return true;
+  }
+  // Refused only when too small both ways: a long thin picture still resamples well enough.
+  if (picture->GetWidth() < kPictureSide && picture->GetHeight() < kPictureSide) {
+    UI().Warning(LoadString(kWarningTitleId), LoadString(kTooSmallMessageId));
+    Load("", kDisc);
+    return true;
+  }
+  path_ = reader.GetFileName();
+  const Bitmap* layer = picture->GetStandardLayer();
+  const g8Bitmap* grey = layer ? layer->AsGrey() : nullptr;
+  if (!grey) return false;
+  Install(*grey, kFromFile);
+  return true;
+}
+
+void Diaph::Install(const g8Bitmap& source, int number) {
+  picture_ = ResampleDiaph(source, float(kPictureSide), float(kPictureSide));
+  number_ = number;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Long passes poll the progress display before each row y with (y + 1) % 80 == 0. Between two
+// polls the rows form a band that may be worked on all at once, in any order.
+
+#include "tools/Progress.h"
+
+constexpr int kRowsPerProgressStep = 80;
+
+// Number of polls in a pass over `height` rows.
+constexpr int ProgressStepsForRows(int height) { return height / kRowsPerProgressStep; }
+
+// Calls work(first, end) for each band of rows [first, end), polling before each band that
+// starts on a polled row. False when a poll reported a cancel (later bands are not worked).
+template <typename Work>
+bool ForEachProgressBand(int height, Work&& work) {
+  for (int first = 0; first < height;) {
+    if ((first + 1) % kRowsPerProgressStep == 0 && ProgressStep()) return false;
+    int nextPolled = ((first + 1) / kRowsPerProgressStep + 1) * kRowsPerProgressStep - 1;
+    int end = nextPolled < height ? nextPolled : height;
+    work(first, end);
+    first = end;
+  }
+  return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Rendering of one depth slice into the output, the farthest slices first:
+//   - the mask marks the slice's own pixels (255), the pixels behind it that its blurred border
+//     reaches (128 + blur diameter), the other pixels behind it (64) and those in front (0);
+//   - the composite replaces each pixel of the slice by the diaph-weighted average of the source
+//     around it, taken from the slice and what lies behind it, and blends the slice's border
+//     over the pixels behind it that earlier slices rendered.
+// Rows between two progress polls are spread over all cores; every pixel's result is computed
+// from integer sums whose order does not matter, so the output does not depend on the thread count.
+//
+// Colour images have 3 channels (RGB); a 1-channel image (alpha) is rendered the same way.
+
+#include <memory>
+
+#include "platform/image/Bitmap.h"
+
+class BlurKernelTable;
+class DepthOfFieldSettings;
+
+enum class SliceResult { Done, Cancelled };
+
+// The mask of the slice lo < d <= hi (lo <= d <= hi for its own pixels); null when cancelled.
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+                                         const BlurKernelTable& table, double lo, double hi);
+
+// Writes the slice into output (same size and channel count as colour).
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const Bitmap& colour, const floatBitmap& depth,
+                           Bitmap& output, const g8Bitmap& mask, const BlurKernelTable& table);
+
+// Kernels for the slice's blur range, its mask, then its composite.
+SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const Bitmap& colour,
+                         const floatBitmap& depth, Bitmap& output, const g8Bitmap& diaph, double lo, double hi);
