@@ -7,6 +7,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/image/RlaRowEnds.h"
+
 namespace {
 
 // --- Layers from functions ---
@@ -278,7 +280,16 @@ void WriteRlaWithDepth(const std::string& path, const CLayerBitmap& image, const
   const alphaBitmap* alpha = image.GetLayer<alphaBitmap>();
   if (alpha && options.withColour) part.push_back({"A", OIIO::TypeDesc::UINT8, AlphaValue(*alpha)});
   part.push_back({"Z", OIIO::TypeDesc::FLOAT, StoredDepth(depth, options)});
-  WriteFixture(path, "rla", image.GetWidth(), image.GetHeight(), {part});
+  int width = image.GetWidth();
+  WriteFixture(path, "rla", width, image.GetHeight(), {part});
+  // The library's RLA writer gets some row ends wrong; see RlaRowEnds.h.
+  std::vector<bool> byteChannels;
+  for (const auto& ch : part) byteChannels.push_back(ch.type == OIIO::TypeDesc::UINT8);
+  std::string error;
+  bool repaired = RepairRlaRowEnds(path, width, image.GetHeight(), byteChannels, [&](int y, int c) {
+    return uint8_t(std::lround(part[c].value(width - 1, y) * 255.0f));
+  }, error);
+  if (!repaired) throw std::runtime_error(path + ": " + error);
 }
 
 void WriteExrWithDepth(const std::string& path, const CLayerBitmap& image, const DepthFileOptions& options) {

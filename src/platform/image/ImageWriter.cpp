@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/image/PixelConversion.h"
+#include "platform/image/RlaRowEnds.h"
 #include "platform/image/ZpicFormat.h"
 
 namespace {
@@ -83,6 +84,20 @@ float ChannelValue(const OutputChannel& ch, bool linearColour, int64_t pixel) {
   return v / 255.0f;
 }
 
+// The byte stored for the last pixel of a row in an 8-bit channel (RLA keeps no linear colour).
+uint8_t LastByteOfRow(const OutputChannel& ch, int width, int y) {
+  if (!ch.source) return 0;
+  return ch.source->GetLineBytes(y)[size_t(width - 1) * ch.source->GetChannels() + ch.component];
+}
+
+bool RepairRowEnds(const std::string& path, int width, int height, const std::vector<OutputChannel>& channels,
+                   std::string& error) {
+  std::vector<bool> byteChannels;
+  for (const auto& ch : channels) byteChannels.push_back(ch.type == OIIO::TypeDesc::UINT8);
+  return RepairRlaRowEnds(path, width, height, byteChannels,
+                          [&](int y, int c) { return LastByteOfRow(channels[c], width, y); }, error);
+}
+
 bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, const SaveContent& content,
                       std::string& error) {
   const Bitmap* any = content.picture ? content.picture : content.depth ? static_cast<const Bitmap*>(content.depth)
@@ -117,6 +132,7 @@ bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, co
     error = fmt::format("cannot complete the file ({})", FirstLine(output->geterror()));
     return false;
   }
+  if (format.IsRla()) return RepairRowEnds(path, width, height, channels, error);
   return true;
 }
 
@@ -135,6 +151,12 @@ bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveCont
   }
   content.picture = image.GetStandardLayer();
   if (format.KeepsDepth()) content.depth = depth;
+  // An RLA row block records its length in 16 bits: a row of float depths holds 16383 values at most.
+  if (format.IsRla() && content.depth && int64_t(content.depth->GetWidth()) * 4 > 0xFFFF) {
+    error = fmt::format("RLA rows hold at most {} depth values; save images {} pixels wide as .exr or .qel",
+                        0xFFFF / 4, content.depth->GetWidth());
+    return false;
+  }
   if (!content.picture && !content.depth) {
     error = depth ? fmt::format("the {} format cannot hold a depth buffer alone; use .exr, .qel, .rla, .rpf or .zpic",
                                 format.name)

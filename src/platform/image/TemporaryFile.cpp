@@ -12,8 +12,9 @@ namespace {
 std::string TemporaryNameBeside(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   fs::path t(target);
-  std::string name = "." + t.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + ".part";
+  // The real extension stays last: some writers look at it.
+  std::string name = "." + t.stem().string() + ".part-" + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++) + t.extension().string();
   return (t.parent_path() / name).string();
 }
 
@@ -30,6 +31,10 @@ TemporaryFile::~TemporaryFile() {
 
 bool TemporaryFile::Commit(std::string& error) {
   std::error_code ec;
+  if (fs::file_size(path_, ec) == 0 || ec) {
+    error = "nothing was written";
+    return false;
+  }
   fs::rename(path_, target_, ec);
   if (ec) {
     error = "cannot replace the file (" + ec.message() + ")";

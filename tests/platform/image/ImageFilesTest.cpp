@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int kW = 48;
+// 45 wide: the last column starts a new check square, a row end the RLA encoder gets wrong.
+constexpr int kW = 45;
 constexpr int kH = 32;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
@@ -208,6 +209,30 @@ TEST(ImageFilesTest, RlaAndRpfWithFloatDepth) {
   EXPECT_EQ(rlaIO::HasChannels(dir.File("missing.rla"), kFloatBitmap), 0);
 }
 
+TEST(ImageFilesTest, RlaRowsEndWithTheirOwnLastPixel) {
+  TempFolder dir;
+  // Runs of every length up to past the encoder's 127-value packets, then a different last pixel.
+  for (int width : {2, 5, 128, 129, 131, 300}) {
+    auto image = MakeImage(
+        width, 6,
+        [width](int x, int y) {
+          if (x == width - 1) return Rgb{uint8_t(200 + y), 7, uint8_t(y)};
+          int run = x / (y + 1);
+          return Rgb{uint8_t(run * 3), uint8_t(y == 5 ? (x * 37) % 251 : 90), 40};
+        },
+        [](int x, int) { return float(x); }, true, [width](int x, int) { return uint8_t(x == width - 1 ? 3 : 250); });
+    WriteImage(dir.File("w.rla"), *image);
+    WriteRlaWithDepth(dir.File("f.rpf"), *image);
+    for (const char* name : {"w.rla", "f.rpf"}) {
+      auto back = ReadLayered(dir.File(name));
+      ASSERT_TRUE(back) << name;
+      EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *image->GetStandardLayer()), 0) << name << width;
+      EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *image->GetLayer<alphaBitmap>()), 0) << name;
+      EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *image->GetLayer<floatBitmap>())) << name;
+    }
+  }
+}
+
 struct ExrCase {
   const char* label;
   DepthFileOptions options;
@@ -326,13 +351,14 @@ TEST(ImageSavingTest, PrepareSavingRefusesWhatCannotBeWritten) {
   depthOnly.CopyLayers(*scene, kFloatBitmap);
   CLayerBitmap colourOnly;
   colourOnly.CopyLayers(*scene, kRgbBitmap);
+  auto wide = MakePlanesScene(16384, 1);
   struct Refusal {
     std::string path;
     const CLayerBitmap* image;
   };
   for (const Refusal& r : {Refusal{dir.File("a.xyz"), scene.get()}, Refusal{dir.File("noext"), scene.get()},
                            Refusal{dir.File("nofolder/a.tga"), scene.get()}, Refusal{dir.File("d.tga"), &depthOnly},
-                           Refusal{dir.File("c.zpic"), &colourOnly}}) {
+                           Refusal{dir.File("c.zpic"), &colourOnly}, Refusal{dir.File("wide.rla"), wide.get()}}) {
     C2DIo io(r.path, kIoSaving);
     EXPECT_EQ(io.PrepareSaving(*r.image, 1), 0) << r.path;
     EXPECT_NE(io.GetError().find(std::filesystem::path(r.path).filename().string() + ": "), std::string::npos)
