@@ -11,3 +11,9 @@ class App;
 using CliAction = std::function<int()>;
 
 void AddInfoCommand(CLI::App& app, CliAction& action);
+void AddNewCommand(CLI::App& app, CliAction& action);
+void AddShowCommand(CLI::App& app, CliAction& action);
+void AddSetCommand(CLI::App& app, CliAction& action);
+void AddSampleCommand(CLI::App& app, CliAction& action);
+void AddRenderCommand(CLI::App& app, CliAction& action);
+void AddConvertDepthCommand(CLI::App& app, CliAction& action);

@@ -14,6 +14,12 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   CliAction action;
   AddInfoCommand(app, action);
+  AddNewCommand(app, action);
+  AddShowCommand(app, action);
+  AddSetCommand(app, action);
+  AddRenderCommand(app, action);
+  AddConvertDepthCommand(app, action);
+  AddSampleCommand(app, action);
 
   try {
     app.parse(argc, argv);

@@ -67,7 +67,7 @@ std::string ProjectData::DepthFileForCandidate(const std::string& imagePath) con
   return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, depthExtension, number);
 }
 
-bool ProjectData::IdentifyDepthFiles(const std::string& chosen) {
+bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::string& depthFile) {
   if (chosen.empty()) return false;
   CFileInfo info(chosen);
   depthBitmapAnswer = -1;
@@ -76,7 +76,13 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosen) {
   depthRootName = info.GetNameWithoutExt();
   depthExtension.clear();
 
-  if (ImageCarriesDepth(chosen)) {
+  if (!depthFile.empty()) {
+    if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) return false;
+    CFileInfo depthInfo(depthFile);
+    depthFolder = depthInfo.GetPath();
+    depthRootName = depthInfo.GetNameWithoutExt();
+    depthExtension = depthInfo.GetExtension();
+  } else if (ImageCarriesDepth(chosen)) {
     depthExtension = info.GetExtension();
   } else {
     for (const std::string& ext : DepthExtensions()) {

@@ -41,9 +41,9 @@ bool CFovaraDoc::OnNewProject() {
   return NewProjectFrom(chosen.value_or(""));
 }
 
-bool CFovaraDoc::NewProjectFrom(const std::string& imagePath) {
+bool CFovaraDoc::NewProjectFrom(const std::string& imagePath, const std::string& depthFile) {
   if (project_.GetFilter() && !CloseCurrentProject()) return false;
-  if (!project_.IdentifyDepthFiles(imagePath)) return false;
+  if (!project_.IdentifyDepthFiles(imagePath, depthFile)) return false;
   if (!project_.ChooseFilter()) return false;
   SetTitleAndPathFromFirstImage();
   // A new project has no file yet: its first save asks for one.

@@ -19,7 +19,7 @@ class CFovaraDoc {
   // New project: asks for an image, finds its depth files, asks for the filter.
   bool OnNewProject();
   // New project without the image question (the command line names the image).
-  bool NewProjectFrom(const std::string& imagePath);
+  bool NewProjectFrom(const std::string& imagePath, const std::string& depthFile = "");
   // Opens a project file; false when it cannot be opened (the user was told why).
   bool OnOpenDocument(const std::string& path);
   // Saves under the document's path, asking for one when the project was never saved.

@@ -54,8 +54,9 @@ class ProjectData : public KeyframeTrackOwner {
   std::string ResolveDepthFolder() const;
   // The depth file of one image (its own path when it carries depth); "" when none exists.
   std::string DepthFileFor(const std::string& imagePath) const;
-  // Sets up a new project from a chosen image: depth naming, sequence, first frame.
-  bool IdentifyDepthFiles(const std::string& chosenImagePath);
+  // Sets up a new project from a chosen image: depth naming, sequence, first frame. A given
+  // depth file names the depth files instead of the search (as when the user picks one).
+  bool IdentifyDepthFiles(const std::string& chosenImagePath, const std::string& depthFile = "");
   // An image with a colour layer, or null (the user was told why).
   std::unique_ptr<CLayerBitmap> ReadImage(const std::string& path);
   // Adds the depth layer of an image read without one.
@@ -107,6 +108,8 @@ class ProjectData : public KeyframeTrackOwner {
   std::string imageFolder;
   std::string outputFolder;
   std::string outputName;
+  // The current frame the project file stored (opening a project goes to frame 0).
+  int savedCurrentFrame = 0;
 
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
   // Replaces the current image (a loaded frame).

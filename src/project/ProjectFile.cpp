@@ -72,6 +72,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   outputName = record.GetString(kOutputNameKey, "");
   imageNames_ = record.GetStringArray(kImageNamesKey, imageNames_);
   track_.Serialize(archive);
+  savedCurrentFrame = track_.GetCurrentFrame();
 
   if (!CheckProjectFiles(true, true)) {
     UI().Ask(LoadString(2189), Buttons::Ok);

@@ -1,0 +1,31 @@
+#pragma once
+// What the project subcommands share: a console user interface, a project session, and the
+// names the command line uses for filters.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/ConsoleUserInterface.h"
+#include "project/ProjectSession.h"
+
+struct CliProject {
+  ConsoleUserInterface ui;  // installed before the session exists
+  ProjectSession session;
+
+  // Opens a project file; false (with the reason on stderr) when it cannot be opened.
+  bool Open(const std::string& path);
+  // Saves to path, keeping the previous file when the save fails.
+  bool Save(const std::string& path);
+};
+
+// "dof", "zsat", "zlum", "zhue", "fog" to filter ids; nothing for other names.
+std::optional<uint32_t> FilterIdFromName(const std::string& name);
+std::string FilterNames();
+
+// A path made absolute against the current folder.
+std::string AbsolutePath(const std::string& path);
+
+// Prints "fovara-render: message" on stderr and returns 1.
+int Fail(const std::string& message);

@@ -1,0 +1,60 @@
+// fovara-render new: a project from an image, as the New project command makes it.
+
+#include <filesystem>
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliCommands.h"
+#include "cli/CliProject.h"
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/FileHelpers.h"
+
+namespace {
+
+struct NewOptions {
+  std::string image;
+  std::string filter;
+  std::string output;
+  std::string depth;
+  bool lightNear = false;
+  bool lightFar = false;
+};
+
+int RunNew(const NewOptions& options) {
+  auto filterId = FilterIdFromName(options.filter);
+  if (!filterId) return Fail("unknown filter '" + options.filter + "' (use " + FilterNames() + ")");
+  if (!fileExists(options.image)) return Fail(options.image + ": no such image file");
+  if (!options.depth.empty() && !fileExists(options.depth)) return Fail(options.depth + ": no such depth file");
+
+  CliProject cli;
+  cli.ui.depthType = options.lightNear ? 0 : 1;
+  auto filters = cli.session.Frame().GetFilters();
+  for (size_t i = 0; i < filters.size(); ++i) {
+    if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);
+  }
+  std::string depth = options.depth.empty() ? "" : AbsolutePath(options.depth);
+  if (!cli.session.Document().NewProjectFrom(AbsolutePath(options.image), depth)) {
+    return Fail("cannot make a project from " + options.image);
+  }
+  if (!cli.Save(options.output)) return 1;
+  const ProjectData& project = cli.session.Project();
+  std::printf("%s: %s, %d frame(s), depth files %s*%s\n", options.output.c_str(),
+              project.GetFilter()->GetName().c_str(), project.GetImageCount(), project.ResolveDepthFolder().c_str(),
+              project.depthExtension.c_str());
+  return 0;
+}
+
+}  // namespace
+
+void AddNewCommand(CLI::App& app, CliAction& action) {
+  auto options = std::make_shared<NewOptions>();
+  CLI::App* cmd = app.add_subcommand("new", "Make a project from an image or the first image of a sequence");
+  cmd->add_option("image", options->image, "The image (any frame of a numbered sequence)")->required();
+  cmd->add_option("--filter", options->filter, "Filter: " + FilterNames())->required();
+  cmd->add_option("-o,--output", options->output, "Project file to write (.fvz)")->required();
+  cmd->add_option("--depth", options->depth, "Depth file of the image, when it is not found by its name");
+  auto* nearFlag = cmd->add_flag("--light-near", options->lightNear, "Depth pictures: light areas are near");
+  cmd->add_flag("--light-far", options->lightFar, "Depth pictures: light areas are far (the default)")->excludes(nearFlag);
+  cmd->callback([options, &action] { action = [options] { return RunNew(*options); }; });
+}

@@ -1,0 +1,125 @@
+// fovara-render render: renders a range of a project's frames to numbered image files.
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <regex>
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <tbb/global_control.h>
+
+#include "cli/CliCommands.h"
+#include "cli/CliProject.h"
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/FileInfo.h"
+#include "platform/image/ImageIo.h"
+#include "tools/RenderRun.h"
+
+namespace {
+
+struct RenderOptions {
+  std::string project;
+  std::string frames = "all";
+  std::string output;
+  std::string format;
+  bool skipExisting = false;
+  int threads = 0;
+  bool quiet = false;
+};
+
+// "all", "current" or "A-B" (frames counted from 0, in any order) within 0..lastFrame.
+bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange& range, std::string& error) {
+  int lastFrame = std::max(0, project.GetTrack().GetLastFrame());
+  std::smatch m;
+  if (text == "all") {
+    range = {0, lastFrame};
+  } else if (text == "current") {
+    int current = std::clamp(project.savedCurrentFrame, 0, lastFrame);
+    range = {current, current};
+  } else if (std::regex_match(text, m, std::regex(R"((\d+)(?:-(\d+))?)"))) {
+    int a = std::stoi(m[1]);
+    int b = m[2].matched ? std::stoi(m[2]) : a;
+    range = {std::min(a, b), std::max(a, b)};
+    if (range.last > lastFrame) {
+      error = fmt::format("frames {} are beyond the last frame {}", text, lastFrame);
+      return false;
+    }
+  } else {
+    error = "--frames takes all, current or A-B, not '" + text + "'";
+    return false;
+  }
+  return true;
+}
+
+// The output file name (base, and the extension that names the format).
+std::string OutputName(const RenderOptions& options, ProjectData& project) {
+  std::string base = options.output.empty() ? project.OutputBaseName() : AbsolutePath(options.output);
+  CFileInfo info(base);
+  std::string extension = info.GetExtension();
+  // A base such as "shot.v2" has no format extension: only known picture extensions count.
+  static const std::regex kFormats(R"(\.(tga|png|tif|tiff|exr|jpg|jpeg|bmp|rla|qel))", std::regex::icase);
+  bool hasFormat = std::regex_match(extension, kFormats);
+  std::string stem = hasFormat ? info.GetPath() + info.GetNameWithoutExt() : base;
+  std::string format = options.format;
+  if (format.empty()) format = hasFormat ? extension.substr(1) : CFileInfo(project.GetImageName(0)).GetExtension().substr(1);
+  if (!std::regex_match("." + format, kFormats)) format = "png";
+  return stem + "." + format;
+}
+
+int RunRender(const RenderOptions& options) {
+  std::unique_ptr<tbb::global_control> threads;
+  if (options.threads > 0) {
+    threads = std::make_unique<tbb::global_control>(tbb::global_control::max_allowed_parallelism, options.threads);
+  }
+  CliProject cli;
+  cli.ui.quiet = options.quiet;
+  if (!cli.Open(options.project)) return 1;
+  ProjectData& project = cli.session.Project();
+
+  FrameRange range;
+  std::string error;
+  if (!ParseFrames(options.frames, project, range, error)) return Fail(error);
+
+  std::string outputName = OutputName(options, project);
+  std::error_code ec;
+  std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
+  C2DIo output(outputName, kIoSaving);
+  output.SetNumberWidth(OutputNumberWidth(project));
+  if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
+    return Fail(output.GetError());
+  }
+  if (!output.GetWarning().empty() && !options.quiet) std::fprintf(stderr, "fovara-render: %s\n", output.GetWarning().c_str());
+
+  RenderJob job;
+  job.first = range.first;
+  job.last = range.last;
+  job.output = &output;
+  job.skipExisting = options.skipExisting;
+  job.onFrameDone = [&](int index, int count, const std::string& file, bool skipped) {
+    if (!options.quiet) std::printf("frame %d/%d %s %s\n", index, count, skipped ? "kept" : "written", file.c_str());
+    std::fflush(stdout);
+  };
+  RenderOutcome outcome = RunRenderJob(project, job);
+  if (!outcome.saveError.empty()) return Fail(outcome.saveError);
+  if (outcome.cancelled) return Fail("rendering stopped before the last frame");
+  if (cli.ui.HasComplained()) return Fail("some frames could not be rendered");
+  if (!options.quiet) std::printf("%d frame(s) rendered, %d kept\n", outcome.rendered, outcome.skipped);
+  return 0;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& app, CliAction& action) {
+  auto options = std::make_shared<RenderOptions>();
+  CLI::App* cmd = app.add_subcommand("render", "Render a project's frames to numbered image files");
+  cmd->add_option("project", options->project, "Project file (.fvz)")->required();
+  cmd->add_option("--frames", options->frames, "all (default), current, or A-B (frames from 0)");
+  cmd->add_option("-o,--output", options->output, "Output base name (default: the project's output name)");
+  cmd->add_option("--format", options->format, "tga, png, tif, exr or jpg (default: the output name's, else the images')")
+      ->check(CLI::IsMember({"tga", "png", "tif", "tiff", "exr", "jpg", "jpeg", "bmp"}));
+  cmd->add_flag("--skip-existing", options->skipExisting, "Leave frames whose file already exists");
+  cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
+  cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
+  cmd->callback([options, &action] { action = [options] { return RunRender(*options); }; });
+}
