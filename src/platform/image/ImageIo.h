@@ -5,7 +5,8 @@
 //           float32, row 0 first, all little-endian.
 // Colour becomes 8-bit RGB (float colour through the sRGB transfer curve, clamped); an alpha
 // channel becomes the alpha layer; a depth channel (Z, *.Z, Depth.V, *.Depth.V, across
-// subimages) becomes the depth layer. A depth channel whose values are all <= 0 is negated.
+// subimages) becomes the depth layer. A depth channel whose object depths are all <= 0 is
+// negated; background markers (non-finite, or at least 1e10 either way) stay background.
 // Non-finite depths and depths >= 1e10 are background.
 //
 // Every reader checks the sizes a file declares against what the program can hold before

@@ -37,9 +37,11 @@ struct SPix {
     b /= f;
     return *this;
   }
-  // Mean of the three channels, rounded to nearest and clamped to 0..255.
+  // Mean of the three channels, rounded to nearest and clamped to 0..255. A sum divided by a zero
+  // weight (NaN) gives 0 rather than an undefined conversion.
   uint8_t ToGrey() const {
     float v = (r + g + b) / 3.0f + 0.5f;
-    return uint8_t(std::clamp(v, 0.0f, 255.0f));
+    if (!(v > 0.0f)) return 0;
+    return uint8_t(std::min(v, 255.0f));
   }
 };

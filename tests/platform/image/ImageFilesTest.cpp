@@ -412,6 +412,19 @@ TEST(SceneSequenceTest, FramesAndCompanionsDifferByDepth) {
     ASSERT_TRUE(depth);
     EXPECT_EQ(depth->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y), 10.0f + k);
   }
+  auto image = ReadLayered(dir.File(names[0]));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->GetLayer<floatBitmap>(), nullptr) << "the picture carries no depth";
+  for (const char* ext : {".qel", ".rla", ".rpf", ".exr"}) {
+    WriteSequence(dir.Path(), "c", 1, 2, 3, ".png", ext, 16, 12);
+    auto depth = ReadLayered(dir.File(std::string("c002") + ext));
+    ASSERT_TRUE(depth && depth->GetLayer<floatBitmap>()) << ext;
+    EXPECT_EQ(depth->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y), 11.0f) << ext;
+  }
+  WriteSequence(dir.Path(), "g", 1, 1, 1, ".png", ".z.tga", 16, 12);
+  auto picture = ReadLayered(dir.File("g1.z.tga"), kIoOnePicture);
+  ASSERT_TRUE(picture && picture->GetLayer<g8Bitmap>());
+  EXPECT_EQ(picture->GetLayer<g8Bitmap>()->GetLine(p.y)[p.x], 255) << "near is light";
   auto carried = WriteSequence(dir.Path(), "own_", 1, 2, 2, ".rpf", "", 16, 12);
   auto second = ReadLayered(dir.File(carried[1]));
   ASSERT_TRUE(second && second->GetLayer<floatBitmap>());

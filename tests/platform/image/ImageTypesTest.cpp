@@ -221,6 +221,8 @@ TEST(SPixTest, AccumulatesWeightedPixelsAndRoundsToGrey) {
   EXPECT_EQ(bright.ToGrey(), 255);
   bright.Init();
   EXPECT_EQ(bright.ToGrey(), 0);
+  bright /= 0.0f;  // nothing gathered: 0 / 0
+  EXPECT_EQ(bright.ToGrey(), 0);
 }
 
 }  // namespace
