@@ -1,0 +1,37 @@
+#include "RunCli.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+CliRun RunCli(const std::string& arguments) {
+  const char* program = std::getenv("FOVARA_RENDER");
+  std::string errPath = "/tmp/fovara-cli-err-" + std::to_string(getpid());
+  std::string command = std::string(program ? program : "fovara-render") + " " + arguments + " 2>" + errPath;
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = Slurp(errPath);
+  std::remove(errPath.c_str());
+  return run;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Runs fovara-render as a user would, capturing what it prints.
+
+#include <string>
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Arguments are passed through the shell; quote them as needed.
+CliRun RunCli(const std::string& arguments);
