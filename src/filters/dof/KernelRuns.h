@@ -1,7 +1,7 @@
 #pragma once
 // The kernels of a slice as lists of non-zero taps, row by row, which is what the passes walk:
-// runs of equal weight (the blur sums them through row prefix sums) and spans of any non-zero
-// weight (the mask stamps them).
+// intervals of constant weight that add up to the row (the blur sums them through row prefix
+// sums) and spans of any non-zero weight (the mask stamps them).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +23,8 @@ class KernelRuns {
 
   int RadiusX() const { return rx_; }
   int RadiusY() const { return ry_; }
-  // Row dy (from -RadiusY to RadiusY): maximal runs of one non-zero weight.
+  // Row dy (from -RadiusY to RadiusY): intervals of positive weight, possibly nested, whose
+  // weights add up to the kernel's values; each is at most as wide as the kernel.
   const KernelRun* WeightRunsBegin(int dy) const { return weightRuns_.data() + weightRowStart_[size_t(dy + ry_)]; }
   const KernelRun* WeightRunsEnd(int dy) const { return weightRuns_.data() + weightRowStart_[size_t(dy + ry_ + 1)]; }
   // Row dy: maximal spans of non-zero weight (their weight field is unused).

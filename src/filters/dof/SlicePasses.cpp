@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
@@ -31,6 +36,23 @@ void ForRowsInParallel(int first, int end, RowWork&& work) {
 // ---------------------------------------------------------------------------------------------
 // Mask
 
+// A float depth widened to double and compared with a double bound decides the same way as the
+// float compared with the largest float not above the bound (for <, <=, >, > against it) or the
+// smallest float not below it (for >=). The passes compare floats, without conversions.
+float FloatNotAbove(double v) {
+  if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
+  if (v >= double(std::numeric_limits<float>::max())) {
+    return v == std::numeric_limits<double>::infinity() ? std::numeric_limits<float>::infinity()
+                                                        : std::numeric_limits<float>::max();
+  }
+  if (v < -double(std::numeric_limits<float>::max())) return -std::numeric_limits<float>::infinity();
+  float f = float(v);
+  if (double(f) > v) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
+  return f;
+}
+
+float FloatNotBelow(double v) { return -FloatNotAbove(-v); }
+
 struct BorderPixel {
   int x;
   int kernel;
@@ -49,8 +71,9 @@ class SliceMaskBuilder {
         depth_(depth),
         table_(table),
         runs_(table),
-        lo_(lo),
-        hi_(hi),
+        loDown_(FloatNotAbove(lo)),
+        loUp_(FloatNotBelow(lo)),
+        hiDown_(FloatNotAbove(hi)),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         border_(size_t(depth.GetHeight())) {}
@@ -71,10 +94,8 @@ class SliceMaskBuilder {
   }
 
  private:
-  bool InSlice(float d) const {
-    double v = d;
-    return lo_ < v && v <= hi_;
-  }
+  // lo < d <= hi: the slice, as its border pixels are searched.
+  bool InSlice(float d) const { return d > loDown_ && d <= hiDown_; }
 
   void FindBorderPixels(int y) {
     std::vector<BorderPixel>& list = border_[size_t(y)];
@@ -92,9 +113,15 @@ class SliceMaskBuilder {
     }
   }
 
-  void FinishRow(int y) {
-    uint8_t* mask = mask_->GetLine(y);
-    const float* depth = depth_.GetLine(y);
+  bool AnyBehind(const float* depth) const {
+    bool any = false;
+    for (int x = 0; x < width_; ++x) any |= depth[x] > hiDown_;
+    return any;
+  }
+
+  // The stamps of every border pixel whose kernel reaches row y, in raster order of the border
+  // pixels; only pixels behind the slice (d > hi) take them.
+  void StampRow(int y, uint8_t* mask, const float* depth) const {
     const int first = std::max(0, y - runs_.MaxRadiusY());
     const int last = std::min(height_ - 1, y + runs_.MaxRadiusY());
     for (int sy = first; sy <= last; ++sy) {
@@ -105,16 +132,20 @@ class SliceMaskBuilder {
         for (const KernelRun* s = kernel.SpansBegin(dy); s != kernel.SpansEnd(dy); ++s) {
           const int x0 = std::max(0, p.x + s->dxBegin);
           const int x1 = std::min(width_, p.x + s->dxEnd);
-          for (int x = x0; x < x1; ++x) {
-            if (double(depth[x]) > hi_) mask[x] = p.value;
-          }
+          for (int x = x0; x < x1; ++x) mask[x] = depth[x] > hiDown_ ? p.value : mask[x];
         }
       }
     }
+  }
+
+  void FinishRow(int y) {
+    uint8_t* mask = mask_->GetLine(y);
+    const float* depth = depth_.GetLine(y);
+    if (AnyBehind(depth)) StampRow(y, mask, depth);
     for (int x = 0; x < width_; ++x) {
       if (mask[x] != 0) continue;
-      const double d = depth[x];
-      mask[x] = (lo_ <= d && d <= hi_) ? kMaskOwn : (d > hi_ ? kMaskBehind : kMaskInFront);
+      const float d = depth[x];
+      mask[x] = (d >= loUp_ && d <= hiDown_) ? kMaskOwn : (d > hiDown_ ? kMaskBehind : kMaskInFront);
     }
   }
 
@@ -122,8 +153,10 @@ class SliceMaskBuilder {
   const floatBitmap& depth_;
   const BlurKernelTable& table_;
   const SliceKernelRuns runs_;
-  const double lo_;
-  const double hi_;
+  // The bounds as floats: d > lo is d > loDown_, d >= lo is d >= loUp_, d <= hi is d <= hiDown_.
+  const float loDown_;
+  const float loUp_;
+  const float hiDown_;
   const int width_;
   const int height_;
   std::vector<std::vector<BorderPixel>> border_;
@@ -142,6 +175,9 @@ template <int C>
 class SliceCompositor {
  public:
   static constexpr int kLanes = C + 1;
+  // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one run
+  // (255 a pixel, or a count) stays below 2^15.
+  static constexpr int kWidestRun = 128;
 
   SliceCompositor(const DepthOfFieldSettings& settings, const Bitmap& colour, const floatBitmap& depth,
                   Bitmap& output, const g8Bitmap& mask, const BlurKernelTable& table)
@@ -158,29 +194,44 @@ class SliceCompositor {
         stride_(size_t(width_ + 2 * pad_ + 1) * kLanes) {}
 
   SliceResult Run() {
+    if (2 * runs_.MaxRadiusX() + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     const int reach = runs_.MaxRadiusY();
     const size_t bandRows = size_t(std::min(height_, kRowsPerProgressStep + 2 * reach));
     notBehind_.resize(bandRows * stride_);
-    own_.resize(bandRows * stride_);
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
-      if (!AnyWork(first, end)) return;
+      const BandWork work = WorkIn(first, end);
+      if (!work.own && !work.border) return;
       prefixFirst_ = std::max(0, first - reach);
       const int prefixEnd = std::min(height_, end + reach);
-      ForRowsInParallel(prefixFirst_, prefixEnd, [&](int y) { BuildPrefixRow(y); });
+      // Every pixel to render needs the sums over the slice and what lies behind it; the border
+      // blend also needs the sums over the slice alone.
+      if (work.border) own_.resize(bandRows * stride_);
+      ForRowsInParallel(prefixFirst_, prefixEnd, [&](int y) {
+        BuildPrefixRow(y, notBehind_, [](uint8_t v) { return v != 0; });
+        if (work.border) BuildPrefixRow(y, own_, [](uint8_t v) { return v == kMaskOwn; });
+      });
       ForRowsInParallel(first, end, [&](int y) { CompositeRow(y); });
     });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
 
  private:
-  bool AnyWork(int first, int end) const {
+  struct BandWork {
+    bool own = false;     // pixels of the slice (255)
+    bool border = false;  // pixels behind it that its border reaches (128 to 254)
+  };
+
+  BandWork WorkIn(int first, int end) const {
+    BandWork work;
     for (int y = first; y < end; ++y) {
       const uint8_t* mask = mask_.GetLine(y);
       for (int x = 0; x < width_; ++x) {
-        if (mask[x] >= kMaskBorderBase) return true;
+        work.own |= mask[x] == kMaskOwn;
+        work.border |= mask[x] >= kMaskBorderBase && mask[x] != kMaskOwn;
       }
+      if (work.own && work.border) break;
     }
-    return false;
+    return work;
   }
 
   uint32_t* PrefixRow(std::vector<uint32_t>& buffer, int y) { return buffer.data() + size_t(y - prefixFirst_) * stride_; }
@@ -188,47 +239,55 @@ class SliceCompositor {
     return buffer.data() + size_t(y - prefixFirst_) * stride_;
   }
 
-  void BuildPrefixRow(int y) {
-    uint32_t* notBehind = PrefixRow(notBehind_, y);
-    uint32_t* own = PrefixRow(own_, y);
+  // Entry e of the row holds the sums over the selected pixels left of x = e - pad.
+  template <typename Selected>
+  void BuildPrefixRow(int y, std::vector<uint32_t>& buffer, Selected selected) {
+    uint32_t* entry = PrefixRow(buffer, y);
     const uint8_t* mask = mask_.GetLine(y);
     const uint8_t* colour = colour_.GetLineBytes(y);
-    uint32_t sumAny[kLanes] = {};
-    uint32_t sumOwn[kLanes] = {};
-    auto write = [&](int entry) {
-      for (int l = 0; l < kLanes; ++l) {
-        notBehind[size_t(entry) * kLanes + l] = sumAny[l];
-        own[size_t(entry) * kLanes + l] = sumOwn[l];
-      }
+    uint32_t sum[kLanes] = {};
+    auto write = [&] {
+      for (int l = 0; l < kLanes; ++l) entry[l] = sum[l];
+      entry += kLanes;
     };
-    int entry = 0;
-    for (; entry <= pad_; ++entry) write(entry);
-    for (int x = 0; x < width_; ++x, ++entry) {
-      const uint8_t v = mask[x];
-      if (v != 0) {
-        for (int c = 0; c < C; ++c) sumAny[c] += colour[x * C + c];
-        sumAny[C] += 1;
-        if (v == kMaskOwn) {
-          for (int c = 0; c < C; ++c) sumOwn[c] += colour[x * C + c];
-          sumOwn[C] += 1;
-        }
-      }
-      write(entry);
+    for (int e = 0; e <= pad_; ++e) write();
+    for (int x = 0; x < width_; ++x) {
+      const uint32_t take = selected(mask[x]) ? 1 : 0;
+      for (int c = 0; c < C; ++c) sum[c] += take * colour[x * C + c];
+      sum[C] += take;
+      write();
     }
-    for (; entry < width_ + 2 * pad_ + 1; ++entry) write(entry);
+    for (int e = 0; e < pad_; ++e) write();
   }
 
-  // Adds, for each lane below `lanes`, the kernel-weighted sum of the window around (x, y).
-  void AddWindow(const std::vector<uint32_t>& buffer, const KernelRuns& kernel, int x, int y, int firstLane,
-                 int lanes, uint32_t* acc) const {
+  // acc[l] = the kernel-weighted sum of lane l over the window around (x, y).
+  void SumWindow(const std::vector<uint32_t>& buffer, const KernelRuns& kernel, int x, int y, uint32_t* acc) const {
     const int dyFirst = std::max(-kernel.RadiusY(), -y);
     const int dyLast = std::min(kernel.RadiusY(), height_ - 1 - y);
+#if defined(__SSE2__)
+    if constexpr (kLanes == 4) {
+      // A run's lane sums stay below 2^15 (see kWidestRun), so each 32-bit difference is a
+      // 16-bit value with a zero high half, and pmaddwd multiplies it by the weight exactly.
+      __m128i sum = _mm_setzero_si128();
+      for (int dy = dyFirst; dy <= dyLast; ++dy) {
+        const uint32_t* centre = PrefixRow(buffer, y + dy) + size_t(pad_ + x) * kLanes;
+        for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
+          const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r->dxEnd * kLanes));
+          const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r->dxBegin * kLanes));
+          sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_sub_epi32(end, begin), _mm_set1_epi32(int(r->weight))));
+        }
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), sum);
+      return;
+    }
+#endif
+    for (int l = 0; l < kLanes; ++l) acc[l] = 0;
     for (int dy = dyFirst; dy <= dyLast; ++dy) {
       const uint32_t* centre = PrefixRow(buffer, y + dy) + size_t(pad_ + x) * kLanes;
       for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
         const uint32_t* end = centre + r->dxEnd * kLanes;
         const uint32_t* begin = centre + r->dxBegin * kLanes;
-        for (int l = firstLane; l < lanes; ++l) acc[l] += r->weight * (end[l] - begin[l]);
+        for (int l = 0; l < kLanes; ++l) acc[l] += r->weight * (end[l] - begin[l]);
       }
     }
   }
@@ -237,14 +296,20 @@ class SliceCompositor {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
     uint8_t* out = output_.GetLineBytes(y);
+    // Neighbours mostly share their depth, hence their kernel.
+    float lastDepth = 0.0f;
+    int lastKernel = -1;
     for (int x = 0; x < width_; ++x) {
       const uint8_t v = mask[x];
       if (v < kMaskBorderBase) continue;
       uint8_t* pixel = out + size_t(x) * C;
       if (v == kMaskOwn) {
-        const KernelRuns& kernel = runs_.Get(table_.LookupIndex(settings_.BlurPixels(depth[x], true)));
-        uint32_t acc[kLanes] = {};
-        AddWindow(notBehind_, kernel, x, y, 0, kLanes, acc);
+        if (lastKernel < 0 || !(depth[x] == lastDepth)) {
+          lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
+          lastDepth = depth[x];
+        }
+        alignas(16) uint32_t acc[kLanes];
+        SumWindow(notBehind_, runs_.Get(lastKernel), x, y, acc);
         const uint32_t weight = acc[C];
         for (int c = 0; c < C; ++c) pixel[c] = uint8_t(weight != 0 ? acc[c] / weight : 0);
       } else {
@@ -256,10 +321,10 @@ class SliceCompositor {
   // A pixel behind the slice that its blurred border reaches: the slice's average colour
   // around it, weighed by the share of the window that the slice covers.
   void BlendBorder(const KernelRuns& kernel, int x, int y, uint8_t* pixel) const {
-    uint32_t inside[kLanes] = {};
-    uint32_t any[kLanes] = {};
-    AddWindow(own_, kernel, x, y, 0, kLanes, inside);
-    AddWindow(notBehind_, kernel, x, y, C, kLanes, any);
+    alignas(16) uint32_t inside[kLanes];
+    alignas(16) uint32_t any[kLanes];
+    SumWindow(own_, kernel, x, y, inside);
+    SumWindow(notBehind_, kernel, x, y, any);
     const uint32_t insideWeight = inside[C];
     const uint32_t outsideWeight = any[C] - insideWeight;
     // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.

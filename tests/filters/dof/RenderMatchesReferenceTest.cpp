@@ -2,6 +2,7 @@
 // on all of them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include <tbb/global_control.h>
@@ -208,5 +209,34 @@ TEST(RenderMatchesReference, SliceMasksOfEverySlice) {
       for (size_t p = 0; p < actual->GetValueCount(); ++p) stampedPixels += actual->GetData()[p] > 128 && actual->GetData()[p] < 255;
     }
     EXPECT_GT(stampedPixels, 1000);
+  }
+}
+
+// Slice bounds are doubles and depths floats: depths one float step either side of every bound,
+// and on it, must fall on the same side as the rules' double comparisons put them.
+TEST(RenderMatchesReference, SliceMasksForDepthsAroundTheBounds) {
+  ScriptedUserInterface ui;
+  auto scene = MakeDofScene(64, 48);
+  DepthOfFieldSettings settings = DofSceneSettings(*scene, 20, 20);
+  auto slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), 2.0);
+  ASSERT_GT(slices->GetCount(), 3);
+  floatBitmap& depth = *scene->GetLayer<floatBitmap>();
+  int x = 0;
+  for (int i = 0; i < slices->GetCount(); ++i) {
+    for (double bound : {slices->Get(i).lo, slices->Get(i).hi}) {
+      const float f = float(bound);
+      for (float d : {std::nextafter(f, 0.0f), f, std::nextafter(f, 1e30f)}) {
+        // A small block, so that the neighbours share the depth and some are border pixels.
+        for (int dy = 0; dy < 3; ++dy) depth.GetLine(20 + dy)[x % 64] = d;
+        ++x;
+      }
+    }
+  }
+  auto diaph = DiaphPicture(1);
+  auto table = BlurKernelTable::Build(1.0, 20.0, 0.5, *diaph);
+  for (int i = 0; i < slices->GetCount(); ++i) {
+    auto expected = ReferenceBuildSliceMask(settings, depth, *table, slices->Get(i).lo, slices->Get(i).hi);
+    auto actual = BuildSliceMask(settings, depth, *table, slices->Get(i).lo, slices->Get(i).hi);
+    EXPECT_EQ(FirstDifference(expected.get(), actual.get()), "") << "slice " << i;
   }
 }

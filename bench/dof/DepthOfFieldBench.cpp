@@ -1,0 +1,71 @@
+// Speed of the depth-of-field render on a full HD frame: a near object, a mid-distance wall, a
+// ground plane and a far background, 50 pixels of blur in front and behind, the disc diaph.
+// The renderer is timed on one thread and on all, and against the plain reference.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include <tbb/global_control.h>
+#include <tbb/info.h>
+
+#include "DofScenes.h"
+#include "ReferenceDepthOfField.h"
+#include "filters/dof/DepthOfFieldOptions.h"
+#include "filters/dof/DepthOfFieldRenderer.h"
+#include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/Diaph.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+struct Scene {
+  std::unique_ptr<CLayerBitmap> frame = MakeDofScene(kWidth, kHeight);
+  DepthOfFieldSettings settings = DofSceneSettings(*frame, 50, 50);
+  DepthOfFieldOptions options;
+  Diaph diaph;
+};
+
+const Scene& TheScene() {
+  static const Scene scene;
+  return scene;
+}
+
+void ReportMegapixels(benchmark::State& state) {
+  state.counters["MP/s"] =
+      benchmark::Counter(double(kWidth) * kHeight * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+void RenderWithThreads(benchmark::State& state, int threads) {
+  const Scene& s = TheScene();
+  tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+  DepthOfFieldRenderer renderer(s.settings, s.options, s.diaph.GetPicture());
+  for (auto _ : state) {
+    auto result = renderer.RenderFrame(*s.frame, 1, 1);
+    benchmark::DoNotOptimize(result.get());
+  }
+  state.counters["threads"] = threads;
+  ReportMegapixels(state);
+}
+
+void BM_DepthOfFieldOneThread(benchmark::State& state) { RenderWithThreads(state, 1); }
+
+void BM_DepthOfFieldAllThreads(benchmark::State& state) {
+  RenderWithThreads(state, tbb::info::default_concurrency());
+}
+
+void BM_DepthOfFieldReference(benchmark::State& state) {
+  const Scene& s = TheScene();
+  for (auto _ : state) {
+    auto result = ReferenceRenderFrame(s.settings, s.options, s.diaph.GetPicture(), *s.frame, 1, 1);
+    benchmark::DoNotOptimize(result.get());
+  }
+  ReportMegapixels(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_DepthOfFieldOneThread)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DepthOfFieldAllThreads)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DepthOfFieldReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
