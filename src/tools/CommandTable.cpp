@@ -1,6 +1,7 @@
 #include "tools/CommandTable.h"
 
 #include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/zone/ZoneFilterCommands.h"
 #include "tools/DepthTools.h"
 #include "tools/RenderCommand.h"
@@ -8,6 +9,7 @@
 
 std::vector<std::unique_ptr<CQelCommand>> CreateProgramCommands(ProjectData& project) {
   std::vector<std::unique_ptr<CQelCommand>> commands;
+  commands.push_back(std::make_unique<DepthOfFieldFilter>(project));
   commands.push_back(std::make_unique<ZHueFilter>(project));
   commands.push_back(std::make_unique<AtmosphericPerspectiveFilter>(project));
   commands.push_back(std::make_unique<ZLuminanceFilter>(project));

@@ -1,0 +1,74 @@
+#include "filters/dof/DepthOfFieldFilter.h"
+
+#include "filters/dof/DepthOfFieldRenderer.h"
+#include "filters/dof/FieldOverlay.h"
+#include "platform/image/DepthRange.h"
+#include "project/ProjectData.h"
+#include "tools/DepthTools.h"
+
+namespace {
+constexpr FilterDescription kDepthOfField{FourCC("FXDE"), 2155, 2154, 2135, 2166, 2020};
+// Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
+constexpr int kRefreshStore = 1;
+constexpr int kRefreshControls = 2;
+}  // namespace
+
+DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDepthOfField) {}
+
+std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderPreview(const KeyframeSettings& settings, int x, int y,
+                                                                int width, int height) {
+  const CLayerBitmap* image = GetProject().GetCurrentImage();
+  if (!image) return nullptr;
+  DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
+  return renderer.RenderPreview(*image, {x, y, width, height});
+}
+
+std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderFrame(const KeyframeSettings& settings, int frameIndex,
+                                                              int frameCount) {
+  const CLayerBitmap* image = GetProject().GetCurrentImage();
+  if (!image) return nullptr;
+  DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
+  return renderer.RenderFrame(*image, frameIndex, frameCount);
+}
+
+std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {
+  const CLayerBitmap* image = GetProject().GetCurrentImage();
+  if (viewMode != kViewFilterPreview || !image) return nullptr;
+  auto overlay = MakeFieldOverlay(settings_, *image);
+  return std::make_unique<NTBitmap>(*overlay->GetLayerByType(kRgbBitmap));
+}
+
+KeyframeSettings& DepthOfFieldFilter::GoToFrame(int frame) {
+  GetProject().GetTrack().GetSettingsAt(settings_, frame);
+  if (GetPanel()) GetPanel()->Refresh(kRefreshControls);
+  return settings_;
+}
+
+void DepthOfFieldFilter::OnLooseFocus(int, CQelCommand* other) {
+  if (!other) return;
+  if (other->GetID() == kDepthIntervalToolId) {
+    static_cast<IntervalSelectCommand*>(other)->SetLimits(settings_.FieldNear, settings_.FieldFar);
+  } else if (other->GetID() == kDepthPointToolId) {
+    auto* picker = static_cast<DepthPickCommand*>(other);
+    auto reference = settings_.ReferenceDepthFor(DepthOfFieldSettings::DepthPointMode(picker->GetMode()));
+    if (reference) picker->SetReferenceDepth(*reference);
+  }
+}
+
+void DepthOfFieldFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
+  const CLayerBitmap* image = GetProject().GetCurrentImage();
+  if (result != kCommandOk || !other || !image) return;
+  DepthRange range = GetDepthRange(*image);
+  if (other->GetID() == kDepthIntervalToolId) {
+    auto* selector = static_cast<IntervalSelectCommand*>(other);
+    settings_.ApplyFieldInterval(selector->GetNearLimit(), selector->GetFarLimit(), range);
+  } else if (other->GetID() == kDepthPointToolId) {
+    auto* picker = static_cast<DepthPickCommand*>(other);
+    settings_.ApplyDepthPoint(picker->GetMode(), picker->GetPickedDepth(), range);
+  } else {
+    return;
+  }
+  // The panel stores the edit when it refreshes; without one, store it here.
+  if (GetPanel()) GetPanel()->Refresh(kRefreshStore);
+  else GetProject().NotifyChanged(kChangeSettings);
+}
