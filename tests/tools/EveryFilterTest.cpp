@@ -1,0 +1,78 @@
+// Every registered filter renders a generated scene with its reset settings: whole frame and
+// preview rectangle, with and without alpha.
+
+#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFixture.h"
+
+namespace {
+
+bool AnyPixelDiffers(const CLayerBitmap& a, const CLayerBitmap& b) {
+  for (int y = 0; y < a.GetHeight(); ++y) {
+    for (int x = 0; x < a.GetWidth(); ++x) {
+      if (!(PixelColour(a, x, y) == PixelColour(b, x, y))) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+class EveryFilterTest : public ProjectTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
+  const bool withAlpha = GetParam();
+  SequenceOptions options;
+  options.scene.withAlpha = withAlpha;
+  options.scene.farAlpha = 40;
+  WriteSequence(dir.Path(), "all", 1, 1, 4, ".exr", "", 90, 100, options);
+
+  auto filters = session.Frame().GetFilters();
+  ASSERT_EQ(filters.size(), 5u);
+  for (DepthFilterCommand* filter : filters) {
+    SCOPED_TRACE(filter->GetName());
+    ui.answers.push_back(Answer::No);  // the previous project is not saved
+    ASSERT_TRUE(NewProject(dir.File("all0001.exr"), filter->GetID()));
+    ASSERT_EQ(Project().GetFilter(), filter);
+    const CLayerBitmap& source = *Project().GetCurrentImage();
+    const KeyframeSettings& settings = filter->GetCurrentSettings();
+    EXPECT_EQ(settings.GetFrameNumber(), 0);
+    EXPECT_EQ(filter->GetRequiredLayers(), 513u);
+    EXPECT_FLOAT_EQ(filter->GetVersion(), 1.0f);
+
+    auto frame = filter->RenderFrame(settings, 1, 1);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetWidth(), 90);
+    EXPECT_EQ(frame->GetHeight(), 100);
+    ASSERT_NE(frame->GetLayerByType(kRgbBitmap), nullptr);
+    EXPECT_EQ(frame->GetLayerByType(kAlphaBitmap) != nullptr, withAlpha);
+    EXPECT_TRUE(AnyPixelDiffers(*frame, source)) << "reset settings leave the frame untouched";
+
+    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->GetWidth(), 40);
+    EXPECT_EQ(preview->GetHeight(), 30);
+    EXPECT_EQ(preview->GetLayerByType(kAlphaBitmap), nullptr);
+    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30), nullptr);  // not inside the image
+
+    EXPECT_NE(filter->GetViewBitmap(kViewFilterPreview), nullptr);
+    EXPECT_EQ(filter->GetViewBitmap(kViewImageAlpha), nullptr);
+    EXPECT_EQ(filter->HasEffectPreview(), 1);
+  }
+  EXPECT_TRUE(ui.Unexpected().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Alpha, EveryFilterTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "WithAlpha" : "WithoutAlpha"; });
+
+TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
+  // Tall enough for the depth of field to poll (every 80 rows).
+  WriteSequence(dir.Path(), "c", 1, 1, 4, ".tga", ".zpic", 40, 170);
+  for (DepthFilterCommand* filter : session.Frame().GetFilters()) {
+    SCOPED_TRACE(filter->GetName());
+    ui.answers.push_back(Answer::No);
+    ASSERT_TRUE(NewProject(dir.File("c0001.tga"), filter->GetID()));
+    ui.cancelAtStep = ui.ProgressSteps() + 1;
+    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1), nullptr);
+    EXPECT_FALSE(ui.ProgressOpen());
+  }
+}
