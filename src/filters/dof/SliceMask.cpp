@@ -1,0 +1,257 @@
+#include "filters/dof/SlicePasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "filters/dof/BlurKernelTable.h"
+#include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/KernelRuns.h"
+#include "filters/dof/ParallelRows.h"
+#include "filters/dof/ProgressBands.h"
+
+namespace {
+
+// A float depth widened to double and compared with a double bound decides the same way as the
+// float compared with the largest float not above the bound (for d > bound and d <= bound) or
+// with the smallest float not below it (for d >= bound). The pass compares floats only.
+float FloatNotAbove(double v) {
+  if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
+  if (v >= double(std::numeric_limits<float>::max())) {
+    return v == std::numeric_limits<double>::infinity() ? std::numeric_limits<float>::infinity()
+                                                        : std::numeric_limits<float>::max();
+  }
+  if (v < -double(std::numeric_limits<float>::max())) return -std::numeric_limits<float>::infinity();
+  float f = float(v);
+  if (double(f) > v) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
+  return f;
+}
+
+float FloatNotBelow(double v) { return -FloatNotAbove(-v); }
+
+// Consecutive border pixels of a row [xBegin, xEnd) that stamp with the same kernel and value.
+// Stamping them together gives the same mask as one after the other: they are neighbours in
+// raster order and write the same value.
+struct BorderRun {
+  int xBegin;
+  int xEnd;
+  int kernel;
+  uint8_t value;
+};
+
+// The border stamps must land as if applied one border pixel after the other in raster order,
+// a later one overwriting an earlier one. Each target row is therefore finished on its own:
+// it takes the stamps of the border pixels of the rows around it, in raster order, and is
+// complete once those rows have been searched for border pixels.
+class SliceMaskBuilder {
+ public:
+  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const BlurKernelTable& table,
+                   double lo, double hi)
+      : settings_(settings),
+        depth_(depth),
+        table_(table),
+        runs_(table),
+        loDown_(FloatNotAbove(lo)),
+        loUp_(FloatNotBelow(lo)),
+        hiDown_(FloatNotAbove(hi)),
+        width_(depth.GetWidth()),
+        height_(depth.GetHeight()),
+        border_(size_t(depth.GetHeight())) {}
+
+  std::unique_ptr<g8Bitmap> Build() {
+    mask_ = std::make_unique<g8Bitmap>(width_, height_);
+    const int reach = runs_.MaxRadiusY();
+    int finished = 0;
+    bool completed = ForEachProgressBand(height_, [&](int first, int end) {
+      ForRowsInParallel(first, end, [&](int y) { FindBorderPixels(y); });
+      // Rows whose every source row has been searched can be finished.
+      int ready = end == height_ ? height_ : std::max(finished, end - reach);
+      ForRowsInParallel(finished, ready, [&](int y) { FinishRow(y); });
+      finished = std::max(finished, ready);
+    });
+    if (!completed) return nullptr;
+    return std::move(mask_);
+  }
+
+ private:
+  // lo < d <= hi: the slice, as its border pixels are searched.
+  bool InSlice(float d) const { return d > loDown_ && d <= hiDown_; }
+
+  // The row's border pixels: in the slice, with a neighbour inside the image that is not.
+  class BorderSearch {
+   public:
+    BorderSearch(SliceMaskBuilder& b, int y)
+        : b_(b),
+          row_(b.depth_.GetLine(y)),
+          up_(y > 0 ? b.depth_.GetLine(y - 1) : nullptr),
+          down_(y < b.height_ - 1 ? b.depth_.GetLine(y + 1) : nullptr),
+          list_(b.border_[size_t(y)]) {}
+
+    void Run() {
+      const int width = b_.width_;
+      int x = 0;
+#if defined(__SSE2__)
+      // Four pixels at a time where both side neighbours exist; most pixels are inside their
+      // slice or out of it together with their neighbours, and are skipped here.
+      if (width >= 2) {
+        TestOne(0);
+        x = 1;
+        for (; x + 5 <= width; x += 4) {
+          int bits = BorderBits(x);
+          while (bits != 0) {
+            const int i = __builtin_ctz(unsigned(bits));
+            Add(x + i);
+            bits &= bits - 1;
+          }
+        }
+      }
+#endif
+      for (; x < width; ++x) TestOne(x);
+    }
+
+   private:
+#if defined(__SSE2__)
+    __m128 In(const float* p) const {
+      const __m128 d = _mm_loadu_ps(p);
+      return _mm_and_ps(_mm_cmpgt_ps(d, _mm_set1_ps(b_.loDown_)), _mm_cmple_ps(d, _mm_set1_ps(b_.hiDown_)));
+    }
+    // Bit i: pixel x + i is a border pixel (x >= 1 and x + 4 < width).
+    int BorderBits(int x) const {
+      const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
+      __m128 inside = _mm_and_ps(In(row_ + x - 1), In(row_ + x + 1));
+      inside = _mm_and_ps(inside, up_ ? In(up_ + x) : all);
+      inside = _mm_and_ps(inside, down_ ? In(down_ + x) : all);
+      return _mm_movemask_ps(_mm_andnot_ps(inside, In(row_ + x)));
+    }
+#endif
+
+    void TestOne(int x) {
+      if (!b_.InSlice(row_[x])) return;
+      const bool border = (x > 0 && !b_.InSlice(row_[x - 1])) || (x < b_.width_ - 1 && !b_.InSlice(row_[x + 1])) ||
+                          (up_ && !b_.InSlice(up_[x])) || (down_ && !b_.InSlice(down_[x]));
+      if (border) Add(x);
+    }
+
+    void Add(int x) {
+      if (!known_ || !(row_[x] == lastDepth_)) {
+        r_ = b_.settings_.BlurPixels(row_[x], true);
+        lastDepth_ = row_[x];
+        known_ = true;
+      }
+      if (!(r_ > 1.0)) return;
+      const int kernel = b_.table_.LookupIndex(r_);
+      const uint8_t value = uint8_t(kMaskBorderBase + int(r_));
+      if (!list_.empty() && list_.back().xEnd == x && list_.back().kernel == kernel && list_.back().value == value) {
+        list_.back().xEnd = x + 1;
+      } else {
+        list_.push_back({x, x + 1, kernel, value});
+      }
+    }
+
+    SliceMaskBuilder& b_;
+    const float* row_;
+    const float* up_;
+    const float* down_;
+    std::vector<BorderRun>& list_;
+    float lastDepth_ = 0.0f;
+    double r_ = 0.0;
+    bool known_ = false;
+  };
+
+  void FindBorderPixels(int y) { BorderSearch(*this, y).Run(); }
+
+  bool AnyBehind(const float* depth) const {
+    const float hi = hiDown_;
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 4 <= width_; x += 4) {
+      if (_mm_movemask_ps(_mm_cmpgt_ps(_mm_loadu_ps(depth + x), _mm_set1_ps(hi))) != 0) return true;
+    }
+#endif
+    for (; x < width_; ++x) {
+      if (depth[x] > hi) return true;
+    }
+    return false;
+  }
+
+  // The stamps of every border pixel whose kernel reaches row y, in raster order of the border
+  // pixels; only pixels behind the slice (d > hi) take them.
+  void StampRow(int y, uint8_t* mask, const float* depth) const {
+    // Locals, as the byte stores could otherwise alias the members and force reloads.
+    const float hi = hiDown_;
+    const int first = std::max(0, y - runs_.MaxRadiusY());
+    const int last = std::min(height_ - 1, y + runs_.MaxRadiusY());
+    for (int sy = first; sy <= last; ++sy) {
+      const int dy = y - sy;
+      for (const BorderRun& p : border_[size_t(sy)]) {
+        const KernelRuns& kernel = runs_.Get(p.kernel);
+        if (dy < -kernel.RadiusY() || dy > kernel.RadiusY()) continue;
+        for (const KernelRun* s = kernel.SpansBegin(dy); s != kernel.SpansEnd(dy); ++s) {
+          // The span slid along the run covers one interval.
+          const int x0 = std::max(0, p.xBegin + s->dxBegin);
+          const int x1 = std::min(width_, p.xEnd - 1 + s->dxEnd);
+          const uint8_t value = p.value;
+          for (int x = x0; x < x1; ++x) mask[x] = depth[x] > hi ? value : mask[x];
+        }
+      }
+    }
+  }
+
+  void FinishRow(int y) {
+    uint8_t* mask = mask_->GetLine(y);
+    const float* depth = depth_.GetLine(y);
+    if (AnyBehind(depth)) StampRow(y, mask, depth);
+    // Pixels no stamp reached: the slice's own, behind it, or in front of it.
+    const float lo = loUp_;
+    const float hi = hiDown_;
+    const int width = width_;
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 16 <= width; x += 16) {
+      __m128i kinds[4];
+      for (int k = 0; k < 4; ++k) {
+        const __m128 d = _mm_loadu_ps(depth + x + 4 * k);
+        const __m128 own = _mm_and_ps(_mm_cmpge_ps(d, _mm_set1_ps(lo)), _mm_cmple_ps(d, _mm_set1_ps(hi)));
+        const __m128 behind = _mm_cmpgt_ps(d, _mm_set1_ps(hi));
+        kinds[k] = _mm_or_si128(_mm_and_si128(_mm_castps_si128(own), _mm_set1_epi32(kMaskOwn)),
+                                _mm_and_si128(_mm_castps_si128(behind), _mm_set1_epi32(kMaskBehind)));
+      }
+      const __m128i kind = _mm_packus_epi16(_mm_packs_epi32(kinds[0], kinds[1]), _mm_packs_epi32(kinds[2], kinds[3]));
+      const __m128i current = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + x));
+      const __m128i unset = _mm_cmpeq_epi8(current, _mm_setzero_si128());
+      const __m128i merged = _mm_or_si128(_mm_and_si128(unset, kind), _mm_andnot_si128(unset, current));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + x), merged);
+    }
+#endif
+    for (; x < width; ++x) {
+      const float d = depth[x];
+      const uint8_t kind = (d >= lo && d <= hi) ? kMaskOwn : (d > hi ? kMaskBehind : kMaskInFront);
+      mask[x] = mask[x] != 0 ? mask[x] : kind;
+    }
+  }
+
+  const DepthOfFieldSettings& settings_;
+  const floatBitmap& depth_;
+  const BlurKernelTable& table_;
+  const SliceKernelRuns runs_;
+  // The bounds as floats: d > lo is d > loDown_, d >= lo is d >= loUp_, d <= hi is d <= hiDown_.
+  const float loDown_;
+  const float loUp_;
+  const float hiDown_;
+  const int width_;
+  const int height_;
+  std::vector<std::vector<BorderRun>> border_;
+  std::unique_ptr<g8Bitmap> mask_;
+};
+
+}  // namespace
+
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+                                         const BlurKernelTable& table, double lo, double hi) {
+  return SliceMaskBuilder(settings, depth, table, lo, hi).Build();
+}
