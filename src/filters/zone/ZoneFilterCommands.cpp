@@ -1,8 +1,5 @@
 #include "filters/zone/ZoneFilterCommands.h"
 
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
 #include "filters/zone/ZoneDepthTools.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
@@ -39,23 +36,6 @@ void ZoneFilterCommand::OnGetFocus(int, CQelCommand* other, CommandResult result
   GetProject().NotifyChanged(kChangeSettings);
 }
 
-ZSaturationFilter::ZSaturationFilter(ProjectData& project) : ZoneFilterCommand(project, kZSaturation) {}
-
-bool ZSaturationFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
-                                     rgbBitmap& destination) {
-  return ::FilterPixels(static_cast<const ZSaturationSettings&>(settings), options_, source, destination);
-}
-
-ZLuminanceFilter::ZLuminanceFilter(ProjectData& project) : ZoneFilterCommand(project, kZLuminance) {}
-
-bool ZLuminanceFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
-                                    rgbBitmap& destination) {
-  return ::FilterPixels(static_cast<const ZLuminanceSettings&>(settings), options_, source, destination);
-}
-
-ZHueFilter::ZHueFilter(ProjectData& project) : ZoneFilterCommand(project, kZHue) {}
-
-bool ZHueFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
-                              rgbBitmap& destination) {
-  return ::FilterPixels(static_cast<const ZHueSettings&>(settings), options_, source, destination);
-}
+ZSaturationFilter::ZSaturationFilter(ProjectData& project) : ZoneFilterOf(project, kZSaturation) {}
+ZLuminanceFilter::ZLuminanceFilter(ProjectData& project) : ZoneFilterOf(project, kZLuminance) {}
+ZHueFilter::ZHueFilter(ProjectData& project) : ZoneFilterOf(project, kZHue) {}

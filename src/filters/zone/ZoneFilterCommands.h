@@ -3,10 +3,9 @@
 // exchange of depths with the depth tools; each renders with its own law.
 
 #include "filters/ColourFilterCommand.h"
-#include "filters/zone/ZHueSettings.h"
-#include "filters/zone/ZLuminanceSettings.h"
-#include "filters/zone/ZSaturationSettings.h"
-#include "filters/zone/ZoneOptions.h"
+#include "filters/zone/ZHueFilter.h"
+#include "filters/zone/ZLuminanceFilter.h"
+#include "filters/zone/ZSaturationFilter.h"
 
 class ZoneFilterCommand : public ColourFilterCommand {
  public:
@@ -20,53 +19,39 @@ class ZoneFilterCommand : public ColourFilterCommand {
   virtual ZoneSettings& Zone() = 0;
 };
 
-class ZSaturationFilter : public ZoneFilterCommand {
+// A zone filter of one settings type and options type, rendering with that type's law.
+template <typename Settings, typename Options>
+class ZoneFilterOf : public ZoneFilterCommand {
+ public:
+  ZoneFilterOf(ProjectData& project, const FilterDescription& description)
+      : ZoneFilterCommand(project, description) {}
+  KeyframeSettings& GetCurrentSettings() override { return settings_; }
+  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
+  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
+  Options& GetOptionsOf() { return options_; }
+
+ protected:
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override {
+    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination);
+  }
+  ZoneSettings& Zone() override { return settings_; }
+
+ private:
+  Settings settings_;
+  Options options_;
+};
+
+class ZSaturationFilter : public ZoneFilterOf<ZSaturationSettings, ZoneOptions> {
  public:
   explicit ZSaturationFilter(ProjectData& project);
-  KeyframeSettings& GetCurrentSettings() override { return settings_; }
-  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
-  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
-  ZoneOptions& Options() { return options_; }
-
- protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
-  ZoneSettings& Zone() override { return settings_; }
-
- private:
-  ZSaturationSettings settings_;
-  ZoneOptions options_;
 };
 
-class ZLuminanceFilter : public ZoneFilterCommand {
+class ZLuminanceFilter : public ZoneFilterOf<ZLuminanceSettings, ZoneOptions> {
  public:
   explicit ZLuminanceFilter(ProjectData& project);
-  KeyframeSettings& GetCurrentSettings() override { return settings_; }
-  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
-  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
-  ZoneOptions& Options() { return options_; }
-
- protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
-  ZoneSettings& Zone() override { return settings_; }
-
- private:
-  ZLuminanceSettings settings_;
-  ZoneOptions options_;
 };
 
-class ZHueFilter : public ZoneFilterCommand {
+class ZHueFilter : public ZoneFilterOf<ZHueSettings, ZHueOptions> {
  public:
   explicit ZHueFilter(ProjectData& project);
-  KeyframeSettings& GetCurrentSettings() override { return settings_; }
-  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
-  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
-  ZHueOptions& Options() { return options_; }
-
- protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
-  ZoneSettings& Zone() override { return settings_; }
-
- private:
-  ZHueSettings settings_;
-  ZHueOptions options_;
 };
