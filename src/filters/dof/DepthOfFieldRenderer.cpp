@@ -23,13 +23,26 @@ bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOption
   return true;
 }
 
+// The project replaces background markers (infinite, undefined or huge depths) by the maximum
+// depth when it loads a frame. A frame that still holds some gets the same treatment here, on
+// a copy: a marker would lie in no slice and its pixel would come out black.
+const floatBitmap& WithoutBackgroundMarkers(const floatBitmap& depth, float maxDepth,
+                                            std::unique_ptr<floatBitmap>& copy) {
+  if (depth.GetBackgroundPixelCount() == 0) return depth;
+  copy.reset(static_cast<floatBitmap*>(depth.Copy().release()));
+  copy->ReplaceBackgroundDepth(maxDepth);
+  return *copy;
+}
+
 }  // namespace
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitmap& frame, int imageIndex,
                                                                  int imageCount) const {
   const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
-  const floatBitmap* depth = frame.GetLayer<floatBitmap>();
-  if (!colour || !depth) return nullptr;
+  const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
+  if (!colour || !frameDepth) return nullptr;
+  std::unique_ptr<floatBitmap> replaced;
+  const floatBitmap* depth = &WithoutBackgroundMarkers(*frameDepth, frameDepth->GetMaxDepth(), replaced);
   const alphaBitmap* alpha = frame.GetLayer<alphaBitmap>();
   const int width = colour->GetWidth();
   const int height = colour->GetHeight();
@@ -67,16 +80,21 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBitmap& frame,
                                                                   const ImageRect& rect) const {
-  const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
-  if (!frameDepth) return nullptr;
+  const floatBitmap* rawFrameDepth = frame.GetLayer<floatBitmap>();
+  if (!rawFrameDepth) return nullptr;
   const auto crop = frame.Crop(kColourAndDepthMask, rect);
   if (!crop) return nullptr;
   const rgbBitmap* colour = crop->GetLayer<rgbBitmap>();
-  const floatBitmap* depth = crop->GetLayer<floatBitmap>();
-  if (!colour || !depth) return nullptr;
+  const floatBitmap* cropDepth = crop->GetLayer<floatBitmap>();
+  if (!colour || !cropDepth) return nullptr;
+  const float maxDepth = rawFrameDepth->GetMaxDepth();
+  std::unique_ptr<floatBitmap> replacedFrame;
+  std::unique_ptr<floatBitmap> replacedCrop;
+  const floatBitmap& frameDepth = WithoutBackgroundMarkers(*rawFrameDepth, maxDepth, replacedFrame);
+  const floatBitmap* depth = &WithoutBackgroundMarkers(*cropDepth, maxDepth, replacedCrop);
 
   // The slices follow the whole frame, so that a preview shows what the frame render gives.
-  const auto slices = BuildSlices(settings_, *frameDepth, options_.SliceStep);
+  const auto slices = BuildSlices(settings_, frameDepth, options_.SliceStep);
   BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
   auto output = std::make_unique<rgbBitmap>(rect.width, rect.height);
   const bool completed = RenderSlices(settings_, options_, diaph_, *slices, *colour, *depth, *output);

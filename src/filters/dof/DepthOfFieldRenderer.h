@@ -5,7 +5,8 @@
 // blurred border spills over what lies behind it.
 //
 // Renders run on the calling thread and poll the progress display every 80 rows of each pass
-// (the rows in between are spread over all cores); a cancel yields nothing.
+// (the rows in between are spread over all cores); a cancel yields nothing. Background markers
+// left in a depth layer count as the maximum depth, as the project makes them on loading.
 
 #include <memory>
 

@@ -151,6 +151,8 @@ TEST(RenderMatchesReference, EverythingSharpGivesTheInputBack) {
   settings.FieldNear = 1.0;
   settings.FieldFar = 100.0;
   DepthOfFieldOptions options;
+  auto slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), options.SliceStep);
+  ASSERT_EQ(slices->GetCount(), 1);
   auto diaph = DiaphPicture(1);
   auto expected = ReferenceRenderFrame(settings, options, *diaph, *scene, 1, 1);
   auto actual = DepthOfFieldRenderer(settings, options, *diaph).RenderFrame(*scene, 1, 1);

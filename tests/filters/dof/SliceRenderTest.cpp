@@ -2,7 +2,9 @@
 // alpha, progress and cancel, the field overlay.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "DofScenes.h"
 #include "filters/dof/BlurKernelTable.h"
@@ -271,6 +273,38 @@ TEST(SliceRender, FramesAndPreviewsUnderEightyRowsOpenNoProgress) {
   const int slices = BuildSlices(settings, *tall->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
   EXPECT_EQ(progress[0].number, slices * 2 * 2);
   EXPECT_FALSE(ui.ProgressOpen());
+}
+
+TEST(SliceRender, BackgroundMarkersRenderAsTheMaximumDepth) {
+  ScriptedUserInterface ui;
+  auto marked = MakeDofScene(70, 60);
+  floatBitmap& depth = *marked->GetLayer<floatBitmap>();
+  const float markers[] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(), 1e30f};
+  int k = 0;
+  for (size_t i = 0; i < depth.GetValueCount(); ++i) {
+    if (depth.GetData()[i] == DofSceneDepths{}.background) depth.GetData()[i] = markers[k++ % 3];
+  }
+  auto replaced = std::make_unique<CLayerBitmap>(marked->GetLayerByType(kRgbBitmap)->Copy());
+  auto replacedDepth = std::unique_ptr<floatBitmap>(static_cast<floatBitmap*>(depth.Copy().release()));
+  replacedDepth->ReplaceBackgroundDepth(depth.GetMaxDepth());
+  replaced->AddLayer(std::move(replacedDepth));
+
+  DepthOfFieldSettings settings = DofSceneSettings(*replaced, 12, 12);
+  DepthOfFieldOptions options;
+  Diaph diaph;
+  DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
+  auto expected = renderer.RenderFrame(*replaced, 1, 1);
+  auto actual = renderer.RenderFrame(*marked, 1, 1);
+  ASSERT_TRUE(expected && actual);
+  const Bitmap& e = *expected->GetLayerByType(kRgbBitmap);
+  const Bitmap& a = *actual->GetLayerByType(kRgbBitmap);
+  EXPECT_TRUE(std::equal(e.GetLineBytes(0), e.GetLineBytes(0) + 70 * 60 * 3, a.GetLineBytes(0)));
+  auto expectedPreview = renderer.RenderPreview(*replaced, ImageRect{5, 3, 40, 30});
+  auto actualPreview = renderer.RenderPreview(*marked, ImageRect{5, 3, 40, 30});
+  ASSERT_TRUE(expectedPreview && actualPreview);
+  const Bitmap& ep = *expectedPreview->GetLayerByType(kRgbBitmap);
+  const Bitmap& ap = *actualPreview->GetLayerByType(kRgbBitmap);
+  EXPECT_TRUE(std::equal(ep.GetLineBytes(0), ep.GetLineBytes(0) + 40 * 30 * 3, ap.GetLineBytes(0)));
 }
 
 TEST(SliceRender, FramesWithoutColourOrDepthRenderNothing) {
