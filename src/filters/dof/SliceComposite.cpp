@@ -19,14 +19,15 @@ namespace {
 
 // Window sums come from per-row prefix sums: for the pixels whose mask is not 0 (the slice and
 // what lies behind it) and for those whose mask is 255 (the slice itself), each entry holding
-// the C colour sums and the pixel count. A run of equal kernel weight then costs one
-// difference per lane. The rows are padded by the widest kernel radius on both sides, so that
-// the window's clipping at the image edges comes for free: outside pixels add nothing.
+// the C colour sums and the pixel count. An interval of constant kernel weight then costs one
+// difference per lane; the sums are integers, so grouping them changes nothing. The rows are
+// padded by the widest kernel radius on both sides, so that the window's clipping at the image
+// edges comes for free: outside pixels add nothing.
 template <int C>
 class SliceCompositor {
  public:
   static constexpr int kLanes = C + 1;
-  // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one run
+  // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
   // (255 a pixel, or a count) stays below 2^15.
   static constexpr int kWidestRun = 128;
 
@@ -155,7 +156,7 @@ class SliceCompositor {
     const uint32_t* centre = PrefixRow(buffer, y) + size_t(pad_ + x) * kLanes;
 #if defined(__SSE2__)
     if constexpr (kLanes == 4) {
-      // A run's lane sums stay below 2^15 (see kWidestRun), so each 32-bit difference is a
+      // An interval's lane sums stay below 2^15 (see kWidestRun), so each 32-bit difference is a
       // 16-bit value with a zero high half, and pmaddwd multiplies it by the weight exactly.
       __m128i sum = _mm_setzero_si128();
       for (; run != last; ++run) {
