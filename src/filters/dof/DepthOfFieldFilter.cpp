@@ -35,6 +35,7 @@ std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {
   const CLayerBitmap* image = GetProject().GetCurrentImage();
   if (viewMode != kViewFilterPreview || !image) return nullptr;
   auto overlay = MakeFieldOverlay(settings_, *image);
+  if (!overlay) return nullptr;
   return std::make_unique<NTBitmap>(*overlay->GetLayerByType(kRgbBitmap));
 }
 

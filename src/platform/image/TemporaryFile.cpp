@@ -5,6 +5,8 @@
 #include <atomic>
 #include <filesystem>
 
+#include <fmt/format.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -13,8 +15,8 @@ std::string TemporaryNameBeside(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   fs::path t(target);
   // The real extension stays last: some writers look at it.
-  std::string name = "." + t.stem().string() + ".part-" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + t.extension().string();
+  std::string name = fmt::format(".{}.part-{}-{}{}", t.stem().string(), ::getpid(), counter++,
+                                 t.extension().string());
   return (t.parent_path() / name).string();
 }
 
