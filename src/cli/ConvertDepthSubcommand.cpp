@@ -41,7 +41,8 @@ int RunConvert(const ConvertOptions& options) {
   }
   std::string target = options.output.empty() ? ProposedDepthPictureName(project) : AbsolutePath(options.output);
   cli.ui.fileToSave = target;
-  if (!ConvertZBuffer(project)) return Fail("cannot write " + target);
+  // A failed save was reported already; a cancelled one was not.
+  if (!ConvertZBuffer(project)) return cli.ui.HasComplained() ? 1 : Fail("cannot write " + target);
   std::printf("%s\n", target.c_str());
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "cli/RecordText.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/CustomData.h"
+#include "platform/framework/FourCC.h"
 
 namespace {
 
@@ -30,6 +31,25 @@ std::string Assign(CCustomData& record, const std::vector<std::string>& assignme
     if (!error.empty()) return error;
   }
   return {};
+}
+
+// A diaph file named relative to the current folder is stored complete.
+std::vector<std::string> AbsoluteDiaphPath(std::vector<std::string> assignments) {
+  for (auto& assignment : assignments) {
+    std::string key;
+    std::string value;
+    if (SplitAssignment(assignment, key, value) && key == "DPAT" && !value.empty()) {
+      assignment = key + "=" + AbsolutePath(value);
+    }
+  }
+  return assignments;
+}
+
+bool TakenAsGiven(const CCustomData::Entry& given, const CCustomData& taken) {
+  for (const auto& entry : taken.Entries()) {
+    if (entry.key == given.key) return entry.value == given.value;
+  }
+  return false;
 }
 
 int RunSet(const SetOptions& options) {
@@ -59,9 +79,15 @@ int RunSet(const SetOptions& options) {
   if (!options.options.empty()) {
     CCustomData record;
     filter->StoreOptions(record);
-    std::string error = Assign(record, options.options);
+    std::string error = Assign(record, AbsoluteDiaphPath(options.options));
     if (!error.empty()) return Fail(error);
     filter->LoadOptions(record);
+    // An option the filter could not take (a diaph picture it cannot use, say) is an error.
+    CCustomData taken;
+    filter->StoreOptions(taken);
+    for (const auto& entry : record.Entries()) {
+      if (!TakenAsGiven(entry, taken)) return Fail(FourCCToString(entry.key) + " could not be set: check the value");
+    }
   }
   if (cli.ui.HasComplained()) return Fail("nothing was saved");
   return cli.Save(options.project) ? 0 : 1;

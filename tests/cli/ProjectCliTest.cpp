@@ -123,6 +123,7 @@ TEST_F(ProjectCli, MistakesAreOneLineAndLeaveFilesAsTheyWere) {
       {"render " + Q(project) + " --frames soon", "--frames"},
       {"new " + Q(dir.File("shot0101.png")) + " --filter sharpen -o " + Q(project), "unknown filter"},
       {"new " + Q(dir.File("nothing.png")) + " --filter zsat -o " + Q(project), "no such image file"},
+      {"convert-depth " + Q(dir.File("shot0101.png")) + " -o /nonexistent/z.tga", "/nonexistent"},
   };
   for (const Case& c : cases) {
     CliRun run = RunCli(c.arguments);

@@ -1,6 +1,7 @@
 #include "platform/framework/CommandFrame.h"
 
-#include "platform/framework/StringTable.h"
+#include <utility>
+
 
 void CCommandMgr::AddCommand(CQelCommand* command) { commands_.push_back(command); }
 
@@ -81,17 +82,12 @@ void CommandFrame::CancelTool() {
   FinishTool(kCommandCancel);
 }
 
-void CommandFrame::CloseCommands(int) {
-  if (manager_.tool_) {
-    manager_.tool_->OnCancelCommand();
-    CQelCommand* tool = manager_.tool_;
-    manager_.tool_ = nullptr;
+void CCommandMgr::CloseCommands(int) {
+  if (tool_) {
+    tool_->OnCancelCommand();
+    CQelCommand* tool = std::exchange(tool_, nullptr);
     tool->OnLooseFocus(0, nullptr);
     tool->OnCloseCommand();
   }
-  if (manager_.base_) {
-    CQelCommand* base = manager_.base_;
-    manager_.base_ = nullptr;
-    base->OnCloseCommand();
-  }
+  if (base_) std::exchange(base_, nullptr)->OnCloseCommand();
 }

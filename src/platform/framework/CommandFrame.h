@@ -29,6 +29,8 @@ class CCommandMgr {
   int GetNumber() const { return int(commands_.size()); }
   CQelCommand* GetCommand(int index) const { return commands_[size_t(index)]; }
   bool IsFlagSet(int flag) const { return (flags_ & flag) != 0; }
+  // Closes the tool on top (cancelled) and the base command.
+  void CloseCommands(int validation);
 
  private:
   friend class CommandFrame;
@@ -56,7 +58,7 @@ class CommandFrame {
   // Cancels the tool on top, if any: the base command gets the focus back with 11.
   void CancelTool();
   // Closes the tool and the base command.
-  void CloseCommands(int validation);
+  void CloseCommands(int validation) { manager_.CloseCommands(validation); }
 
   bool GetModifiedFlag() const { return modified_; }
   void SetModifiedFlag(bool modified) { modified_ = modified; }
