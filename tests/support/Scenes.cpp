@@ -71,17 +71,17 @@ struct FixtureChannel {
 using FixturePart = std::vector<FixtureChannel>;
 
 OIIO::ImageSpec FixtureSpec(int width, int height, const FixturePart& part, const std::string& partName) {
-  OIIO::ImageSpec spec(width, height, int(part.size()), part[0].type);
-  spec.channelnames.clear();
+  OIIO::ImageSpec imageSpec(width, height, int(part.size()), part[0].type);
+  imageSpec.channelnames.clear();
   for (int c = 0; c < int(part.size()); ++c) {
-    spec.channelnames.push_back(part[c].name);
-    spec.channelformats.push_back(part[c].type);
-    if (part[c].name == "A") spec.alpha_channel = c;
-    if (part[c].name == "Z") spec.z_channel = c;
+    imageSpec.channelnames.push_back(part[c].name);
+    imageSpec.channelformats.push_back(part[c].type);
+    if (part[c].name == "A") imageSpec.alpha_channel = c;
+    if (part[c].name == "Z") imageSpec.z_channel = c;
   }
-  if (!partName.empty()) spec.attribute("oiio:subimagename", partName);
-  spec.attribute("oiio:UnassociatedAlpha", 1);
-  return spec;
+  if (!partName.empty()) imageSpec.attribute("oiio:subimagename", partName);
+  imageSpec.attribute("oiio:UnassociatedAlpha", 1);
+  return imageSpec;
 }
 
 std::vector<float> FixturePixels(int width, int height, const FixturePart& part) {

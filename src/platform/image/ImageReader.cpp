@@ -26,10 +26,10 @@ struct SubimageSpec {
   std::vector<OIIO::TypeDesc> types;
 };
 
-SubimageSpec Describe(const OIIO::ImageSpec& spec) {
-  SubimageSpec s{spec.width, spec.height, spec.deep, spec.channelnames, {}};
-  s.names.resize(size_t(std::max(spec.nchannels, 0)));
-  for (int c = 0; c < spec.nchannels; ++c) s.types.push_back(spec.channelformat(c));
+SubimageSpec Describe(const OIIO::ImageSpec& imageSpec) {
+  SubimageSpec s{imageSpec.width, imageSpec.height, imageSpec.deep, imageSpec.channelnames, {}};
+  s.names.resize(size_t(std::max(imageSpec.nchannels, 0)));
+  for (int c = 0; c < imageSpec.nchannels; ++c) s.types.push_back(imageSpec.channelformat(c));
   return s;
 }
 

@@ -52,27 +52,27 @@ std::vector<OutputChannel> ChannelsFor(const ImageFileFormat& format, const Save
 
 OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
                         const std::vector<OutputChannel>& channels) {
-  OIIO::ImageSpec spec(width, height, int(channels.size()), channels[0].type);
-  spec.channelnames.clear();
+  OIIO::ImageSpec imageSpec(width, height, int(channels.size()), channels[0].type);
+  imageSpec.channelnames.clear();
   bool mixed = false;
   for (int c = 0; c < int(channels.size()); ++c) {
-    spec.channelnames.push_back(channels[c].name);
-    spec.channelformats.push_back(channels[c].type);
+    imageSpec.channelnames.push_back(channels[c].name);
+    imageSpec.channelformats.push_back(channels[c].type);
     mixed = mixed || channels[c].type != channels[0].type;
-    if (channels[c].kind == OutputChannel::Alpha) spec.alpha_channel = c;
-    if (channels[c].kind == OutputChannel::Depth) spec.z_channel = c;
+    if (channels[c].kind == OutputChannel::Alpha) imageSpec.alpha_channel = c;
+    if (channels[c].kind == OutputChannel::Depth) imageSpec.z_channel = c;
   }
-  if (!mixed) spec.channelformats.clear();
+  if (!mixed) imageSpec.channelformats.clear();
   // Our colour is not premultiplied: the library must not divide it by alpha when writing.
-  if (!format.HasLinearColour()) spec.attribute("oiio:UnassociatedAlpha", 1);
+  if (!format.HasLinearColour()) imageSpec.attribute("oiio:UnassociatedAlpha", 1);
   // Without any Exif field the TIFF writer fails on an empty Exif directory; sRGB is true anyway.
-  if (format.plugin == "tiff") spec.attribute("Exif:ColorSpace", 1);
+  if (format.plugin == "tiff") imageSpec.attribute("Exif:ColorSpace", 1);
   // Rendered frames are final pictures: full chroma and high quality.
   if (format.plugin == "jpeg") {
-    spec.attribute("Compression", "jpeg:95");
-    spec.attribute("jpeg:subsampling", "4:4:4");
+    imageSpec.attribute("Compression", "jpeg:95");
+    imageSpec.attribute("jpeg:subsampling", "4:4:4");
   }
-  return spec;
+  return imageSpec;
 }
 
 // The value written for one pixel of one channel, as the float the library converts from.
@@ -104,14 +104,14 @@ bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, co
                                                                          : content.alpha;
   int width = any->GetWidth(), height = any->GetHeight();
   std::vector<OutputChannel> channels = ChannelsFor(format, content);
-  OIIO::ImageSpec spec = SpecFor(format, width, height, channels);
+  OIIO::ImageSpec imageSpec = SpecFor(format, width, height, channels);
 
   auto output = OIIO::ImageOutput::create(format.plugin);
   if (!output) {
     error = fmt::format("no writer for the {} format ({})", format.name, FirstLine(OIIO::geterror()));
     return false;
   }
-  if (!output->open(path, spec)) {
+  if (!output->open(path, imageSpec)) {
     error = fmt::format("cannot create the file ({})", FirstLine(output->geterror()));
     return false;
   }

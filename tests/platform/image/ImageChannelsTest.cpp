@@ -49,7 +49,7 @@ TEST(ChannelFinderTest, MultilayerPrefersTheFinalPictureAndTheDepthPass) {
 
   ChannelPlan unprefixedFirst = FindChannels({{"diffuse.R", "diffuse.G", "diffuse.B", "R", "G", "B"}});
   EXPECT_TRUE(Is(unprefixedFirst.red, 0, 3));
-  ChannelPlan anyLayer = FindChannels({{"diffuse.R", "diffuse.G", "diffuse.B", "spec.R"}});
+  ChannelPlan anyLayer = FindChannels({{"diffuse.R", "diffuse.G", "diffuse.B", "specular.R"}});
   EXPECT_TRUE(Is(anyLayer.red, 0, 0));
 }
 

@@ -161,10 +161,10 @@ TEST(ImageFilesTest, GreyPicturesStayGrey) {
 TEST(ImageFilesTest, SixteenBitAndFloatColourAreScaledAndClamped) {
   TempFolder dir;
   {
-    OIIO::ImageSpec spec(4, 1, 3, OIIO::TypeDesc::UINT16);
+    OIIO::ImageSpec imageSpec(4, 1, 3, OIIO::TypeDesc::UINT16);
     std::vector<uint16_t> px = {0, 257, 65535, 257 * 100, 257 * 200, 257 * 255, 128, 65535, 0, 0, 0, 0};
     auto out = OIIO::ImageOutput::create(dir.File("w.png"));
-    ASSERT_TRUE(out->open(dir.File("w.png"), spec) && out->write_image(OIIO::TypeDesc::UINT16, px.data()));
+    ASSERT_TRUE(out->open(dir.File("w.png"), imageSpec) && out->write_image(OIIO::TypeDesc::UINT16, px.data()));
     out->close();
   }
   auto wide = ReadLayered(dir.File("w.png"));
@@ -173,10 +173,10 @@ TEST(ImageFilesTest, SixteenBitAndFloatColourAreScaledAndClamped) {
   EXPECT_EQ(PixelColour(*wide, 1, 0), (Rgb{100, 200, 255}));
   EXPECT_EQ(PixelColour(*wide, 2, 0), (Rgb{0, 255, 0}));
   {
-    OIIO::ImageSpec spec(2, 1, 3, OIIO::TypeDesc::FLOAT);
+    OIIO::ImageSpec imageSpec(2, 1, 3, OIIO::TypeDesc::FLOAT);
     std::vector<float> px = {4.0f, -1.0f, std::nanf(""), 0.18f, 1.0f, 0.0f};
     auto out = OIIO::ImageOutput::create(dir.File("f.exr"));
-    ASSERT_TRUE(out->open(dir.File("f.exr"), spec) && out->write_image(OIIO::TypeDesc::FLOAT, px.data()));
+    ASSERT_TRUE(out->open(dir.File("f.exr"), imageSpec) && out->write_image(OIIO::TypeDesc::FLOAT, px.data()));
     out->close();
   }
   auto hdr = ReadLayered(dir.File("f.exr"));
