@@ -134,7 +134,8 @@ class OpenImage {
     }
     specs_.push_back(Describe(first));
     if (!CheckDeclaredSize(specs_[0], fileBytes, format, error)) return false;
-    for (int s = 1; s < kMaxSubimages && input_->seek_subimage(s, 0); ++s) specs_.push_back(Describe(input_->spec()));
+    OIIO::ImageSpec next;
+    for (int s = 1; s < kMaxSubimages && input_->seek_subimage(s, 0, next); ++s) specs_.push_back(Describe(next));
     input_->geterror();  // seeking past the last subimage is not an error
     return true;
   }
