@@ -1,6 +1,7 @@
 #include "filters/dof/SlicePasses.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <stdexcept>
 #include <vector>
@@ -45,6 +46,8 @@ class SliceCompositor {
         pad_(runs_.MaxRadiusX()),
         stride_(size_t(width_ + 2 * pad_ + 1) * kLanes) {
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
+    // A border value records the truncated diameter of the border pixel that stamped it.
+    for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
   SliceResult Run() {
@@ -198,7 +201,7 @@ class SliceCompositor {
         const uint32_t weight = acc[C];
         for (int c = 0; c < C; ++c) pixel[c] = uint8_t(weight != 0 ? acc[c] / weight : 0);
       } else {
-        BlendBorder(windows_[0], x, y, pixel);
+        BlendBorder(windows_[size_t(borderKernel_[v])], x, y, pixel);
       }
     }
   }
@@ -233,6 +236,7 @@ class SliceCompositor {
   const int pad_;
   const size_t stride_;
   std::vector<KernelWindow> windows_;
+  std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   int prefixFirst_ = 0;
   std::vector<uint32_t> notBehind_;
   std::vector<uint32_t> own_;

@@ -56,7 +56,6 @@ class SliceMaskBuilder {
         depth_(depth),
         table_(table),
         runs_(table),
-        loDown_(FloatNotAbove(lo)),
         loUp_(FloatNotBelow(lo)),
         hiDown_(FloatNotAbove(hi)),
         width_(depth.GetWidth()),
@@ -79,8 +78,8 @@ class SliceMaskBuilder {
   }
 
  private:
-  // lo < d <= hi: the slice, as its border pixels are searched.
-  bool InSlice(float d) const { return d > loDown_ && d <= hiDown_; }
+  // lo <= d <= hi: the slice, for its border pixels and their neighbours as for its own pixels.
+  bool InSlice(float d) const { return d >= loUp_ && d <= hiDown_; }
 
   // The row's border pixels: in the slice, with a neighbour inside the image that is not.
   class BorderSearch {
@@ -118,7 +117,7 @@ class SliceMaskBuilder {
 #if defined(__SSE2__)
     __m128 In(const float* p) const {
       const __m128 d = _mm_loadu_ps(p);
-      return _mm_and_ps(_mm_cmpgt_ps(d, _mm_set1_ps(b_.loDown_)), _mm_cmple_ps(d, _mm_set1_ps(b_.hiDown_)));
+      return _mm_and_ps(_mm_cmpge_ps(d, _mm_set1_ps(b_.loUp_)), _mm_cmple_ps(d, _mm_set1_ps(b_.hiDown_)));
     }
     // Bit i: pixel x + i is a border pixel (x >= 1 and x + 4 < width).
     int BorderBits(int x) const {
@@ -239,8 +238,7 @@ class SliceMaskBuilder {
   const floatBitmap& depth_;
   const BlurKernelTable& table_;
   const SliceKernelRuns runs_;
-  // The bounds as floats: d > lo is d > loDown_, d >= lo is d >= loUp_, d <= hi is d <= hiDown_.
-  const float loDown_;
+  // The bounds as floats: d >= lo is d >= loUp_, d <= hi is d <= hiDown_ (and d > hi is d > hiDown_).
   const float loUp_;
   const float hiDown_;
   const int width_;

@@ -25,7 +25,7 @@ constexpr uint8_t kMaskBehind = 64;      // behind the slice, out of its border'
 constexpr uint8_t kMaskBorderBase = 128; // + blur diameter: behind, reached by the border's blur
 constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 
-// The mask of the slice lo < d <= hi (lo <= d <= hi for its own pixels); null when cancelled.
+// The mask of the slice lo <= d <= hi; null when cancelled.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
 

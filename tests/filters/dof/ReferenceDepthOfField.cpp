@@ -56,7 +56,8 @@ std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& se
   const int W = depth.GetWidth();
   const int H = depth.GetHeight();
   auto mask = std::make_unique<g8Bitmap>(W, H);
-  auto inSlice = [&](int x, int y) { return lo < DepthAt(depth, x, y) && DepthAt(depth, x, y) <= hi; };
+  // The slice is lo <= d <= hi, for the border pixels and their neighbours as for its own pixels.
+  auto inSlice = [&](int x, int y) { return lo <= DepthAt(depth, x, y) && DepthAt(depth, x, y) <= hi; };
 
   for (int y = 0; y < H; ++y) {
     if (PollBeforeRow(y)) return nullptr;
@@ -133,7 +134,8 @@ bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitm
         }
         for (int i = 0; i < 3; ++i) out[i] = uint8_t(weight != 0 ? sum[i] / weight : 0);
       } else if (v >= 128 && v <= 254) {
-        const g8Bitmap& K = table.First();
+        // The diameter the border pixel recorded when it stamped this one.
+        const g8Bitmap& K = table.Lookup(double(v - 128));
         int rx = (K.GetWidth() - 1) / 2;
         int ry = (K.GetHeight() - 1) / 2;
         uint32_t sum[3] = {0, 0, 0};

@@ -188,8 +188,8 @@ TEST(RenderMatchesReference, PreviewRectangles) {
   }
 }
 
-// The stamp values do not change the picture (any value from 128 to 254 blends the same way),
-// so the masks are compared on their own: a later border pixel must win, as in raster order.
+// The masks compared on their own, over kernels of many sizes: a later border pixel's stamp must
+// win, as in raster order, since its value chooses the kernel of the blend.
 TEST(RenderMatchesReference, SliceMasksOfEverySlice) {
   ScriptedUserInterface ui;
   for (int number : {1, 6, 0}) {

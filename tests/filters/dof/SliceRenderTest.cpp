@@ -140,8 +140,8 @@ TEST(SliceMask, BlurredForegroundReachesTheSharpBackgroundNearItsOutline) {
   }
   EXPECT_GT(spilled, 100);
 
-  // The rendered frame: the sharp plane takes a blend of red next to the disc (as far as the
-  // slice's smallest kernel reaches), and stays itself far away.
+  // The rendered frame: the sharp plane takes a blend of red next to the disc, and stays itself
+  // far away.
   DepthOfFieldOptions options;
   auto result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(*image, 1, 1);
   ASSERT_TRUE(result);
