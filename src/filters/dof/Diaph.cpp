@@ -44,11 +44,20 @@ bool Diaph::LoadFile(const std::string& name) {
     return true;
   }
   path_ = reader.GetFileName();
-  const Bitmap* layer = picture->GetStandardLayer();
-  const g8Bitmap* grey = layer ? layer->AsGrey() : nullptr;
+  const auto grey = GreyPicture(*picture);
   if (!grey) return false;
   Install(*grey, kFromFile);
   return true;
+}
+
+std::unique_ptr<g8Bitmap> Diaph::GreyPicture(const CLayerBitmap& picture) {
+  // A colour picture (the usual way to draw a bokeh shape) becomes its luminance, taken on the
+  // stored values; an alpha channel says nothing about the shape and is left out.
+  const Bitmap* layer = picture.GetStandardLayer();
+  if (!layer) return nullptr;
+  auto grey = layer->ConvertToType(kGreyBitmap);
+  if (!grey || !grey->AsGrey()) return nullptr;
+  return std::unique_ptr<g8Bitmap>(grey.release()->AsGrey());
 }
 
 void Diaph::Install(const g8Bitmap& source, int number) {

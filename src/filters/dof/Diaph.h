@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/image/Bitmap.h"
+#include "platform/image/LayerBitmap.h"
 
 class Diaph {
  public:
@@ -16,10 +16,10 @@ class Diaph {
   // Starts with the disc.
   Diaph();
 
-  // Number 0 loads the named grey picture file, asking for one when the name is empty; 1 to 8
-  // a built-in diaph (other numbers mean 1). Whatever cannot be used falls back to the disc:
-  // a cancelled choice, an unreadable or non-grey file, and, with a warning, a picture under
-  // 55 pixels both ways.
+  // Number 0 loads the named picture file (a colour one by its luminance), asking for one when
+  // the name is empty; 1 to 8 a built-in diaph (other numbers mean 1). Whatever cannot be used
+  // falls back to the disc: a cancelled choice, an unreadable file, and, with a warning, a
+  // picture under 55 pixels both ways.
   void Load(const std::string& name, int number);
 
   int GetNumber() const { return number_; }
@@ -31,8 +31,10 @@ class Diaph {
 
  private:
   // True when the file was dealt with (installed or fallen back); false when it was read but
-  // is not grey, in which case the disc follows.
+  // holds no picture layer, in which case the disc follows.
   bool LoadFile(const std::string& name);
+  // The picture's grey or colour layer as grey; null when it has neither.
+  static std::unique_ptr<g8Bitmap> GreyPicture(const CLayerBitmap& picture);
   void Install(const g8Bitmap& source, int number);
 
   int number_ = kDisc;

@@ -48,6 +48,13 @@ CellSpan SpanOfCell(int index, float step, float offset, int sourceSize) {
     s.end = sourceSize;
     s.after = 0.0f;
   }
+  if (s.end < s.first) {
+    // An enlarged picture: the cell lies inside line `end`, which weighs the cell's own extent
+    // (its two partial weights would add up to one more than that and stripe the result).
+    s.first = s.end;
+    s.before = 0.0f;
+    s.after = c1 - c0;
+  }
   return s;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldOptions.h"
@@ -234,24 +235,101 @@ TEST(Diaph, FilePicturesAreAcceptedUnlessTooSmallBothWays) {
   EXPECT_TRUE(ui.Unexpected().empty());
 }
 
-TEST(Diaph, UnreadableOrColourFilesFallBackToTheDiscWithoutAMessage) {
+TEST(Diaph, UnreadableFilesFallBackToTheDiscWithoutAMessage) {
   ScriptedUserInterface ui;
   TempFolder folder;
   Diaph diaph;
   diaph.Load("", 5);
   diaph.Load(folder.File("missing.png"), 0);
   EXPECT_EQ(diaph.GetNumber(), 1);
-  diaph.Load(folder.Write("broken.png", "not a picture"), 0);
-  EXPECT_EQ(diaph.GetNumber(), 1);
-
-  auto colour = std::make_unique<rgbBitmap>(60, 60);
-  const std::string colourPath = folder.File("colour.png");
-  WriteImage(colourPath, CLayerBitmap(std::move(colour)));
   diaph.Load("", 5);
-  diaph.Load(colourPath, 0);
+  diaph.Load(folder.Write("broken.png", "not a picture"), 0);
   EXPECT_EQ(diaph.GetNumber(), 1);
   EXPECT_TRUE(SamePixels(diaph.GetPicture(), *ResampleDiaph(*MakePredefinedDiaph(1), 55.0f, 55.0f)));
   EXPECT_TRUE(ui.Events().empty());
+}
+
+TEST(Diaph, ColourFilesGiveTheKernelsOfTheirLuminance) {
+  ScriptedUserInterface ui;
+  TempFolder folder;
+  // A hexagon-ish shape drawn in colours, with an alpha channel that has nothing to do with it.
+  const int side = 64;
+  auto colour = std::make_unique<rgbBitmap>(side, side);
+  auto alpha = std::make_unique<alphaBitmap>(side, side);
+  auto grey = std::make_unique<g8Bitmap>(side, side);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      const int dx = std::abs(2 * x - side + 1), dy = std::abs(2 * y - side + 1);
+      const bool inside = dx + dy / 2 < side - 6 && dy < side - 8;
+      uint8_t* c = colour->GetLine(y) + 3 * x;
+      c[0] = uint8_t(inside ? 255 - x : 0);
+      c[1] = uint8_t(inside ? 180 + y / 2 : 10);
+      c[2] = uint8_t(inside ? 3 * x : 0);
+      alpha->GetLine(y)[x] = uint8_t(x * 4);
+      // Rec. 601 luminance of the stored values, rounded.
+      grey->GetLine(y)[x] = uint8_t((299 * c[0] + 587 * c[1] + 114 * c[2] + 500) / 1000);
+    }
+  }
+  const std::string greyPath = folder.File("shape-grey.png");
+  WriteImage(greyPath, CLayerBitmap(std::move(grey)));
+  const std::string colourPath = folder.File("shape-colour.png");
+  CLayerBitmap colourPicture(std::move(colour));
+  colourPicture.AddLayer(std::move(alpha));
+  WriteImage(colourPath, colourPicture);
+
+  Diaph fromGrey;
+  fromGrey.Load(greyPath, 0);
+  Diaph fromColour;
+  fromColour.Load(colourPath, 0);
+  EXPECT_EQ(fromColour.GetNumber(), 0);
+  EXPECT_EQ(fromColour.GetPath(), colourPath);
+  EXPECT_TRUE(SamePixels(fromColour.GetPicture(), fromGrey.GetPicture()));
+  EXPECT_FALSE(SamePixels(fromColour.GetPicture(), *ResampleDiaph(*MakePredefinedDiaph(1), 55.0f, 55.0f)));
+  auto greyKernels = BlurKernelTable::Build(1.0, 50.0, 7.0, fromGrey.GetPicture());
+  auto colourKernels = BlurKernelTable::Build(1.0, 50.0, 7.0, fromColour.GetPicture());
+  ASSERT_EQ(colourKernels->GetCount(), greyKernels->GetCount());
+  for (int i = 0; i < greyKernels->GetCount(); ++i) {
+    EXPECT_TRUE(SamePixels(colourKernels->GetKernel(i), greyKernels->GetKernel(i))) << i;
+  }
+  EXPECT_TRUE(ui.Events().empty());
+}
+
+TEST(ResampleDiaph, EnlargedPicturesComeOutWithoutStripes) {
+  // A 40 x 100 picture, accepted as a diaph, is stretched across to 55 columns: each result
+  // column then lies inside one source column or straddles two. Columns rise by 4 a column.
+  ScriptedUserInterface ui;
+  TempFolder folder;
+  auto ramp = std::make_unique<g8Bitmap>(40, 100);
+  for (int y = 0; y < 100; ++y) {
+    for (int x = 0; x < 40; ++x) ramp->GetLine(y)[x] = uint8_t(y < 5 || y >= 95 ? 0 : 60 + 4 * x);
+  }
+  const std::string path = folder.File("tall-ramp.png");
+  WriteImage(path, CLayerBitmap(std::move(ramp)));
+  Diaph diaph;
+  diaph.Load(path, 0);
+  ASSERT_EQ(diaph.GetNumber(), 0);
+  const g8Bitmap& picture = diaph.GetPicture();
+  auto kernels = BlurKernelTable::Build(20.0, 50.0, 15.0, picture);
+  std::vector<const g8Bitmap*> checked = {&picture};
+  for (int i = 0; i < kernels->GetCount(); ++i) checked.push_back(&kernels->GetKernel(i));
+  for (const g8Bitmap* k : checked) {
+    // The ramp's own rise over the source columns one result column covers, and a unit of
+    // rounding; the outer columns are partly outside the picture and darker.
+    const int width = k->GetWidth();
+    const int rise = int(std::ceil(4.0 * 40.0 / width)) + 1;
+    const int middle = k->GetHeight() / 2;
+    for (int x = 2; x < width - 1; ++x) {
+      const int step = At(*k, x, middle) - At(*k, x - 1, middle);
+      EXPECT_GE(step, 0) << width << " wide, column " << x;
+      EXPECT_LE(step, rise) << width << " wide, column " << x;
+    }
+  }
+
+  // A flat grey enlarged both ways stays flat.
+  g8Bitmap flat(10, 8);
+  std::fill(flat.GetData(), flat.GetData() + flat.GetValueCount(), uint8_t(128));
+  auto enlarged = ResampleDiaph(flat, 25.0f, 33.0f);
+  for (size_t i = 0; i < enlarged->GetValueCount(); ++i) ASSERT_NEAR(enlarged->GetData()[i], 128, 1) << i;
 }
 
 TEST(DepthOfFieldOptions, RecordRoundTripsWithItsDiaph) {
