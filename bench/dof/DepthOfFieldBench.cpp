@@ -1,6 +1,7 @@
 // Speed of the depth-of-field render on a full HD frame: a near object, a mid-distance wall, a
 // ground plane and a far background, 50 pixels of blur in front and behind, the disc diaph.
-// The renderer is timed on one thread and on all, and against the plain reference.
+// The renderer is timed on one thread and on all, against the plain reference, and on one
+// thread with the frame's alpha rendered too.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -22,6 +23,7 @@ constexpr int kHeight = 1080;
 
 struct Scene {
   std::unique_ptr<CLayerBitmap> frame = MakeDofScene(kWidth, kHeight);
+  std::unique_ptr<CLayerBitmap> frameWithAlpha = MakeDofScene(kWidth, kHeight, true);
   DepthOfFieldSettings settings = DofSceneSettings(*frame, 50, 50);
   DepthOfFieldOptions options;
   Diaph diaph;
@@ -37,12 +39,13 @@ void ReportMegapixels(benchmark::State& state) {
       benchmark::Counter(double(kWidth) * kHeight * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void RenderWithThreads(benchmark::State& state, int threads) {
+void RenderWithThreads(benchmark::State& state, int threads, bool alpha = false) {
   const Scene& s = TheScene();
   tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
   DepthOfFieldRenderer renderer(s.settings, s.options, s.diaph.GetPicture());
+  const CLayerBitmap& frame = alpha ? *s.frameWithAlpha : *s.frame;
   for (auto _ : state) {
-    auto result = renderer.RenderFrame(*s.frame, 1, 1);
+    auto result = renderer.RenderFrame(frame, 1, 1);
     benchmark::DoNotOptimize(result.get());
   }
   state.counters["threads"] = threads;
@@ -50,6 +53,8 @@ void RenderWithThreads(benchmark::State& state, int threads) {
 }
 
 void BM_DepthOfFieldOneThread(benchmark::State& state) { RenderWithThreads(state, 1); }
+
+void BM_DepthOfFieldOneThreadAlpha(benchmark::State& state) { RenderWithThreads(state, 1, true); }
 
 void BM_DepthOfFieldAllThreads(benchmark::State& state) {
   RenderWithThreads(state, tbb::info::default_concurrency());
@@ -67,5 +72,6 @@ void BM_DepthOfFieldReference(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_DepthOfFieldOneThread)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DepthOfFieldOneThreadAlpha)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldAllThreads)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

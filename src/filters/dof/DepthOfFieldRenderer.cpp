@@ -10,13 +10,12 @@ namespace {
 
 constexpr int kProgressStepSize = 10;
 
-// Every slice of the list into output, the farthest first.
+// Every slice of the list into the outputs, the farthest first.
 bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options, const g8Bitmap& diaph,
-                  const DepthSliceList& slices, const Bitmap& colour, const floatBitmap& depth, Bitmap& output) {
+                  const DepthSliceList& slices, const SliceLayers& layers, const floatBitmap& depth) {
   for (int i = 0; i < slices.GetCount(); ++i) {
     const DepthSlice& s = slices.Get(i);
-    if (ProcessSlice(settings, options.KernelStep, colour, depth, output, diaph, s.lo, s.hi) ==
-        SliceResult::Cancelled) {
+    if (ProcessSlice(settings, options.KernelStep, layers, depth, diaph, s.lo, s.hi) == SliceResult::Cancelled) {
       return false;
     }
   }
@@ -48,26 +47,22 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
   const int height = colour->GetHeight();
 
   const auto slices = BuildSlices(settings_, *depth, options_.SliceStep);
-  const int passes = alpha && options_.ApplyOnAlpha ? 2 : 1;
-  // Each slice has a mask pass and a composite pass, each polling once per 80 rows.
-  BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * passes * 2, kProgressStepSize, imageIndex,
-                imageCount);
+  // Each slice has a mask pass and a composite pass, each polling once per 80 rows; a rendered
+  // alpha goes through the colour's passes.
+  BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * 2, kProgressStepSize, imageIndex, imageCount);
 
   auto output = std::make_unique<rgbBitmap>(width, height);
-  if (!RenderSlices(settings_, options_, diaph_, *slices, *colour, *depth, *output)) {
-    EndProgress(1);
-    return nullptr;
-  }
-  // The alpha is rendered as a one-channel colour: the same sums as its grey RGB copy would give.
+  SliceLayers layers{*colour, *output};
+  // The alpha is rendered as a fourth channel: the same sums as its grey RGB copy would give.
   std::unique_ptr<alphaBitmap> alphaOutput;
-  if (passes == 2) {
+  if (alpha && options_.ApplyOnAlpha) {
     alphaOutput = std::make_unique<alphaBitmap>(width, height);
-    if (!RenderSlices(settings_, options_, diaph_, *slices, *alpha, *depth, *alphaOutput)) {
-      EndProgress(1);
-      return nullptr;
-    }
+    layers.alpha = alpha;
+    layers.alphaOutput = alphaOutput.get();
   }
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, *depth);
   EndProgress(1);
+  if (!completed) return nullptr;
 
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
   if (alphaOutput) {
@@ -97,7 +92,7 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBi
   const auto slices = BuildSlices(settings_, frameDepth, options_.SliceStep);
   BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
   auto output = std::make_unique<rgbBitmap>(rect.width, rect.height);
-  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, *colour, *depth, *output);
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*colour, *output}, *depth);
   EndProgress(1);
   if (!completed) return nullptr;
   return std::make_unique<CLayerBitmap>(std::move(output));

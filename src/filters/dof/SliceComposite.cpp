@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -20,31 +21,39 @@ namespace {
 
 // Window sums come from per-row prefix sums: for the pixels whose mask is not 0 (the slice and
 // what lies behind it) and for those whose mask is 255 (the slice itself), each entry holding
-// the C colour sums and the pixel count. An interval of constant kernel weight then costs one
+// the channel sums and the pixel count. An interval of constant kernel weight then costs one
 // difference per lane; the sums are integers, so grouping them changes nothing. The rows are
 // padded by the widest kernel radius on both sides, so that the window's clipping at the image
 // edges comes for free: outside pixels add nothing.
-template <int C>
+//
+// The colour alone takes four 32-bit lanes (red, green, blue, count). With the alpha rendered
+// along, five lanes would not fit one vector, so the entries hold 16-bit sums kept modulo 2^16
+// in eight lanes: an interval's true sum stays below 2^15 (see kWidestRun), so the difference
+// of two entries modulo 2^16 is exact. The alpha then costs one more multiply-add per interval
+// instead of a second composite.
+template <bool WithAlpha>
 class SliceCompositor {
  public:
-  static constexpr int kLanes = C + 1;
+  static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha)
+  static constexpr int kLanes = C + 1;           // the channels and the count
+  static constexpr int kSlots = WithAlpha ? 8 : 4;
+  using Sum = std::conditional_t<WithAlpha, uint16_t, uint32_t>;
   // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
   // (255 a pixel, or a count) stays below 2^15.
   static constexpr int kWidestRun = 128;
 
-  SliceCompositor(const DepthOfFieldSettings& settings, const Bitmap& colour, const floatBitmap& depth,
-                  Bitmap& output, const g8Bitmap& mask, const BlurKernelTable& table)
+  SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+                  const g8Bitmap& mask, const BlurKernelTable& table)
       : settings_(settings),
-        colour_(colour),
+        layers_(layers),
         depth_(depth),
-        output_(output),
         mask_(mask),
         table_(table),
         runs_(table),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
-        stride_(size_t(width_ + 2 * pad_ + 1) * kLanes) {
+        stride_(size_t(width_ + 2 * pad_ + 1) * kSlots) {
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
     // A border value records the truncated diameter of the border pixel that stamped it.
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
@@ -91,27 +100,29 @@ class SliceCompositor {
     return work;
   }
 
-  uint32_t* PrefixRow(std::vector<uint32_t>& buffer, int y) { return buffer.data() + size_t(y - prefixFirst_) * stride_; }
-  const uint32_t* PrefixRow(const std::vector<uint32_t>& buffer, int y) const {
+  Sum* PrefixRow(std::vector<Sum>& buffer, int y) { return buffer.data() + size_t(y - prefixFirst_) * stride_; }
+  const Sum* PrefixRow(const std::vector<Sum>& buffer, int y) const {
     return buffer.data() + size_t(y - prefixFirst_) * stride_;
   }
 
   // Entry e of the row holds the sums over the selected pixels left of x = e - pad.
   template <typename Selected>
-  void BuildPrefixRow(int y, std::vector<uint32_t>& buffer, Selected selected) {
-    uint32_t* entry = PrefixRow(buffer, y);
+  void BuildPrefixRow(int y, std::vector<Sum>& buffer, Selected selected) {
+    Sum* entry = PrefixRow(buffer, y);
     const uint8_t* mask = mask_.GetLine(y);
-    const uint8_t* colour = colour_.GetLineBytes(y);
-    uint32_t sum[kLanes] = {};
+    const uint8_t* colour = layers_.colour.GetLineBytes(y);
+    const uint8_t* alpha = WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr;
+    Sum sum[kSlots] = {};
     auto write = [&] {
-      for (int l = 0; l < kLanes; ++l) entry[l] = sum[l];
-      entry += kLanes;
+      for (int l = 0; l < kSlots; ++l) entry[l] = sum[l];
+      entry += kSlots;
     };
     for (int e = 0; e <= pad_; ++e) write();
     for (int x = 0; x < width_; ++x) {
-      const uint32_t take = selected(mask[x]) ? 1 : 0;
-      for (int c = 0; c < C; ++c) sum[c] += take * colour[x * C + c];
-      sum[C] += take;
+      const unsigned take = selected(mask[x]) ? 1 : 0;
+      for (int c = 0; c < 3; ++c) sum[c] = Sum(sum[c] + take * colour[x * 3 + c]);
+      if constexpr (WithAlpha) sum[3] = Sum(sum[3] + take * alpha[x]);
+      sum[C] = Sum(sum[C] + take);
       write();
     }
     for (int e = 0; e < pad_; ++e) write();
@@ -119,10 +130,11 @@ class SliceCompositor {
 
   // A kernel's intervals, all rows in one list, each with its offsets from the centre entry of
   // the prefix buffer (rows included, as the buffer's rows lie at a fixed stride) and its weight
-  // in every lane. The rows of a window clipped at the top or bottom of the image are a
-  // contiguous part of the list.
+  // in every 32-bit lane (for 16-bit lanes: in the even ones, and in the odd ones). The rows of a
+  // window clipped at the top or bottom of the image are a contiguous part of the list.
   struct WindowRun {
     alignas(16) uint32_t weight[4];
+    alignas(16) uint32_t weightHigh[4];
     std::ptrdiff_t end;
     std::ptrdiff_t begin;
   };
@@ -141,8 +153,9 @@ class SliceCompositor {
       for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
         WindowRun run;
         for (uint32_t& lane : run.weight) lane = r->weight;
-        run.end = row + std::ptrdiff_t(r->dxEnd) * kLanes;
-        run.begin = row + std::ptrdiff_t(r->dxBegin) * kLanes;
+        for (uint32_t& lane : run.weightHigh) lane = r->weight << 16;
+        run.end = row + std::ptrdiff_t(r->dxEnd) * kSlots;
+        run.begin = row + std::ptrdiff_t(r->dxBegin) * kSlots;
         w.runs.push_back(run);
       }
     }
@@ -151,16 +164,39 @@ class SliceCompositor {
   }
 
   // acc[l] = the kernel-weighted sum of lane l over the window around (x, y).
-  void SumWindow(const std::vector<uint32_t>& buffer, const KernelWindow& kernel, int x, int y, uint32_t* acc) const {
+  void SumWindow(const std::vector<Sum>& buffer, const KernelWindow& kernel, int x, int y, uint32_t* acc) const {
     const int dyFirst = std::max(-kernel.radiusY, -y);
     const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
     const WindowRun* run = kernel.runs.data() + kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
     const WindowRun* last = kernel.runs.data() + kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
-    const uint32_t* centre = PrefixRow(buffer, y) + size_t(pad_ + x) * kLanes;
+    const Sum* centre = PrefixRow(buffer, y) + size_t(pad_ + x) * kSlots;
 #if defined(__SSE2__)
-    if constexpr (kLanes == 4) {
-      // An interval's lane sums stay below 2^15 (see kWidestRun), so each 32-bit difference is a
-      // 16-bit value with a zero high half, and pmaddwd multiplies it by the weight exactly.
+    // An interval's lane sums stay below 2^15 (see kWidestRun), so each difference is a 16-bit
+    // value, and pmaddwd multiplies it by the weight exactly.
+    if constexpr (WithAlpha) {
+      // 16-bit differences: the even lanes (red, blue, count) times the weight in the low half
+      // of each 32-bit lane, the odd ones (green, alpha) times the weight in the high half.
+      __m128i even = _mm_setzero_si128();
+      __m128i odd = _mm_setzero_si128();
+      for (; run != last; ++run) {
+        const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->end));
+        const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->begin));
+        const __m128i difference = _mm_sub_epi16(end, begin);
+        even = _mm_add_epi32(even, _mm_madd_epi16(difference, _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight))));
+        odd = _mm_add_epi32(odd, _mm_madd_epi16(difference, _mm_load_si128(reinterpret_cast<const __m128i*>(run->weightHigh))));
+      }
+      alignas(16) uint32_t e[4];
+      alignas(16) uint32_t o[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(e), even);
+      _mm_store_si128(reinterpret_cast<__m128i*>(o), odd);
+      acc[0] = e[0];
+      acc[1] = o[0];
+      acc[2] = e[1];
+      acc[3] = o[1];
+      acc[4] = e[2];
+      return;
+    } else {
+      // 32-bit differences with a zero high half.
       __m128i sum = _mm_setzero_si128();
       for (; run != last; ++run) {
         const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->end));
@@ -174,32 +210,35 @@ class SliceCompositor {
 #endif
     for (int l = 0; l < kLanes; ++l) acc[l] = 0;
     for (; run != last; ++run) {
-      const uint32_t* end = centre + run->end;
-      const uint32_t* begin = centre + run->begin;
-      for (int l = 0; l < kLanes; ++l) acc[l] += run->weight[0] * (end[l] - begin[l]);
+      const Sum* end = centre + run->end;
+      const Sum* begin = centre + run->begin;
+      for (int l = 0; l < kLanes; ++l) acc[l] += run->weight[0] * Sum(end[l] - begin[l]);
     }
   }
 
   void CompositeRow(int y) {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
-    uint8_t* out = output_.GetLineBytes(y);
+    uint8_t* colour = layers_.output.GetLineBytes(y);
+    uint8_t* alpha = WithAlpha ? layers_.alphaOutput->GetLineBytes(y) : nullptr;
     // Neighbours mostly share their depth, hence their kernel.
     float lastDepth = 0.0f;
     int lastKernel = -1;
     for (int x = 0; x < width_; ++x) {
       const uint8_t v = mask[x];
       if (v < kMaskBorderBase) continue;
-      uint8_t* pixel = out + size_t(x) * C;
+      uint8_t* pixel[C];
+      for (int c = 0; c < 3; ++c) pixel[c] = colour + size_t(x) * 3 + c;
+      if constexpr (WithAlpha) pixel[3] = alpha + x;
       if (v == kMaskOwn) {
         if (lastKernel < 0 || !(depth[x] == lastDepth)) {
           lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
           lastDepth = depth[x];
         }
-        alignas(16) uint32_t acc[kLanes];
+        alignas(16) uint32_t acc[kSlots];
         SumWindow(notBehind_, windows_[size_t(lastKernel)], x, y, acc);
         const uint32_t weight = acc[C];
-        for (int c = 0; c < C; ++c) pixel[c] = uint8_t(weight != 0 ? acc[c] / weight : 0);
+        for (int c = 0; c < C; ++c) *pixel[c] = uint8_t(weight != 0 ? acc[c] / weight : 0);
       } else {
         BlendBorder(windows_[size_t(borderKernel_[v])], x, y, pixel);
       }
@@ -208,9 +247,9 @@ class SliceCompositor {
 
   // A pixel behind the slice that its blurred border reaches: the slice's average colour
   // around it, weighed by the share of the window that the slice covers.
-  void BlendBorder(const KernelWindow& kernel, int x, int y, uint8_t* pixel) const {
-    alignas(16) uint32_t inside[kLanes];
-    alignas(16) uint32_t any[kLanes];
+  void BlendBorder(const KernelWindow& kernel, int x, int y, uint8_t* const* pixel) const {
+    alignas(16) uint32_t inside[kSlots];
+    alignas(16) uint32_t any[kSlots];
     SumWindow(own_, kernel, x, y, inside);
     SumWindow(notBehind_, kernel, x, y, any);
     const uint32_t insideWeight = inside[C];
@@ -220,14 +259,13 @@ class SliceCompositor {
     const double alpha = double(insideWeight) / double(insideWeight + outsideWeight);
     for (int c = 0; c < C; ++c) {
       const uint32_t average = insideWeight != 0 ? inside[c] / insideWeight : inside[c];
-      pixel[c] = uint8_t(double(average) * alpha + double(pixel[c]) * (1.0 - alpha));
+      *pixel[c] = uint8_t(double(average) * alpha + double(*pixel[c]) * (1.0 - alpha));
     }
   }
 
   const DepthOfFieldSettings& settings_;
-  const Bitmap& colour_;
+  const SliceLayers& layers_;
   const floatBitmap& depth_;
-  Bitmap& output_;
   const g8Bitmap& mask_;
   const BlurKernelTable& table_;
   const SliceKernelRuns runs_;
@@ -238,8 +276,8 @@ class SliceCompositor {
   std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   int prefixFirst_ = 0;
-  std::vector<uint32_t> notBehind_;
-  std::vector<uint32_t> own_;
+  std::vector<Sum> notBehind_;
+  std::vector<Sum> own_;
 };
 
 void CheckSameShape(const Bitmap& a, const Bitmap& b) {
@@ -250,15 +288,20 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 
 }  // namespace
 
-SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const Bitmap& colour, const floatBitmap& depth,
-                           Bitmap& output, const g8Bitmap& mask, const BlurKernelTable& table) {
-  CheckSameShape(colour, depth);
-  CheckSameShape(output, depth);
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+                           const g8Bitmap& mask, const BlurKernelTable& table) {
+  CheckSameShape(layers.colour, depth);
+  CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
-  if (colour.GetChannels() != output.GetChannels()) throw std::invalid_argument("slice images differ in channels");
-  switch (colour.GetChannels()) {
-    case 3: return SliceCompositor<3>(settings, colour, depth, output, mask, table).Run();
-    case 1: return SliceCompositor<1>(settings, colour, depth, output, mask, table).Run();
+  if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
+    throw std::invalid_argument("slice colour must have 3 channels");
   }
-  throw std::invalid_argument("slice colour must have 1 or 3 channels");
+  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table).Run();
+  if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
+  CheckSameShape(*layers.alpha, depth);
+  CheckSameShape(*layers.alphaOutput, depth);
+  if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
+    throw std::invalid_argument("slice alpha must have 1 channel");
+  }
+  return SliceCompositor<true>(settings, layers, depth, mask, table).Run();
 }

@@ -6,8 +6,8 @@
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 
-SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const Bitmap& colour,
-                         const floatBitmap& depth, Bitmap& output, const g8Bitmap& diaph, double lo, double hi) {
+SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
+                         const floatBitmap& depth, const g8Bitmap& diaph, double lo, double hi) {
   const double rh = settings.BlurPixels(hi, false);
   const double rl = settings.BlurPixels(lo, false);
   double mn = std::min(rh, rl);
@@ -22,5 +22,5 @@ SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep
   const auto table = BlurKernelTable::Build(a, b, kernelStep, diaph);
   const auto mask = BuildSliceMask(settings, depth, *table, lo, hi);
   if (!mask) return SliceResult::Cancelled;
-  return CompositeSlice(settings, colour, depth, output, *mask, *table);
+  return CompositeSlice(settings, layers, depth, *mask, *table);
 }

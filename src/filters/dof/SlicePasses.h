@@ -8,7 +8,8 @@
 // Rows between two progress polls are spread over all cores; every pixel's result is computed
 // from integer sums whose order does not matter, so the output does not depend on the thread count.
 //
-// Colour images have 3 channels (RGB); a 1-channel image (alpha) is rendered the same way.
+// An alpha layer, when given, is rendered along with the colour through the same mask and the
+// same kernels: exactly as a fourth colour channel would be.
 
 #include <memory>
 
@@ -29,10 +30,19 @@ constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
 
-// Writes the slice into output (same size and channel count as colour).
-SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const Bitmap& colour, const floatBitmap& depth,
-                           Bitmap& output, const g8Bitmap& mask, const BlurKernelTable& table);
+// What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
+// into its output and, when both are given, the alpha (1 channel) into its own.
+struct SliceLayers {
+  const Bitmap& colour;
+  Bitmap& output;
+  const Bitmap* alpha = nullptr;
+  Bitmap* alphaOutput = nullptr;
+};
+
+// Writes the slice into the outputs.
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+                           const g8Bitmap& mask, const BlurKernelTable& table);
 
 // Kernels for the slice's blur range, its mask, then its composite.
-SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const Bitmap& colour,
-                         const floatBitmap& depth, Bitmap& output, const g8Bitmap& diaph, double lo, double hi);
+SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
+                         const floatBitmap& depth, const g8Bitmap& diaph, double lo, double hi);

@@ -123,6 +123,7 @@ TEST(RenderMatchesReference, FramesWithEveryKindOfDiaphAndAlpha) {
       {"disc, coarse kernels and fine slices", 70, 81, 1, false, true, 14, 14, 0.7, 1.0},
       {"diagonal band, one-pixel image rows", 40, 1, 4, false, true, 9, 9},
       {"mirror band, one column", 1, 45, 5, false, true, 9, 9},
+      {"wide frame, alpha rendered: row sums far past 16 bits", 700, 90, 1, true, true, 20, 24},
   };
   for (const FrameCase& c : cases) ExpectFrameMatches(c);
 }
