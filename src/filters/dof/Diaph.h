@@ -1,6 +1,6 @@
 #pragma once
-// The aperture shape of the blur: one of the built-in diaphs or a grey picture file, always
-// kept as a 55 x 55 grey picture from which the kernels are resampled.
+// The aperture shape of the blur: one of the built-in diaphs or a picture file (grey, or colour
+// by its luminance), always kept as a 55 x 55 grey picture from which the kernels are resampled.
 
 #include <memory>
 #include <string>

@@ -36,7 +36,7 @@ class SliceCompositor {
  public:
   static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha)
   static constexpr int kLanes = C + 1;           // the channels and the count
-  static constexpr int kSlots = WithAlpha ? 8 : 4;
+  static constexpr int kSlots = WithAlpha ? 8 : 4;  // lanes of a prefix entry: one vector
   using Sum = std::conditional_t<WithAlpha, uint16_t, uint32_t>;
   // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
   // (255 a pixel, or a count) stays below 2^15.
@@ -182,8 +182,10 @@ class SliceCompositor {
         const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->end));
         const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->begin));
         const __m128i difference = _mm_sub_epi16(end, begin);
-        even = _mm_add_epi32(even, _mm_madd_epi16(difference, _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight))));
-        odd = _mm_add_epi32(odd, _mm_madd_epi16(difference, _mm_load_si128(reinterpret_cast<const __m128i*>(run->weightHigh))));
+        const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight));
+        const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weightHigh));
+        even = _mm_add_epi32(even, _mm_madd_epi16(difference, low));
+        odd = _mm_add_epi32(odd, _mm_madd_epi16(difference, high));
       }
       alignas(16) uint32_t e[4];
       alignas(16) uint32_t o[4];
