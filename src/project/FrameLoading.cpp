@@ -1,6 +1,9 @@
 // Reading a frame into the current image, and finding a reopened project's files again.
 
+#include <optional>
+
 #include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileIo.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
@@ -45,9 +48,13 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
 bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth) {
   // Every removed name is listed, also those removed before a folder was picked again.
   std::string removed;
+  // Each folder is listed once for all the frames (again after the user picked another).
+  std::optional<CFileIo::ListingScope> listingScope;
   bool restart = true;
   while (restart) {
     restart = false;
+    listingScope.reset();
+    listingScope.emplace();
     CheckProjectFilesOnce(askImages, askDepth, restart, removed);
   }
   if (removed.empty()) return true;
