@@ -1,5 +1,7 @@
 #include "animation/KeyframeTrack.h"
 
+#include <algorithm>
+
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
@@ -56,8 +58,12 @@ void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame) const {
   if (a == -1) return;  // an empty track leaves the settings as they are
   const KeyframeSettings& earlier = *keyframes_[size_t(a)];
   const KeyframeSettings& later = *keyframes_[size_t(b)];
-  int span = later.GetFrameNumber() - earlier.GetFrameNumber();
-  double t = span == 0 ? 1.0 : double(frame - earlier.GetFrameNumber()) / span;
+  // Differences of frame numbers read from a file may not fit an int.
+  int64_t span = int64_t(later.GetFrameNumber()) - earlier.GetFrameNumber();
+  double t = span == 0 ? 1.0 : double(int64_t(frame) - earlier.GetFrameNumber()) / double(span);
+  // Sorted keyframes give t within 0..1; a file whose keyframes are out of order must not
+  // extrapolate settings beyond both keyframes.
+  t = std::clamp(t, 0.0, 1.0);
   out.Interpolate(owner_ ? owner_->GetCurrentImage() : nullptr, earlier, later, t);
 }
 

@@ -28,7 +28,10 @@ std::optional<uint32_t> FilterIdFromName(const std::string& name) {
 
 std::string FilterNames() {
   std::string names;
-  for (const auto& f : kFilterNames) names += (names.empty() ? "" : "|") + std::string(f.name);
+  for (const auto& f : kFilterNames) {
+    if (!names.empty()) names += '|';
+    names += f.name;
+  }
   return names;
 }
 
@@ -49,6 +52,11 @@ bool CliProject::Open(const std::string& path) {
     return false;
   }
   if (session.Document().OnOpenDocument(AbsolutePath(path))) return true;
+  // What went wrong was told already (one line naming the project); otherwise say it here.
+  if (ui.HasComplained()) {
+    ui.Flush();
+    return false;
+  }
   Fail("cannot open " + path + (session.Document().GetLastError().empty() ? "" : ": " + session.Document().GetLastError()));
   return false;
 }

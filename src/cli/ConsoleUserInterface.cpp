@@ -14,31 +14,53 @@ std::string PlainText(const std::string& markup) {
   return text;
 }
 
+ConsoleUserInterface::~ConsoleUserInterface() {
+  Flush();
+  InstallUserInterface(nullptr);
+}
+
+void ConsoleUserInterface::Say(const std::string& text, bool continues) {
+  if (!continues) Flush();
+  std::string line = PlainText(text);
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  pending_ += (pending_.empty() ? "" : " ") + line;
+  complained_ = true;
+}
+
+void ConsoleUserInterface::Flush() {
+  if (pending_.empty()) return;
+  std::string line = subject.empty() ? pending_ : subject + ": " + pending_;
+  std::fprintf(stderr, "fovara-render: %s\n", line.c_str());
+  pending_.clear();
+}
+
 Answer ConsoleUserInterface::Ask(const std::string& text, Buttons buttons) {
   if (buttons == Buttons::Ok) {
-    std::fprintf(stderr, "fovara-render: %s\n", PlainText(text).c_str());
-    complained_ = true;
+    Say(text, true);
     return Answer::Ok;
   }
   // Nobody is there to answer: keep things as they are.
   return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
 }
 
-void ConsoleUserInterface::Warning(const std::string& title, const std::string& text) {
-  std::fprintf(stderr, "fovara-render: %s: %s\n", PlainText(title).c_str(), PlainText(text).c_str());
-  complained_ = true;
+void ConsoleUserInterface::Warning(const std::string&, const std::string& text) {
+  // The title of a warning box ("Warning") adds nothing on a terminal.
+  Say(text, false);
 }
 
-void ConsoleUserInterface::Notify(int flags, int, const std::string& title, const std::string& text) {
-  std::fprintf(stderr, "fovara-render: %s: %s\n", PlainText(title).c_str(), PlainText(text).c_str());
+void ConsoleUserInterface::Notify(int flags, int noticeId, const std::string& title, const std::string& text) {
+  bool aboutDepthFile = noticeId == kMissingDepthNotice || noticeId == kInvalidDepthNotice;
+  std::string hint = aboutDepthFile && !depthHint.empty() ? " " + depthHint : "";
+  bool complainedBefore = complained_;
+  Say(PlainText(title) + ": " + text + hint, false);
   // Flag 1 alone is a note (a depth picture was detected); the others report a failure.
-  if (flags != 1) complained_ = true;
+  if (flags == 1) {
+    Flush();
+    complained_ = complainedBefore;
+  }
 }
 
-std::optional<std::string> ConsoleUserInterface::ChooseFileToOpen(const FileRequest&) {
-  if (fileToOpen.empty()) return std::nullopt;
-  return std::exchange(fileToOpen, std::string());
-}
+std::optional<std::string> ConsoleUserInterface::ChooseFileToOpen(const FileRequest&) { return std::nullopt; }
 
 std::optional<std::string> ConsoleUserInterface::ChooseFileToSave(const FileRequest& request) {
   if (!fileToSave.empty()) return fileToSave;
@@ -55,6 +77,7 @@ std::vector<std::string> ConsoleUserInterface::SelectFilesFromList(const std::ve
 }
 
 void ConsoleUserInterface::BeginProgress(const std::string& text, int total, int) {
+  Flush();
   progressText_ = PlainText(text);
   progressTotal_ = total;
   progressDone_ = 0;
@@ -88,6 +111,7 @@ void ConsoleUserInterface::DrawBar() {
 void ConsoleUserInterface::ShowInfo(const std::string&) {}
 
 void ConsoleUserInterface::ShowInfoFor(const std::string& text, double) {
+  Flush();
   std::fprintf(stderr, "fovara-render: %s\n", PlainText(text).c_str());
 }
 

@@ -10,21 +10,29 @@
 class ConsoleUserInterface : public UserInterface {
  public:
   ConsoleUserInterface() { InstallUserInterface(this); }
-  ~ConsoleUserInterface() override { InstallUserInterface(nullptr); }
+  ~ConsoleUserInterface() override;
 
   // Answers.
   int depthType = 1;            // light areas far, as the dialog proposes
   int filterChoice = -1;        // index in the filter list
-  std::string fileToOpen;       // given to the first open-file question
   std::string fileToSave;       // given to the save-file question
   bool quiet = false;           // no progress bar
+  // The file the command works on: every message line starts with it.
+  std::string subject;
+  // What the user can do about a missing or invalid depth file (an option of the command);
+  // appended to those notices.
+  std::string depthHint;
 
   // True once a warning or notification was shown: the command should fail.
   bool HasComplained() const { return complained_; }
+  // Prints the message line being gathered, if any. A warning and the notes that follow it
+  // (the consequence: "the project cannot be opened") make one line.
+  void Flush();
 
   Answer Ask(const std::string& text, Buttons buttons) override;
   void Warning(const std::string& title, const std::string& text) override;
   void Notify(int flags, int noticeId, const std::string& title, const std::string& text) override;
+  bool CanChooseFiles() const override { return false; }
   std::optional<std::string> ChooseFileToOpen(const FileRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileRequest& request) override;
   std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override;
@@ -45,6 +53,10 @@ class ConsoleUserInterface : public UserInterface {
 
  private:
   void DrawBar();
+  // Starts a new message line, or continues the one being gathered.
+  void Say(const std::string& text, bool continues);
+
+  std::string pending_;
 
   bool complained_ = false;
   std::string progressText_;

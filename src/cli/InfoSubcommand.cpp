@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliCommands.h"
+#include "cli/RecordText.h"
 #include "platform/image/DepthRange.h"
 #include "platform/image/ImageIo.h"
 
@@ -41,7 +42,7 @@ void PrintJson(const std::string& file, const std::string& format, const CLayerB
                     {"background", DepthValue(range.background)},
                     {"background_pixels", depth->GetBackgroundPixelCount()}};
   }
-  std::printf("%s\n", out.dump().c_str());
+  std::printf("%s\n", JsonText(out).c_str());
 }
 
 void PrintText(const std::string& file, const std::string& format, const CLayerBitmap& image) {

@@ -9,6 +9,7 @@
 #include "cli/CliProject.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
+#include "platform/framework/StringTable.h"
 
 namespace {
 
@@ -29,14 +30,18 @@ int RunNew(const NewOptions& options) {
 
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;
+  cli.ui.subject = options.image;
+  cli.ui.depthHint = LoadString(6103);
   auto filters = cli.session.Frame().GetFilters();
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);
   }
   std::string depth = options.depth.empty() ? "" : AbsolutePath(options.depth);
   if (!cli.session.Document().NewProjectFrom(AbsolutePath(options.image), depth)) {
+    if (cli.ui.HasComplained()) return 1;  // the reason was given, naming the image
     return Fail("cannot make a project from " + options.image);
   }
+  cli.ui.Flush();
   if (!cli.Save(options.output)) return 1;
   const ProjectData& project = cli.session.Project();
   std::printf("%s: %s, %d frame(s), depth files %s*%s\n", options.output.c_str(),

@@ -16,3 +16,10 @@ std::string SetRecordValue(CCustomData& record, const std::string& key, const st
 
 // Splits "KEY=VALUE"; false when there is no '='.
 bool SplitAssignment(const std::string& assignment, std::string& key, std::string& value);
+
+// One line of JSON. Names that are not UTF-8 (file names are bytes) are written with
+// replacement characters instead of stopping the program.
+template <typename Json>
+std::string JsonText(const Json& json) {
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}

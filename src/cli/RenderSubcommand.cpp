@@ -1,6 +1,8 @@
 // fovara-render render: renders a range of a project's frames to numbered image files.
 
+#include <charconv>
 #include <cstdio>
+#include <limits>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -28,6 +30,13 @@ struct RenderOptions {
   bool quiet = false;
 };
 
+// The digits of a frame number; LLONG_MAX for a number that does not even fit that.
+long long FrameNumber(const std::string& digits) {
+  long long value = 0;
+  auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return status == std::errc() ? value : std::numeric_limits<long long>::max();
+}
+
 // "all", "current" or "A-B" (frames counted from 0, in any order) within 0..lastFrame.
 bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange& range, std::string& error) {
   int lastFrame = std::max(0, project.GetTrack().GetLastFrame());
@@ -38,13 +47,14 @@ bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange
     int current = std::clamp(project.savedCurrentFrame, 0, lastFrame);
     range = {current, current};
   } else if (std::regex_match(text, m, std::regex(R"((\d+)(?:-(\d+))?)"))) {
-    int a = std::stoi(m[1]);
-    int b = m[2].matched ? std::stoi(m[2]) : a;
-    range = {std::min(a, b), std::max(a, b)};
-    if (range.last > lastFrame) {
+    // Numbers too large for a frame are beyond the last frame as well.
+    long long a = FrameNumber(m[1]);
+    long long b = m[2].matched ? FrameNumber(m[2]) : a;
+    if (std::max(a, b) > lastFrame) {
       error = fmt::format("frames {} are beyond the last frame {}", text, lastFrame);
       return false;
     }
+    range = {int(std::min(a, b)), int(std::max(a, b))};
   } else {
     error = "--frames takes all, current or A-B, not '" + text + "'";
     return false;
@@ -74,6 +84,7 @@ int RunRender(const RenderOptions& options) {
   }
   CliProject cli;
   cli.ui.quiet = options.quiet;
+  cli.ui.subject = options.project;
   if (!cli.Open(options.project)) return 1;
   ProjectData& project = cli.session.Project();
 
@@ -97,13 +108,18 @@ int RunRender(const RenderOptions& options) {
   job.output = &output;
   job.skipExisting = options.skipExisting;
   job.onFrameDone = [&](int index, int count, const std::string& file, bool skipped) {
+    cli.ui.Flush();
     if (!options.quiet) std::printf("frame %d/%d %s %s\n", index, count, skipped ? "kept" : "written", file.c_str());
     std::fflush(stdout);
   };
   RenderOutcome outcome = RunRenderJob(project, job);
+  cli.ui.Flush();
   if (!outcome.saveError.empty()) return Fail(outcome.saveError);
   if (outcome.cancelled) return Fail("rendering stopped before the last frame");
-  if (cli.ui.HasComplained()) return Fail("some frames could not be rendered");
+  if (cli.ui.HasComplained()) {
+    cli.ui.Flush();
+    return Fail("some frames could not be rendered");
+  }
   if (!options.quiet) std::printf("%d frame(s) rendered, %d kept\n", outcome.rendered, outcome.skipped);
   return 0;
 }

@@ -56,6 +56,7 @@ int RunSet(const SetOptions& options) {
   if (options.settings.empty() && options.options.empty()) return Fail("nothing to set");
   if (!options.settings.empty() && options.frame < 0) return Fail("settings need --frame N (N >= 0)");
   CliProject cli;
+  cli.ui.subject = options.project;
   if (!cli.Open(options.project)) return 1;
   ProjectData& project = cli.session.Project();
   DepthFilterCommand* filter = project.GetFilter();
@@ -89,7 +90,10 @@ int RunSet(const SetOptions& options) {
       if (!TakenAsGiven(entry, taken)) return Fail(FourCCToString(entry.key) + " could not be set: check the value");
     }
   }
-  if (cli.ui.HasComplained()) return Fail("nothing was saved");
+  if (cli.ui.HasComplained()) {
+    cli.ui.Flush();
+    return Fail("nothing was saved");
+  }
   return cli.Save(options.project) ? 0 : 1;
 }
 

@@ -67,9 +67,9 @@ void PrintText(const nlohmann::ordered_json& p) {
               p["depth_folder"].get<std::string>().c_str());
   for (const auto& k : p["keyframes"]) {
     std::printf("keyframe %d (%s): %s\n", k["frame"].get<int>(), k["type"].get<std::string>().c_str(),
-                k["settings"].dump().c_str());
+                JsonText(k["settings"]).c_str());
   }
-  std::printf("options: %s\n", p["options"].dump().c_str());
+  std::printf("options: %s\n", JsonText(p["options"]).c_str());
 }
 
 int RunShow(const ShowOptions& options) {
@@ -80,7 +80,7 @@ int RunShow(const ShowOptions& options) {
   } catch (const std::exception& e) {
     return Fail(options.project + ": not a readable project: " + e.what());
   }
-  if (options.json) std::printf("%s\n", project.dump().c_str());
+  if (options.json) std::printf("%s\n", JsonText(project).c_str());
   else PrintText(project);
   return 0;
 }

@@ -1,6 +1,7 @@
 // fovara-render: the headless renderer for scripts and render farms.
 
 #include <cstdio>
+#include <exception>
 
 #include <CLI/CLI.hpp>
 
@@ -26,5 +27,14 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  return action ? action() : 1;
+  // Every failure a command foresees is reported by it; anything else still ends with one
+  // line and a failure status rather than an abort.
+  try {
+    return action ? action() : 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "fovara-render: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "fovara-render: unexpected error\n");
+  }
+  return 1;
 }

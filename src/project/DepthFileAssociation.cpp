@@ -14,9 +14,6 @@
 namespace {
 
 constexpr int kNotifyFlags = 32769;
-constexpr int kMissingDepthNotice = 6000;
-constexpr int kInvalidDepthNotice = 6001;
-constexpr int kBitmapDepthNotice = 6002;
 constexpr int kAnyFileDialogFlags = 12288;
 constexpr int kReaderDialogFlags = 4096;
 
@@ -64,11 +61,51 @@ std::string ProjectData::DepthFileForCandidate(const std::string& imagePath) con
   CFileInfo(imagePath).GetDigitInfo(number, width, 0);
   int rootNumber = -1;
   std::string root = CFileInfo(depthRootName + depthExtension).GetDigitInfo(rootNumber, width, 1);
+  // A depth name without a frame number is one file, whatever the image's number.
+  if (rootNumber == -1) number = -1;
   return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, depthExtension, number);
 }
 
-bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::string& depthFile) {
-  if (chosen.empty()) return false;
+void ProjectData::UseDepthFile(const std::string& path) {
+  CFileInfo depthInfo(path);
+  depthFolder = depthInfo.GetPath();
+  depthRootName = depthInfo.GetNameWithoutExt();
+  depthExtension = depthInfo.GetExtension();
+}
+
+bool ProjectData::FindCompanionDepthFile() {
+  for (const std::string& ext : DepthExtensions()) {
+    std::string candidate = depthFolder + depthRootName + ext;
+    if (!fileExists(candidate)) continue;
+    if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kFloatBitmap)
+                                             : (fileGetClass(candidate) == kClassRla && !CarriesDepth(candidate))) {
+      continue;  // a picture file without depth is no depth file
+    }
+    depthExtension = ext;
+    return true;
+  }
+  if (UI().CanChooseFiles()) {
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
+                MissingDepthText(depthRootName) + "<br><br>" + LoadString(2209));
+    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(2209), depthFolder});
+    if (picked && !picked->empty() && !(fileGetClass(*picked) == kClassRla && !CarriesDepth(*picked))) {
+      UseDepthFile(fileMakeAbsolute(*picked));
+      return true;
+    }
+  }
+  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
+              MissingDepthText(depthRootName));
+  return false;
+}
+
+bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::string& depthFilePath) {
+  if (chosenPath.empty()) return false;
+  // Paths are completed here, once: every folder the project keeps is then complete, and
+  // names joined to them are never taken against the current folder again.
+  const std::string chosen = fileMakeAbsolute(chosenPath);
+  const std::string depthFile = fileMakeAbsolute(depthFilePath);
+  // The sequence's folder is listed once for all its frames.
+  CFileIo::ListingScope listingScope;
   CFileInfo info(chosen);
   depthBitmapAnswer = -1;
   projectFolder.clear();
@@ -77,48 +114,41 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::strin
   depthExtension.clear();
 
   if (!depthFile.empty()) {
-    if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) return false;
-    CFileInfo depthInfo(depthFile);
-    depthFolder = depthInfo.GetPath();
-    depthRootName = depthInfo.GetNameWithoutExt();
-    depthExtension = depthInfo.GetExtension();
+    if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) {
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
+                  FormatString(6104, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(6105));
+      return false;
+    }
+    UseDepthFile(depthFile);
   } else if (ImageCarriesDepth(chosen)) {
     depthExtension = info.GetExtension();
-  } else {
-    for (const std::string& ext : DepthExtensions()) {
-      std::string candidate = depthFolder + depthRootName + ext;
-      if (!fileExists(candidate)) continue;
-      if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kFloatBitmap)
-                                               : (fileGetClass(candidate) == kClassRla && !CarriesDepth(candidate))) {
-        continue;  // a picture file without depth is no depth file
-      }
-      depthExtension = ext;
-      break;
-    }
-  }
-
-  if (depthExtension.empty()) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-                MissingDepthText(depthRootName) + "<br><br>" + LoadString(2209));
-    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(2209), depthFolder});
-    if (picked && !picked->empty() && !(fileGetClass(*picked) == kClassRla && !CarriesDepth(*picked))) {
-      CFileInfo depthInfo(*picked);
-      depthFolder = depthInfo.GetPath();
-      depthRootName = depthInfo.GetNameWithoutExt();
-      depthExtension = depthInfo.GetExtension();
-    }
-  }
-  if (depthExtension.empty()) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144), MissingDepthText(depthRootName));
+  } else if (!FindCompanionDepthFile()) {
     return false;
   }
 
   std::vector<std::string> listing;
-  bool listed = CFileIo::GetFileList(chosen, [this](const std::string& path) {
-    return fileExists(DepthFileFor(path));
-  }, listing);
+  bool listed = false;
+  int depthNumber = -1;
+  int width = 0;
+  CFileInfo(depthRootName + depthExtension).GetDigitInfo(depthNumber, width, 1);
+  if (depthNumber == -1) {
+    // One depth file without a frame number belongs to the chosen image alone.
+    listed = true;
+    if (fileExists(DepthFileFor(chosen))) listing.push_back(info.GetCompleteName());
+  } else {
+    listed = CFileIo::GetFileList(chosen, [this](const std::string& path) {
+      return fileExists(DepthFileFor(path));
+    }, listing);
+  }
   if (!listed) {
     UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144), MissingDepthText(depthRootName));
+    return false;
+  }
+  if (std::find(listing.begin(), listing.end(), info.GetCompleteName()) == listing.end()) {
+    // The depth naming holds no file for the chosen image (a depth file of another frame):
+    // the project would start from an image the user did not choose.
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
+                FormatString(6102, depthRootName + depthExtension, info.GetCompleteName()));
     return false;
   }
 
@@ -129,21 +159,28 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::strin
     imageNames_ = UI().SelectFilesFromList(listing);
     if (imageNames_.empty()) return false;
   }
-  if (imageNames_.empty() || !LoadFrame(imageNames_.front())) return false;
+  if (!LoadFrame(imageNames_.front())) return false;
   track_.SetMode(imageNames_.size() > 1 ? kSequenceMode : kSingleImageMode);
   return true;
 }
 
-std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height) const {
+std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height,
+                                                        std::string& reason) const {
   if (path.empty()) return nullptr;
   C2DIo reader(path, kIoWithDepth);
-  if (reader.PrepareReading() != 1) return nullptr;
-  reader.SetNeededBitmapSize(width, height);
-  return reader.Read();
+  std::unique_ptr<CLayerBitmap> depth;
+  if (reader.PrepareReading() == 1) {
+    reader.SetNeededBitmapSize(width, height);
+    depth = reader.Read();
+  }
+  reason = reader.GetError();
+  return depth;
 }
 
 bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const {
   if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
+  // A file with neither depth nor a picture (an alpha channel alone) has nothing to give.
+  if (!depth->GetLayerByType(kFloatBitmap) && !depth->GetStandardLayer()) return false;
   if (depth->GetHeight() == height) return true;
   // Another height is accepted only from a file that holds both depth and a picture.
   return depth->GetLayerByType(kFloatBitmap) && depth->GetStandardLayer();
@@ -153,17 +190,24 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
   int width = image.GetWidth();
   int height = image.GetHeight();
   std::string depthPath = DepthFileFor(ResolveImageFolder() + imageName);
-  auto depth = ReadDepthFile(depthPath, width, height);
+  std::string reason;
+  auto depth = ReadDepthFile(depthPath, width, height, reason);
 
   if (!AcceptDepthImage(depth.get(), width, height)) {
     std::string shownName = depthPath.empty() ? depthRootName + depthExtension : fileStripPath(depthPath);
+    if (!UI().CanChooseFiles()) {
+      // Nobody can pick another file: one notice says which file failed and why.
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
+                  AppendReason(FormatString(6104, shownName, fileStripPath(imageName)), reason));
+      return false;
+    }
     UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                FormatString(2191, shownName, fileStripPath(imageName)));
+                AppendReason(FormatString(2191, shownName, fileStripPath(imageName)), reason));
     C2DIo reader(depthPath.empty() ? ResolveDepthFolder() : depthPath, kIoWithDepth);
     depth.reset();
     if (reader.FileDialogBox(kReaderDialogFlags)) {
       depthPath = reader.GetFileName();
-      depth = ReadDepthFile(depthPath, width, height);
+      depth = ReadDepthFile(depthPath, width, height, reason);
     }
     if (!AcceptDepthImage(depth.get(), width, height)) {
       UI().Warning(LoadString(2190), LoadString(2188));

@@ -58,23 +58,31 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
 }
 
 void ProjectData::CloseProject(DepthFilterCommand* filter) {
-  if (!filter) return;
   View().SetDisplayedImage(nullptr);
-  filter_ = nullptr;
-  if (frame_) {
+  if (filter && frame_) {
     frame_->CloseCommands(5);
     frame_->ShowProjectMenus(false);
   }
+  filter_ = nullptr;
   currentImage_.reset();
   lastResult_.reset();
   displayedImage_.reset();
   viewMode_ = 0;
   track_.RemoveAll();
   track_.ResetCurrentFrame(0);
-  // What named the old project's files must not leak into the next one.
+  track_.SetMode(kSingleImageMode);
+  // What named the old project's files must not leak into the next one, also when it failed
+  // to open before its filter was active.
   imageNames_.clear();
+  depthBitmapAnswer = -1;
+  projectFolder.clear();
+  depthFolder.clear();
+  depthRootName.clear();
+  depthExtension.clear();
+  imageFolder.clear();
   outputFolder.clear();
   outputName.clear();
+  savedCurrentFrame = 0;
 }
 
 void ProjectData::NotifyChanged(int kind) {

@@ -35,8 +35,9 @@ void CFovaraDoc::SetTitleAndPathFromFirstImage() {
 }
 
 bool CFovaraDoc::OnNewProject() {
+  std::string lastFolder = project_.ResolveImageFolder();
   if (!CloseCurrentProject()) return false;
-  FileRequest request{kClassAllFiles, kNewProjectDialogFlags, "", project_.ResolveImageFolder()};
+  FileRequest request{kClassAllFiles, kNewProjectDialogFlags, "", lastFolder};
   auto chosen = UI().ChooseFileToOpen(request);
   return NewProjectFrom(chosen.value_or(""));
 }
@@ -51,8 +52,10 @@ bool CFovaraDoc::NewProjectFrom(const std::string& imagePath, const std::string&
   return true;
 }
 
-bool CFovaraDoc::OnOpenDocument(const std::string& path) {
+bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
   lastError_.clear();
+  // Completed once, so that the project folder and every folder resolved from it are complete.
+  const std::string path = fileMakeAbsolute(givenPath);
   if (!CloseCurrentProject()) {
     // The user kept the modified project: opening another one would throw it away.
     lastError_ = "the current project was kept";
@@ -88,22 +91,28 @@ bool CFovaraDoc::OnOpenDocument(const std::string& path) {
   return true;
 }
 
-bool CFovaraDoc::OnSaveDocument(const std::string& path) {
+bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
   lastError_.clear();
   if (!project_.GetFilter()) {
     lastError_ = "there is no project to save";
     return false;
   }
+  const std::string path = fileMakeAbsolute(givenPath);
+  // Writing makes the folders relative to the new project folder; a save that fails must
+  // leave them as they were.
+  const ProjectFolders before = project_.GetFolders();
   CArchive archive;
   archive.SetFilePath(path);
   try {
     project_.Serialize(archive);
   } catch (const std::exception& e) {
+    project_.SetFolders(before);
     lastError_ = fmt::format("{}: {}", path, e.what());
     return false;
   }
   std::string failure = WriteFileAtomically(path, archive.GetBytes());
   if (!failure.empty()) {
+    project_.SetFolders(before);
     lastError_ = failure;
     return false;
   }

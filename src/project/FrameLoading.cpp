@@ -1,6 +1,9 @@
 // Reading a frame into the current image, and finding a reopened project's files again.
 
+#include <optional>
+
 #include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileIo.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
@@ -8,17 +11,15 @@
 
 std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   if (path.empty()) return nullptr;
-  // Names may be relative to the image folder; resolve them here rather than changing the
-  // process's current folder, which other work may rely on.
-  std::string complete = PathIsRelative(path) ? ResolveImageFolder() + path : path;
+  // A bare name is relative to the image folder (rather than to the process's current
+  // folder, which other work may rely on). A path with a folder is taken as it is: joining
+  // it to the image folder again would look for the folder twice.
+  std::string complete = fileStripName(path).empty() ? ResolveImageFolder() + path : path;
   C2DIo reader(complete, kIoWithDepth);
-  if (reader.PrepareReading() != 1) {
-    UI().Warning(LoadString(7354), reader.GetError().empty() ? LoadString(5124) : reader.GetError());
-    return nullptr;
-  }
-  auto image = reader.Read();
+  std::unique_ptr<CLayerBitmap> image;
+  if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {
-    UI().Warning(LoadString(7354), reader.GetError().empty() ? LoadString(5124) : reader.GetError());
+    UI().Warning(LoadString(7354), AppendReason(LoadString(5124), reader.GetError()));
     return nullptr;
   }
   Bitmap* standard = image->GetStandardLayer();
@@ -47,9 +48,13 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
 bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth) {
   // Every removed name is listed, also those removed before a folder was picked again.
   std::string removed;
+  // Each folder is listed once for all the frames (again after the user picked another).
+  std::optional<CFileIo::ListingScope> listingScope;
   bool restart = true;
   while (restart) {
     restart = false;
+    listingScope.reset();
+    listingScope.emplace();
     CheckProjectFilesOnce(askImages, askDepth, restart, removed);
   }
   if (removed.empty()) return true;
@@ -68,7 +73,7 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
     }
     if (askImages && UI().Ask(LoadString(2147), Buttons::YesNo) == Answer::Yes) {
       if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveImageFolder())) {
-        imageFolder = WithTrailingSeparator(*folder);
+        imageFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
         askImages = false;
         restart = true;
         return false;
@@ -76,7 +81,7 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
     }
     if (askDepth && UI().Ask(LoadString(2148), Buttons::YesNo) == Answer::Yes) {
       if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveDepthFolder())) {
-        depthFolder = WithTrailingSeparator(*folder);
+        depthFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
         askDepth = false;
         restart = true;
         return false;

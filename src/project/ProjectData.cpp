@@ -3,6 +3,8 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
 #include "project/ApplicationFrame.h"
 
 namespace {
@@ -51,13 +53,28 @@ bool ProjectData::GetFrameNumber(int& number) const {
 bool ProjectData::ChangeFrame(int from, int to, bool force) {
   if (from == to && !force) return true;
   if (track_.GetMode() == kSequenceMode && from != to && !LoadFrameAt(to)) {
-    track_.RemoveKeyframe(to);
-    track_.SetCurrentFrame(0, false);
+    // Keyframe 0 holds the settings every later frame starts from: it stays.
+    if (to != 0) track_.RemoveKeyframe(to);
+    FallBackToFirstFrame();
     return false;
   }
   if (filter_) filter_->GoToFrame(to);
   if (from != to) NotifyChanged(kChangeFrame);
   return true;
+}
+
+void ProjectData::FallBackToFirstFrame() {
+  // Frame 0 is tried once, directly: going through the track would come back here when it
+  // fails too.
+  if (LoadFrameAt(0)) {
+    track_.ResetCurrentFrame(0);
+    if (filter_) filter_->GoToFrame(0);
+    NotifyChanged(kChangeFrame);
+    return;
+  }
+  // No frame can be shown: a half-loaded project would render the wrong image.
+  UI().Warning(LoadString(7354), LoadString(6101));
+  CloseProject(filter_);
 }
 
 std::string ProjectData::OutputBaseName() {

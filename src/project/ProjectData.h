@@ -40,6 +40,13 @@ constexpr int kChangeModifiedOnly = 3;
 constexpr int kFileErrorGeneric = 1;
 constexpr int kFileErrorInvalid = 6;
 
+// Where a project's files are, as the project holds them.
+struct ProjectFolders {
+  std::string project;
+  std::string images;
+  std::string depths;
+};
+
 class ProjectData : public KeyframeTrackOwner {
  public:
   ProjectData();
@@ -56,7 +63,7 @@ class ProjectData : public KeyframeTrackOwner {
   std::string DepthFileFor(const std::string& imagePath) const;
   // Sets up a new project from a chosen image: depth naming, sequence, first frame. A given
   // depth file names the depth files instead of the search (as when the user picks one).
-  bool IdentifyDepthFiles(const std::string& chosenImagePath, const std::string& depthFile = "");
+  bool IdentifyDepthFiles(const std::string& chosenImagePath, const std::string& depthFilePath = "");
   // An image with a colour layer, or null (the user was told why).
   std::unique_ptr<CLayerBitmap> ReadImage(const std::string& path);
   // Adds the depth layer of an image read without one.
@@ -77,6 +84,7 @@ class ProjectData : public KeyframeTrackOwner {
   void Serialize(CArchive& archive);
   bool ChooseFilter();
   bool ActivateFilter(DepthFilterCommand* filter);
+  // Leaves exactly the state of no project, whether or not a filter was active.
   void CloseProject(DepthFilterCommand* filter);
   void NotifyChanged(int kind);
 
@@ -111,6 +119,13 @@ class ProjectData : public KeyframeTrackOwner {
   // The current frame the project file stored (opening a project goes to frame 0).
   int savedCurrentFrame = 0;
 
+  ProjectFolders GetFolders() const { return {projectFolder, imageFolder, depthFolder}; }
+  void SetFolders(const ProjectFolders& folders) {
+    projectFolder = folders.project;
+    imageFolder = folders.images;
+    depthFolder = folders.depths;
+  }
+
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
   // Replaces the current image (a loaded frame).
   void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) { currentImage_ = std::move(image); }
@@ -118,12 +133,19 @@ class ProjectData : public KeyframeTrackOwner {
  private:
   ImageViewport& View() const;
   void MarkModified(bool modified) const;
+  // After a sequence frame failed to load: frame 0 becomes current, or the project closes.
+  void FallBackToFirstFrame();
   std::string DepthFileForCandidate(const std::string& imagePath) const;
-  std::unique_ptr<CLayerBitmap> ReadDepthFile(const std::string& path, int width, int height) const;
+  std::unique_ptr<CLayerBitmap> ReadDepthFile(const std::string& path, int width, int height,
+                                             std::string& reason) const;
+  // Depth naming from one depth file: its folder, name and extension.
+  void UseDepthFile(const std::string& path);
+  // A new project's companion depth file of the same root, or one the user picks.
+  bool FindCompanionDepthFile();
   bool AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const;
   bool CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& restart, std::string& removed);
   void ReadProject(CArchive& archive);
-  void WriteProject(CArchive& archive);
+  void WriteProject(CArchive& archive, const std::string& newProjectFolder);
   void DropKeyframesOfOtherTypes(uint32_t typeCode);
   std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change);
 

@@ -24,8 +24,7 @@ constexpr uint32_t kOutputFolderKey = FourCC("OPTH");
 constexpr uint32_t kOutputNameKey = FourCC("ONAM");
 constexpr uint32_t kImageNamesKey = FourCC("FLNM");
 
-// A folder relative to the project folder. A folder held relative to an earlier project
-// folder is resolved first, so that saving under another folder keeps it right.
+// A folder relative to the project folder.
 std::string RelativeFolder(const std::string& resolved, const std::string& projectFolder) {
   if (projectFolder.empty() || PathIsRelative(resolved)) return resolved;
   return fileMakeRelativePath(resolved, projectFolder);
@@ -34,16 +33,23 @@ std::string RelativeFolder(const std::string& resolved, const std::string& proje
 }  // namespace
 
 void ProjectData::Serialize(CArchive& archive) {
-  projectFolder = fileStripName(archive.GetFilePath());
-  if (archive.IsStoring()) WriteProject(archive);
-  else ReadProject(archive);
+  std::string folder = fileStripName(fileMakeAbsolute(archive.GetFilePath()));
+  if (archive.IsStoring()) {
+    WriteProject(archive, folder);
+  } else {
+    projectFolder = folder;
+    ReadProject(archive);
+  }
 }
 
-void ProjectData::WriteProject(CArchive& archive) {
+void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectFolder) {
   CCustomData record;
   record.SetUInt(kFilterIdKey, filter_ ? filter_->GetID() : 0);
+  // Folders kept relative to the previous project folder are resolved against it, before the
+  // project folder changes (a project saved under another folder).
   std::string images = ResolveImageFolder();
   std::string depths = ResolveDepthFolder();
+  projectFolder = newProjectFolder;
   imageFolder = RelativeFolder(images, projectFolder);
   depthFolder = RelativeFolder(depths, projectFolder);
   record.SetString(kImageFolderKey, imageFolder);

@@ -19,9 +19,11 @@ RenderOptions::RenderOptions(int frameCount) : frameCount_(std::max(frameCount, 
   record.LoadFromPrefs(kApplication, kRecord);
   mode_ = int(record.GetUInt(kModeKey, kCurrentFrame));
   if (mode_ < kFirstFrame || mode_ > kRange) mode_ = kCurrentFrame;
-  // A remembered range may belong to a longer animation.
-  first_ = std::min(int(record.GetUInt(kFirstKey, 0)), frameCount_ - 1);
-  last_ = std::min(int(record.GetUInt(kLastKey, uint32_t(frameCount_ - 1))), frameCount_ - 1);
+  // A remembered range may belong to a longer animation; numbers beyond an int (a store edited
+  // by hand) are beyond the last frame too.
+  const uint32_t lastFrame = uint32_t(frameCount_ - 1);
+  first_ = int(std::min(record.GetUInt(kFirstKey, 0), lastFrame));
+  last_ = int(std::min(record.GetUInt(kLastKey, lastFrame), lastFrame));
 }
 
 int RenderOptions::GetFramesNumber() const { return std::abs(last_ - first_) + 1; }

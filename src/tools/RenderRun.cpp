@@ -54,6 +54,11 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   int last = job.last;
   for (int f = job.first; f <= last; ++f) {
     track.SetCurrentFrame(f, false);
+    if (!project.GetFilter()) {
+      // No frame of the sequence could be loaded any more: the project was closed.
+      outcome.cancelled = true;
+      break;
+    }
     if (track.GetCurrentFrame() != f) {
       // The frame's image could not be loaded and left the sequence: the next image moved
       // into its place, and the range is one shorter.

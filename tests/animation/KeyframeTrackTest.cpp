@@ -2,6 +2,7 @@
 
 #include "animation/KeyframeTrack.h"
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
+#include "filters/zone/ZHueSettings.h"
 #include "filters/zone/ZSaturationSettings.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
@@ -170,4 +171,48 @@ TEST(KeyframeTrack, LastFrameAndCurrentFrameGoThroughTheProject) {
   project.refused = 5;
   EXPECT_EQ(track.SetCurrentFrame(5, false), 3);  // the project could not load it
   EXPECT_EQ(project.requests.back().from, 3);
+}
+
+TEST(KeyframeTrack, ExtremeFrameNumbersFromAFileBlendWithoutOverflow) {
+  // Keyframes as far apart as a file can place them; their difference does not fit an int.
+  KeyframeTrack track;
+  track.SetKeyframe(INT32_MIN, Zone(2.0f));
+  track.SetKeyframe(INT32_MAX, Zone(4.0f));
+  EXPECT_NEAR(ZoneFarAt(track, 0), 3.0f, 1e-6);
+  EXPECT_FLOAT_EQ(ZoneFarAt(track, INT32_MAX), 4.0f);
+  EXPECT_FLOAT_EQ(ZoneFarAt(track, INT32_MIN), 2.0f);
+}
+
+TEST(KeyframeTrack, AColourKeptOnTwoKeyframesStaysTheSameBetweenThem) {
+  for (uint32_t value : {0x00FFFFFFu, 0x00C86432u, 0x00010203u}) {
+    KeyframeTrack track;
+    ZHueSettings hue;
+    hue.Colour = CRGBColor::FromValue(value);
+    AtmosphericPerspectiveSettings fog;
+    fog.Colour = CRGBColor::FromValue(value);
+    track.SetKeyframe(0, hue);
+    track.SetKeyframe(10, hue);
+    KeyframeTrack fogTrack;
+    fogTrack.SetKeyframe(0, fog);
+    fogTrack.SetKeyframe(10, fog);
+    for (int frame = 0; frame <= 10; ++frame) {
+      ZHueSettings hueOut;
+      track.GetSettingsAt(hueOut, frame);
+      EXPECT_EQ(hueOut.Colour.ToValue(), value) << frame;
+      AtmosphericPerspectiveSettings fogOut;
+      fogTrack.GetSettingsAt(fogOut, frame);
+      EXPECT_EQ(fogOut.Colour.ToValue(), value) << frame;
+    }
+  }
+  // Between two colours each channel is blended and truncated once: 0 to 255 at 0.3 is 76.
+  KeyframeTrack track;
+  ZHueSettings black;
+  black.Colour = CRGBColor(0, 0, 0);
+  ZHueSettings white;
+  white.Colour = CRGBColor(255, 255, 255);
+  track.SetKeyframe(0, black);
+  track.SetKeyframe(10, white);
+  ZHueSettings out;
+  track.GetSettingsAt(out, 3);
+  EXPECT_EQ(out.Colour, CRGBColor(76, 76, 76));
 }

@@ -19,10 +19,13 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-CliRun RunCli(const std::string& arguments) {
+CliRun RunCli(const std::string& arguments) { return RunCliIn("", arguments); }
+
+CliRun RunCliIn(const std::string& folder, const std::string& arguments) {
   const char* program = std::getenv("FOVARA_RENDER");
   std::string errPath = "/tmp/fovara-cli-err-" + std::to_string(getpid());
   std::string command = std::string(program ? program : "fovara-render") + " " + arguments + " 2>" + errPath;
+  if (!folder.empty()) command = "cd '" + folder + "' && " + command;
   CliRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;

@@ -11,3 +11,5 @@ struct CliRun {
 
 // Arguments are passed through the shell; quote them as needed.
 CliRun RunCli(const std::string& arguments);
+// The same, run from another working folder (given complete).
+CliRun RunCliIn(const std::string& folder, const std::string& arguments);

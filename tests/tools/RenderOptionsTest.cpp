@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/framework/CustomData.h"
+#include "platform/framework/FourCC.h"
 #include "tools/RenderOptions.h"
 
 TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
@@ -31,4 +33,16 @@ TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
   RenderOptions shorter(4);
   EXPECT_EQ(shorter.GetFirst(), 3);
   EXPECT_EQ(shorter.GetLast(), 3);
+}
+
+TEST(RenderOptions, RemembersFramesBeyondAnIntAsTheLastFrame) {
+  CCustomData record;
+  record.SetUInt(FourCC("FFRM"), 3000000000u);
+  record.SetUInt(FourCC("FLST"), 4294967295u);
+  record.SetUInt(FourCC("RNDM"), 4);
+  ASSERT_TRUE(record.SaveToPrefs(FourCC("FOVD"), FourCC("RDRO")));
+  RenderOptions options(10);
+  EXPECT_EQ(options.GetFirst(), 9);
+  EXPECT_EQ(options.GetLast(), 9);
+  EXPECT_EQ(options.GetFramesNumber(), 1);
 }

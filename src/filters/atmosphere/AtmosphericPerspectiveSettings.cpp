@@ -51,7 +51,7 @@ void AtmosphericPerspectiveSettings::Interpolate(const CLayerBitmap*, const Keyf
   NearIntensity = Blend(a->NearIntensity, b->NearIntensity, t);
   FarIntensity = Blend(a->FarIntensity, b->FarIntensity, t);
   StartDepth = Blend(a->StartDepth, b->StartDepth, t);
-  Colour = a->Colour * (1.0 - t) + b->Colour * t;
+  Colour = BlendColours(a->Colour, b->Colour, t);
 }
 
 void AtmosphericPerspectiveSettings::StoreRecord(CCustomData& record) const {

@@ -27,7 +27,7 @@ void ZHueSettings::Interpolate(const CLayerBitmap* currentImage, const KeyframeS
   ZoneSettings::Interpolate(currentImage, earlier, later, t);
   const auto* a = dynamic_cast<const ZHueSettings*>(&earlier);
   const auto* b = dynamic_cast<const ZHueSettings*>(&later);
-  if (a && b) Colour = a->Colour * (1.0 - t) + b->Colour * t;
+  if (a && b) Colour = BlendColours(a->Colour, b->Colour, t);
 }
 
 void ZHueSettings::StoreRecord(CCustomData& record) const {

@@ -10,6 +10,8 @@
 #include <fmt/format.h>
 #include <unistd.h>
 
+#include "platform/framework/FileHelpers.h"
+
 void CArchive::WriteBytes(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
   bytes_.insert(bytes_.end(), p, p + size);
@@ -116,11 +118,7 @@ std::string WriteFileAtomically(const std::string& path, const std::vector<uint8
       return fmt::format("cannot write {}", temp);
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    return fmt::format("cannot replace {}: {}", path, ec.message());
-  }
-  return {};
+  std::string failure = ReplaceFileWith(temp, path);
+  if (!failure.empty()) std::remove(temp.c_str());
+  return failure;
 }

@@ -98,3 +98,11 @@ CRGBColor CRGBColor::operator+(const CRGBColor& o) const {
   const auto sum = [](uint8_t a, uint8_t b) { return uint8_t(std::min(255, int(a) + int(b))); };
   return CRGBColor(sum(r_, o.r_), sum(g_, o.g_), sum(b_, o.b_), extra_);
 }
+
+CRGBColor BlendColours(const CRGBColor& a, const CRGBColor& b, double t) {
+  // The products carry rounding error (0.7 * 3 + 0.3 * 3 is 2.9999999999999996): a sum
+  // within a hair of a whole number is that number before the truncation.
+  constexpr double kRoundingError = 1e-9;
+  const auto blend = [t](uint8_t x, uint8_t y) { return ClampedByte((1.0 - t) * x + t * y + kRoundingError); };
+  return CRGBColor(blend(a.Red(), b.Red()), blend(a.Green(), b.Green()), blend(a.Blue(), b.Blue()), a.Extra());
+}

@@ -37,3 +37,8 @@ class CRGBColor {
   uint8_t b_ = 0;
   uint8_t extra_ = 0;
 };
+
+// The blend of two colours at t (0 gives a, 1 gives b): each channel is
+// (1 - t) * a + t * b, truncated toward zero once and clamped to 0..255, so that a channel
+// equal on both sides stays equal all the way. The fourth byte is a's.
+CRGBColor BlendColours(const CRGBColor& a, const CRGBColor& b, double t);

@@ -1,6 +1,8 @@
 #include "platform/framework/CustomData.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <type_traits>
 
 #include <fmt/format.h>
@@ -76,6 +78,24 @@ void CCustomData::Remove(uint32_t key) {
   std::erase_if(entries_, [key](const Entry& e) { return e.key == key; });
 }
 
+namespace {
+
+// Whether a stored number can be converted to T at all: a real number outside T's range
+// (or not a number) has no integer value, and a double beyond the largest float no float.
+template <typename T, typename S>
+bool Converts(S x) {
+  if constexpr (std::is_floating_point_v<S> && std::is_integral_v<T>) {
+    return double(x) > double(std::numeric_limits<T>::min()) - 1.0 &&
+           double(x) < double(std::numeric_limits<T>::max()) + 1.0;
+  } else if constexpr (std::is_same_v<S, double> && std::is_same_v<T, float>) {
+    return !std::isfinite(x) || std::fabs(x) <= double(std::numeric_limits<float>::max());
+  } else {
+    return true;
+  }
+}
+
+}  // namespace
+
 template <typename T>
 T CCustomData::GetNumber(uint32_t key, T def) const {
   const Value* v = Find(key);
@@ -83,7 +103,7 @@ T CCustomData::GetNumber(uint32_t key, T def) const {
   return std::visit(
       [def](const auto& x) -> T {
         using S = std::decay_t<decltype(x)>;
-        if constexpr (std::is_arithmetic_v<S>) return static_cast<T>(x);
+        if constexpr (std::is_arithmetic_v<S>) return Converts<T>(x) ? static_cast<T>(x) : def;
         else return def;
       },
       *v);

@@ -1,7 +1,8 @@
 #pragma once
 // A settings record: typed values under FourCC keys, in the order they were first set.
 // Getters give the stored value, or the default when the key is absent (or holds a value
-// that does not convert: a number asked as a string, say).
+// that does not convert: a number asked as a string, a real number beyond the range of the
+// integer asked for, say).
 //
 // Binary form (little-endian): "CDAT", u16 version 1, u32 entry count, then per entry
 // u32 key, u8 type, payload.

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <system_error>
 
 #include "platform/framework/FileInfo.h"
@@ -131,6 +135,16 @@ std::string GetApplicationPath() {
 
 bool PathIsRelative(const std::string& path) { return path.empty() || path.front() != '/'; }
 
+std::string fileMakeAbsolute(const std::string& path) {
+  if (!PathIsRelative(path) || path.empty()) return path;
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  if (error) return path;
+  const std::string text = absolute.string();
+  const std::string canonical = PathCanonicalize(text);
+  return canonical.empty() ? text : canonical;
+}
+
 std::string PathCanonicalize(const std::string& path) {
   if (path.empty()) return std::string();
   const bool absolute = path.front() == '/';
@@ -161,4 +175,32 @@ std::string PathCanonicalize(const std::string& path) {
 std::string WithTrailingSeparator(const std::string& folder) {
   if (folder.empty() || folder.back() == '/') return folder;
   return folder + '/';
+}
+
+namespace {
+
+// fsync of a file or folder by name; false when it could not be done.
+bool SyncPath(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace
+
+std::string ReplaceFileWith(const std::string& temporary, const std::string& target) {
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0 && ::chmod(temporary.c_str(), existing.st_mode & 07777) != 0) {
+    return "cannot keep the permissions of " + target;
+  }
+  if (!SyncPath(temporary, O_RDONLY)) return "cannot flush " + temporary + " to disk";
+  std::error_code error;
+  fs::rename(temporary, target, error);
+  if (error) return "cannot replace " + target + ": " + error.message();
+  // The new name itself is on disk only once its folder is.
+  std::string folder = fs::path(target).parent_path().string();
+  SyncPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+  return {};
 }

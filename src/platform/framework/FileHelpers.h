@@ -33,9 +33,17 @@ std::string fileMakeRelativePath(const std::string& folder, const std::string& b
 // The folder of the running program, with its trailing separator.
 std::string GetApplicationPath();
 bool PathIsRelative(const std::string& path);
+// A path made complete against the process's current folder, "." and ".." steps removed;
+// a complete path and "" are returned as they are.
+std::string fileMakeAbsolute(const std::string& path);
 // Removes "." and ".." steps and doubled separators, by the text alone (links are not
 // followed); a trailing separator is kept. Returns "" when the path climbs above its root
 // (for a relative path, above its start), so that callers can fall back to what they had.
 std::string PathCanonicalize(const std::string& path);
 // Appends the trailing separator when missing (and leaves "" as it is).
 std::string WithTrailingSeparator(const std::string& folder);
+
+// Puts a completely written temporary file in place of target: its data is flushed to disk
+// first, it takes the permissions of the file it replaces, and the rename is made durable.
+// Returns "" on success, else the reason; the temporary file is then left for the caller.
+std::string ReplaceFileWith(const std::string& temporary, const std::string& target);

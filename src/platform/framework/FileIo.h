@@ -7,6 +7,19 @@
 
 namespace CFileIo {
 
+// While a scope lives, each folder is listed once and each search of a folder is answered
+// from one index: a sequence of thousands of frames is matched in a single pass instead of
+// one listing per frame. An operation that only reads folders (finding a new project's
+// frames, checking a reopened project's files) opens one; the cache ends with the outermost
+// scope. Scopes belong to one thread, the user-interface thread.
+class ListingScope {
+ public:
+  ListingScope();
+  ~ListingScope();
+  ListingScope(const ListingScope&) = delete;
+  ListingScope& operator=(const ListingScope&) = delete;
+};
+
 // The existing file in folder whose name is root + number + extension, where the number
 // may be written with any count of leading zeros ("shot" 12 ".qel" finds shot12.qel,
 // shot0012.qel or shot00012.qel; an exact width of the digits is preferred). A number of -1

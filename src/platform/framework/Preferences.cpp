@@ -1,6 +1,10 @@
 #include "platform/framework/Preferences.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 
@@ -31,10 +35,26 @@ nlohmann::json Load() {
   return doc;
 }
 
+bool IsUtf8(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = uint8_t(text[i]);
+    size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((uint8_t(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
 bool Save(const nlohmann::json& document) {
   std::error_code ec;
   fs::create_directories(ConfigFolder(), ec);
-  std::string text = document.dump(2);
+  // Texts that are not UTF-8 are kept out by the writers; should one slip through, it is
+  // written with replacement characters rather than lose the whole store.
+  std::string text = document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
   return WriteFileAtomically(FilePath(), std::vector<uint8_t>(text.begin(), text.end())).empty();
 }
 
@@ -65,6 +85,8 @@ std::vector<std::string> GetRecentFiles() {
 }
 
 bool AddRecentFile(const std::string& path) {
+  // A name the store cannot hold as it is (not UTF-8) would come back as another name.
+  if (!IsUtf8(path)) return false;
   auto list = GetRecentFiles();
   std::erase(list, path);
   list.insert(list.begin(), path);
@@ -90,6 +112,34 @@ nlohmann::json EntryToJson(const CCustomData::Value& value) {
   return {{"type", kTypeNames[value.index()]}, {"value", v}};
 }
 
+// A JSON number as T, when T can hold it.
+template <typename T>
+std::optional<T> NumberAs(const nlohmann::json& v) {
+  using Limits = std::numeric_limits<T>;
+  if (v.is_number_unsigned()) {
+    uint64_t n = v.get<uint64_t>();
+    if constexpr (std::is_integral_v<T>) {
+      if (n > uint64_t(Limits::max())) return std::nullopt;
+    }
+    return T(n);
+  }
+  if (v.is_number_integer()) {
+    int64_t n = v.get<int64_t>();
+    if constexpr (std::is_integral_v<T>) {
+      if (n < 0 && !Limits::is_signed) return std::nullopt;
+      if (Limits::is_signed && (n < int64_t(Limits::min()) || n > int64_t(Limits::max()))) return std::nullopt;
+    }
+    return T(n);
+  }
+  double x = v.get<double>();
+  if constexpr (std::is_integral_v<T>) {
+    if (!(x > double(Limits::min()) - 1.0 && x < double(Limits::max()) + 1.0)) return std::nullopt;
+  } else {
+    if (std::isfinite(x) && std::fabs(x) > double(Limits::max())) return std::nullopt;
+  }
+  return T(x);
+}
+
 // Puts one stored entry into the record; entries of an unknown shape are left out.
 void JsonToEntry(CCustomData& record, uint32_t key, const nlohmann::json& e) {
   if (!e.is_object() || !e.contains("type") || !e.contains("value")) return;
@@ -105,12 +155,28 @@ void JsonToEntry(CCustomData& record, uint32_t key, const nlohmann::json& e) {
     }
     record.SetStringArray(key, list);
   } else if (v.is_number()) {
-    if (t == "int") record.SetInt(key, v.get<int32_t>());
-    else if (t == "uint") record.SetUInt(key, v.get<uint32_t>());
-    else if (t == "ulong") record.SetULong(key, v.get<uint64_t>());
-    else if (t == "float") record.SetFloat(key, v.get<float>());
-    else if (t == "double") record.SetDouble(key, v.get<double>());
+    // A number out of its type's range is left out: the reader then gets its default.
+    if (t == "int") {
+      if (auto n = NumberAs<int32_t>(v)) record.SetInt(key, *n);
+    } else if (t == "uint") {
+      if (auto n = NumberAs<uint32_t>(v)) record.SetUInt(key, *n);
+    } else if (t == "ulong") {
+      if (auto n = NumberAs<uint64_t>(v)) record.SetULong(key, *n);
+    } else if (t == "float") {
+      if (auto n = NumberAs<float>(v)) record.SetFloat(key, *n);
+    } else if (t == "double") {
+      record.SetDouble(key, v.get<double>());
+    }
   }
+}
+
+// Entries the store could not give back as they are: texts that are not UTF-8.
+bool Storable(const CCustomData::Value& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return Preferences::IsUtf8(*text);
+  if (const auto* list = std::get_if<std::vector<std::string>>(&value)) {
+    return std::all_of(list->begin(), list->end(), [](const std::string& s) { return Preferences::IsUtf8(s); });
+  }
+  return true;
 }
 
 }  // namespace
@@ -129,7 +195,9 @@ void CCustomData::LoadFromPrefs(uint32_t application, uint32_t section) {
 
 bool CCustomData::SaveToPrefs(uint32_t application, uint32_t section) const {
   nlohmann::json rec = nlohmann::json::object();
-  for (const Entry& e : entries_) rec[FourCCToString(e.key)] = EntryToJson(e.value);
+  for (const Entry& e : entries_) {
+    if (Storable(e.value)) rec[FourCCToString(e.key)] = EntryToJson(e.value);
+  }
   auto doc = Preferences::Load();
   if (!doc["records"].is_object()) doc["records"] = nlohmann::json::object();
   doc["records"][RecordName(application, section)] = rec;

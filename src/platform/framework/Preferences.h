@@ -13,6 +13,8 @@ std::string ConfigFolder();
 std::string FilePath();
 
 nlohmann::json Load();
+// Whether a text is valid UTF-8, as the store's JSON needs.
+bool IsUtf8(const std::string& text);
 // Writes beside and renames; false when the file could not be written.
 bool Save(const nlohmann::json& document);
 
@@ -22,6 +24,7 @@ bool SetValue(const std::string& section, const std::string& key, const std::str
 
 // The recent project list, newest first, at most four names.
 std::vector<std::string> GetRecentFiles();
+// A name that is not UTF-8 is not added (false).
 bool AddRecentFile(const std::string& path);
 
 }  // namespace Preferences

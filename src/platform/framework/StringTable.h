@@ -23,3 +23,10 @@ template <typename... Args>
 std::string FormatString(int id, const Args&... args) {
   return fmt::sprintf(LoadString(id), args...);
 }
+
+// A table text followed by the reason a reader or writer gave (which names the file), so that
+// the translated text comes first and the detail is kept.
+inline std::string AppendReason(const std::string& text, const std::string& reason) {
+  if (reason.empty()) return text;
+  return text + " " + reason + (reason.back() == '.' ? "" : ".");
+}

@@ -43,6 +43,11 @@ struct DepthModeChoice {
   float gamma = 0.2f;  // shape of the exponential curve
 };
 
+// Notices about depth files (the notification dialog's notice ids).
+constexpr int kMissingDepthNotice = 6000;
+constexpr int kInvalidDepthNotice = 6001;
+constexpr int kBitmapDepthNotice = 6002;
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -54,6 +59,9 @@ class UserInterface {
   // Notification dialog; text uses <b> and <br> markup.
   virtual void Notify(int flags, int noticeId, const std::string& title, const std::string& text) = 0;
 
+  // False for an implementation that has no file dialogs to offer (the command line): the
+  // program then does not invite the user to pick a file.
+  virtual bool CanChooseFiles() const { return true; }
   virtual std::optional<std::string> ChooseFileToOpen(const FileRequest& request) = 0;
   // Returns the chosen complete file name, extension included (it names the format).
   virtual std::optional<std::string> ChooseFileToSave(const FileRequest& request) = 0;

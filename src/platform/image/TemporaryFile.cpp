@@ -7,6 +7,8 @@
 
 #include <fmt/format.h>
 
+#include "platform/framework/FileHelpers.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -37,9 +39,9 @@ bool TemporaryFile::Commit(std::string& error) {
     error = "nothing was written";
     return false;
   }
-  fs::rename(path_, target_, ec);
-  if (ec) {
-    error = "cannot replace the file (" + ec.message() + ")";
+  std::string failure = ReplaceFileWith(path_, target_);
+  if (!failure.empty()) {
+    error = failure;
     return false;
   }
   committed_ = true;

@@ -142,7 +142,7 @@ TEST(AtmosphereSettings, ResetBlendRecordsAndDepthPick) {
   blend.Interpolate(nullptr, settings, later, 0.5);
   EXPECT_FLOAT_EQ(blend.Density, 1.0f);
   EXPECT_FLOAT_EQ(blend.StartDepth, 30.0f);
-  EXPECT_EQ(blend.Colour, CRGBColor(154, 127, 254));  // each half truncated
+  EXPECT_EQ(blend.Colour, CRGBColor(155, 127, 255));  // each channel's sum truncated once
 
   CCustomData record;
   later.StoreRecord(record);

@@ -85,3 +85,14 @@ TEST(Archive, AtomicWriteReplacesTheFileOnlyWhenComplete) {
   EXPECT_NE(WriteFileAtomically(dir.File("missing/folder/x.fvz"), {1}), "");
   EXPECT_THROW(OpenArchiveForReading(dir.File("absent.fvz")), ArchiveError);
 }
+
+TEST(Archive, AReplacedFileKeepsItsPermissions) {
+  TempFolder dir;
+  std::string path = dir.File("shared.fvz");
+  ASSERT_EQ(WriteFileAtomically(path, {1}), "");
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_EQ(WriteFileAtomically(path, {2, 3}), "");
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(OpenArchiveForReading(path).Remaining(), 2u);
+}

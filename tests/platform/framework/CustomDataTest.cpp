@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -138,4 +139,49 @@ TEST(CustomData, ACorruptPreferencesFileReadsAsDefaults) {
   ASSERT_TRUE(record.SaveToPrefs(FourCC("FOVD"), FourCC("ZBFV")));
   read.LoadFromPrefs(FourCC("FOVD"), FourCC("ZBFV"));
   EXPECT_EQ(read.GetInt(FourCC("LINE"), 0), 1);
+}
+
+TEST(CustomData, NumbersBeyondTheAskedTypeGiveTheDefault) {
+  CCustomData record;
+  record.SetDouble(FourCC("HUGE"), 1e300);
+  record.SetDouble(FourCC("NOTN"), std::nan(""));
+  record.SetFloat(FourCC("MINF"), -INFINITY);
+  record.SetDouble(FourCC("FITS"), -3.9);
+  EXPECT_EQ(record.GetInt(FourCC("HUGE"), 7), 7);
+  EXPECT_EQ(record.GetUInt(FourCC("HUGE"), 7u), 7u);
+  EXPECT_EQ(record.GetULong(FourCC("HUGE"), 7u), 7u);
+  EXPECT_EQ(record.GetFloat(FourCC("HUGE"), 7.0f), 7.0f);
+  EXPECT_EQ(record.GetInt(FourCC("NOTN"), 7), 7);
+  EXPECT_EQ(record.GetBool(FourCC("MINF"), 7), 7);
+  EXPECT_EQ(record.GetUInt(FourCC("FITS"), 7u), 7u);  // no negative unsigned value
+  EXPECT_EQ(record.GetInt(FourCC("FITS"), 7), -3);    // truncated toward zero
+  EXPECT_EQ(record.GetFloat(FourCC("MINF"), 0.0f), -INFINITY);
+}
+
+TEST(CustomData, PreferencesOutOfRangeOrNotUtf8AreLeftOutNeverThrown) {
+  std::filesystem::create_directories(Preferences::ConfigFolder());
+  std::ofstream(Preferences::FilePath()) << R"({"records": {"FOVD.RDRO": {
+      "FFRM": {"type": "uint", "value": -4}, "FLST": {"type": "int", "value": 1e300},
+      "RNDM": {"type": "uint", "value": 99999999999}, "GAMM": {"type": "float", "value": 1e300},
+      "GOOD": {"type": "int", "value": 12}}}})";
+  CCustomData read;
+  read.LoadFromPrefs(FourCC("FOVD"), FourCC("RDRO"));
+  EXPECT_EQ(read.GetUInt(FourCC("FFRM"), 5u), 5u);
+  EXPECT_EQ(read.GetInt(FourCC("FLST"), 5), 5);
+  EXPECT_EQ(read.GetUInt(FourCC("RNDM"), 2u), 2u);
+  EXPECT_EQ(read.GetFloat(FourCC("GAMM"), 0.5f), 0.5f);
+  EXPECT_EQ(read.GetInt(FourCC("GOOD"), 0), 12);
+
+  // A name that is not UTF-8 cannot be stored as it is: it is left out, the rest is saved.
+  const std::string latin1 = "/shots/caf\xe9.fvz";
+  CCustomData record;
+  record.SetString(FourCC("DPAT"), latin1);
+  record.SetInt(FourCC("LINE"), 3);
+  ASSERT_TRUE(record.SaveToPrefs(FourCC("FOVD"), FourCC("ZBFV")));
+  read.LoadFromPrefs(FourCC("FOVD"), FourCC("ZBFV"));
+  EXPECT_FALSE(read.Has(FourCC("DPAT")));
+  EXPECT_EQ(read.GetInt(FourCC("LINE"), 0), 3);
+  EXPECT_FALSE(Preferences::AddRecentFile(latin1));
+  EXPECT_TRUE(Preferences::AddRecentFile("/shots/café.fvz"));
+  EXPECT_EQ(Preferences::GetRecentFiles().front(), "/shots/café.fvz");
 }
