@@ -209,7 +209,7 @@ void CChildFrame::RefreshFromProject() {
 void CChildFrame::UpdateTitle() {
   QString application = Text(57344);
   const std::string& title = Document().GetTitle();
-  setWindowTitle(title.empty() ? application
+  setWindowTitle(title.empty() ? application + QStringLiteral("[*]")
                                : QStringLiteral("%1[*] - %2").arg(QString::fromStdString(title), application));
   setWindowModified(Frame().GetModifiedFlag());
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void startsEmptyWithTheShortMenu();
+  void newProjectThroughTheDialogsGivesTheFullMenu();
+  void cancelledImageChoiceLeavesNoProject();
+  void viewCommandsSwitchTheViewModes();
+  void savePromptCancelKeepsTheProject();
+  void saveAndReopen();
+  void droppedFilesOpen();
+  void brokenProjectOnTheCommandLineLeavesAnEmptyWindow();
+  void languageSwitchChangesTheMenus();
+  void workingFolderAndPlacementAreRestored();
+  void helpOpensThePageOfTheLanguageOrWarns();
+  void aboutShowsTheSplashForTwoSeconds();
+};
