@@ -8,14 +8,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QLibraryInfo>
 #include <QSplashScreen>
 #include <QTimer>
-#include <QTranslator>
 #include <QUrl>
 
 #include "app/ChildFrame.h"
 #include "app/SplashPicture.h"
+#include "app/ui/QtTranslations.h"
 #include "platform/framework/Preferences.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
@@ -65,11 +64,7 @@ void CFovaraApp::SelectLanguage(const QStringList& arguments) {
   Language language = LanguageFromArguments(int(argv.size()), argv.data());
   SetLanguage(language);
   // Qt's own texts (standard buttons, file dialogs) follow the interface language.
-  qtTranslator_ = std::make_unique<QTranslator>();
-  if (language == Language::French &&
-      qtTranslator_->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QCoreApplication::installTranslator(qtTranslator_.get());
-  }
+  InstallQtTranslations(language == Language::French);
 }
 
 // The folder the user worked in last time; one that no longer exists is not entered.
@@ -117,7 +112,7 @@ int CFovaraApp::ExitInstance() {
   splash_ = nullptr;
   mainWindow_.reset();  // the window lets go of the session first
   session_.reset();
-  if (qtTranslator_) QCoreApplication::removeTranslator(qtTranslator_.get());
+  InstallQtTranslations(false);
   // A normal end is a successful exit for the scripts that start the program.
   return 0;
 }

@@ -14,7 +14,6 @@
 class CChildFrame;
 class ProjectSession;
 class QSplashScreen;
-class QTranslator;
 class QUrl;
 class QWidget;
 
@@ -61,7 +60,6 @@ class CFovaraApp {
 
   std::unique_ptr<ProjectSession> session_;
   std::unique_ptr<CChildFrame> mainWindow_;
-  std::unique_ptr<QTranslator> qtTranslator_;
   QSplashScreen* splash_ = nullptr;
   std::vector<QString> helpFolders_;
   std::function<bool(const QUrl&)> urlOpener_;

@@ -3,13 +3,23 @@
 #include <QApplication>
 
 #include "app/FovaraApp.h"
+#include "app/ui/QtUserInterface.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Fovara"));
   QApplication::setDesktopFileName(QStringLiteral("fovara"));
-  CFovaraApp app;
-  if (!app.InitInstance(QApplication::arguments())) return 0;
-  QApplication::exec();
-  return app.ExitInstance();
+  // Real dialogs, owned by the main window as soon as it exists.
+  QtUserInterface dialogs;
+  InstallUserInterface(&dialogs);
+  int code = 0;
+  {
+    CFovaraApp app;
+    if (app.InitInstance(QApplication::arguments(), [&dialogs](QWidget* window) { dialogs.SetMainWindow(window); })) {
+      QApplication::exec();
+      code = app.ExitInstance();
+    }
+  }
+  InstallUserInterface(nullptr);
+  return code;
 }
