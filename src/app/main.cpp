@@ -2,7 +2,10 @@
 
 #include <QApplication>
 
+#include "app/ChildFrame.h"
 #include "app/FovaraApp.h"
+#include "app/FovaraView.h"
+#include "app/StartupTiming.h"
 #include "app/ui/QtUserInterface.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +19,7 @@ int main(int argc, char** argv) {
   {
     CFovaraApp app;
     if (app.InitInstance(QApplication::arguments(), [&dialogs](QWidget* window) { dialogs.SetMainWindow(window); })) {
+      QuitWhenReadyIfAsked(app.GetMainWindow()->GetView()->viewport());
       QApplication::exec();
       code = app.ExitInstance();
     }
