@@ -67,7 +67,6 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   connect(commands_, &CommandActions::CommandRun, this, [this] { RefreshFromProject(); });
   CreateToolbars();
   ConnectView();
-  status_->ShowZoom(view_->GetZoom());
   status_->showMessage(Text(60045));
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
@@ -203,6 +202,7 @@ void CChildFrame::RefreshFromProject() {
   GetFileAction(kIdCloseProject)->setEnabled(full);
   commands_->UpdateStates();
   view_->SetEmptyText(full ? QString() : Text(60046));
+  status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
   UpdateTitle();
 }
 

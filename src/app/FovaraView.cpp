@@ -60,6 +60,8 @@ void CFovaraView::SetDisplayedImage(const NTBitmap* image) {
   }
   UpdateScrollBars();
   viewport()->update();
+  // The readout under a still cursor follows the new picture.
+  if (pointer_) ReportPointer(*pointer_);
 }
 
 void CFovaraView::Redraw(bool updateNow) {
@@ -319,11 +321,13 @@ void CFovaraView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CFovaraView::leaveEvent(QEvent* event) {
+  pointer_.reset();
   Q_EMIT PointerMoved(0, 0, false);
   QAbstractScrollArea::leaveEvent(event);
 }
 
 void CFovaraView::ReportPointer(QPointF viewPoint) {
+  pointer_ = viewPoint;
   QPoint pixel = ImagePixel(viewPoint);
   bool inside = image_ && QRect(QPoint(0, 0), geometry_.image).contains(pixel);
   Q_EMIT PointerMoved(pixel.x(), pixel.y(), inside);

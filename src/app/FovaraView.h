@@ -96,5 +96,6 @@ class CFovaraView : public QAbstractScrollArea, public ImageViewport {
   std::optional<QPoint> dragFrom_;  // area preview rectangle, view coordinates
   QRubberBand* rubberBand_ = nullptr;
   bool swallowRelease_ = false;  // the click that removed the overlay
+  std::optional<QPointF> pointer_;  // last cursor position over the view
   QString emptyText_;
 };

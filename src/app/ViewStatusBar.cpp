@@ -63,6 +63,10 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
 }
 
 void ViewStatusBar::ShowZoom(double zoom) {
+  if (zoom <= 0) {
+    zoom_->clear();
+    return;
+  }
   zoom_->setText(Text(FormatString(60044, int(std::lround(zoom * 100)))));
 }
 

@@ -15,6 +15,7 @@ class ViewStatusBar : public QStatusBar {
 
   // The pixel under the cursor; outside the image the fields are emptied.
   void ShowPointer(const ProjectData& project, int x, int y, bool inside);
+  // A zoom of 0 clears the field (nothing is shown).
   void ShowZoom(double zoom);
   QString PositionText() const;
   QString ColourText() const;

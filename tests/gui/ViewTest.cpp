@@ -142,6 +142,13 @@ void ViewTest::statusBarShowsPixelColourAndDepth() {
   QCOMPARE(status->DepthText(), QStringLiteral("Depth 10.000"));
   QVERIFY(status->ZoomText().startsWith(QStringLiteral("Zoom ")));
 
+  // Another view mode under a still cursor: the colour is the grey depth picture's.
+  gui.ui.depthModes.push_back({1, 1, 0.2f});
+  gui.Command("VZBF")->trigger();
+  const uint8_t* grey = gui.Project().GetDisplayedImage()->GetLine(near.y) + 4 * near.x;
+  QCOMPARE(status->ColourText(), QStringLiteral("R %1  G %1  B %1").arg(grey[0]));
+  QVERIFY(QColor(colour.r, colour.g, colour.b) != QColor(grey[0], grey[0], grey[0]));
+
   SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(QPointF(-5, -5)).toPoint(), Qt::NoButton,
             Qt::NoButton);
   QVERIFY(status->PositionText().isEmpty());
