@@ -176,17 +176,37 @@ void MainWindowTest::droppedFilesOpen() {
   QCOMPARE(gui.MenuTitles(), kFullMenu);
 }
 
-void MainWindowTest::brokenProjectOnTheCommandLineLeavesAnEmptyWindow() {
+void MainWindowTest::projectOnTheCommandLineIsOpened() {
+  TempFolder kept;  // outlives the first session, which saves the project there
+  {
+    GuiFixture gui;
+    QVERIFY(gui.NewProject());
+    QVERIFY(gui.app.GetSession().Document().OnSaveDocument(gui.dir.File("line.fvz")));
+    std::filesystem::copy(gui.dir.Path(), kept.Path(), std::filesystem::copy_options::recursive |
+                                                          std::filesystem::copy_options::overwrite_existing);
+  }
+  std::string saved = kept.File("line.fvz");
+  {
+    ScriptedUserInterface ui;
+    CFovaraApp app;
+    QVERIFY(app.InitInstance({QStringLiteral("fovara"), QString::fromStdString(saved), QStringLiteral("-us")}));
+    QVERIFY(app.GetSession().Project().GetFilter());
+    QVERIFY(app.GetMainWindow()->GetView()->HasImage());
+    QCOMPARE(int(ui.Events().size()), 0);
+    app.ExitInstance();
+  }
+
+  // One that cannot be read is reported, and the program starts empty instead of ending.
   TempFolder folder;
   std::string broken = folder.Write("broken.fvz", "CDAT\x01 not a project at all");
   ScriptedUserInterface ui;
   CFovaraApp app;
-  app.SetHelpFolders({});
   QVERIFY(app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us"), QString::fromStdString(broken)}));
   QVERIFY(app.GetMainWindow() && app.GetMainWindow()->isVisible());
   QCOMPARE(int(ui.EventsOfKind("warning").size()), 1);
   QVERIFY(ui.EventsOfKind("warning")[0].text.find("broken.fvz") != std::string::npos);
   QVERIFY(!app.GetSession().Project().GetFilter());
+  QVERIFY(!app.GetMainWindow()->GetView()->HasImage());
   app.ExitInstance();
 }
 

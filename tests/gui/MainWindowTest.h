@@ -13,7 +13,7 @@ class MainWindowTest : public QObject {
   void savePromptCancelKeepsTheProject();
   void saveAndReopen();
   void droppedFilesOpen();
-  void brokenProjectOnTheCommandLineLeavesAnEmptyWindow();
+  void projectOnTheCommandLineIsOpened();
   void languageSwitchChangesTheMenus();
   void workingFolderAndPlacementAreRestored();
   void helpOpensThePageOfTheLanguageOrWarns();

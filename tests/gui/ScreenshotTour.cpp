@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include <QAction>
 #include <QApplication>
@@ -97,14 +98,13 @@ void EnglishTour(const std::string& project) {
   Shoot(window, "view-last-render");
   Run(Command(window, "VLSI"), "the last rendered image");
 
-  ui.depthModes.push_back({1, 0, 0.2f});
-  Run(Command(window, "VZBF"), "the depth view");
-  Shoot(window, "view-depth-grey");
-  Run(Command(window, "VZBF"), "the depth view");
-  ui.depthModes.push_back({2, 0, 0.2f});
-  Run(Command(window, "VZBF"), "the depth view");
-  Shoot(window, "view-depth-colour");
-  Run(Command(window, "VZBF"), "the depth view");
+  // The depth view in its grey and coloured forms, each left again for the image.
+  for (auto [choice, name] : {std::pair{1, "view-depth-grey"}, std::pair{2, "view-depth-colour"}}) {
+    ui.depthModes.push_back({choice, 0, 0.2f});
+    Run(Command(window, "VZBF"), "the depth view");
+    Shoot(window, name);
+    Run(Command(window, "VZBF"), "the depth view");
+  }
   if (Command(window, "VALP")->isEnabled()) {
     Run(Command(window, "VALP"), "the alpha view");
     Shoot(window, "view-alpha");
