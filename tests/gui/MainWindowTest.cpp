@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
 #include <QMimeData>
 #include <QSplashScreen>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "GuiFixture.h"
 #include "MainWindowTest.h"
+#include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
@@ -267,6 +269,26 @@ void MainWindowTest::helpOpensThePageOfTheLanguageOrWarns() {
   QVERIFY(shown[0].toLocalFile().endsWith(QStringLiteral("/en/index.html")));
   QVERIFY(shown[1].toLocalFile().endsWith(QStringLiteral("/fr/index.html")));
   QCOMPARE(gui.Count("warning"), 1);
+}
+
+void MainWindowTest::leftPaneShowsWhilePanelsAreDocked() {
+  GuiFixture gui;
+  CCustomVReBar* pane = gui.Window().GetLeftPane();
+  QVERIFY(!pane->isVisible());
+  auto* first = new QLabel(QStringLiteral("filter"));
+  auto* second = new QLabel(QStringLiteral("animation"));
+  pane->AddNewBar(first, "Depth of field settings");
+  pane->AddNewBar(second, LoadString(2140));
+  QVERIFY(pane->isVisible());
+  QCOMPARE(gui.Window().dockWidgetArea(pane), Qt::LeftDockWidgetArea);
+  QCOMPARE(pane->GetBar(1), second);
+  QVERIFY(pane->RemoveBar(first));
+  QVERIFY(!pane->RemoveBar(first));
+  QVERIFY(pane->isVisible());
+  QVERIFY(pane->RemoveBar(second));
+  QVERIFY(!pane->isVisible());
+  delete first;
+  delete second;
 }
 
 void MainWindowTest::aboutShowsTheSplashForTwoSeconds() {

@@ -17,5 +17,6 @@ class MainWindowTest : public QObject {
   void languageSwitchChangesTheMenus();
   void workingFolderAndPlacementAreRestored();
   void helpOpensThePageOfTheLanguageOrWarns();
+  void leftPaneShowsWhilePanelsAreDocked();
   void aboutShowsTheSplashForTwoSeconds();
 };

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSplashScreen>
 #include <QTest>
 
 #include "GuiFixture.h"
@@ -71,6 +72,8 @@ void EnglishTour(const std::string& project) {
   CChildFrame& window = *app.GetMainWindow();
   Place(window);
   Shoot(window, "empty-window");
+  app.ShowAbout();
+  if (QSplashScreen* splash = app.GetSplash()) Shoot(*splash, "about-splash");
   if (!Open(window, project)) return;
   CFovaraView& view = *window.GetView();
   view.ZoomAround(2.0, QPointF(view.viewport()->width() / 2.0, view.viewport()->height() / 2.0));
@@ -143,6 +146,7 @@ int main(int argc, char** argv) {
   }
   // Absolute: the program changes the current folder as projects open.
   gOutput = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QDir().mkpath(gOutput);
   std::string project = argv[2];
   EnglishTour(project);
   FrenchTour(project);
