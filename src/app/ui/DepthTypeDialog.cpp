@@ -69,7 +69,6 @@ DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDial
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body);
   layout->addWidget(buttons);
-  setMinimumWidth(600);
 }
 
 DepthTypeDialog::~DepthTypeDialog() {

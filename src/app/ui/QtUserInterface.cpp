@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QMessageBox>
 
+#include "app/ui/DepthModeDialog.h"
 #include "app/ui/DepthTypeDialog.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/FilterListDialog.h"
@@ -10,8 +11,8 @@
 #include "app/ui/InfoBox.h"
 #include "app/ui/NotificationDialog.h"
 #include "app/ui/ProgressDialog.h"
+#include "app/ui/RenderOptionsDialog.h"
 #include "app/ui/UiText.h"
-#include "tools/RenderOptions.h"
 
 namespace {
 
@@ -132,13 +133,16 @@ int QtUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>& filters) 
 }
 
 RenderRangeChoice QtUserInterface::AskRenderRange(int frameCount) {
-  // Until its dialog is in place, the remembered choice is taken as it stands.
-  return RenderOptions(frameCount).GetChoice();
+  // However the dialog is closed, its choice is the one rendered.
+  RenderOptionsDialog dialog(frameCount, Owner());
+  dialog.exec();
+  return dialog.GetChoice();
 }
 
-DepthModeChoice QtUserInterface::AskDepthMode(const floatBitmap&) {
-  // Until its dialog is in place: a grey picture with the default exponential curve.
-  return {};
+DepthModeChoice QtUserInterface::AskDepthMode(const floatBitmap& depth) {
+  DepthModeDialog dialog(depth, Owner());
+  dialog.exec();
+  return dialog.GetChoice();
 }
 
 std::optional<uint32_t> QtUserInterface::ChooseColour(uint32_t initial) {

@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QtTest>
 
 #include "DialogDriver.h"
+#include "platform/framework/Preferences.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/FilterListDialog.h"
 #include "app/ui/InfoBox.h"
@@ -59,6 +61,8 @@ class QtUserInterfaceTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // Every run starts from the defaults of the remembered choices.
+  void initTestCase() { QFile::remove(QString::fromStdString(Preferences::FilePath())); }
   void SavePromptGivesEachOfItsThreeAnswers();
   void NotificationShowsMarkupAndKeepsNamesLiteral();
   void FramePickerStartsWithEveryFrameAndReturnsTheKeptOnes();
