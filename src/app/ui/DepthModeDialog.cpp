@@ -129,13 +129,7 @@ void DepthModeDialog::ShowGamma() {
 void DepthModeDialog::RefreshPreview() {
   if (!previewDirty_) return;
   const auto picture = depth_.GetFloatBitmap(kGreyBitmap, choice_.curve, choice_.gamma);
-  if (picture) {
-    const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = QPixmap::fromImage(ToQImage(*picture).scaled((kPreviewBox - QSize(4, 4)) * ratio,
-                                                                   Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    pixmap.setDevicePixelRatio(ratio);
-    preview_->setPixmap(pixmap);
-  }
+  if (picture) preview_->setPixmap(FittedPixmap(ToQImage(*picture), kPreviewBox - QSize(4, 4), devicePixelRatioF()));
   previewDirty_ = false;
 }
 
