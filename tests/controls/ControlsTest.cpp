@@ -108,6 +108,8 @@ void ControlsTest::TrackDragReportsOnceOnRelease() {
 }
 
 void ControlsTest::TrackEdgesGiveTheRangeEnds() {
+  bar_->SetTrackWidth(200);
+  QCOMPARE(bar_->RightArrowRect().right() + 1, bar_->width());
   bar_->SetRange(10, 50, 30);
   QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, QPoint(bar_->TrackRect().left(), 5));
   QCOMPARE(bar_->GetValue(), 10);

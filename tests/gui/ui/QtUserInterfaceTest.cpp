@@ -70,6 +70,7 @@ class QtUserInterfaceTest : public QObject {
   void DepthTypeShowsThePictureAndRemembersTheAnswer();
   void ProgressCancelIsSeenByTheNextStep();
   void InformationBoxOpensClosesAndTimesOut();
+  void ProgressAndInformationGoWithTheMainWindow();
   void FileTypesListWhatTheImageLibraryReadsAndWrites();
   void SavedNamesCarryTheirExtension();
   void ChosenFolderEndsWithASeparator();
@@ -224,6 +225,20 @@ void QtUserInterfaceTest::InformationBoxOpensClosesAndTimesOut() {
   ui_.ShowInfoFor("Resulting image(s) won't be saved", 0.4);
   QVERIFY(visibleMeanwhile);
   QVERIFY(!ui_.Info());
+}
+
+void QtUserInterfaceTest::ProgressAndInformationGoWithTheMainWindow() {
+  auto window = std::make_unique<QWidget>();
+  QtUserInterface ui(window.get());
+  ui.BeginProgress("Render", 10, 1);
+  ui.ShowInfo("Please wait");
+  QCOMPARE(ui.Progress()->parentWidget(), window.get());
+  window.reset();  // the program closes while a render is shown
+  QVERIFY(!ui.Progress());
+  QVERIFY(!ui.Info());
+  QVERIFY(!ui.ProgressStep());
+  ui.EndProgress();
+  ui.CloseInfo();
 }
 
 void QtUserInterfaceTest::FileTypesListWhatTheImageLibraryReadsAndWrites() {
