@@ -73,7 +73,10 @@ void EnglishTour(const std::string& project) {
   Place(window);
   Shoot(window, "empty-window");
   app.ShowAbout();
-  if (QSplashScreen* splash = app.GetSplash()) Shoot(*splash, "about-splash");
+  if (QSplashScreen* splash = app.GetSplash()) {
+    Shoot(*splash, "about-splash");
+    splash->close();  // the later pictures are of the window alone
+  }
   if (!Open(window, project)) return;
   CFovaraView& view = *window.GetView();
   view.ZoomAround(2.0, QPointF(view.viewport()->width() / 2.0, view.viewport()->height() / 2.0));
