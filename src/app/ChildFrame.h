@@ -21,6 +21,7 @@ class QToolBar;
 class ViewStatusBar;
 
 // Ids of the file and help commands.
+constexpr int kIdConvertZBuffer = 41004;
 constexpr int kIdNewProject = 41007;
 constexpr int kIdOpenProject = 57601;
 constexpr int kIdCloseProject = 57602;
@@ -83,6 +84,7 @@ class CChildFrame : public QMainWindow {
   void OnOpenProject();
   void OnSaveProject();
   void OnCloseProject();
+  void OnConvertZBuffer();
 
   ProjectSession& session_;
   CFovaraView* view_;

@@ -53,6 +53,7 @@ void MainWindowTest::newProjectThroughTheDialogsGivesTheFullMenu() {
   QVERIFY(gui.MenuEntries(QStringLiteral("&Render")).contains(QStringLiteral("Render and save images")));
   QVERIFY(gui.MenuEntries(QStringLiteral("&View")).contains(QStringLiteral("View &Z-Buffer")));
   QVERIFY(gui.MenuEntries(QStringLiteral("&View")).contains(QStringLiteral("Zoom &In")));
+  QVERIFY(gui.MenuEntries(QStringLiteral("&File")).contains(QStringLiteral("Convert &Z-Buffer...")));
   QCOMPARE(gui.Command("DSFX")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
   QCOMPARE(gui.Command("DNFX")->shortcut(), QKeySequence(Qt::Key_F4));
   QVERIFY(gui.View().HasImage());
@@ -107,6 +108,18 @@ void MainWindowTest::viewCommandsSwitchTheViewModes() {
   gui.Command("VZBF")->trigger();
   QCOMPARE(gui.ViewMode(), kViewImage);
   QCOMPARE(gui.Count("depth-mode"), 1);
+  QVERIFY(gui.ui.Unexpected().empty());
+}
+
+void MainWindowTest::convertZBufferSavesTheDepthPicture() {
+  GuiFixture gui;
+  QVERIFY(!gui.Window().GetFileAction(kIdConvertZBuffer)->isEnabled());
+  QVERIFY(gui.NewProject());
+  std::string picture = gui.dir.File("depth.z.tga");
+  gui.ui.depthModes.push_back({1, 1, 0.2f});
+  gui.ui.saveFiles.push_back(picture);
+  gui.Window().GetFileAction(kIdConvertZBuffer)->trigger();
+  QVERIFY(std::filesystem::exists(picture));
   QVERIFY(gui.ui.Unexpected().empty());
 }
 

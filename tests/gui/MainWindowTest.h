@@ -10,6 +10,7 @@ class MainWindowTest : public QObject {
   void newProjectThroughTheDialogsGivesTheFullMenu();
   void cancelledImageChoiceLeavesNoProject();
   void viewCommandsSwitchTheViewModes();
+  void convertZBufferSavesTheDepthPicture();
   void savePromptCancelKeepsTheProject();
   void saveAndReopen();
   void droppedFilesOpen();
