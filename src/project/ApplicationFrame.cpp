@@ -21,9 +21,13 @@ ApplicationFrame::~ApplicationFrame() { CloseCommands(0); }
 
 void ApplicationFrame::AddCommands() {
   commands_ = CreateProgramCommands(document_.GetProject());
-  // The framework's own navigation tools come after the program's commands.
-  commands_.push_back(std::make_unique<NavigationCommand>(kZoomToolId, "Zoom"));
-  commands_.push_back(std::make_unique<NavigationCommand>(kMoveToolId, "Move"));
+  // The framework's own navigation commands come after the program's; the simple ones act
+  // on whatever view is set when they run.
+  for (const NavigationEntry& entry : kNavigationCommands) {
+    auto command = std::make_unique<NavigationCommand>(entry.id, entry.commandClass, entry.nameId, entry.helpId);
+    command->SetApply([this](uint32_t id) { GetViewport().ApplyZoom(id); });
+    commands_.push_back(std::move(command));
+  }
   for (auto& command : commands_) AddCommand(command.get());
 }
 

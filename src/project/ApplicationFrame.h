@@ -5,6 +5,7 @@
 // The desktop main window wraps it; headless sessions use it as it is.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,12 +37,22 @@ class ApplicationFrame : public CommandFrame {
   ImageViewport& GetViewport() const { return *viewport_; }
 
   // The full command menu and the toolbars are shown while a project is open.
-  void ShowProjectMenus(bool shown) { projectMenus_ = shown; }
+  void ShowProjectMenus(bool shown) {
+    projectMenus_ = shown;
+    OnStateChanged();
+  }
   bool HasProjectMenus() const { return projectMenus_; }
+
+  // Called whenever the modified flag or the project menus change; a window follows them
+  // in its title, menus and toolbars. An empty function stops the calls.
+  void SetStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
 
  protected:
   void OnFirstCommandNotice(CQelCommand* command) override;
   void OnSecondCommandNotice(CQelCommand* command) override;
+  void OnStateChanged() override {
+    if (stateListener_) stateListener_();
+  }
 
  private:
   void AddCommands();
@@ -52,4 +63,5 @@ class ApplicationFrame : public CommandFrame {
   ImageViewport silentViewport_;
   ImageViewport* viewport_ = &silentViewport_;
   bool projectMenus_ = false;
+  std::function<void()> stateListener_;
 };

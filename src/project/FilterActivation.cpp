@@ -23,7 +23,8 @@ bool ProjectData::ChooseFilter() {
   std::vector<DepthFilterCommand*> filters = frame_->GetFilters();
   std::vector<FilterChoiceItem> items;
   for (DepthFilterCommand* f : filters) {
-    items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion()});
+    items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion(),
+                     f->GetID()});
   }
   int chosen = UI().ChooseFilter(items);
   if (chosen < 0 || chosen >= int(filters.size())) return false;

@@ -2,6 +2,7 @@
 // What the project needs of the image view. The desktop view implements it; headless
 // sessions use the default, which shows nothing.
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/image/LayerBitmap.h"
@@ -19,4 +20,6 @@ class ImageViewport {
   virtual void SetOverlay(const ImageRect& rect, std::unique_ptr<NTBitmap> picture) { (void)rect; (void)picture; }
   virtual void ClearOverlay() {}
   virtual bool HasOverlay() const { return false; }
+  // Zoom reset, zoom to fit or actual pixels, by the navigation command's id.
+  virtual void ApplyZoom(uint32_t commandId) { (void)commandId; }
 };

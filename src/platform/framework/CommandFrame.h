@@ -61,13 +61,18 @@ class CommandFrame {
   void CloseCommands(int validation) { manager_.CloseCommands(validation); }
 
   bool GetModifiedFlag() const { return modified_; }
-  void SetModifiedFlag(bool modified) { modified_ = modified; }
+  void SetModifiedFlag(bool modified) {
+    modified_ = modified;
+    OnStateChanged();
+  }
 
  protected:
   // Raised once an interactive command is open (first notice) and once a command opened or
   // finished with the focus settled (second notice).
   virtual void OnFirstCommandNotice(CQelCommand* command) { (void)command; }
   virtual void OnSecondCommandNotice(CQelCommand* command) { (void)command; }
+  // Raised when the modified flag is set or cleared, so that a window can follow it.
+  virtual void OnStateChanged() {}
 
  private:
   bool RunSimple(CQelCommand* command, int parameter);

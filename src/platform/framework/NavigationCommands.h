@@ -1,21 +1,52 @@
 #pragma once
-// The framework's own navigation tools: zoom and move. The view does the zooming and
-// scrolling; the commands only stand for the active mouse tool beside a filter.
+// The framework's own navigation commands. The view does the zooming and scrolling: the
+// interactive ones (zoom in, zoom out, move) only stand for the active mouse tool beside a
+// filter; the simple ones (zoom reset, zoom to fit, actual pixels) hand their id to a
+// function the frame gives them.
+
+#include <functional>
 
 #include "platform/framework/Command.h"
 
 constexpr uint32_t kZoomToolId = FourCC("ZOOM");
+constexpr uint32_t kZoomOutToolId = FourCC("ZOO2");
 constexpr uint32_t kMoveToolId = FourCC("MOVE");
+constexpr uint32_t kZoomResetId = FourCC("ZORS");
+constexpr uint32_t kZoomFitId = FourCC("ZOAU");
+constexpr uint32_t kZoomActualPixelsId = FourCC("ZOI2");
+
+constexpr uint32_t kTypeNavigation = FourCC("NAVI");
+constexpr uint32_t kCategoryNavigation = FourCC("VIEW");
 
 class NavigationCommand : public CBitmapCommand {
  public:
-  NavigationCommand(uint32_t id, std::string name) : id_(id), name_(std::move(name)) {}
-  std::string GetName() const override { return name_; }
+  // nameId and helpId are string-table ids.
+  NavigationCommand(uint32_t id, uint32_t commandClass, int nameId, int helpId);
+  std::string GetName() const override;
+  std::string GetHelp(int kind) const override;
   CommandIdentity GetIdentity() const override {
-    return {kDataKindBitmap, FourCC("NAVI"), kClassInteractive, FourCC("VIEW"), id_, 1};
+    return {kDataKindBitmap, kTypeNavigation, commandClass_, kCategoryNavigation, id_, 1};
   }
+  CommandResult OnApplyCommand() override;
+  void SetApply(std::function<void(uint32_t)> apply) { apply_ = std::move(apply); }
 
  private:
   uint32_t id_;
-  std::string name_;
+  uint32_t commandClass_;
+  int nameId_;
+  int helpId_;
+  std::function<void(uint32_t)> apply_;
+};
+
+// The six navigation commands in their menu order.
+struct NavigationEntry {
+  uint32_t id;
+  uint32_t commandClass;
+  int nameId;
+  int helpId;
+};
+inline constexpr NavigationEntry kNavigationCommands[] = {
+    {kZoomToolId, kClassInteractive, 60020, 60021},   {kZoomOutToolId, kClassInteractive, 60022, 60023},
+    {kMoveToolId, kClassInteractive, 60024, 60025},   {kZoomResetId, kClassSimple, 60026, 60027},
+    {kZoomFitId, kClassSimple, 60028, 60029},         {kZoomActualPixelsId, kClassSimple, 60030, 60031},
 };

@@ -27,6 +27,7 @@ struct FilterChoiceItem {
   std::string description;
   std::string requiredLayers;  // "RGB Color\nZ Buffer\n"
   float version = 1.0f;
+  uint32_t id = 0;  // the filter command's id, which picks its picture
 };
 
 // What the render options dialog gives back.

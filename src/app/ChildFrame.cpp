@@ -1,0 +1,301 @@
+#include "app/ChildFrame.h"
+
+#include <exception>
+#include <filesystem>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QToolBar>
+#include <QWhatsThis>
+
+#include "app/CommandActions.h"
+#include "app/CustomVReBar.h"
+#include "app/FovaraView.h"
+#include "app/Icons.h"
+#include "app/ViewStatusBar.h"
+#include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileInfo.h"
+#include "platform/framework/Preferences.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ProjectSession.h"
+#include "tools/DepthConversion.h"
+
+namespace {
+
+QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+
+// The first line of a help string is the status text, the second the tooltip.
+QString HelpLine(int id, int line) { return QString::fromStdString(GetCommandHelp(line, id)); }
+
+bool IsProjectFile(const std::string& path) { return fileGetClass(path) == kClassProject; }
+
+// Document operations report their failures themselves; an exception escaping one must still
+// not end the program.
+template <typename Operation>
+bool Guarded(Operation operation) {
+  try {
+    return operation();
+  } catch (const std::exception& e) {
+    UI().Warning(LoadString(7354), e.what());
+    return false;
+  }
+}
+
+}  // namespace
+
+CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+  setObjectName(QStringLiteral("mainWindow"));
+  setWindowIcon(ProgramIcon());
+  setAcceptDrops(true);
+  setDockOptions(QMainWindow::AnimatedDocks);
+
+  view_ = new CFovaraView(Frame(), this);
+  setCentralWidget(view_);
+  Frame().SetViewport(view_);
+  leftPane_ = new CCustomVReBar(this);
+  addDockWidget(Qt::LeftDockWidgetArea, leftPane_);
+  status_ = new ViewStatusBar(this);
+  setStatusBar(status_);
+
+  CreateFileActions();
+  commands_ = new CommandActions(Frame(), this);
+  connect(commands_, &CommandActions::CommandRun, this, [this] { RefreshFromProject(); });
+  CreateToolbars();
+  ConnectView();
+  status_->showMessage(Text(60045));
+
+  Frame().SetStateListener([this] { RefreshFromProject(); });
+  RefreshFromProject();
+}
+
+CChildFrame::~CChildFrame() {
+  Frame().SetStateListener({});
+  Frame().SetViewport(nullptr);
+}
+
+ApplicationFrame& CChildFrame::Frame() const { return session_.Frame(); }
+CFovaraDoc& CChildFrame::Document() const { return session_.Document(); }
+
+QAction* CChildFrame::GetFileAction(int id) const {
+  auto it = fileActions_.find(id);
+  return it == fileActions_.end() ? nullptr : it->second;
+}
+
+QAction* CChildFrame::GetCommandAction(uint32_t id) const { return commands_->ForCommand(id); }
+
+QAction* CChildFrame::AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon) {
+  auto* action = new QAction(Text(nameId), this);
+  action->setShortcut(keys);
+  action->setStatusTip(HelpLine(helpId, 0));
+  action->setToolTip(HelpLine(helpId, 1));
+  if (icon) action->setIcon(IconNamed(icon));
+  addAction(action);  // its keys work whichever menu is shown
+  fileActions_[id] = action;
+  return action;
+}
+
+void CChildFrame::CreateFileActions() {
+  connect(AddFileAction(kIdNewProject, 60001, 60013, QKeySequence(Qt::CTRL | Qt::Key_N), "new"),
+          &QAction::triggered, this, &CChildFrame::OnNewProject);
+  connect(AddFileAction(kIdOpenProject, 60002, 60014, QKeySequence(Qt::CTRL | Qt::Key_O), "open"),
+          &QAction::triggered, this, &CChildFrame::OnOpenProject);
+  connect(AddFileAction(kIdSaveProject, 60003, 60015, QKeySequence(Qt::CTRL | Qt::Key_S), "save"),
+          &QAction::triggered, this, &CChildFrame::OnSaveProject);
+  connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
+          &QAction::triggered, this, &CChildFrame::OnCloseProject);
+  connect(AddFileAction(kIdConvertZBuffer, 60032, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
+          &CChildFrame::OnConvertZBuffer);
+  connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(), nullptr), &QAction::triggered, this,
+          &QWidget::close);
+  connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
+          &CChildFrame::HelpRequested);
+  connect(AddFileAction(kIdAbout, 60011, 60019, QKeySequence(), nullptr), &QAction::triggered, this,
+          &CChildFrame::AboutRequested);
+  connect(AddFileAction(kIdContextHelp, 60012, 60018, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
+          &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+}
+
+void CChildFrame::CreateToolbars() {
+  navigationBar_ = new QToolBar(QString::fromStdString(LoadString(7185)), this);
+  navigationBar_->setObjectName(QStringLiteral("toolsBar"));
+  navigationBar_->setIconSize(QSize(24, 24));
+  navigationBar_->addAction(GetFileAction(kIdNewProject));
+  navigationBar_->addAction(GetFileAction(kIdOpenProject));
+  navigationBar_->addAction(GetFileAction(kIdSaveProject));
+  navigationBar_->addSeparator();
+  commands_->FillNavigationToolbar(navigationBar_);
+  addToolBar(Qt::TopToolBarArea, navigationBar_);
+
+  previewBar_ = new QToolBar(QString::fromStdString(LoadString(2200)), this);
+  previewBar_->setObjectName(QStringLiteral("previewBar"));
+  previewBar_->setIconSize(QSize(24, 24));
+  commands_->FillPreviewToolbar(previewBar_);
+  addToolBar(Qt::TopToolBarArea, previewBar_);
+}
+
+void CChildFrame::BuildMenus(bool full) {
+  // Menus are dropped later: this may run from one of their own entries.
+  for (QAction* old : menuBar()->actions()) {
+    if (QMenu* menu = old->menu()) menu->deleteLater();
+  }
+  menuBar()->clear();
+
+  QMenu* file = menuBar()->addMenu(Text(60000));
+  file->addAction(GetFileAction(kIdNewProject));
+  file->addAction(GetFileAction(kIdOpenProject));
+  if (full) {
+    file->addAction(GetFileAction(kIdSaveProject));
+    file->addAction(GetFileAction(kIdCloseProject));
+    file->addSeparator();
+    file->addAction(GetFileAction(kIdConvertZBuffer));
+    file->addSeparator();
+  }
+  QMenu* recent = file->addMenu(Text(60005));
+  recent->setObjectName(QStringLiteral("recentMenu"));
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { FillRecentMenu(recent); });
+  FillRecentMenu(recent);
+  file->addSeparator();
+  file->addAction(GetFileAction(kIdExit));
+
+  if (full) {
+    QMenu* render = menuBar()->addMenu(Text(60007));
+    commands_->FillRenderMenu(render);
+    QMenu* view = menuBar()->addMenu(Text(60008));
+    commands_->FillViewMenu(view);
+    for (QMenu* menu : {render, view}) {
+      connect(menu, &QMenu::aboutToShow, commands_, &CommandActions::UpdateStates);
+    }
+  }
+
+  QMenu* help = menuBar()->addMenu(Text(60009));
+  help->addAction(GetFileAction(kIdHelp));
+  help->addAction(GetFileAction(kIdAbout));
+  fullMenus_ = full;
+  menusBuilt_ = true;
+}
+
+void CChildFrame::FillRecentMenu(QMenu* menu) {
+  menu->clear();
+  std::vector<std::string> recent = Preferences::GetRecentFiles();
+  for (size_t i = 0; i < recent.size(); ++i) {
+    QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(recent[i]));
+    std::string path = recent[i];
+    connect(menu->addAction(label), &QAction::triggered, this, [this, path] { OpenProject(path); });
+  }
+  if (recent.empty()) menu->addAction(Text(60005).remove(QLatin1Char('&')))->setEnabled(false);
+}
+
+void CChildFrame::ConnectView() {
+  connect(view_, &CFovaraView::PointerMoved, this,
+          [this](int x, int y, bool inside) { status_->ShowPointer(Document().GetProject(), x, y, inside); });
+  connect(view_, &CFovaraView::ZoomChanged, status_, &ViewStatusBar::ShowZoom);
+  connect(view_, &CFovaraView::CommandInput, this, &CChildFrame::RefreshFromProject);
+}
+
+void CChildFrame::RefreshFromProject() {
+  const bool full = Frame().HasProjectMenus();
+  if (!menusBuilt_ || full != fullMenus_) BuildMenus(full);
+  navigationBar_->setVisible(full);
+  previewBar_->setVisible(full);
+  GetFileAction(kIdSaveProject)->setEnabled(full);
+  GetFileAction(kIdCloseProject)->setEnabled(full);
+  GetFileAction(kIdConvertZBuffer)->setEnabled(full);
+  commands_->UpdateStates();
+  view_->SetEmptyText(full ? QString() : Text(60046));
+  status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
+  UpdateTitle();
+}
+
+void CChildFrame::UpdateTitle() {
+  QString application = Text(57344);
+  const std::string& title = Document().GetTitle();
+  setWindowTitle(title.empty() ? application + QStringLiteral("[*]")
+                               : QStringLiteral("%1[*] - %2").arg(QString::fromStdString(title), application));
+  setWindowModified(Frame().GetModifiedFlag());
+}
+
+void CChildFrame::SetLeftPaneWidth(int width) {
+  if (width <= 0) return;
+  resizeDocks({leftPane_}, {width}, Qt::Horizontal);
+}
+
+// --- File commands ---
+
+void CChildFrame::OnNewProject() {
+  Guarded([this] { return Document().OnNewProject(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnOpenProject() {
+  FileRequest request{kClassProject, 0, "", Document().GetProject().ResolveImageFolder()};
+  std::optional<std::string> chosen = UI().ChooseFileToOpen(request);
+  if (chosen && !chosen->empty()) OpenProject(*chosen);
+}
+
+void CChildFrame::OnSaveProject() {
+  Guarded([this] { return Document().DoFileSave(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnCloseProject() {
+  Guarded([this] { return Document().CloseCurrentProject(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnConvertZBuffer() {
+  Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
+}
+
+bool CChildFrame::OpenProject(const std::string& path) {
+  bool opened = Guarded([this, &path] { return Document().OnOpenDocument(path); });
+  RefreshFromProject();
+  return opened;
+}
+
+bool CChildFrame::NewProjectFromImage(const std::string& path) {
+  bool made = Guarded([this, &path] { return Document().NewProjectFrom(path); });
+  RefreshFromProject();
+  return made;
+}
+
+// --- Window ---
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+  if (Frame().SavePrompt() == kCommandCancel) {
+    event->ignore();
+    RefreshFromProject();
+    return;
+  }
+  SaveWindowPlacement();
+  event->accept();
+}
+
+void CChildFrame::SaveWindowPlacement() const {
+  Preferences::SetValue("window", "geometry", saveGeometry().toBase64().toStdString());
+}
+
+bool CChildFrame::RestoreWindowPlacement() {
+  std::string stored = Preferences::GetValue("window", "geometry", "");
+  return !stored.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(stored)));
+}
+
+void CChildFrame::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) event->acceptProposedAction();
+}
+
+// A project file dropped on the window is opened; an image starts a new project.
+void CChildFrame::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (!data->hasUrls() || data->urls().isEmpty()) return;
+  std::string path = data->urls().first().toLocalFile().toStdString();
+  event->acceptProposedAction();
+  if (IsProjectFile(path)) OpenProject(path);
+  else NewProjectFromImage(path);
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The main window: the short menu while no project is open and the full one with a project,
+// the navigation toolbar and the preview toolbar, the image view, the left dock for the
+// panels, the status bar, the modified flag in the title and the save prompt on closing.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include <QMainWindow>
+
+class ApplicationFrame;
+class CCustomVReBar;
+class CFovaraDoc;
+class CFovaraView;
+class CommandActions;
+class ProjectSession;
+class QAction;
+class QMenu;
+class QToolBar;
+class ViewStatusBar;
+
+// Ids of the file and help commands.
+constexpr int kIdConvertZBuffer = 41004;
+constexpr int kIdNewProject = 41007;
+constexpr int kIdOpenProject = 57601;
+constexpr int kIdCloseProject = 57602;
+constexpr int kIdSaveProject = 57603;
+constexpr int kIdExit = 57665;
+constexpr int kIdAbout = 57664;
+constexpr int kIdContextHelp = 57669;
+constexpr int kIdHelp = 57670;
+
+class CChildFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit CChildFrame(ProjectSession& session, QWidget* parent = nullptr);
+  ~CChildFrame() override;
+
+  CFovaraView* GetView() const { return view_; }
+  CCustomVReBar* GetLeftPane() const { return leftPane_; }
+  ViewStatusBar* GetStatusReadout() const { return status_; }
+  QToolBar* GetNavigationToolbar() const { return navigationBar_; }
+  QToolBar* GetPreviewToolbar() const { return previewBar_; }
+  ApplicationFrame& Frame() const;
+  CFovaraDoc& Document() const;
+
+  // The action of a file or help command (kId...) or of a registered command (its FourCC).
+  QAction* GetFileAction(int id) const;
+  QAction* GetCommandAction(uint32_t id) const;
+
+  // Opens a project file or starts a project from an image; false when nothing was opened
+  // (the user was told why, or kept the current project).
+  bool OpenProject(const std::string& path);
+  bool NewProjectFromImage(const std::string& path);
+  // Follows the project: menus, toolbars, command states, title.
+  void RefreshFromProject();
+  void SetLeftPaneWidth(int width);
+
+  // The window's size and place, kept in the preferences.
+  void SaveWindowPlacement() const;
+  // False when none was stored.
+  bool RestoreWindowPlacement();
+
+ Q_SIGNALS:
+  void HelpRequested();
+  void AboutRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateFileActions();
+  QAction* AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon);
+  void BuildMenus(bool full);
+  void FillRecentMenu(QMenu* menu);
+  void CreateToolbars();
+  void ConnectView();
+  void UpdateTitle();
+  void OnNewProject();
+  void OnOpenProject();
+  void OnSaveProject();
+  void OnCloseProject();
+  void OnConvertZBuffer();
+
+  ProjectSession& session_;
+  CFovaraView* view_;
+  CCustomVReBar* leftPane_;
+  ViewStatusBar* status_;
+  CommandActions* commands_;
+  QToolBar* navigationBar_ = nullptr;
+  QToolBar* previewBar_ = nullptr;
+  std::map<int, QAction*> fileActions_;
+  bool fullMenus_ = false;
+  bool menusBuilt_ = false;
+};

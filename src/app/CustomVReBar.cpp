@@ -1,0 +1,55 @@
+#include "app/CustomVReBar.h"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+CCustomVReBar::CCustomVReBar(QWidget* parent) : QDockWidget(parent) {
+  setObjectName(QStringLiteral("leftPane"));
+  setFeatures(QDockWidget::NoDockWidgetFeatures);
+  setAllowedAreas(Qt::LeftDockWidgetArea);
+  setTitleBarWidget(new QWidget(this));  // each bar has its own title
+
+  auto* scroller = new QScrollArea(this);
+  scroller->setWidgetResizable(true);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget(scroller);
+  column_ = new QVBoxLayout(content);
+  column_->setContentsMargins(4, 4, 4, 4);
+  column_->setSpacing(6);
+  column_->addStretch(1);
+  scroller->setWidget(content);
+  setWidget(scroller);
+  hide();
+}
+
+void CCustomVReBar::AddNewBar(QWidget* panel, const std::string& title) {
+  auto* frame = new QWidget;
+  auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  auto* caption = new QLabel(QString::fromStdString(title), frame);
+  QFont bold = caption->font();
+  bold.setBold(true);
+  caption->setFont(bold);
+  caption->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(caption);
+  layout->addWidget(panel);
+  // Above the stretch that keeps the bars at the top.
+  column_->insertWidget(column_->count() - 1, frame);
+  bars_.push_back({panel, frame});
+  show();
+}
+
+bool CCustomVReBar::RemoveBar(QWidget* panel) {
+  for (auto it = bars_.begin(); it != bars_.end(); ++it) {
+    if (it->panel != panel) continue;
+    panel->setParent(nullptr);
+    delete it->frame;
+    bars_.erase(it);
+    if (bars_.empty()) hide();
+    return true;
+  }
+  return false;
+}

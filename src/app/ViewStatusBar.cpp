@@ -1,0 +1,76 @@
+#include "app/ViewStatusBar.h"
+
+#include <cmath>
+
+#include <QLabel>
+#include <fmt/format.h>
+
+#include "platform/framework/StringTable.h"
+#include "project/ProjectData.h"
+
+namespace {
+
+QLabel* Field(QStatusBar* bar, const QString& widest) {
+  auto* label = new QLabel(bar);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest) + 12);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  bar->addPermanentWidget(label);
+  return label;
+}
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// Depths over many magnitudes: enough digits to set a field by.
+std::string DepthValue(float depth) {
+  return fmt::format("{:.{}f}", depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
+}
+
+}  // namespace
+
+ViewStatusBar::ViewStatusBar(QWidget* parent) : QStatusBar(parent) {
+  position_ = Field(this, QStringLiteral("X 00000  Y 00000"));
+  swatch_ = new QLabel(this);
+  swatch_->setFixedSize(14, 14);
+  addPermanentWidget(swatch_);
+  colour_ = Field(this, QStringLiteral("R 000  G 000  B 000"));
+  depth_ = Field(this, Text(LoadString(60043)) + QStringLiteral("00"));
+  zoom_ = Field(this, QStringLiteral("Zoom 3200 %"));
+  swatch_->hide();
+}
+
+void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool inside) {
+  const NTBitmap* shown = project.GetDisplayedImage();
+  if (!inside || !shown || x >= shown->GetWidth() || y >= shown->GetHeight()) {
+    position_->clear();
+    colour_->clear();
+    depth_->clear();
+    swatch_->hide();
+    return;
+  }
+  position_->setText(Text(FormatString(60040, x, y)));
+  const uint8_t* p = shown->GetLine(y) + size_t(x) * 4;
+  colour_->setText(Text(FormatString(60041, int(p[0]), int(p[1]), int(p[2]))));
+  swatch_->setStyleSheet(QStringLiteral("background:rgb(%1,%2,%3);border:1px solid #777;").arg(p[0]).arg(p[1]).arg(p[2]));
+  swatch_->show();
+  const CLayerBitmap* image = project.GetCurrentImage();
+  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  if (depth && x < depth->GetWidth() && y < depth->GetHeight()) {
+    float d = depth->GetPixelDepth(x, y);
+    depth_->setText(Text(IsBackgroundDepth(d) ? LoadString(60043) : FormatString(60042, DepthValue(d))));
+  } else {
+    depth_->clear();
+  }
+}
+
+void ViewStatusBar::ShowZoom(double zoom) {
+  if (zoom <= 0) {
+    zoom_->clear();
+    return;
+  }
+  zoom_->setText(Text(FormatString(60044, int(std::lround(zoom * 100)))));
+}
+
+QString ViewStatusBar::PositionText() const { return position_->text(); }
+QString ViewStatusBar::ColourText() const { return colour_->text(); }
+QString ViewStatusBar::DepthText() const { return depth_->text(); }
+QString ViewStatusBar::ZoomText() const { return zoom_->text(); }

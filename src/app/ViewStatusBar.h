@@ -1,0 +1,31 @@
+#pragma once
+// The status bar: the command help while a menu entry or button is hovered, and beside it
+// the pixel under the cursor, its colour as shown, its depth and the zoom.
+
+#include <QStatusBar>
+
+class ProjectData;
+class QLabel;
+
+class ViewStatusBar : public QStatusBar {
+  Q_OBJECT
+
+ public:
+  explicit ViewStatusBar(QWidget* parent = nullptr);
+
+  // The pixel under the cursor; outside the image the fields are emptied.
+  void ShowPointer(const ProjectData& project, int x, int y, bool inside);
+  // A zoom of 0 clears the field (nothing is shown).
+  void ShowZoom(double zoom);
+  QString PositionText() const;
+  QString ColourText() const;
+  QString DepthText() const;
+  QString ZoomText() const;
+
+ private:
+  QLabel* position_;
+  QLabel* swatch_;
+  QLabel* colour_;
+  QLabel* depth_;
+  QLabel* zoom_;
+};

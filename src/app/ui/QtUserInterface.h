@@ -1,0 +1,54 @@
+#pragma once
+// The desktop program's user interface: every question and message of the core as a Qt
+// dialog, owned by the main window. The program installs it with InstallUserInterface once
+// a QApplication exists, and uninstalls it before destroying it.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/framework/UserInterface.h"
+
+class InfoBox;
+class ProgressDialog;
+
+class QtUserInterface : public UserInterface {
+ public:
+  explicit QtUserInterface(QWidget* mainWindow = nullptr);
+  ~QtUserInterface() override;
+  QtUserInterface(const QtUserInterface&) = delete;
+  QtUserInterface& operator=(const QtUserInterface&) = delete;
+
+  // The window that owns the dialogs; they are centred on it.
+  void SetMainWindow(QWidget* mainWindow);
+
+  Answer Ask(const std::string& text, Buttons buttons) override;
+  void Warning(const std::string& title, const std::string& text) override;
+  void Notify(int flags, int noticeId, const std::string& title, const std::string& text) override;
+  std::optional<std::string> ChooseFileToOpen(const FileRequest& request) override;
+  std::optional<std::string> ChooseFileToSave(const FileRequest& request) override;
+  std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override;
+  std::vector<std::string> SelectFilesFromList(const std::vector<std::string>& listing) override;
+  void BeginProgress(const std::string& text, int total, int step) override;
+  bool ProgressStep() override;
+  void EndProgress() override;
+  void ShowInfo(const std::string& text) override;
+  void ShowInfoFor(const std::string& text, double seconds) override;
+  void CloseInfo() override;
+  int AskDepthType(const Bitmap& picture) override;
+  int ChooseFilter(const std::vector<FilterChoiceItem>& filters) override;
+  RenderRangeChoice AskRenderRange(int frameCount) override;
+  DepthModeChoice AskDepthMode(const floatBitmap& depth) override;
+  std::optional<uint32_t> ChooseColour(uint32_t initial) override;
+
+  // The open progress display and information box, or null.
+  ProgressDialog* Progress() const;
+  InfoBox* Info() const;
+
+ private:
+  QWidget* Owner() const { return mainWindow_.data(); }
+
+  QPointer<QWidget> mainWindow_;
+  // Children of the main window: guarded, since the window may go first and take them along.
+  QPointer<ProgressDialog> progress_;
+  QPointer<InfoBox> info_;
+};

@@ -1,0 +1,14 @@
+#include "platform/framework/NavigationCommands.h"
+
+#include "platform/framework/StringTable.h"
+
+NavigationCommand::NavigationCommand(uint32_t id, uint32_t commandClass, int nameId, int helpId)
+    : id_(id), commandClass_(commandClass), nameId_(nameId), helpId_(helpId) {}
+
+std::string NavigationCommand::GetName() const { return LoadString(nameId_); }
+std::string NavigationCommand::GetHelp(int kind) const { return GetCommandHelp(kind, helpId_); }
+
+CommandResult NavigationCommand::OnApplyCommand() {
+  if (apply_) apply_(id_);
+  return kCommandOk;
+}

@@ -1,0 +1,183 @@
+// The image view: the preview overlay and its first click, zoom around the cursor, panning,
+// the status bar readout and what is painted.
+
+#include <algorithm>
+#include <cmath>
+
+#include <QAction>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "GuiFixture.h"
+#include "ViewTest.h"
+#include "app/FovaraView.h"
+#include "app/ViewStatusBar.h"
+#include "platform/framework/NavigationCommands.h"
+#include "project/ProjectSession.h"
+#include "support/Scenes.h"
+
+namespace {
+
+void Wheel(QWidget* widget, QPoint at, int delta) {
+  QWheelEvent event(QPointF(at), widget->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(widget, &event);
+}
+
+void Drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button) {
+  SendMouse(widget, QEvent::MouseButtonPress, from, button, button);
+  SendMouse(widget, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button);
+  SendMouse(widget, QEvent::MouseMove, to, Qt::NoButton, button);
+  SendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+}
+
+void Click(QWidget* widget, QPoint at) { Drag(widget, at, at, Qt::LeftButton); }
+
+// The view point over the centre of an image pixel.
+QPoint OverPixel(const CFovaraView& view, int x, int y) {
+  QPointF p = view.ImageToView(QPointF(x + 0.5, y + 0.5));
+  return {int(std::floor(p.x())), int(std::floor(p.y()))};
+}
+
+}  // namespace
+
+void ViewTest::areaDragShowsThePreviewAndTheNextClickOnlyRemovesIt() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject());
+  CFovaraView& view = gui.View();
+  QWidget* surface = view.viewport();
+  QTest::keyClick(&gui.Window(), Qt::Key_F4);
+  QVERIFY(gui.Command("DNFX")->isChecked());
+
+  QPoint from = view.ImageToView(QPointF(5, 5)).toPoint();
+  QPoint to = view.ImageToView(QPointF(45, 40)).toPoint();
+  Drag(surface, from, to, Qt::LeftButton);
+  QVERIFY(view.HasOverlay());
+
+  // The click that removes the preview starts no new rectangle and renders nothing.
+  int progress = gui.Count("progress");
+  Drag(surface, from, to, Qt::LeftButton);
+  QVERIFY(!view.HasOverlay());
+  QCOMPARE(gui.Count("progress"), progress);
+
+  // With the zoom tool, the removing click does not zoom; the next one does. A new preview
+  // replaces the one on show.
+  gui.Command("ZOOM")->trigger();
+  view.SetOverlay({5, 5, 20, 20}, std::make_unique<NTBitmap>(20, 20));  // white
+  auto black = std::make_unique<NTBitmap>(8, 8);
+  for (int y = 0; y < 8; ++y) std::fill_n(black->GetLine(y), 8 * 4, uint8_t(0));
+  view.SetOverlay({10, 10, 8, 8}, std::move(black));
+  QVERIFY(view.HasOverlay());
+  QImage shot = view.viewport()->grab().toImage();
+  QCOMPARE(QColor(shot.pixel(OverPixel(view, 12, 12))), QColor(Qt::black));  // the new picture
+  Rgb image = PlanesSceneColour(GuiFixture::kWidth, GuiFixture::kHeight, 6, 6);
+  QCOMPARE(QColor(shot.pixel(OverPixel(view, 6, 6))), QColor(image.r, image.g, image.b));  // the old one is gone
+  double zoom = view.GetZoom();
+  Click(surface, from);
+  QVERIFY(!view.HasOverlay());
+  QCOMPARE(view.GetZoom(), zoom);
+  Click(surface, from);
+  QVERIFY(view.GetZoom() > zoom);
+}
+
+void ViewTest::wheelZoomsAroundTheCursor() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject(FourCC("FXDF"), 400, 300));
+  CFovaraView& view = gui.View();
+  view.ZoomAround(2.0, QPointF(0, 0));
+  QPoint at = OverPixel(view, 150, 120);
+  QPointF under = view.ViewToImage(at);
+  double zoom = view.GetZoom();
+  for (int i = 0; i < 2; ++i) Wheel(view.viewport(), at, 120);
+  QCOMPARE(view.GetZoom(), zoom * 2);
+  QPointF after = view.ViewToImage(at);
+  QVERIFY2(std::abs(after.x() - under.x()) < 0.5 && std::abs(after.y() - under.y()) < 0.5,
+           qPrintable(QStringLiteral("%1,%2 moved to %3,%4").arg(under.x()).arg(under.y()).arg(after.x()).arg(after.y())));
+  // A touchpad's parts of a notch add up to one step.
+  for (int i = 0; i < 4; ++i) Wheel(view.viewport(), at, -30);
+  QCOMPARE(view.GetZoom(), zoom * 1.5);
+}
+
+void ViewTest::middleButtonPansWhateverToolIsActive() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject());
+  CFovaraView& view = gui.View();
+  view.ZoomAround(16.0, QPointF(0, 0));
+  QPoint start = view.ScrollPosition();
+  QVERIFY(gui.Command("ZOOM")->isChecked());
+  Drag(view.viewport(), QPoint(200, 200), QPoint(150, 170), Qt::MiddleButton);
+  QCOMPARE(view.ScrollPosition(), start + QPoint(50, 30));
+  QCOMPARE(view.GetZoom(), 16.0);  // the zoom tool did not see the middle button
+
+  // The move tool pans with the left button.
+  gui.Command("MOVE")->trigger();
+  QVERIFY(gui.Command("MOVE")->isChecked());
+  Drag(view.viewport(), QPoint(150, 170), QPoint(170, 190), Qt::LeftButton);
+  QCOMPARE(view.ScrollPosition(), start + QPoint(30, 10));
+}
+
+void ViewTest::zoomCommandsAndTools() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject());
+  CFovaraView& view = gui.View();
+  QSize area = view.viewport()->size();
+  gui.Command("ZOAU")->trigger();
+  double fit = std::min(area.width() / 64.0, area.height() / 48.0);
+  QVERIFY(std::abs(view.GetZoom() - fit) < 1e-9);
+  gui.Command("ZOI2")->trigger();
+  QCOMPARE(view.GetZoom(), 1.0);
+  gui.Command("ZORS")->trigger();
+  QCOMPARE(view.GetZoom(), 1.0);  // the small image is not enlarged
+  gui.Command("ZOO2")->trigger();
+  QVERIFY(gui.Command("ZOO2")->isChecked());
+  Click(view.viewport(), view.ImageToView(QPointF(10, 10)).toPoint());
+  QVERIFY(view.GetZoom() < 1.0);
+  // A depth tool and back: the filter gets its last mouse tool again, which is the zoom
+  // tool, since zooming out is not one of the remembered tools.
+  QCOMPARE(gui.app.GetSession().Frame().GetLastMouseTool(), kZoomToolId);
+}
+
+void ViewTest::statusBarShowsPixelColourAndDepth() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject());
+  CFovaraView& view = gui.View();
+  ScenePoint near = PlanesScenePoint(64, 48, ScenePart::Near);
+  QPoint at = OverPixel(view, near.x, near.y);
+  SendMouse(view.viewport(), QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+  ViewStatusBar* status = gui.Window().GetStatusReadout();
+  QCOMPARE(status->PositionText(), QStringLiteral("X %1  Y %2").arg(near.x).arg(near.y));
+  Rgb colour = PlanesSceneColour(64, 48, near.x, near.y);
+  QCOMPARE(status->ColourText(), QStringLiteral("R %1  G %2  B %3").arg(colour.r).arg(colour.g).arg(colour.b));
+  QCOMPARE(status->DepthText(), QStringLiteral("Depth 10.000"));
+  QVERIFY(status->ZoomText().startsWith(QStringLiteral("Zoom ")));
+
+  // Another view mode under a still cursor: the colour is the grey depth picture's.
+  gui.ui.depthModes.push_back({1, 1, 0.2f});
+  gui.Command("VZBF")->trigger();
+  const uint8_t* grey = gui.Project().GetDisplayedImage()->GetLine(near.y) + 4 * near.x;
+  QCOMPARE(status->ColourText(), QStringLiteral("R %1  G %1  B %1").arg(grey[0]));
+  QVERIFY(QColor(colour.r, colour.g, colour.b) != QColor(grey[0], grey[0], grey[0]));
+
+  SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(QPointF(-5, -5)).toPoint(), Qt::NoButton,
+            Qt::NoButton);
+  QVERIFY(status->PositionText().isEmpty());
+}
+
+void ViewTest::paintsTheImageOverTheDarkBackground() {
+  GuiFixture gui;
+  QImage empty = gui.View().viewport()->grab().toImage();
+  QCOMPARE(empty.pixel(2, 2), kViewBackground);
+
+  QVERIFY(gui.NewProject());
+  CFovaraView& view = gui.View();
+  view.ZoomAround(2.0, QPointF(0, 0));
+  QImage shot = view.viewport()->grab().toImage();
+  ScenePoint near = PlanesScenePoint(64, 48, ScenePart::Near);
+  QPoint at = OverPixel(view, near.x, near.y);
+  Rgb colour = PlanesSceneColour(64, 48, near.x, near.y);
+  QCOMPARE(QColor(shot.pixel(at)), QColor(colour.r, colour.g, colour.b));
+  // Outside the image, the background.
+  QPoint outside = view.ImageToView(QPointF(64 + 2, 48 + 2)).toPoint();
+  if (QRect(QPoint(0, 0), shot.size()).contains(outside)) QCOMPARE(shot.pixel(outside), kViewBackground);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+
+class ViewTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void areaDragShowsThePreviewAndTheNextClickOnlyRemovesIt();
+  void wheelZoomsAroundTheCursor();
+  void middleButtonPansWhateverToolIsActive();
+  void zoomCommandsAndTools();
+  void statusBarShowsPixelColourAndDepth();
+  void paintsTheImageOverTheDarkBackground();
+};

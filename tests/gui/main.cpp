@@ -1,0 +1,22 @@
+// Runs every GUI test class in one process; offscreen unless a platform was chosen.
+
+#include <QApplication>
+#include <QTest>
+
+#include "MainWindowTest.h"
+#include "ViewTest.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  int failures = 0;
+  {
+    MainWindowTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    ViewTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  return failures == 0 ? 0 : 1;
+}
