@@ -137,13 +137,16 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::strin
 std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height) const {
   if (path.empty()) return nullptr;
   C2DIo reader(path, kIoWithDepth);
+  reader.SetView(imageView);
   if (reader.PrepareReading() != 1) return nullptr;
   reader.SetNeededBitmapSize(width, height);
   return reader.Read();
 }
 
 bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const {
-  if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
+  if (!depth || depth->GetWidth() != width) return false;
+  // A file that holds neither depth nor a picture to make depth from (alpha alone) is no depth file.
+  if (!depth->GetLayerByType(kFloatBitmap) && !depth->GetStandardLayer()) return false;
   if (depth->GetHeight() == height) return true;
   // Another height is accepted only from a file that holds both depth and a picture.
   return depth->GetLayerByType(kFloatBitmap) && depth->GetStandardLayer();

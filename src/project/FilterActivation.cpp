@@ -73,6 +73,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   track_.ResetCurrentFrame(0);
   // What named the old project's files must not leak into the next one.
   imageNames_.clear();
+  imageView.clear();
   outputFolder.clear();
   outputName.clear();
 }

@@ -12,6 +12,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   // process's current folder, which other work may rely on.
   std::string complete = PathIsRelative(path) ? ResolveImageFolder() + path : path;
   C2DIo reader(complete, kIoWithDepth);
+  reader.SetView(imageView);
   if (reader.PrepareReading() != 1) {
     UI().Warning(LoadString(7354), reader.GetError().empty() ? LoadString(5124) : reader.GetError());
     return nullptr;

@@ -23,6 +23,8 @@ constexpr uint32_t kDepthExtensionKey = FourCC("ZEXT");
 constexpr uint32_t kOutputFolderKey = FourCC("OPTH");
 constexpr uint32_t kOutputNameKey = FourCC("ONAM");
 constexpr uint32_t kImageNamesKey = FourCC("FLNM");
+// Ours: the view of stereo images, kept only when one was chosen.
+constexpr uint32_t kImageViewKey = FourCC("VIEW");
 
 // A folder relative to the project folder. A folder held relative to an earlier project
 // folder is resolved first, so that saving under another folder keeps it right.
@@ -54,6 +56,7 @@ void ProjectData::WriteProject(CArchive& archive) {
   record.SetString(kOutputFolderKey, outputFolder);
   record.SetString(kOutputNameKey, outputName);
   record.SetStringArray(kImageNamesKey, imageNames_);
+  if (!imageView.empty()) record.SetString(kImageViewKey, imageView);
   record.Serialize(archive);
   track_.Serialize(archive);
   if (filter_) filter_->Serialize(archive);
@@ -71,6 +74,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   outputFolder = record.GetString(kOutputFolderKey, "");
   outputName = record.GetString(kOutputNameKey, "");
   imageNames_ = record.GetStringArray(kImageNamesKey, imageNames_);
+  imageView = record.GetString(kImageViewKey, "");
   track_.Serialize(archive);
   savedCurrentFrame = track_.GetCurrentFrame();
 
