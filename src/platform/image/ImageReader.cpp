@@ -180,7 +180,7 @@ class OpenImage {
       error = fmt::format("no reader for the {} format ({})", format.name, Detail(OIIO::geterror(), path));
       return false;
     }
-    // Colour and alpha are wanted as stored; the file's spec then says whether its colour is
+    // Colour and alpha are wanted as stored; the header read then says whether the colour is
     // premultiplied, and the premultiplication is ours (see PictureConversion).
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
@@ -340,6 +340,8 @@ struct PictureConversion {
 
   uint8_t operator()(float v, size_t i) const {
     float a = alpha ? alpha[i] : 1.0f;
+    // Straight colour under no alpha is hidden: premultiplied, it is nothing.
+    if (straight && !(a > 0.0f)) return 0;
     if (!(a > 0.0f && a < 1.0f)) return linear ? LinearToSrgbByte(v) : UnitToByte(v);
     if (!linear) return straight ? UnitToByte(a * v) : UnitToByte(v);
     float straightValue = straight ? v : v / a;

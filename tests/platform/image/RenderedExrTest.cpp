@@ -150,6 +150,10 @@ TEST(RenderedExrTest, SoftEdgesKeepTheirStraightColourThroughEverySave) {
 
   // OpenEXR stores premultiplied linear colour again; read back it is the same image.
   WriteImage(dir.File("back.exr"), *image);
+  auto saved = OIIO::ImageInput::open(dir.File("back.exr"));
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->spec().full_width, kW) << "the display window is kept";
+  EXPECT_EQ(saved->spec().full_height, kH);
   auto back = ReadLayered(dir.File("back.exr"));
   ASSERT_TRUE(back);
   EXPECT_LE(MaxByteDifference(*back->GetLayer<rgbBitmap>(), *image->GetLayer<rgbBitmap>()), 1);
@@ -180,6 +184,25 @@ TEST(RenderedExrTest, TheIssuesPixelIsSavedWithItsStraightColour) {
   ASSERT_TRUE(in->read_image(0, 0, 0, 4, OIIO::TypeDesc::UINT8, stored));
   EXPECT_NEAR(stored[0], 188, 1);
   EXPECT_EQ(stored[3], 217);
+}
+
+TEST(RenderedExrTest, StraightFilesArePremultipliedOnReading) {
+  TempFolder dir;
+  // Straight colour, the first pixel hidden under alpha 0 as painting programs leave it.
+  const uint8_t pixels[12] = {200, 100, 50, 0, 200, 100, 50, 128, 200, 100, 50, 255};
+  for (const char* ext : {".png", ".tga", ".tif"}) {
+    std::string path = dir.File(std::string("straight") + ext);
+    auto out = OIIO::ImageOutput::create(path);
+    OIIO::ImageSpec spec(3, 1, 4, OIIO::TypeDesc::UINT8);
+    spec.alpha_channel = 3;
+    spec.attribute("oiio:UnassociatedAlpha", 1);
+    ASSERT_TRUE(out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::UINT8, pixels) && out->close());
+    auto image = ReadLayered(path);
+    ASSERT_TRUE(image) << ext;
+    EXPECT_EQ(PixelColour(*image, 0, 0), Rgb{}) << ext;
+    EXPECT_EQ(PixelColour(*image, 1, 0), (Rgb{100, 50, 25})) << ext;
+    EXPECT_EQ(PixelColour(*image, 2, 0), (Rgb{200, 100, 50})) << ext;
+  }
 }
 
 TEST(RenderedExrTest, ColourAndDepthInSeparatePartsWithTheirOwnDataWindows) {
