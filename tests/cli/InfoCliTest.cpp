@@ -132,6 +132,7 @@ TEST(InfoCli, ReportsWindowsViewsAndChannelsAndNewKeepsTheView) {
   ASSERT_EQ(run.status, 0) << run.err;
   run = RunCli("show --json " + project);
   ASSERT_EQ(run.status, 0) << run.err;
-  // The reset field follows the right view's depth.
-  EXPECT_NE(run.out.find("12"), std::string::npos) << run.out;
+  // The reset settings come from the right view's depth (12, where the left view's is 9.5).
+  nlohmann::json shown = nlohmann::json::parse(run.out);
+  EXPECT_EQ(shown["keyframes"][0]["settings"]["ZMIN"], 12.0) << run.out;
 }
