@@ -18,6 +18,7 @@ namespace {
 
 struct InfoOptions {
   std::vector<std::string> files;
+  std::string view;
   bool json = false;
 };
 
@@ -30,12 +31,29 @@ std::vector<std::string> LayerNames(const CLayerBitmap& image) {
   return names;
 }
 
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
 // JSON numbers cannot hold infinity; a background read as such is written as null.
 nlohmann::json DepthValue(float v) { return std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(nullptr); }
 
-void PrintJson(const std::string& file, const std::string& format, const CLayerBitmap& image) {
-  nlohmann::json out = {{"file", file}, {"format", format}, {"width", image.GetWidth()},
-                        {"height", image.GetHeight()}, {"layers", LayerNames(image)}};
+void PrintJson(const std::string& file, const C2DIo& io, const CLayerBitmap& image) {
+  const ImageFileInfo& info = io.GetFileInfo();
+  nlohmann::json out = {{"file", file},
+                        {"format", io.GetFormatName()},
+                        {"width", image.GetWidth()},
+                        {"height", image.GetHeight()},
+                        {"display", {image.GetWidth(), image.GetHeight()}},
+                        {"data", {info.data.x, info.data.y, info.data.width, info.data.height}},
+                        {"layers", LayerNames(image)},
+                        {"channels", info.takenChannels}};
+  if (!info.views.empty()) {
+    out["views"] = info.views;
+    out["view"] = info.view;
+  }
   if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     out["depth"] = {{"min", DepthValue(range.min)}, {"max", DepthValue(range.max)},
@@ -45,11 +63,15 @@ void PrintJson(const std::string& file, const std::string& format, const CLayerB
   std::printf("%s\n", JsonText(out).c_str());
 }
 
-void PrintText(const std::string& file, const std::string& format, const CLayerBitmap& image) {
-  std::string layers;
-  for (const auto& name : LayerNames(image)) layers += (layers.empty() ? "" : ", ") + name;
-  std::printf("%s: %s, %d x %d, layers: %s\n", file.c_str(), format.c_str(), image.GetWidth(),
-              image.GetHeight(), layers.c_str());
+void PrintText(const std::string& file, const C2DIo& io, const CLayerBitmap& image) {
+  const ImageFileInfo& info = io.GetFileInfo();
+  std::printf("%s: %s, %d x %d, layers: %s\n", file.c_str(), io.GetFormatName().c_str(), image.GetWidth(),
+              image.GetHeight(), Joined(LayerNames(image)).c_str());
+  std::printf("  data window: %d x %d at %d, %d; channels: %s\n", info.data.width, info.data.height, info.data.x,
+              info.data.y, Joined(info.takenChannels).c_str());
+  if (!info.views.empty()) {
+    std::printf("  views: %s; taken: %s\n", Joined(info.views).c_str(), info.view.c_str());
+  }
   if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     std::printf("  depth: min %g, max %g, background %g (%lld background pixels)\n", range.min, range.max,
@@ -58,8 +80,9 @@ void PrintText(const std::string& file, const std::string& format, const CLayerB
 }
 
 // One file; false when it could not be read (the reason is on stderr).
-bool DescribeFile(const std::string& file, bool json) {
+bool DescribeFile(const std::string& file, const InfoOptions& options) {
   C2DIo io(file, kIoWithDepth);
+  io.SetView(options.view);
   std::unique_ptr<CLayerBitmap> image;
   if (io.PrepareReading() == 1) image = io.Read();
   if (!image) {
@@ -67,8 +90,8 @@ bool DescribeFile(const std::string& file, bool json) {
     std::fprintf(stderr, "fovara-render: %s\n", reason.c_str());
     return false;
   }
-  if (json) PrintJson(file, io.GetFormatName(), *image);
-  else PrintText(file, io.GetFormatName(), *image);
+  if (options.json) PrintJson(file, io, *image);
+  else PrintText(file, io, *image);
   return true;
 }
 
@@ -79,10 +102,11 @@ void AddInfoCommand(CLI::App& app, CliAction& action) {
   CLI::App* cmd = app.add_subcommand("info", "Describe image and depth files: format, size, layers, depth range");
   cmd->add_option("files", options->files, "Files to describe")->required();
   cmd->add_flag("--json", options->json, "One JSON object per file, one per line");
+  cmd->add_option("--view", options->view, "View of stereo files to read (default: each file's default view)");
   cmd->callback([options, &action] {
     action = [options] {
       bool allRead = true;
-      for (const auto& file : options->files) allRead = DescribeFile(file, options->json) && allRead;
+      for (const auto& file : options->files) allRead = DescribeFile(file, *options) && allRead;
       return allRead ? 0 : 1;
     };
   });

@@ -10,14 +10,23 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/StringTable.h"
+#include "platform/image/ImageIo.h"
 
 namespace {
+
+std::string ViewList(const std::vector<std::string>& views) {
+  if (views.empty()) return " (it is not a stereo image)";
+  std::string list;
+  for (const auto& v : views) list += (list.empty() ? "" : ", ") + v;
+  return " (views: " + list + ")";
+}
 
 struct NewOptions {
   std::string image;
   std::string filter;
   std::string output;
   std::string depth;
+  std::string view;
   bool lightNear = false;
   bool lightFar = false;
 };
@@ -27,6 +36,13 @@ int RunNew(const NewOptions& options) {
   if (!filterId) return Fail("unknown filter '" + options.filter + "' (use " + FilterNames() + ")");
   if (!fileExists(options.image)) return Fail(options.image + ": no such image file");
   if (!options.depth.empty() && !fileExists(options.depth)) return Fail(options.depth + ": no such depth file");
+  if (!options.view.empty()) {
+    C2DIo probe(options.image, kIoWithDepth);
+    probe.SetView(options.view);
+    if (probe.PrepareReading() == 1 && !probe.GetFileInfo().requestedViewFound) {
+      return Fail(options.image + ": has no view '" + options.view + "'" + ViewList(probe.GetFileInfo().views));
+    }
+  }
 
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;
@@ -37,6 +53,7 @@ int RunNew(const NewOptions& options) {
     if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);
   }
   std::string depth = options.depth.empty() ? "" : AbsolutePath(options.depth);
+  cli.session.Project().imageView = options.view;
   if (!cli.session.Document().NewProjectFrom(AbsolutePath(options.image), depth)) {
     if (cli.ui.HasComplained()) return 1;  // the reason was given, naming the image
     return Fail("cannot make a project from " + options.image);
@@ -59,6 +76,7 @@ void AddNewCommand(CLI::App& app, CliAction& action) {
   cmd->add_option("--filter", options->filter, "Filter: " + FilterNames())->required();
   cmd->add_option("-o,--output", options->output, "Project file to write (.fvz)")->required();
   cmd->add_option("--depth", options->depth, "Depth file of the image, when it is not found by its name");
+  cmd->add_option("--view", options->view, "View of stereo images to take (default: each file's default view)");
   auto* nearFlag = cmd->add_flag("--light-near", options->lightNear, "Depth pictures: light areas are near");
   cmd->add_flag("--light-far", options->lightFar, "Depth pictures: light areas are far (the default)")->excludes(nearFlag);
   cmd->callback([options, &action] { action = [options] { return RunNew(*options); }; });

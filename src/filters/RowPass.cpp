@@ -31,5 +31,15 @@ FilterLayers GetFilterLayers(const CLayerBitmap& source, rgbBitmap& destination)
   const int height = destination.GetHeight();
   if (colour->GetWidth() != width || colour->GetHeight() != height) return {};
   if (depth->GetWidth() != width || depth->GetHeight() != height) return {};
-  return {colour, depth, &destination};
+  const auto* alpha = source.GetLayer<alphaBitmap>();
+  if (alpha && (alpha->GetWidth() != width || alpha->GetHeight() != height)) alpha = nullptr;
+  return {colour, depth, alpha, &destination};
+}
+
+void UnpremultiplyPixel(const uint8_t* in, uint8_t alpha, uint8_t* straight) {
+  for (int k = 0; k < 3; ++k) straight[k] = uint8_t(std::min(255, (in[k] * 255 + alpha / 2) / alpha));
+}
+
+void PremultiplyPixel(uint8_t* colour, uint8_t alpha) {
+  for (int k = 0; k < 3; ++k) colour[k] = uint8_t((colour[k] * alpha + 127) / 255);
 }

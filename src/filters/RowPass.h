@@ -30,18 +30,26 @@ inline uint8_t TruncateToByte(double value) {
 struct FilterLayers {
   const rgbBitmap* colour = nullptr;
   const floatBitmap* depth = nullptr;
+  const alphaBitmap* alpha = nullptr;  // null when the source has none
   rgbBitmap* destination = nullptr;
 
   bool IsUsable() const { return colour && depth && destination; }
 };
 
-// The source's colour and depth layers with the destination; every pointer is null when a
-// layer is missing or the sizes differ, so a pass never reads beyond a row.
+// The source's colour, depth and alpha layers with the destination; every pointer is null when
+// a layer is missing or the sizes differ, so a pass never reads beyond a row.
 FilterLayers GetFilterLayers(const CLayerBitmap& source, rgbBitmap& destination);
+
+// Colour is held premultiplied by alpha; the colour laws apply to the straight colour. These
+// convert one pixel's three bytes between the two for an alpha byte of 1 to 254.
+void UnpremultiplyPixel(const uint8_t* in, uint8_t alpha, uint8_t* straight);
+void PremultiplyPixel(uint8_t* colour, uint8_t alpha);
 
 // Runs a per-pixel law over the whole destination:
 // law(const uint8_t* in, float depth, uint8_t* out) writes the three bytes of out.
-// Returns false when the pass was cancelled or the layers are unusable (nothing is written).
+// Where the source has alpha the law sees the straight colour and its result is premultiplied
+// again; transparent pixels are copied unchanged. Returns false when the pass was cancelled or
+// the layers are unusable (nothing is written).
 template <typename PixelLaw>
 bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law) {
   const FilterLayers layers = GetFilterLayers(source, destination);
@@ -50,7 +58,20 @@ bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const Pixe
   return RunRowPass(destination.GetHeight(), [&](int y) {
     const uint8_t* in = layers.colour->GetLine(y);
     const float* depth = layers.depth->GetLine(y);
+    const uint8_t* alpha = layers.alpha ? layers.alpha->GetLine(y) : nullptr;
     uint8_t* out = layers.destination->GetLine(y);
-    for (int x = 0; x < width; ++x, in += 3, out += 3) law(in, depth[x], out);
+    for (int x = 0; x < width; ++x, in += 3, out += 3) {
+      const uint8_t a = alpha ? alpha[x] : 255;
+      if (a == 255) {
+        law(in, depth[x], out);
+      } else if (a == 0) {
+        out[0] = in[0], out[1] = in[1], out[2] = in[2];
+      } else {
+        uint8_t straight[3];
+        UnpremultiplyPixel(in, a, straight);
+        law(straight, depth[x], out);
+        PremultiplyPixel(out, a);
+      }
+    }
   });
 }

@@ -168,6 +168,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path
                                                         std::string& reason) const {
   if (path.empty()) return nullptr;
   C2DIo reader(path, kIoWithDepth);
+  reader.SetView(imageView);
   std::unique_ptr<CLayerBitmap> depth;
   if (reader.PrepareReading() == 1) {
     reader.SetNeededBitmapSize(width, height);

@@ -81,6 +81,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   depthRootName.clear();
   depthExtension.clear();
   imageFolder.clear();
+  imageView.clear();
   outputFolder.clear();
   outputName.clear();
   savedCurrentFrame = 0;

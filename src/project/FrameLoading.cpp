@@ -16,6 +16,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   // it to the image folder again would look for the folder twice.
   std::string complete = fileStripName(path).empty() ? ResolveImageFolder() + path : path;
   C2DIo reader(complete, kIoWithDepth);
+  reader.SetView(imageView);
   std::unique_ptr<CLayerBitmap> image;
   if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {

@@ -116,6 +116,8 @@ class ProjectData : public KeyframeTrackOwner {
   std::string imageFolder;
   std::string outputFolder;
   std::string outputName;
+  // The view of stereo images to read; empty: each file's default view.
+  std::string imageView;
   // The current frame the project file stored (opening a project goes to frame 0).
   int savedCurrentFrame = 0;
 

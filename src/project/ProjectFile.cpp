@@ -23,6 +23,8 @@ constexpr uint32_t kDepthExtensionKey = FourCC("ZEXT");
 constexpr uint32_t kOutputFolderKey = FourCC("OPTH");
 constexpr uint32_t kOutputNameKey = FourCC("ONAM");
 constexpr uint32_t kImageNamesKey = FourCC("FLNM");
+// Ours: the view of stereo images, kept only when one was chosen.
+constexpr uint32_t kImageViewKey = FourCC("VIEW");
 
 // A folder relative to the project folder.
 std::string RelativeFolder(const std::string& resolved, const std::string& projectFolder) {
@@ -60,6 +62,7 @@ void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectF
   record.SetString(kOutputFolderKey, outputFolder);
   record.SetString(kOutputNameKey, outputName);
   record.SetStringArray(kImageNamesKey, imageNames_);
+  if (!imageView.empty()) record.SetString(kImageViewKey, imageView);
   record.Serialize(archive);
   track_.Serialize(archive);
   if (filter_) filter_->Serialize(archive);
@@ -77,6 +80,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   outputFolder = record.GetString(kOutputFolderKey, "");
   outputName = record.GetString(kOutputNameKey, "");
   imageNames_ = record.GetStringArray(kImageNamesKey, imageNames_);
+  imageView = record.GetString(kImageViewKey, "");
   track_.Serialize(archive);
   savedCurrentFrame = track_.GetCurrentFrame();
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "RunCli.h"
+#include "support/RenderedExr.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 
@@ -91,4 +92,47 @@ TEST(InfoCli, BadFilesAreNamedOnStderrAfterTheOthers) {
   }
   // One line per bad file.
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 4) << run.err;
+}
+
+// A stereo OpenEXR frame with a data window inside its display window: info says what was read,
+// and a project made for the right view keeps it.
+TEST(InfoCli, ReportsWindowsViewsAndChannelsAndNewKeepsTheView) {
+  TempFolder dir;
+  SoftDisc left;
+  left.cx = 20;
+  left.cy = 15;
+  SoftDisc right = left;
+  right.cx = 26;
+  right.depth = 12.0f;
+  std::vector<ExrChannel> channels = left.Channels(true);
+  for (auto& ch : right.Channels(true, "right.")) channels.push_back(ch);
+  WriteRenderedExr(dir.File("eye0001.exr"), 60, 40, {{"", "", {"left", "right"}, {4, 2, 40, 30}, channels}});
+
+  CliRun run = RunCli("info --json " + Quote(dir.File("eye0001.exr")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json info = JsonLines(run.out).at(0);
+  EXPECT_EQ(info["display"], nlohmann::json({60, 40}));
+  EXPECT_EQ(info["data"], nlohmann::json({4, 2, 40, 30}));
+  EXPECT_EQ(info["views"], nlohmann::json({"left", "right"}));
+  EXPECT_EQ(info["view"], "left");
+  EXPECT_EQ(info["channels"], nlohmann::json({"R", "G", "B", "A", "Z"}));
+  EXPECT_EQ(info["depth"]["min"], 9.5);
+
+  run = RunCli("info --json --view right " + Quote(dir.File("eye0001.exr")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  info = JsonLines(run.out).at(0);
+  EXPECT_EQ(info["channels"], nlohmann::json({"right.R", "right.G", "right.B", "right.A", "right.Z"}));
+  EXPECT_EQ(info["depth"]["min"], 12.0);
+
+  std::string project = Quote(dir.File("p.fvz"));
+  run = RunCli("new " + Quote(dir.File("eye0001.exr")) + " --filter dof --view centre -o " + project);
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.err.find("views: left, right"), std::string::npos) << run.err;
+  run = RunCli("new " + Quote(dir.File("eye0001.exr")) + " --filter dof --view right -o " + project);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunCli("show --json " + project);
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The reset settings come from the right view's depth (12, where the left view's is 9.5).
+  nlohmann::json shown = nlohmann::json::parse(run.out);
+  EXPECT_EQ(shown["keyframes"][0]["settings"]["ZMIN"], 12.0) << run.out;
 }

@@ -58,10 +58,7 @@ struct PlanesGeometry {
 
 // sRGB-encoded byte to linear light, written out here rather than taken from the program so that
 // files made for tests do not share the reader's assumptions.
-float FixtureLinear(uint8_t v) {
-  double c = v / 255.0;
-  return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-}
+float FixtureLinear(double c) { return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4)); }
 
 struct FixtureChannel {
   std::string name;
@@ -129,12 +126,19 @@ const floatBitmap& RequireDepth(const CLayerBitmap& image, const std::string& pa
   return *depth;
 }
 
+// Layers hold colour premultiplied by alpha in its encoded values. Byte files store those bytes
+// as they are (RLA keeps premultiplied colour); linear files store alpha x the linear value of the
+// straight colour, as renderers write them.
 std::function<float(int, int)> ColourValue(const CLayerBitmap& image, int k, bool linear) {
   const rgbBitmap* colour = image.GetLayer<rgbBitmap>();
+  const alphaBitmap* alpha = image.GetLayer<alphaBitmap>();
   if (!colour) return [](int, int) { return 0.0f; };
-  return [colour, k, linear](int x, int y) {
+  return [colour, alpha, k, linear](int x, int y) {
     uint8_t v = colour->GetLine(y)[3 * x + k];
-    return linear ? FixtureLinear(v) : v / 255.0f;
+    if (!linear) return v / 255.0f;
+    uint8_t a = alpha ? alpha->GetLine(y)[x] : 255;
+    if (a == 0 || a == 255) return FixtureLinear(v / 255.0);
+    return float(a / 255.0 * FixtureLinear(double(v) / a));
   };
 }
 
@@ -244,8 +248,15 @@ float PlanesSceneDepth(const PlanesSceneOptions& options, ScenePart part) {
 }
 
 std::unique_ptr<CLayerBitmap> MakePlanesScene(int width, int height, const PlanesSceneOptions& options) {
+  // With alpha, colour is held premultiplied: the far plane's colour is scaled by its alpha.
+  auto colour = [=](int x, int y) {
+    Rgb c = PlanesSceneColour(width, height, x, y);
+    if (!options.withAlpha || PlanesScenePartAt(width, height, x, y) != ScenePart::Far) return c;
+    auto scale = [&](uint8_t v) { return uint8_t((v * options.farAlpha + 127) / 255); };
+    return Rgb{scale(c.r), scale(c.g), scale(c.b)};
+  };
   return MakeImage(
-      width, height, [=](int x, int y) { return PlanesSceneColour(width, height, x, y); },
+      width, height, colour,
       [=](int x, int y) { return PlanesSceneDepth(options, PlanesScenePartAt(width, height, x, y)); },
       options.withAlpha,
       [=](int x, int y) {

@@ -49,7 +49,8 @@ struct PlanesSceneOptions {
   // When set, the far plane holds this background marker (1e30f, infinity) instead of farDepth.
   std::optional<float> backgroundDepth;
   bool withAlpha = false;
-  uint8_t farAlpha = 0;  // alpha of the far plane; the mid plane and the disc are opaque
+  uint8_t farAlpha = 0;  // alpha of the far plane, whose colour is premultiplied by it; the mid
+                         // plane and the disc are opaque
 };
 
 struct ScenePoint {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -112,9 +113,12 @@ class alphaBitmap final : public PixelBitmap<uint8_t, 1, kAlphaBitmap> {
   using PixelBitmap::PixelBitmap;
 };
 
-// Depth values at or beyond this, and values that are not finite, mark the background.
+// Depth values at or beyond this, and values that are not finite (infinity of either sign
+// included), mark the background: object depths are always finite.
 constexpr float kBackgroundThreshold = 1e10f;
-inline bool IsBackgroundDepth(float d) { return !(d < kBackgroundThreshold) || d != d; }
+inline bool IsBackgroundDepth(float d) {
+  return !(d > -std::numeric_limits<float>::infinity() && d < kBackgroundThreshold);
+}
 
 class floatBitmap final : public PixelBitmap<float, 1, kFloatBitmap> {
  public:

@@ -147,7 +147,7 @@ void FindDepth(const ChannelTable& t, ChannelPlan& plan) {
 void FallBackToSingleChannel(const ChannelTable& t, ChannelPlan& plan) {
   if (plan.HasPicture() || plan.depth || t.SubimageCount() == 0 || t.ChannelCount(0) != 1) return;
   const ChannelName& only = t.At({0, 0});
-  if (only.suffix == "a" || only.suffix == "alpha") return;
+  if (only.suffix.empty() || only.suffix == "a" || only.suffix == "alpha") return;
   plan.grey = {0, 0};
 }
 

@@ -24,5 +24,6 @@ struct ChannelPlan {
 };
 
 // The channel names of each subimage, in file order. A subimage that must not be used (another
-// size, say) is passed as an empty list so that the indices stay those of the file.
+// size, say) is passed as an empty list so that the indices stay those of the file; a channel
+// that must not be used (of another view) is passed as an empty name.
 ChannelPlan FindChannels(const std::vector<std::vector<std::string>>& subimageChannels);

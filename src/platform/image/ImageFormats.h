@@ -19,6 +19,9 @@ struct ImageFileFormat {
   bool KeepsDepth() const { return IsZpic() || IsOpenExr() || IsRla(); }
   // Formats whose colour is stored as linear floating point.
   bool HasLinearColour() const { return IsOpenExr() || plugin == "hdr"; }
+  // Formats that store colour premultiplied by alpha, as the program holds it. The others (PNG,
+  // Targa, BMP, ...) store straight colour; TIFF says which in each file and is written straight.
+  bool StoresPremultipliedColour() const { return HasLinearColour() || IsRla(); }
 };
 
 // The extension of a file name, lower case and without its dot ("tga" for "shot.z.tga"); empty

@@ -24,17 +24,21 @@ std::string NameOf(const std::string& path) { return fs::path(path).filename().s
 std::unique_ptr<CLayerBitmap> ReadZpicImage(const std::string& path, std::string& error) {
   auto depth = ReadZpic(path, error);
   if (!depth) return nullptr;
-  OrientDepth(depth->GetData(), depth->GetValueCount());
+  ReadDepthChannel(depth->GetData(), depth->GetValueCount());
   return std::make_unique<CLayerBitmap>(std::move(depth));
 }
 
-bool ProbeFile(const std::string& path, const ImageFileFormat& format, ImageFileInfo& info, std::string& error) {
-  if (!format.IsZpic()) return ProbeImageFile(path, format, info, error);
+bool ProbeFile(const std::string& path, const ImageFileFormat& format, const std::string& view, ImageFileInfo& info,
+               std::string& error) {
+  if (!format.IsZpic()) return ProbeImageFile(path, format, view, info, error);
   ZpicHeader header;
   if (!ReadZpicHeader(path, header, error)) return false;
   info.width = header.width;
   info.height = header.height;
+  info.data = {0, 0, header.width, header.height};
   info.channels.depth = {0, 0};
+  info.takenChannels = {"depth"};
+  info.requestedViewFound = view.empty();
   return true;
 }
 
@@ -89,6 +93,7 @@ int C2DIo::PrepareReading() {
   error_.clear();
   formatName_.clear();
   fileWidth_ = fileHeight_ = 0;
+  fileInfo_ = {};
   if (!CheckReadableFile()) return 0;
   auto format = FindReadableFormat(fileName_);
   if (!format) {
@@ -98,13 +103,14 @@ int C2DIo::PrepareReading() {
   }
   ImageFileInfo info;
   std::string reason;
-  if (!ProbeFile(fileName_, *format, info, reason)) {
+  if (!ProbeFile(fileName_, *format, view_, info, reason)) {
     SetError(fileName_, reason);
     return 0;
   }
   formatName_ = format->name;
   fileWidth_ = info.width;
   fileHeight_ = info.height;
+  fileInfo_ = info;
   prepared_ = true;
   return 1;
 }
@@ -124,7 +130,7 @@ std::unique_ptr<CLayerBitmap> C2DIo::Read() {
       image = ReadZpicImage(fileName_, reason);
     } else {
       LayersToRead layers = (flags_ & 2) ? LayersToRead::All : LayersToRead::Picture;
-      image = ReadImageFile(fileName_, *format, layers, reason);
+      image = ReadImageFile(fileName_, *format, layers, view_, reason);
     }
   } catch (const std::bad_alloc&) {
     reason = fmt::format("not enough memory for an image of {} x {}", fileWidth_, fileHeight_);
@@ -205,7 +211,7 @@ int rlaIO::HasChannels(const std::string& fileName, uint32_t layerType) {
   if (!format || !fs::is_regular_file(fileName, ec)) return 0;
   ImageFileInfo info;
   std::string reason;
-  if (!ProbeFile(fileName, *format, info, reason)) return 0;
+  if (!ProbeFile(fileName, *format, "", info, reason)) return 0;
   const ChannelPlan& c = info.channels;
   switch (layerType) {
     case kFloatBitmap: return c.depth ? 1 : 0;

@@ -3,11 +3,15 @@
 //   .qel  - an OpenEXR file under another extension: R, G, B, optional A, float Z;
 //   .zpic - raw depth: "ZPIC", u32 version 1, u32 width, u32 height, then width x height
 //           float32, row 0 first, all little-endian.
+// Every image is read at its display window: data is placed at its offset, and outside the data
+// window colour and alpha are 0 and depth is background.
 // Colour becomes 8-bit RGB (float colour through the sRGB transfer curve, clamped); an alpha
 // channel becomes the alpha layer; a depth channel (Z, *.Z, Depth.V, *.Depth.V, across
-// subimages) becomes the depth layer. A depth channel whose object depths are all <= 0 is
-// negated; background markers (non-finite, or at least 1e10 either way) stay background.
-// Non-finite depths and depths >= 1e10 are background.
+// subimages) becomes the depth layer. In memory colour is premultiplied by alpha: a file that
+// stores straight colour is premultiplied on reading and divided again on writing to such a
+// format. A depth channel whose object depths are all <= 0 is negated; after that, depths of 0
+// or below, non-finite depths and depths >= 1e10 are background. Stereo files give their
+// default view unless another is asked for.
 //
 // Every reader checks the sizes a file declares against what the program can hold before
 // allocating, and reports a bad file with a message naming it; nothing crashes.
@@ -15,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/image/ImageReader.h"
 #include "platform/image/LayerBitmap.h"
 
 // Reader and writer flags.
@@ -57,6 +62,10 @@ class C2DIo {
   const std::string& GetFormatName() const { return formatName_; }
   int GetFileWidth() const { return fileWidth_; }
   int GetFileHeight() const { return fileHeight_; }
+  // What the prepared file holds and which of its channels, parts and views are taken.
+  const ImageFileInfo& GetFileInfo() const { return fileInfo_; }
+  // The view of a stereo file to read; empty (or a view the file lacks): its default view.
+  void SetView(std::string view) { view_ = std::move(view); prepared_ = false; }
 
   // --- Saving ---
   // Announces a save of frameCount frames of images like this one; the format comes from
@@ -84,6 +93,8 @@ class C2DIo {
   std::string formatName_;
   int fileWidth_ = 0;
   int fileHeight_ = 0;
+  ImageFileInfo fileInfo_;
+  std::string view_;
   int neededWidth_ = 0;
   int neededHeight_ = 0;
   int numberWidth_ = 4;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 #include "platform/image/ImageIo.h"
@@ -19,16 +20,44 @@ constexpr int kMaxChannels = 1024;
 constexpr int64_t kMaxBlockValues = int64_t(1) << 26;
 
 struct SubimageSpec {
-  int width = 0;
-  int height = 0;
+  ImageRect data;     // data window, in the file's coordinates
+  ImageRect display;  // display window, in the file's coordinates
   bool deep = false;
-  std::vector<std::string> names;
+  bool straightAlpha = false;  // colour stored unassociated from alpha (not premultiplied)
+  PartChannels part;
   std::vector<OIIO::TypeDesc> types;
+
+  int64_t DataPixels() const { return int64_t(data.width) * data.height; }
 };
 
-SubimageSpec Describe(const OIIO::ImageSpec& imageSpec) {
-  SubimageSpec s{imageSpec.width, imageSpec.height, imageSpec.deep, imageSpec.channelnames, {}};
-  s.names.resize(size_t(std::max(imageSpec.nchannels, 0)));
+std::vector<std::string> StringList(const OIIO::ImageSpec& imageSpec, const char* name) {
+  std::vector<std::string> list;
+  const OIIO::ParamValue* p = imageSpec.find_attribute(name);
+  if (!p || p->type().basetype != OIIO::TypeDesc::STRING) return list;
+  for (int i = 0, n = p->nvalues() * std::max(1, p->type().arraylen); i < n; ++i) {
+    list.push_back(p->get_string_indexed(i));
+  }
+  return list;
+}
+
+// Whether a part's colour is straight: the library says so for the formats that may hold either
+// (TIFF) or that it would otherwise premultiply (PNG, Targa); the format tells for the others.
+bool HoldsStraightColour(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
+  if (imageSpec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0) return true;
+  return !format.StoresPremultipliedColour() && format.plugin != "tiff";
+}
+
+SubimageSpec Describe(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
+  SubimageSpec s;
+  s.data = {imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height};
+  s.display = {imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height};
+  s.deep = imageSpec.deep;
+  s.straightAlpha = HoldsStraightColour(imageSpec, format);
+  s.part.partName = imageSpec.get_string_attribute("oiio:subimagename");
+  s.part.view = imageSpec.get_string_attribute("view");
+  s.part.multiView = StringList(imageSpec, "multiView");
+  s.part.channels = imageSpec.channelnames;
+  s.part.channels.resize(size_t(std::max(imageSpec.nchannels, 0)));
   for (int c = 0; c < imageSpec.nchannels; ++c) s.types.push_back(imageSpec.channelformat(c));
   return s;
 }
@@ -70,13 +99,33 @@ std::string ReadFailure(const std::string& message, const std::string& path) {
 
 // --- Header checks ---
 
-// Most pixels one byte of a file can describe, for formats whose compression is bounded
-// (run-length packets cover at most 128 pixels; deflate expands a byte at most ~1032 times and a
-// PNG pixel may be one bit). 0: no useful bound.
+// Most pixels one byte of a file can describe. Run-length packets (Targa, RLA) cover at most 128
+// pixels; deflate expands a byte at most ~1032 times and LZW ~1400 times, and a PNG or TIFF pixel
+// may be one bit; a baseline or progressive JPEG spends at least one bit on each 8 x 8 block;
+// OpenEXR's zip and wavelet codecs stay well below 4096 pixels a byte on any real picture. Other
+// formats get a bound no picture file comes near; a header beyond it describes data the file
+// does not hold.
 int64_t MaxPixelsPerByte(const ImageFileFormat& format) {
   if (format.plugin == "targa" || format.plugin == "rla") return 128;
+  if (format.plugin == "jpeg") return 1024;
+  if (format.plugin == "openexr") return 4096;
   if (format.plugin == "png") return 8 * 1100;
-  return 0;
+  if (format.plugin == "tiff") return 8 * 1400;
+  return 16384;
+}
+
+// A display window may be larger than the data the file stores (an OpenEXR frame whose data
+// window covers the subject only): the part outside is empty and costs the file nothing, so it is
+// bounded separately, by this many pixels a byte.
+constexpr int64_t kMaxEmptyPixelsPerByte = 65536;
+
+bool CheckWindowSides(const char* what, const ImageRect& r, std::string& error) {
+  if (r.width < 1 || r.height < 1 || r.width > kMaxImageSide || r.height > kMaxImageSide) {
+    error = fmt::format("declares {} of {} x {} pixels; sides must be 1 to {}", what, r.width, r.height,
+                        kMaxImageSide);
+    return false;
+  }
+  return true;
 }
 
 bool CheckDeclaredSize(const SubimageSpec& s, uintmax_t fileBytes, const ImageFileFormat& format,
@@ -85,22 +134,29 @@ bool CheckDeclaredSize(const SubimageSpec& s, uintmax_t fileBytes, const ImageFi
     error = "deep images are not supported";
     return false;
   }
-  if (s.width < 1 || s.height < 1 || s.width > kMaxImageSide || s.height > kMaxImageSide) {
-    error = fmt::format("declares an image of {} x {} pixels; sides must be 1 to {}", s.width, s.height,
-                        kMaxImageSide);
+  if (!CheckWindowSides("an image", s.data, error) || !CheckWindowSides("a display window", s.display, error)) {
     return false;
   }
-  if (s.names.empty() || s.names.size() > size_t(kMaxChannels)) {
-    error = fmt::format("declares {} channels", s.names.size());
+  if (s.part.channels.empty() || s.part.channels.size() > size_t(kMaxChannels)) {
+    error = fmt::format("declares {} channels", s.part.channels.size());
     return false;
   }
-  int64_t pixels = int64_t(s.width) * s.height;
-  int64_t perByte = MaxPixelsPerByte(format);
-  if (perByte > 0 && pixels > int64_t(fileBytes) * perByte) {
-    error = fmt::format("file is truncated (declares {} x {} pixels in {} bytes)", s.width, s.height, fileBytes);
+  if (s.DataPixels() > int64_t(fileBytes) * MaxPixelsPerByte(format)) {
+    error = fmt::format("file is truncated (declares {} x {} pixels in {} bytes)", s.data.width, s.data.height,
+                        fileBytes);
+    return false;
+  }
+  int64_t displayPixels = int64_t(s.display.width) * s.display.height;
+  if (displayPixels > s.DataPixels() && displayPixels > int64_t(fileBytes) * kMaxEmptyPixelsPerByte) {
+    error = fmt::format("declares a display window of {} x {} pixels around {} x {} pixels of data", s.display.width,
+                        s.display.height, s.data.width, s.data.height);
     return false;
   }
   return true;
+}
+
+bool SameWindow(const ImageRect& a, const ImageRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
 // --- An open file ---
@@ -124,7 +180,8 @@ class OpenImage {
       error = fmt::format("no reader for the {} format ({})", format.name, Detail(OIIO::geterror(), path));
       return false;
     }
-    // Colour and alpha are wanted as stored: no premultiplication by the library.
+    // Colour and alpha are wanted as stored; the header read then says whether the colour is
+    // premultiplied, and the premultiplication is ours (see PictureConversion).
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
     OIIO::ImageSpec first;
@@ -132,30 +189,37 @@ class OpenImage {
       error = OpenFailure(input_->geterror(), path, format);
       return false;
     }
-    specs_.push_back(Describe(first));
+    specs_.push_back(Describe(first, format));
     if (!CheckDeclaredSize(specs_[0], fileBytes, format, error)) return false;
+    usable_.push_back(true);
     OIIO::ImageSpec next;
-    for (int s = 1; s < kMaxSubimages && input_->seek_subimage(s, 0, next); ++s) specs_.push_back(Describe(next));
+    for (int s = 1; s < kMaxSubimages && input_->seek_subimage(s, 0, next); ++s) {
+      specs_.push_back(Describe(next, format));
+      // Parts of another frame, or whose header does not hold, are left out.
+      std::string ignored;
+      usable_.push_back(SameWindow(specs_[s].display, Display()) &&
+                        CheckDeclaredSize(specs_[s], fileBytes, format, ignored));
+    }
     input_->geterror();  // seeking past the last subimage is not an error
     return true;
   }
 
-  // The channel names of the subimages the picture can use: those of the first one's size.
-  std::vector<std::vector<std::string>> UsableChannels() const {
-    std::vector<std::vector<std::string>> names;
-    for (const auto& s : specs_) {
-      bool usable = !s.deep && s.width == Width() && s.height == Height();
-      names.push_back(usable ? s.names : std::vector<std::string>{});
+  // The parts the picture can use, with their channels; an unusable part has none.
+  std::vector<PartChannels> UsableParts() const {
+    std::vector<PartChannels> parts;
+    for (size_t s = 0; s < specs_.size(); ++s) {
+      parts.push_back(specs_[s].part);
+      if (!usable_[s]) parts.back().channels.clear();
     }
-    return names;
+    return parts;
   }
 
-  int Width() const { return specs_[0].width; }
-  int Height() const { return specs_[0].height; }
-  int64_t Pixels() const { return int64_t(Width()) * Height(); }
-  bool IsFloatingPoint(ChannelRef ref) const {
-    return specs_[ref.subimage].types[ref.channel].is_floating_point();
-  }
+  // The picture is the display window of the first part.
+  const ImageRect& Display() const { return specs_[0].display; }
+  int Width() const { return Display().width; }
+  int Height() const { return Display().height; }
+  const SubimageSpec& Spec(int subimage) const { return specs_[size_t(subimage)]; }
+  bool IsFloatingPoint(ChannelRef ref) const { return Spec(ref.subimage).types[ref.channel].is_floating_point(); }
   OIIO::ImageInput& Input() { return *input_; }
   const std::string& Path() const { return path_; }
 
@@ -163,14 +227,16 @@ class OpenImage {
   std::string path_;
   std::unique_ptr<OIIO::ImageInput> input_;
   std::vector<SubimageSpec> specs_;
+  std::vector<bool> usable_;
 };
 
-// Reads channels as floats, a block of neighbouring channels at a time, and keeps the last block.
+// Reads channels as floats over their part's data window, a block of neighbouring channels at a
+// time, and keeps the last block.
 class ChannelReader {
  public:
   ChannelReader(OpenImage& image, const std::vector<ChannelRef>& wanted) : image_(image), wanted_(wanted) {}
 
-  // The values of one channel: pixel i is data[i * stride].
+  // The values of one channel over its data window: pixel i is data[i * stride].
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
     if (!Holds(ref) && !Load(BlockFor(ref), error)) return false;
     stride = end_ - begin_;
@@ -197,13 +263,13 @@ class ChannelReader {
       lo = std::min(lo, w.channel);
       hi = std::max(hi, w.channel);
     }
-    if (image_.Pixels() * (hi - lo + 1) > kMaxBlockValues) lo = hi = ref.channel;
+    if (image_.Spec(ref.subimage).DataPixels() * (hi - lo + 1) > kMaxBlockValues) lo = hi = ref.channel;
     return {ref.subimage, lo, hi + 1};
   }
 
   bool Load(const Block& block, std::string& error) {
     subimage_ = -1;
-    values_.assign(size_t(image_.Pixels()) * size_t(block.end - block.begin), 0.0f);
+    values_.assign(size_t(image_.Spec(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
     OIIO::ImageInput& in = image_.Input();
     bool ok = in.read_image(block.subimage, 0, block.begin, block.end, OIIO::TypeDesc::FLOAT, values_.data());
     // A truncated file can "succeed" with missing pixels: the error is the only sign.
@@ -225,55 +291,110 @@ class ChannelReader {
   int end_ = 0;
 };
 
-// Fills channel k of an 8-bit layer from a file channel.
-bool FillByteChannel(ChannelReader& reader, ChannelRef ref, uint8_t (*convert)(float), Bitmap& layer, int k,
-                     std::string& error) {
+// Where a part's data window lies in the picture (the display window), clipped to it.
+struct Placement {
+  int64_t firstColumn = 0;  // in the picture
+  int64_t firstRow = 0;
+  int64_t columns = 0;      // 0: nothing of the data lies in the picture
+  int64_t rows = 0;
+  int64_t skipColumns = 0;  // data columns and rows left of and above the picture
+  int64_t skipRows = 0;
+};
+
+Placement PlaceData(const ImageRect& data, const ImageRect& display) {
+  int64_t left = std::max<int64_t>(data.x, display.x);
+  int64_t top = std::max<int64_t>(data.y, display.y);
+  int64_t right = std::min<int64_t>(int64_t(data.x) + data.width, int64_t(display.x) + display.width);
+  int64_t bottom = std::min<int64_t>(int64_t(data.y) + data.height, int64_t(display.y) + display.height);
+  if (right <= left || bottom <= top) return {};
+  return {left - display.x, top - display.y, right - left, bottom - top, left - data.x, top - data.y};
+}
+
+// One channel over the whole picture: the data placed at its offset, fill everywhere else.
+bool ReadPlane(OpenImage& image, ChannelReader& reader, ChannelRef ref, float fill, std::vector<float>& plane,
+               std::string& error) {
   const float* src = nullptr;
   int stride = 0;
   if (!reader.Get(ref, src, stride, error)) return false;
-  uint8_t* dst = layer.GetLineBytes(0) + k;
-  int channels = layer.GetChannels();
-  for (int64_t i = 0, n = layer.GetPixelCount(); i < n; ++i) dst[i * channels] = convert(src[i * stride]);
-  return true;
-}
-
-// Integer channels are already encoded for display; floating-point ones are linear light.
-auto ColourConversion(const OpenImage& image, ChannelRef ref) {
-  return image.IsFloatingPoint(ref) ? &LinearToSrgbByte : &UnitToByte;
-}
-
-bool ReadPicture(OpenImage& image, ChannelReader& reader, const ChannelPlan& plan, CLayerBitmap& out,
-                 std::string& error) {
-  if (plan.HasColour()) {
-    auto colour = std::make_unique<rgbBitmap>(image.Width(), image.Height());
-    const ChannelRef rgb[3] = {plan.red, plan.green, plan.blue};
-    for (int k = 0; k < 3; ++k) {
-      if (!FillByteChannel(reader, rgb[k], ColourConversion(image, rgb[k]), *colour, k, error)) return false;
-    }
-    out.AddLayer(std::move(colour));
-  } else if (plan.grey) {
-    auto grey = std::make_unique<g8Bitmap>(image.Width(), image.Height());
-    if (!FillByteChannel(reader, plan.grey, ColourConversion(image, plan.grey), *grey, 0, error)) return false;
-    out.AddLayer(std::move(grey));
+  const ImageRect& data = image.Spec(ref.subimage).data;
+  const int64_t width = image.Width();
+  plane.assign(size_t(width) * size_t(image.Height()), fill);
+  Placement at = PlaceData(data, image.Display());
+  for (int64_t row = 0; row < at.rows; ++row) {
+    const float* in = src + ((at.skipRows + row) * data.width + at.skipColumns) * stride;
+    float* out = plane.data() + (at.firstRow + row) * width + at.firstColumn;
+    for (int64_t x = 0; x < at.columns; ++x) out[x] = in[x * stride];
   }
   return true;
 }
 
-bool ReadAlpha(OpenImage& image, ChannelReader& reader, ChannelRef ref, CLayerBitmap& out, std::string& error) {
-  auto alpha = std::make_unique<alphaBitmap>(image.Width(), image.Height());
-  if (!FillByteChannel(reader, ref, &UnitToByte, *alpha, 0, error)) return false;
-  out.AddLayer(std::move(alpha));
+// --- Colour and alpha ---
+
+// Colour in memory is 8-bit, display-encoded and premultiplied by alpha: the byte is
+// alpha x the straight colour's encoded value. Floating-point colour is linear light,
+// premultiplied in the file unless the file says otherwise; integer colour is already encoded.
+struct PictureConversion {
+  bool linear = false;      // floating-point channel: linear light
+  bool straight = false;    // stored unassociated from alpha
+  const float* alpha = nullptr;  // the alpha plane, or null: no alpha
+
+  uint8_t operator()(float v, size_t i) const {
+    float a = alpha ? alpha[i] : 1.0f;
+    // Straight colour under no alpha is hidden: premultiplied, it is nothing.
+    if (straight && !(a > 0.0f)) return 0;
+    if (!(a > 0.0f && a < 1.0f)) return linear ? LinearToSrgbByte(v) : UnitToByte(v);
+    if (!linear) return straight ? UnitToByte(a * v) : UnitToByte(v);
+    float straightValue = straight ? v : v / a;
+    return UnitToByte(a * LinearToSrgbUnit(straightValue));
+  }
+};
+
+bool FillByteChannel(OpenImage& image, ChannelReader& reader, ChannelRef ref, const PictureConversion& convert,
+                     std::vector<float>& plane, Bitmap& layer, int k, std::string& error) {
+  if (!ReadPlane(image, reader, ref, 0.0f, plane, error)) return false;
+  uint8_t* dst = layer.GetLineBytes(0) + k;
+  int channels = layer.GetChannels();
+  for (size_t i = 0, n = size_t(layer.GetPixelCount()); i < n; ++i) dst[i * channels] = convert(plane[i], i);
   return true;
 }
 
+bool ReadPicture(OpenImage& image, ChannelReader& reader, const ChannelPlan& plan, const float* alpha,
+                 CLayerBitmap& out, std::string& error) {
+  ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
+  if (!first) return true;
+  bool straight = image.Spec(first.subimage).straightAlpha;
+  std::unique_ptr<Bitmap> picture;
+  std::vector<ChannelRef> channels;
+  if (plan.HasColour()) {
+    picture = std::make_unique<rgbBitmap>(image.Width(), image.Height());
+    channels = {plan.red, plan.green, plan.blue};
+  } else {
+    picture = std::make_unique<g8Bitmap>(image.Width(), image.Height());
+    channels = {plan.grey};
+  }
+  std::vector<float> plane;
+  for (int k = 0; k < int(channels.size()); ++k) {
+    PictureConversion convert{image.IsFloatingPoint(channels[k]), straight, alpha};
+    if (!FillByteChannel(image, reader, channels[k], convert, plane, *picture, k, error)) return false;
+  }
+  out.AddLayer(std::move(picture));
+  return true;
+}
+
+void ReadAlpha(const std::vector<float>& plane, int width, int height, CLayerBitmap& out) {
+  auto alpha = std::make_unique<alphaBitmap>(width, height);
+  uint8_t* dst = alpha->GetData();
+  for (size_t i = 0, n = plane.size(); i < n; ++i) dst[i] = UnitToByte(plane[i]);
+  out.AddLayer(std::move(alpha));
+}
+
+// Outside the data window there is no depth: background.
 bool ReadDepth(OpenImage& image, ChannelReader& reader, ChannelRef ref, CLayerBitmap& out, std::string& error) {
-  const float* src = nullptr;
-  int stride = 0;
-  if (!reader.Get(ref, src, stride, error)) return false;
+  std::vector<float> plane;
+  if (!ReadPlane(image, reader, ref, std::numeric_limits<float>::infinity(), plane, error)) return false;
   auto depth = std::make_unique<floatBitmap>(image.Width(), image.Height());
-  float* dst = depth->GetData();
-  for (int64_t i = 0, n = depth->GetPixelCount(); i < n; ++i) dst[i] = src[i * stride];
-  OrientDepth(dst, depth->GetValueCount());
+  std::copy(plane.begin(), plane.end(), depth->GetData());
+  ReadDepthChannel(depth->GetData(), depth->GetValueCount());
   out.AddLayer(std::move(depth));
   return true;
 }
@@ -291,22 +412,46 @@ std::vector<ChannelRef> WantedChannels(const ChannelPlan& plan, LayersToRead lay
   return wanted;
 }
 
-}  // namespace
-
-bool ProbeImageFile(const std::string& path, const ImageFileFormat& format, ImageFileInfo& info, std::string& error) {
-  OpenImage image;
-  if (!image.Open(path, format, error)) return false;
+// What the reader took, for those who describe a file.
+void Describe(const OpenImage& image, const ViewSelection& selection, ImageFileInfo& info) {
   info.width = image.Width();
   info.height = image.Height();
-  info.channels = FindChannels(image.UsableChannels());
+  info.channels = FindChannels(selection.channels);
+  info.views = selection.views;
+  info.view = selection.view;
+  info.requestedViewFound = selection.requestedFound;
+  const ChannelPlan& c = info.channels;
+  ChannelRef main = c.HasColour() ? c.red : c.grey ? c.grey : c.depth ? c.depth : c.alpha;
+  if (main) {
+    const ImageRect& data = image.Spec(main.subimage).data;
+    info.data = {data.x - image.Display().x, data.y - image.Display().y, data.width, data.height};
+  }
+  info.takenChannels.clear();
+  for (ChannelRef r : {c.red, c.green, c.blue, c.grey, c.alpha, c.depth}) {
+    if (!r) continue;
+    const PartChannels& part = image.Spec(r.subimage).part;
+    std::string name = part.channels[size_t(r.channel)];
+    info.takenChannels.push_back(part.partName.empty() || image.Spec(0).part.partName.empty()
+                                     ? name
+                                     : part.partName + ":" + name);
+  }
+}
+
+}  // namespace
+
+bool ProbeImageFile(const std::string& path, const ImageFileFormat& format, const std::string& view,
+                    ImageFileInfo& info, std::string& error) {
+  OpenImage image;
+  if (!image.Open(path, format, error)) return false;
+  Describe(image, SelectView(image.UsableParts(), view), info);
   return true;
 }
 
 std::unique_ptr<CLayerBitmap> ReadImageFile(const std::string& path, const ImageFileFormat& format,
-                                            LayersToRead layers, std::string& error) {
+                                            LayersToRead layers, const std::string& view, std::string& error) {
   OpenImage image;
   if (!image.Open(path, format, error)) return nullptr;
-  ChannelPlan plan = FindChannels(image.UsableChannels());
+  ChannelPlan plan = FindChannels(SelectView(image.UsableParts(), view).channels);
   if (layers == LayersToRead::Picture && !plan.HasPicture()) {
     error = "holds no colour or grey picture";
     return nullptr;
@@ -318,10 +463,11 @@ std::unique_ptr<CLayerBitmap> ReadImageFile(const std::string& path, const Image
 
   auto out = std::make_unique<CLayerBitmap>();
   ChannelReader reader(image, WantedChannels(plan, layers));
-  if (!ReadPicture(image, reader, plan, *out, error)) return nullptr;
-  if (layers == LayersToRead::All) {
-    if (plan.alpha && !ReadAlpha(image, reader, plan.alpha, *out, error)) return nullptr;
-    if (plan.depth && !ReadDepth(image, reader, plan.depth, *out, error)) return nullptr;
-  }
+  std::vector<float> alpha;
+  bool withAlpha = layers == LayersToRead::All && plan.alpha;
+  if (withAlpha && !ReadPlane(image, reader, plan.alpha, 0.0f, alpha, error)) return nullptr;
+  if (!ReadPicture(image, reader, plan, withAlpha ? alpha.data() : nullptr, *out, error)) return nullptr;
+  if (withAlpha) ReadAlpha(alpha, image.Width(), image.Height(), *out);
+  if (layers == LayersToRead::All && plan.depth && !ReadDepth(image, reader, plan.depth, *out, error)) return nullptr;
   return out;
 }

@@ -30,6 +30,19 @@ struct OutputChannel {
   enum Kind { Colour, Alpha, Depth } kind = Colour;
 };
 
+// How colour is stored beside alpha. Memory colour is premultiplied. OpenEXR keeps linear
+// premultiplied colour and RLA its 8-bit colour premultiplied, as they are read; the other
+// picture formats (PNG, Targa, TIFF, ...) keep straight colour, divided by alpha on writing.
+struct ColourStorage {
+  bool linear = false;
+  bool straight = false;
+  const alphaBitmap* alpha = nullptr;  // null: no alpha is written, colour is written as held
+};
+
+ColourStorage StorageFor(const ImageFileFormat& format, const SaveContent& content) {
+  return {format.HasLinearColour(), !format.StoresPremultipliedColour(), content.alpha};
+}
+
 std::vector<OutputChannel> ChannelsFor(const ImageFileFormat& format, const SaveContent& content) {
   // Floating-point formats keep colour as linear half floats; others as 8-bit sRGB.
   OIIO::TypeDesc colourType = format.HasLinearColour()
@@ -63,7 +76,7 @@ OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
     if (channels[c].kind == OutputChannel::Depth) imageSpec.z_channel = c;
   }
   if (!mixed) imageSpec.channelformats.clear();
-  // Our colour is not premultiplied: the library must not divide it by alpha when writing.
+  // The values given are those to store: the library must not divide colour by alpha itself.
   if (!format.HasLinearColour()) imageSpec.attribute("oiio:UnassociatedAlpha", 1);
   // Without any Exif field the TIFF writer fails on an empty Exif directory; sRGB is true anyway.
   if (format.plugin == "tiff") imageSpec.attribute("Exif:ColorSpace", 1);
@@ -75,13 +88,21 @@ OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
   return imageSpec;
 }
 
+// A premultiplied colour byte as the file stores it, given its pixel's alpha byte.
+float ColourValue(uint8_t v, uint8_t a, const ColourStorage& storage) {
+  if (!storage.alpha || a == 255 || a == 0) return storage.linear ? SrgbByteToLinear(v) : v / 255.0f;
+  float straight = float(v) / float(a);  // the straight colour's encoded value, 0..1 when v <= a
+  if (storage.linear) return a / 255.0f * SrgbUnitToLinear(straight);
+  return storage.straight ? std::min(straight, 1.0f) : v / 255.0f;
+}
+
 // The value written for one pixel of one channel, as the float the library converts from.
-float ChannelValue(const OutputChannel& ch, bool linearColour, int64_t pixel) {
+float ChannelValue(const OutputChannel& ch, const ColourStorage& storage, int64_t pixel) {
   if (!ch.source) return 0.0f;
   if (ch.kind == OutputChannel::Depth) return static_cast<const floatBitmap*>(ch.source)->GetData()[pixel];
   uint8_t v = ch.source->GetLineBytes(0)[pixel * ch.source->GetChannels() + ch.component];
-  if (ch.kind == OutputChannel::Colour && linearColour) return SrgbByteToLinear(v);
-  return v / 255.0f;
+  if (ch.kind == OutputChannel::Alpha) return v / 255.0f;
+  return ColourValue(v, storage.alpha ? storage.alpha->GetData()[pixel] : 255, storage);
 }
 
 // The byte stored for the last pixel of a row in an 8-bit channel (RLA keeps no linear colour).
@@ -116,12 +137,13 @@ bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, co
     return false;
   }
   // Strips of rows keep the float buffer small whatever the image size.
+  const ColourStorage storage = StorageFor(format, content);
   int nch = int(channels.size());
   std::vector<float> strip(size_t(kRowsPerStrip) * width * nch);
   for (int y0 = 0; y0 < height; y0 += kRowsPerStrip) {
     int y1 = std::min(height, y0 + kRowsPerStrip);
     for (int64_t p = int64_t(y0) * width, i = 0; p < int64_t(y1) * width; ++p, ++i) {
-      for (int c = 0; c < nch; ++c) strip[i * nch + c] = ChannelValue(channels[c], format.HasLinearColour(), p);
+      for (int c = 0; c < nch; ++c) strip[i * nch + c] = ChannelValue(channels[c], storage, p);
     }
     if (!output->write_scanlines(y0, y1, 0, OIIO::TypeDesc::FLOAT, strip.data())) {
       error = fmt::format("cannot write the pixels ({})", FirstLine(output->geterror()));

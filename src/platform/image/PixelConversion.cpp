@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "platform/image/Bitmap.h"
 
@@ -49,6 +50,14 @@ uint8_t LinearToSrgbByte(float v) {
 
 float SrgbByteToLinear(uint8_t v) { return SrgbToLinearTable()[v]; }
 
+float LinearToSrgbUnit(float v) {
+  if (!(v > 0.0f)) return 0.0f;
+  double d = v;
+  return float(d <= 0.0031308 ? d * 12.92 : 1.055 * std::pow(d, 1.0 / 2.4) - 0.055);
+}
+
+float SrgbUnitToLinear(float v) { return v > 0.0f ? float(SrgbDecode(v)) : 0.0f; }
+
 bool OrientDepth(float* values, size_t count) {
   bool anyNegative = false;
   for (size_t i = 0; i < count; ++i) {
@@ -64,4 +73,11 @@ bool OrientDepth(float* values, size_t count) {
     values[i] = -d;
   }
   return true;
+}
+
+void ReadDepthChannel(float* values, size_t count) {
+  OrientDepth(values, count);
+  for (size_t i = 0; i < count; ++i) {
+    if (!(values[i] > 0.0f)) values[i] = std::isnan(values[i]) ? values[i] : std::numeric_limits<float>::infinity();
+  }
 }

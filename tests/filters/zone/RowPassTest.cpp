@@ -147,3 +147,38 @@ TEST(RowPass, EveryFilterGivesTheSameBytesOnOneThreadAndOnAll) {
     EXPECT_TRUE(single[i] == many[i]) << "filter " << i;
   }
 }
+
+// Colour is held premultiplied: a law meant for straight colour (here an inversion) must see the
+// straight colour and give back a premultiplied result, or soft edges change hue and brightness.
+TEST(RowPass, LawsApplyToTheStraightColourWhereThereIsAlpha) {
+  CLayerBitmap source;
+  auto colour = std::make_unique<rgbBitmap>(4, 1);
+  auto alpha = std::make_unique<alphaBitmap>(4, 1);
+  const uint8_t alphas[4] = {255, 128, 51, 0};
+  for (int x = 0; x < 4; ++x) {
+    alpha->GetData()[x] = alphas[x];
+    // Straight colour (200, 100, 0), premultiplied.
+    colour->GetData()[3 * x] = uint8_t((200 * alphas[x] + 127) / 255);
+    colour->GetData()[3 * x + 1] = uint8_t((100 * alphas[x] + 127) / 255);
+  }
+  source.AddLayer(std::move(colour));
+  source.AddLayer(std::move(alpha));
+  source.AddLayer(std::make_unique<floatBitmap>(4, 1));
+  rgbBitmap out(4, 1);
+  ASSERT_TRUE(RunPixelPass(source, out, [](const uint8_t* in, float, uint8_t* o) {
+    for (int k = 0; k < 3; ++k) o[k] = uint8_t(255 - in[k]);
+  }));
+  for (int x = 0; x < 4; ++x) {
+    const uint8_t* p = out.GetLine(0) + 3 * x;
+    // Straight result (55, 155, 255), premultiplied again; the transparent pixel stays empty.
+    EXPECT_NEAR(p[0], 55 * alphas[x] / 255.0, 1.0) << x;
+    EXPECT_NEAR(p[1], 155 * alphas[x] / 255.0, 1.0) << x;
+    EXPECT_NEAR(p[2], 255 * alphas[x] / 255.0, 1.0) << x;
+  }
+  // Without alpha the law sees the colour as it is.
+  source.DetachBitmap(kAlphaBitmap);
+  ASSERT_TRUE(RunPixelPass(source, out, [](const uint8_t* in, float, uint8_t* o) {
+    for (int k = 0; k < 3; ++k) o[k] = uint8_t(255 - in[k]);
+  }));
+  EXPECT_EQ(out.GetLine(0)[3 * 2], 255 - source.GetLayer<rgbBitmap>()->GetLine(0)[3 * 2]);
+}

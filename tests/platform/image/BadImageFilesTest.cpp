@@ -4,12 +4,15 @@
 
 #include <sys/resource.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/image/ImageIo.h"
+#include "support/RenderedExr.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 
@@ -51,6 +54,20 @@ std::string TgaHeader(uint16_t width, uint16_t height) {
   h[15] = char(height >> 8);
   h[16] = 24;
   return h;
+}
+
+// A little-endian TIFF of one 8-bit grey strip declaring the given size, padded to 200 bytes.
+std::string TiffHeader(uint32_t width, uint32_t height) {
+  auto u16 = [](uint16_t v) { return std::string{char(v & 255), char(v >> 8)}; };
+  auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
+    return u16(tag) + u16(type) + U32(1) + (type == 3 ? u16(uint16_t(value)) + u16(0) : U32(value));
+  };
+  std::string t = "II" + u16(42) + U32(8) + u16(9);
+  t += entry(256, 4, width) + entry(257, 4, height) + entry(258, 3, 8) + entry(259, 3, 1) + entry(262, 3, 1) +
+       entry(273, 4, 150) + entry(277, 3, 1) + entry(278, 4, height) + entry(279, 4, width * height);
+  t += U32(0);
+  t.resize(200, '\0');
+  return t;
 }
 
 long PeakMemoryMegabytes() {
@@ -111,6 +128,14 @@ TEST(BadImageFilesTest, LyingHeadersAreRefusedBeforeAllocating) {
                 .find("version 2"),
             std::string::npos);
   ExpectUnreadable(dir.Write("zero.zpic", ZpicHeader("ZPIC", 1, 0, 5)));
+  // Every format the image library reads is held to what its bytes can describe.
+  EXPECT_NE(ExpectUnreadable(dir.Write("huge.tif", TiffHeader(32768, 32768))).find("truncated"), std::string::npos);
+  EXPECT_NE(ExpectUnreadable(dir.Write("big.tif", TiffHeader(20000, 16000))).find("truncated"), std::string::npos);
+  // An OpenEXR display window around one pixel of data.
+  WriteRenderedExr(dir.File("window.exr"), 30000, 30000, {{"", "", {}, {0, 0, 1, 1}, {{"Y", true, [](int, int) {
+                                                                                       return 1.0f;
+                                                                                     }}}}});
+  EXPECT_NE(ExpectUnreadable(dir.File("window.exr")).find("display window"), std::string::npos);
   ExpectUnreadable(dir.Write("short.zpic", "ZPIC"));
   EXPECT_LT(PeakMemoryMegabytes(), 1500) << "a header's size was allocated";
 }
@@ -141,6 +166,30 @@ TEST(BadImageFilesTest, AFileWithoutPictureGivesNoPictureButItsDepth) {
   ASSERT_TRUE(withDepth);
   EXPECT_EQ(withDepth->GetStandardLayer(), nullptr);
   EXPECT_TRUE(withDepth->GetLayer<floatBitmap>());
+}
+
+TEST(BadImageFilesTest, DepthsThatAreNoObjectAreBackgroundAndTheRangeStaysFinite) {
+  TempFolder dir;
+  const float inf = std::numeric_limits<float>::infinity();
+  const float values[] = {-inf, 5.0f, 0.0f, -3.0f, 1e10f, std::nanf(""), 7.0f, inf};
+  std::string bytes = ZpicHeader("ZPIC", 1, 8, 1);
+  for (float v : values) {
+    uint32_t raw = 0;
+    std::memcpy(&raw, &v, 4);
+    bytes += U32(raw);
+  }
+  auto image = ReadLayered(dir.Write("mixed.zpic", bytes));
+  ASSERT_TRUE(image && image->GetLayer<floatBitmap>());
+  const floatBitmap& depth = *image->GetLayer<floatBitmap>();
+  EXPECT_EQ(depth.GetMinDepth(), 5.0f);
+  EXPECT_EQ(depth.GetMaxDepth(), 7.0f);
+  EXPECT_EQ(depth.GetBackgroundPixelCount(), 6);
+  EXPECT_TRUE(std::isfinite(depth.GetBackgroundDepth()));
+  // Only -inf and markers: nothing is an object, and the range is still finite.
+  auto markers = ReadLayered(dir.Write("markers.zpic", ZpicHeader("ZPIC", 1, 1, 1) + U32(0xFF800000u)));
+  ASSERT_TRUE(markers);
+  EXPECT_EQ(markers->GetLayer<floatBitmap>()->GetMinDepth(), 0.0f);
+  EXPECT_EQ(markers->GetLayer<floatBitmap>()->GetMaxDepth(), 0.0f);
 }
 
 }  // namespace

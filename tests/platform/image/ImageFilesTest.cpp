@@ -220,7 +220,8 @@ TEST(ImageFilesTest, RlaRowsEndWithTheirOwnLastPixel) {
           int run = x / (y + 1);
           return Rgb{uint8_t(run * 3), uint8_t(y == 5 ? (x * 37) % 251 : 90), 40};
         },
-        [](int x, int) { return float(x); }, true, [width](int x, int) { return uint8_t(x == width - 1 ? 3 : 250); });
+        [](int x, int) { return float(x + 1); }, true,
+        [width](int x, int) { return uint8_t(x == width - 1 ? 3 : 250); });
     WriteImage(dir.File("w.rla"), *image);
     WriteRlaWithDepth(dir.File("f.rpf"), *image);
     for (const char* name : {"w.rla", "f.rpf"}) {
@@ -302,13 +303,16 @@ TEST(ImageFilesTest, NegativeCameraDepthIsNegatedAndBackgroundMarkersStayBackgro
   EXPECT_EQ(d.GetPixelDepth(2, 0), 1e30f);
 }
 
-TEST(ImageFilesTest, PositiveDepthIsKeptAsIs) {
+TEST(ImageFilesTest, PositiveDepthIsKeptAsIsAndZeroOrBelowIsBackground) {
   TempFolder dir;
   auto image = MakeImage(3, 1, {}, [](int x, int) { return x == 0 ? 0.0f : x == 1 ? 2.5f : -1e30f; });
   WriteDepthOnly(dir.File("p.zpic"), *image->GetLayer<floatBitmap>());
   auto back = ReadLayered(dir.File("p.zpic"));
   ASSERT_TRUE(back);
-  EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *image->GetLayer<floatBitmap>()));
+  const floatBitmap& d = *back->GetLayer<floatBitmap>();
+  EXPECT_EQ(d.GetPixelDepth(1, 0), 2.5f);
+  EXPECT_TRUE(IsBackgroundDepth(d.GetPixelDepth(0, 0)));
+  EXPECT_TRUE(IsBackgroundDepth(d.GetPixelDepth(2, 0)));
 }
 
 // --- Saving ---
