@@ -28,7 +28,10 @@ std::optional<uint32_t> FilterIdFromName(const std::string& name) {
 
 std::string FilterNames() {
   std::string names;
-  for (const auto& f : kFilterNames) names += (names.empty() ? "" : "|") + std::string(f.name);
+  for (const auto& f : kFilterNames) {
+    if (!names.empty()) names += '|';
+    names += f.name;
+  }
   return names;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <regex>
 
@@ -24,6 +25,7 @@ struct RenderOptions {
   std::string output;
   std::string format;
   bool skipExisting = false;
+  ImageCompression compression = ImageCompression::Fast;
   int threads = 0;
   bool quiet = false;
 };
@@ -86,6 +88,7 @@ int RunRender(const RenderOptions& options) {
   std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   C2DIo output(outputName, kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project));
+  output.SetCompression(options.compression);
   if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
     return Fail(output.GetError());
   }
@@ -119,6 +122,9 @@ void AddRenderCommand(CLI::App& app, CliAction& action) {
   cmd->add_option("--format", options->format, "tga, png, tif, exr or jpg (default: the output name's, else the images')")
       ->check(CLI::IsMember({"tga", "png", "tif", "tiff", "exr", "jpg", "jpeg", "bmp"}));
   cmd->add_flag("--skip-existing", options->skipExisting, "Leave frames whose file already exists");
+  cmd->add_option("--compression", options->compression, "fast (default), small or none: PNG, EXR, TIFF and TGA size")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, ImageCompression>{
+          {"fast", ImageCompression::Fast}, {"small", ImageCompression::Small}, {"none", ImageCompression::None}}));
   cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
   cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
   cmd->callback([options, &action] { action = [options] { return RunRender(*options); }; });

@@ -134,7 +134,7 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosen, const std::strin
   return true;
 }
 
-std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height) const {
+std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height) {
   if (path.empty()) return nullptr;
   C2DIo reader(path, kIoWithDepth);
   if (reader.PrepareReading() != 1) return nullptr;
@@ -142,7 +142,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path
   return reader.Read();
 }
 
-bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const {
+bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) {
   if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
   if (depth->GetHeight() == height) return true;
   // Another height is accepted only from a file that holds both depth and a picture.
@@ -188,7 +188,11 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     depthBitmapAnswer = UI().AskDepthType(*picture);
     UI().Notify(1, kBitmapDepthNotice, LoadString(2197), FormatString(2170, fileStripPath(depthPath)));
   }
-  std::unique_ptr<Bitmap> grey = picture->ConvertToType(kGreyBitmap);
-  image.AddLayer(zBitmap::CreateZBitmap(*grey->AsGrey(), depthBitmapAnswer == 0));
+  image.AddLayer(DepthFromPicture(*picture, depthBitmapAnswer));
   return true;
+}
+
+std::unique_ptr<Bitmap> ProjectData::DepthFromPicture(const Bitmap& picture, int depthBitmapAnswer) {
+  std::unique_ptr<Bitmap> grey = picture.ConvertToType(kGreyBitmap);
+  return zBitmap::CreateZBitmap(*grey->AsGrey(), depthBitmapAnswer == 0);
 }
