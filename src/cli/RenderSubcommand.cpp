@@ -12,6 +12,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
+#include "cli/RenderFarmHelp.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/image/ImageIo.h"
@@ -127,5 +128,6 @@ void AddRenderCommand(CLI::App& app, CliAction& action) {
           {"fast", ImageCompression::Fast}, {"small", ImageCompression::Small}, {"none", ImageCompression::None}}));
   cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
   cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
+  cmd->footer(RenderFarmHelp());
   cmd->callback([options, &action] { action = [options] { return RunRender(*options); }; });
 }

@@ -66,6 +66,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
     frame_->ShowProjectMenus(false);
   }
   currentImage_.reset();
+  currentImagePath_.clear();
   lastResult_.reset();
   displayedImage_.reset();
   viewMode_ = 0;

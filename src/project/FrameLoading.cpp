@@ -66,7 +66,12 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
     ReplaceBackground(*image);
   }
   currentImage_ = std::move(image);
+  currentImagePath_ = ResolveImageFolder() + imageName;
   return true;
+}
+
+bool ProjectData::HoldsFrame(const std::string& imageName) const {
+  return currentImage_ && !imageName.empty() && ResolveImageFolder() + imageName == currentImagePath_;
 }
 
 FrameFiles ProjectData::GetFrameFiles(int index) const {

@@ -72,6 +72,8 @@ class ProjectData : public KeyframeTrackOwner {
   bool AttachDepth(const std::string& imageName, CLayerBitmap& image);
   bool LoadFrame(const std::string& imageName);
   bool LoadFrameAt(int index);
+  // True when the current image is that frame of the image folder, as LoadFrame read it.
+  bool HoldsFrame(const std::string& imageName) const;
   // --- Frames read ahead ---
   FrameFiles GetFrameFiles(int index) const;
   // The frame as LoadFrame would make it, or null when reading it would need the user (a file
@@ -132,7 +134,10 @@ class ProjectData : public KeyframeTrackOwner {
 
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
   // Replaces the current image (a loaded frame).
-  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) { currentImage_ = std::move(image); }
+  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) {
+    currentImage_ = std::move(image);
+    currentImagePath_.clear();
+  }
 
  private:
   ImageViewport& View() const;
@@ -153,6 +158,7 @@ class ProjectData : public KeyframeTrackOwner {
   KeyframeTrack track_;
   std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;
+  std::string currentImagePath_;  // the frame LoadFrame read into it
   std::unique_ptr<CLayerBitmap> lastResult_;
   std::string offeredFrameName_;
   std::unique_ptr<CLayerBitmap> offeredFrame_;
