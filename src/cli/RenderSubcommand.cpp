@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <regex>
 
@@ -26,7 +25,7 @@ struct RenderOptions {
   std::string output;
   std::string format;
   bool skipExisting = false;
-  ImageCompression compression = ImageCompression::Fast;
+  std::string compression = "fast";
   int threads = 0;
   bool quiet = false;
 };
@@ -89,7 +88,9 @@ int RunRender(const RenderOptions& options) {
   std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   C2DIo output(outputName, kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project));
-  output.SetCompression(options.compression);
+  output.SetCompression(options.compression == "small"  ? ImageCompression::Small
+                        : options.compression == "none" ? ImageCompression::None
+                                                        : ImageCompression::Fast);
   if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
     return Fail(output.GetError());
   }
@@ -124,8 +125,7 @@ void AddRenderCommand(CLI::App& app, CliAction& action) {
       ->check(CLI::IsMember({"tga", "png", "tif", "tiff", "exr", "jpg", "jpeg", "bmp"}));
   cmd->add_flag("--skip-existing", options->skipExisting, "Leave frames whose file already exists");
   cmd->add_option("--compression", options->compression, "fast (default), small or none: PNG, EXR, TIFF and TGA size")
-      ->transform(CLI::CheckedTransformer(std::map<std::string, ImageCompression>{
-          {"fast", ImageCompression::Fast}, {"small", ImageCompression::Small}, {"none", ImageCompression::None}}));
+      ->check(CLI::IsMember({"fast", "small", "none"}));
   cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
   cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
   cmd->footer(RenderFarmHelp());
