@@ -13,6 +13,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
+#include "cli/RenderFarmHelp.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/image/ImageIo.h"
@@ -26,6 +27,7 @@ struct RenderOptions {
   std::string output;
   std::string format;
   bool skipExisting = false;
+  std::string compression = "fast";
   int threads = 0;
   bool quiet = false;
 };
@@ -97,6 +99,9 @@ int RunRender(const RenderOptions& options) {
   std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   C2DIo output(outputName, kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project));
+  output.SetCompression(options.compression == "small"  ? ImageCompression::Small
+                        : options.compression == "none" ? ImageCompression::None
+                                                        : ImageCompression::Fast);
   if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
     return Fail(output.GetError());
   }
@@ -135,7 +140,10 @@ void AddRenderCommand(CLI::App& app, CliAction& action) {
   cmd->add_option("--format", options->format, "tga, png, tif, exr or jpg (default: the output name's, else the images')")
       ->check(CLI::IsMember({"tga", "png", "tif", "tiff", "exr", "jpg", "jpeg", "bmp"}));
   cmd->add_flag("--skip-existing", options->skipExisting, "Leave frames whose file already exists");
+  cmd->add_option("--compression", options->compression, "fast (default), small or none: PNG, EXR, TIFF and TGA size")
+      ->check(CLI::IsMember({"fast", "small", "none"}));
   cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
   cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
+  cmd->footer(RenderFarmHelp());
   cmd->callback([options, &action] { action = [options] { return RunRender(*options); }; });
 }

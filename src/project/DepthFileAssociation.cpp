@@ -165,10 +165,10 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
 }
 
 std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height,
-                                                        std::string& reason) const {
+                                                        const std::string& view, std::string& reason) {
   if (path.empty()) return nullptr;
   C2DIo reader(path, kIoWithDepth);
-  reader.SetView(imageView);
+  reader.SetView(view);
   std::unique_ptr<CLayerBitmap> depth;
   if (reader.PrepareReading() == 1) {
     reader.SetNeededBitmapSize(width, height);
@@ -178,7 +178,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path
   return depth;
 }
 
-bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const {
+bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) {
   if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
   // A file with neither depth nor a picture (an alpha channel alone) has nothing to give.
   if (!depth->GetLayerByType(kFloatBitmap) && !depth->GetStandardLayer()) return false;
@@ -192,7 +192,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
   int height = image.GetHeight();
   std::string depthPath = DepthFileFor(ResolveImageFolder() + imageName);
   std::string reason;
-  auto depth = ReadDepthFile(depthPath, width, height, reason);
+  auto depth = ReadDepthFile(depthPath, width, height, imageView, reason);
 
   if (!AcceptDepthImage(depth.get(), width, height)) {
     std::string shownName = depthPath.empty() ? depthRootName + depthExtension : fileStripPath(depthPath);
@@ -208,7 +208,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     depth.reset();
     if (reader.FileDialogBox(kReaderDialogFlags)) {
       depthPath = reader.GetFileName();
-      depth = ReadDepthFile(depthPath, width, height, reason);
+      depth = ReadDepthFile(depthPath, width, height, imageView, reason);
     }
     if (!AcceptDepthImage(depth.get(), width, height)) {
       UI().Warning(LoadString(2190), LoadString(2188));
@@ -233,7 +233,11 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     depthBitmapAnswer = UI().AskDepthType(*picture);
     UI().Notify(1, kBitmapDepthNotice, LoadString(2197), FormatString(2170, fileStripPath(depthPath)));
   }
-  std::unique_ptr<Bitmap> grey = picture->ConvertToType(kGreyBitmap);
-  image.AddLayer(zBitmap::CreateZBitmap(*grey->AsGrey(), depthBitmapAnswer == 0));
+  image.AddLayer(DepthFromPicture(*picture, depthBitmapAnswer));
   return true;
+}
+
+std::unique_ptr<Bitmap> ProjectData::DepthFromPicture(const Bitmap& picture, int depthBitmapAnswer) {
+  std::unique_ptr<Bitmap> grey = picture.ConvertToType(kGreyBitmap);
+  return zBitmap::CreateZBitmap(*grey->AsGrey(), depthBitmapAnswer == 0);
 }

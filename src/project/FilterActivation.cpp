@@ -66,6 +66,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   }
   filter_ = nullptr;
   currentImage_.reset();
+  currentImagePath_.clear();
   lastResult_.reset();
   displayedImage_.reset();
   viewMode_ = 0;

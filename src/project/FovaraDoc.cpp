@@ -77,7 +77,10 @@ bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
     SetModifiedFlag(false);
     return false;
   }
-  if (!project_.LoadFrame(project_.GetImageName(0))) {
+  // Reading the project loaded its current frame: when that is frame 0 already, it is not
+  // read a second time (a frame of a film's resolution takes a good part of a second).
+  const std::string& first = project_.GetImageName(0);
+  if (!project_.HoldsFrame(first) && !project_.LoadFrame(first)) {
     lastError_ = fmt::format("{}: the first frame cannot be loaded", path);
     project_.CloseProject(project_.GetFilter());
     SetModifiedFlag(false);

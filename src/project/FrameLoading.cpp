@@ -9,6 +9,30 @@
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
 
+namespace {
+
+// The filters work on colour: a grey picture becomes colour.
+void MakeColour(CLayerBitmap& image) {
+  if (image.GetLayerByType(kRgbBitmap)) return;
+  auto grey = image.DetachBitmap(image.GetStandardLayer()->GetType());
+  image.AddLayer(grey->ConvertToType(kRgbBitmap));
+}
+
+// Background depths become the farthest depth of the frame.
+void ReplaceBackground(CLayerBitmap& image) {
+  auto* depth = image.GetLayer<floatBitmap>();
+  depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
+}
+
+std::unique_ptr<CLayerBitmap> ReadQuietly(const std::string& path, const std::string& view) {
+  C2DIo reader(path, kIoWithDepth);
+  reader.SetView(view);
+  if (reader.PrepareReading() != 1) return nullptr;
+  return reader.Read();
+}
+
+}  // namespace
+
 std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   if (path.empty()) return nullptr;
   // A bare name is relative to the image folder (rather than to the process's current
@@ -28,22 +52,69 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
     UI().Warning(LoadString(2190), FormatString(2193, fileStripPath(complete)));
     return nullptr;
   }
-  if (!image->GetLayerByType(kRgbBitmap)) {
-    auto grey = image->DetachBitmap(standard->GetType());
-    image->AddLayer(grey->ConvertToType(kRgbBitmap));
-  }
+  MakeColour(*image);
   return image;
 }
 
 bool ProjectData::LoadFrame(const std::string& imageName) {
   if (imageName.empty()) return false;
-  auto image = ReadImage(ResolveImageFolder() + imageName);
-  if (!image) return false;
-  if (!image->GetLayerByType(kFloatBitmap) && !AttachDepth(imageName, *image)) return false;
-  auto* depth = image->GetLayer<floatBitmap>();
-  depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
+  std::unique_ptr<CLayerBitmap> image;
+  if (imageName == offeredFrameName_) image = std::move(offeredFrame_);
+  offeredFrameName_.clear();
+  offeredFrame_.reset();
+  if (!image) {
+    image = ReadImage(ResolveImageFolder() + imageName);
+    if (!image) return false;
+    if (!image->GetLayerByType(kFloatBitmap) && !AttachDepth(imageName, *image)) return false;
+    ReplaceBackground(*image);
+  }
   currentImage_ = std::move(image);
+  currentImagePath_ = ResolveImageFolder() + imageName;
   return true;
+}
+
+bool ProjectData::HoldsFrame(const std::string& imageName) const {
+  return currentImage_ && !imageName.empty() && ResolveImageFolder() + imageName == currentImagePath_;
+}
+
+FrameFiles ProjectData::GetFrameFiles(int index) const {
+  FrameFiles files;
+  files.imageName = GetImageName(index);
+  if (files.imageName.empty()) return files;
+  std::string path = ResolveImageFolder() + files.imageName;
+  files.imagePath = path;
+  files.depthPath = DepthFileFor(path);
+  files.depthBitmapAnswer = depthBitmapAnswer;
+  files.view = imageView;
+  return files;
+}
+
+std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& files) {
+  if (files.imagePath.empty()) return nullptr;
+  auto image = ReadQuietly(files.imagePath, files.view);
+  if (!image || !image->GetStandardLayer()) return nullptr;
+  MakeColour(*image);
+  if (!image->GetLayerByType(kFloatBitmap)) {
+    const int width = image->GetWidth();
+    const int height = image->GetHeight();
+    std::string reason;
+    auto depth = ReadDepthFile(files.depthPath, width, height, files.view, reason);
+    if (!AcceptDepthImage(depth.get(), width, height)) return nullptr;
+    if (depth->GetLayerByType(kFloatBitmap)) {
+      if (depth->GetHeight() != height) return nullptr;
+      image->CopyLayers(*depth, kFloatBitmap);
+    } else {
+      if (files.depthBitmapAnswer == -1) return nullptr;
+      image->AddLayer(DepthFromPicture(*depth->GetStandardLayer(), files.depthBitmapAnswer));
+    }
+  }
+  ReplaceBackground(*image);
+  return image;
+}
+
+void ProjectData::OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image) {
+  offeredFrameName_ = image ? imageName : std::string();
+  offeredFrame_ = std::move(image);
 }
 
 bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth) {

@@ -37,14 +37,16 @@ bool ProjectData::LoadFrameAt(int index) {
   return false;
 }
 
-bool ProjectData::GetFrameNumber(int& number) const {
+bool ProjectData::GetFrameNumber(int& number) const { return GetFrameNumberAt(track_.GetCurrentFrame(), number); }
+
+bool ProjectData::GetFrameNumberAt(int frame, int& number) const {
   if (track_.GetMode() == kSequenceMode) {
     int width = 0;
-    CFileInfo(GetImageName(track_.GetCurrentFrame())).GetDigitInfo(number, width, 0);
+    CFileInfo(GetImageName(frame)).GetDigitInfo(number, width, 0);
     return number != -1;
   }
   if (track_.GetLastFrame() >= 1) {
-    number = track_.GetCurrentFrame();
+    number = frame;
     return true;
   }
   return false;

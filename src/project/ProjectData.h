@@ -36,6 +36,16 @@ constexpr int kChangeSettings = 1;
 constexpr int kChangeFrame = 2;
 constexpr int kChangeModifiedOnly = 3;
 
+// The files of one frame and the answer its depth picture needs, taken from the project so
+// that the frame can be read away from it (on another thread) without asking the user.
+struct FrameFiles {
+  std::string imageName;  // as the project lists it
+  std::string imagePath;
+  std::string depthPath;  // the image's own path when it carries its depth; "" when none was found
+  int depthBitmapAnswer = -1;
+  std::string view;  // the image's view in a multi-view file; "" for the default
+};
+
 // Project archive errors carry a cause: the framework reports both as a failure to open.
 constexpr int kFileErrorGeneric = 1;
 constexpr int kFileErrorInvalid = 6;
@@ -70,9 +80,21 @@ class ProjectData : public KeyframeTrackOwner {
   bool AttachDepth(const std::string& imageName, CLayerBitmap& image);
   bool LoadFrame(const std::string& imageName);
   bool LoadFrameAt(int index);
+  // True when the current image is that frame of the image folder, as LoadFrame read it.
+  bool HoldsFrame(const std::string& imageName) const;
+  // --- Frames read ahead ---
+  FrameFiles GetFrameFiles(int index) const;
+  // The frame as LoadFrame would make it, or null when reading it would need the user (a file
+  // missing or unreadable, a depth picture not asked about yet): LoadFrame then reads it and
+  // tells the user. Touches no project state, so it may run on any thread.
+  static std::unique_ptr<CLayerBitmap> ReadFrameFiles(const FrameFiles& files);
+  // A frame read ahead: the next LoadFrame of that name takes it instead of reading the files.
+  void OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image);
   // True when no frame had to be removed.
   bool CheckProjectFiles(bool askImages, bool askDepth);
   bool GetFrameNumber(int& number) const;
+  // The output number of a given frame, as GetFrameNumber gives it for the current one.
+  bool GetFrameNumberAt(int frame, int& number) const;
   bool ChangeFrame(int from, int to, bool force) override;
   std::string GetImageName(int index) const;
   std::string OutputBaseName();
@@ -130,7 +152,10 @@ class ProjectData : public KeyframeTrackOwner {
 
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
   // Replaces the current image (a loaded frame).
-  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) { currentImage_ = std::move(image); }
+  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) {
+    currentImage_ = std::move(image);
+    currentImagePath_.clear();
+  }
 
  private:
   ImageViewport& View() const;
@@ -138,13 +163,16 @@ class ProjectData : public KeyframeTrackOwner {
   // After a sequence frame failed to load: frame 0 becomes current, or the project closes.
   void FallBackToFirstFrame();
   std::string DepthFileForCandidate(const std::string& imagePath) const;
-  std::unique_ptr<CLayerBitmap> ReadDepthFile(const std::string& path, int width, int height,
-                                             std::string& reason) const;
+  // Static: the frame pipeline reads ahead on another thread.
+  static std::unique_ptr<CLayerBitmap> ReadDepthFile(const std::string& path, int width, int height,
+                                                    const std::string& view, std::string& reason);
   // Depth naming from one depth file: its folder, name and extension.
   void UseDepthFile(const std::string& path);
   // A new project's companion depth file of the same root, or one the user picks.
   bool FindCompanionDepthFile();
-  bool AcceptDepthImage(const CLayerBitmap* depth, int width, int height) const;
+  static bool AcceptDepthImage(const CLayerBitmap* depth, int width, int height);
+  // The depth layer of a grey or colour picture, light near when the answer is 0.
+  static std::unique_ptr<Bitmap> DepthFromPicture(const Bitmap& picture, int depthBitmapAnswer);
   bool CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& restart, std::string& removed);
   void ReadProject(CArchive& archive);
   void WriteProject(CArchive& archive, const std::string& newProjectFolder);
@@ -156,7 +184,10 @@ class ProjectData : public KeyframeTrackOwner {
   KeyframeTrack track_;
   std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;
+  std::string currentImagePath_;  // the frame LoadFrame read into it
   std::unique_ptr<CLayerBitmap> lastResult_;
+  std::string offeredFrameName_;
+  std::unique_ptr<CLayerBitmap> offeredFrame_;
   int depthViewMode_ = 0;
   float depthViewFactor_ = 0.2f;
   std::unique_ptr<NTBitmap> displayedImage_;

@@ -1,6 +1,7 @@
 #include "tools/RenderRun.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
@@ -8,6 +9,8 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
+#include "tools/FrameReadAhead.h"
+#include "tools/FrameSaveQueue.h"
 
 FrameRange AskFrameRange(const ProjectData& project) {
   const KeyframeTrack& track = project.GetTrack();
@@ -37,22 +40,68 @@ int OutputNumberWidth(const ProjectData& project) {
 namespace {
 
 // The number a frame is saved under; -1 for none (a single image rendered once).
-int OutputNumber(const ProjectData& project) {
+int OutputNumberAt(const ProjectData& project, int frame) {
   int number = 0;
-  return project.GetFrameNumber(number) ? number : -1;
+  return project.GetFrameNumberAt(frame, number) ? number : -1;
+}
+
+// The frame a run renders after frame f: the next one whose file is not kept.
+int NextFrameToRender(const ProjectData& project, const RenderJob& job, int f, int last) {
+  for (int next = f + 1; next <= last; ++next) {
+    if (!job.output || !job.skipExisting) return next;
+    if (!fileExists(job.output->GetFrameFileName(OutputNumberAt(project, next)))) return next;
+  }
+  return -1;
+}
+
+std::unique_ptr<CLayerBitmap> CopyOf(const CLayerBitmap& image) {
+  auto copy = std::make_unique<CLayerBitmap>();
+  copy->CopyLayers(image, ~0u);
+  return copy;
+}
+
+// Counts and reports the frames the writer has finished since the last call.
+void ReportSaved(FrameSaveQueue& saves, const RenderJob& job, RenderOutcome& outcome) {
+  for (const QueuedFrame& done : saves.TakeDone()) {
+    ++(done.kept ? outcome.skipped : outcome.rendered);
+    if (job.onFrameDone) job.onFrameDone(done.index, done.count, done.fileName, done.kept);
+  }
 }
 
 }  // namespace
 
+// The frames pass through three stages, each on its own thread: the next frame is read
+// while the current one renders (its rows over all cores) and the previous one is written.
+// Everything that talks to the user - loading a frame that needs a question or a warning,
+// the progress display and its Cancel, the view - stays on the calling thread.
 RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   RenderOutcome outcome;
   DepthFilterCommand* filter = project.GetFilter();
   if (!filter) return outcome;
   KeyframeTrack& track = project.GetTrack();
+  const bool sequence = track.GetMode() == kSequenceMode;
   project.SetViewMode(kViewImage, true, false);
+
+  FrameReadAhead readAhead;
+  std::optional<FrameSaveQueue> saves;
+  if (job.output) saves.emplace(*job.output);
 
   int last = job.last;
   for (int f = job.first; f <= last; ++f) {
+    if (saves) {
+      ReportSaved(*saves, job, outcome);
+      if (!saves->GetError().empty()) break;
+    }
+    const int index = f - job.first + 1;
+    const int count = last - job.first + 1;
+    const int number = OutputNumberAt(project, f);
+    std::string fileName = job.output ? job.output->GetFrameFileName(number) : std::string();
+    // A kept frame is not even read: a rerun chunk of a farm goes straight to its missing frames.
+    if (job.output && job.skipExisting && fileExists(fileName)) {
+      saves->Push({nullptr, number, fileName, index, count, true});
+      continue;
+    }
+    if (sequence) readAhead.OfferTo(project, project.GetImageName(f));
     track.SetCurrentFrame(f, false);
     if (!project.GetFilter()) {
       // No frame of the sequence could be loaded any more: the project was closed.
@@ -66,27 +115,26 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
       --last;
       continue;
     }
-    std::string fileName;
-    if (job.output) {
-      fileName = job.output->GetFrameFileName(OutputNumber(project));
-      if (job.skipExisting && fileExists(fileName)) {
-        ++outcome.skipped;
-        if (job.onFrameDone) job.onFrameDone(f - job.first + 1, last - job.first + 1, fileName, true);
-        continue;
-      }
-    }
-    auto result = filter->RenderFrame(filter->GetCurrentSettings(), f - job.first + 1, last - job.first + 1);
+    if (sequence) readAhead.Start(project.GetFrameFiles(NextFrameToRender(project, job, f, last)));
+
+    auto result = filter->RenderFrame(filter->GetCurrentSettings(), index, count);
     if (!result) {
       outcome.cancelled = true;
       break;
     }
-    project.SetLastResult(std::move(result), true);
-    if (job.output && !job.output->Save(*project.GetLastResult(), OutputNumber(project))) {
-      outcome.saveError = job.output->GetError();
-      break;
+    if (saves) {
+      saves->Push({CopyOf(*result), number, fileName, index, count, false});
+    } else {
+      ++outcome.rendered;
+      if (job.onFrameDone) job.onFrameDone(index, count, fileName, false);
     }
-    ++outcome.rendered;
-    if (job.onFrameDone) job.onFrameDone(f - job.first + 1, last - job.first + 1, fileName, false);
+    project.SetLastResult(std::move(result), true);
+  }
+  // Frames rendered before a cancel are written, as they would have been one after another.
+  if (saves) {
+    saves->Finish();
+    ReportSaved(*saves, job, outcome);
+    outcome.saveError = saves->GetError();
   }
   return outcome;
 }

@@ -1,9 +1,11 @@
 // New projects: where each frame's depth comes from, and what the user is asked.
 
 #include <filesystem>
+#include <fstream>
 
 #include "ProjectFixture.h"
 #include "platform/framework/FileHelpers.h"
+#include "support/ImageCompare.h"
 
 namespace fs = std::filesystem;
 
@@ -141,4 +143,66 @@ TEST_F(ProjectTest, ADepthFileOfAnotherSizeIsRefusedAndTheFrameDropped) {
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].title, "Invalid file type");
   EXPECT_EQ(ui.EventsOfKind("notify").back().number, 6001);
+}
+
+TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) {
+  struct Case {
+    std::string imageExt, depthExt;
+  };
+  for (const Case& c : {Case{".png", ".exr"}, Case{".tga", ".zpic"}, Case{".png", ".rla"}, Case{".exr", ""},
+                        Case{".tga", ".z.tga"}}) {
+    SCOPED_TRACE(c.imageExt + " " + c.depthExt);
+    TempFolder folder;
+    SequenceOptions options;
+    options.scene.withAlpha = true;
+    options.scene.backgroundDepth = 1e30f;
+    WriteSequence(folder.Path(), "ra", 1, 3, 4, c.imageExt, c.depthExt, 40, 30, options);
+    ui.answers.push_back(Answer::No);
+    if (c.depthExt == ".z.tga") ui.openFiles.push_back(folder.File("ra0001.z.tga"));
+    if (c.depthExt == ".z.tga") ui.depthTypes.push_back(1);
+    ASSERT_TRUE(NewProject(folder.File("ra0001" + c.imageExt)));
+    ui.ClearEvents();
+
+    FrameFiles files = Project().GetFrameFiles(2);
+    EXPECT_EQ(files.imageName, "ra0003" + c.imageExt);
+    auto ahead = ProjectData::ReadFrameFiles(files);
+    ASSERT_NE(ahead, nullptr);
+    Project().GetTrack().SetCurrentFrame(2, false);
+    const CLayerBitmap& loaded = *Project().GetCurrentImage();
+    EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kRgbBitmap), *loaded.GetLayerByType(kRgbBitmap)), 0);
+    EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kAlphaBitmap), *loaded.GetLayerByType(kAlphaBitmap)), 0);
+    EXPECT_TRUE(SameDepths(*ahead->GetLayer<floatBitmap>(), *loaded.GetLayer<floatBitmap>()));
+    EXPECT_LT(ahead->GetLayer<floatBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
+
+    // Offered, the frame is taken instead of read; under another name it is not.
+    const CLayerBitmap* offered = ahead.get();
+    Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead));
+    Project().GetTrack().SetCurrentFrame(1, false);
+    EXPECT_EQ(Project().GetCurrentImage(), offered);
+    auto other = ProjectData::ReadFrameFiles(Project().GetFrameFiles(2));
+    offered = other.get();
+    Project().OfferFrame("ra0003" + c.imageExt, std::move(other));
+    Project().GetTrack().SetCurrentFrame(0, false);
+    EXPECT_NE(Project().GetCurrentImage(), offered);
+    EXPECT_TRUE(ui.Events().empty());
+  }
+}
+
+TEST_F(ProjectTest, AFrameThatNeedsTheUserIsNotReadAhead) {
+  WriteSequence(dir.Path(), "q", 1, 3, 4, ".tga", ".zpic", 32, 24);
+  ASSERT_TRUE(NewProject(dir.File("q0001.tga")));
+  ui.ClearEvents();
+  fs::remove(dir.File("q0002.zpic"));
+  std::ofstream(dir.File("q0003.tga"), std::ios::trunc) << "not a picture";
+  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(1)), nullptr);
+  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(2)), nullptr);
+  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(3)), nullptr);  // beyond the sequence
+  // A depth picture whose type was not asked yet.
+  FrameFiles files = Project().GetFrameFiles(0);
+  WriteDepthPicture(dir.File("q0001.z.tga"), *Project().GetCurrentImage()->GetLayer<floatBitmap>(), true);
+  files.depthPath = dir.File("q0001.z.tga");
+  EXPECT_EQ(ProjectData::ReadFrameFiles(files), nullptr);
+  files.depthBitmapAnswer = 0;
+  EXPECT_NE(ProjectData::ReadFrameFiles(files), nullptr);
+  EXPECT_TRUE(ui.Events().empty());
 }

@@ -1,10 +1,15 @@
 // The render commands' run procedure, driven through the scripted user interface.
 
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 
 #include "platform/framework/FileHelpers.h"
+#include "platform/image/ImageIo.h"
 #include "project/ProjectFixture.h"
+#include "support/ImageCompare.h"
 #include "tools/RenderCommand.h"
+#include "tools/RenderRun.h"
 
 namespace fs = std::filesystem;
 
@@ -133,4 +138,119 @@ TEST_F(RenderRunTest, ASaveThatFailsIsReportedAndStopsTheRun) {
   EXPECT_NE(warnings[0].text.find("f0102.png"), std::string::npos) << warnings[0].text;
   EXPECT_TRUE(fileExists(dir.File("out/f0101.png")));
   EXPECT_FALSE(fileExists(dir.File("out/f0103.png")));
+}
+
+namespace {
+
+// Renders frames first to last of the project one after another and saves them as the
+// pipelined run must reproduce them: load, render with the frame's settings, save; nothing
+// read ahead or written meanwhile.
+void RenderOneAfterAnother(ProjectData& project, int first, int last, C2DIo& output) {
+  DepthFilterCommand* filter = project.GetFilter();
+  for (int f = first; f <= last; ++f) {
+    project.GetTrack().SetCurrentFrame(f, false);
+    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(output.Save(*frame, f + 1)) << output.GetError();
+  }
+}
+
+// The same colour and alpha, pixel for pixel.
+void ExpectSamePixels(const CLayerBitmap& expected, const CLayerBitmap& actual, const std::string& what) {
+  ASSERT_EQ(actual.GetWidth(), expected.GetWidth()) << what;
+  ASSERT_EQ(actual.GetHeight(), expected.GetHeight()) << what;
+  EXPECT_EQ(MaxByteDifference(*expected.GetLayerByType(kRgbBitmap), *actual.GetLayerByType(kRgbBitmap)), 0) << what;
+  const Bitmap* alpha = expected.GetLayerByType(kAlphaBitmap);
+  ASSERT_EQ(alpha != nullptr, actual.GetLayerByType(kAlphaBitmap) != nullptr) << what;
+  if (alpha) {
+    EXPECT_EQ(MaxByteDifference(*alpha, *actual.GetLayerByType(kAlphaBitmap)), 0) << what;
+  }
+}
+
+}  // namespace
+
+TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilter) {
+  // Each filter reads its depth another way: companion files through the image library or our
+  // own reader, a depth picture (asked about once), images that carry their own depth.
+  const std::vector<std::tuple<uint32_t, std::string, std::string>> cases = {
+      {FourCC("FXDE"), ".png", ".exr"}, {FourCC("FXDS"), ".tga", ".zpic"}, {FourCC("FXDL"), ".png", ".z.tga"},
+      {FourCC("FXDH"), ".exr", ""},     {FourCC("FXDF"), ".tga", ".qel"}};
+  const int count = 6;
+  for (const auto& [filterId, imageExt, depthExt] : cases) {
+    SCOPED_TRACE(FourCCToString(filterId) + " " + imageExt + " " + depthExt);
+    TempFolder folder;
+    SequenceOptions options;
+    options.depthStep = 12.0f;
+    options.scene.withAlpha = true;
+    options.scene.farAlpha = 90;
+    options.scene.backgroundDepth = 1e30f;  // replaced by the farthest depth on loading
+    WriteSequence(folder.Path(), "p", 1, count, 4, imageExt, depthExt, 60, 45, options);
+    ui.answers.push_back(Answer::No);  // the previous project is not saved
+    if (depthExt == ".z.tga") {  // picked by the user, asked about once
+      ui.openFiles.push_back(folder.File("p0001.z.tga"));
+      ui.depthTypes.push_back(0);
+    }
+    ASSERT_TRUE(NewProject(folder.File("p0001" + imageExt), filterId));
+    // A second keyframe reset on the last frame's depths: every frame gets settings of its own.
+    ProjectData& project = Project();
+    DepthFilterCommand* filter = project.GetFilter();
+    project.GetTrack().SetCurrentFrame(count - 1, false);
+    filter->GetCurrentSettings().Reset(*project.GetCurrentImage());
+    project.GetTrack().SetKeyframe(count - 1, filter->GetCurrentSettings());
+    project.GetTrack().SetCurrentFrame(0, false);
+
+    C2DIo output(folder.File("out/r.png"), kIoSaving);
+    fs::create_directory(folder.File("out"));
+    ASSERT_EQ(output.PrepareSaving(*project.GetCurrentImage(), count), 1) << output.GetError();
+    RenderJob job;
+    job.first = 0;
+    job.last = count - 1;
+    job.output = &output;
+    std::vector<int> reported;
+    job.onFrameDone = [&](int index, int, const std::string&, bool) { reported.push_back(index); };
+    RenderOutcome outcome = RunRenderJob(project, job);
+    EXPECT_EQ(outcome.rendered, count);
+    EXPECT_EQ(reported, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(project.GetTrack().GetCurrentFrame(), count - 1);
+
+    C2DIo serial(folder.File("serial/r.png"), kIoSaving);
+    fs::create_directory(folder.File("serial"));
+    RenderOneAfterAnother(project, 0, count - 1, serial);
+    for (int f = 0; f < count; ++f) {
+      auto expected = ReadLayered(serial.GetFrameFileName(f + 1));
+      auto written = ReadLayered(output.GetFrameFileName(f + 1));
+      ASSERT_NE(expected, nullptr);
+      ASSERT_NE(written, nullptr) << output.GetFrameFileName(f + 1);
+      ExpectSamePixels(*expected, *written, output.GetFrameFileName(f + 1));
+    }
+    EXPECT_EQ(Written(folder.File("out")).size(), size_t(count));  // no temporary file left
+    EXPECT_TRUE(ui.Unexpected().empty()) << ui.Unexpected().front();
+  }
+}
+
+TEST_F(RenderRunTest, KeptFramesAreReportedInTheirPlaceAndLeftAlone) {
+  MakeSequence(6);
+  fs::create_directory(dir.File("out"));
+  C2DIo output(dir.File("out/k.tga"), kIoSaving);
+  ASSERT_EQ(output.PrepareSaving(*Project().GetCurrentImage(), 6), 1);
+  for (const char* kept : {"out/k0102.tga", "out/k0105.tga", "out/k0106.tga"}) {
+    std::ofstream(dir.File(kept)) << "kept";
+  }
+  RenderJob job;
+  job.first = 0;
+  job.last = 5;
+  job.output = &output;
+  job.skipExisting = true;
+  std::vector<std::pair<int, bool>> reported;
+  job.onFrameDone = [&](int index, int, const std::string&, bool kept) { reported.push_back({index, kept}); };
+  RenderOutcome outcome = RunRenderJob(Project(), job);
+  EXPECT_EQ(outcome.rendered, 3);
+  EXPECT_EQ(outcome.skipped, 3);
+  EXPECT_EQ(reported, (std::vector<std::pair<int, bool>>{{1, false}, {2, true}, {3, false}, {4, false}, {5, true},
+                                                         {6, true}}));
+  std::ifstream keptFile(dir.File("out/k0105.tga"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keptFile), {}), "kept");
+  EXPECT_NE(ReadLayered(dir.File("out/k0104.tga")), nullptr);
+  // The last frame rendered is the current one.
+  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 3);
 }

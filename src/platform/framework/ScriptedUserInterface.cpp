@@ -21,7 +21,12 @@ T ScriptedUserInterface::Take(std::deque<T>& queue, const T& refusal, const std:
   return value;
 }
 
+void ScriptedUserInterface::CheckThread(const std::string& kind) {
+  if (std::this_thread::get_id() != thread_) unexpected_.push_back(kind + " called from another thread");
+}
+
 void ScriptedUserInterface::Record(std::string kind, std::string title, std::string text, int number) {
+  CheckThread(kind);
   events_.push_back({std::move(kind), std::move(title), std::move(text), number});
 }
 
@@ -72,6 +77,7 @@ void ScriptedUserInterface::BeginProgress(const std::string& text, int total, in
 }
 
 bool ScriptedUserInterface::ProgressStep() {
+  CheckThread("progress step");
   ++progressSteps_;
   return cancelAtStep != 0 && progressSteps_ == cancelAtStep;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // A user-interface implementation for tests: it records every question and message and
 // answers from queues filled beforehand. A question with no scripted answer is recorded
-// as unexpected and refused, so a test sees dialogs it did not plan for.
+// as unexpected and refused, so a test sees dialogs it did not plan for. So is any call made
+// from another thread than the one that installed it: the user interface has one thread.
 
 #include <deque>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/framework/UserInterface.h"
@@ -70,9 +72,11 @@ class ScriptedUserInterface : public UserInterface {
   template <typename T>
   T Take(std::deque<T>& queue, const T& refusal, const std::string& what);
   void Record(std::string kind, std::string title, std::string text, int number = 0);
+  void CheckThread(const std::string& kind);
 
   std::vector<Event> events_;
   std::vector<std::string> unexpected_;
+  std::thread::id thread_ = std::this_thread::get_id();
   int progressSteps_ = 0;
   bool progressOpen_ = false;
   bool infoOpen_ = false;

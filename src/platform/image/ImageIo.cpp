@@ -196,7 +196,7 @@ bool C2DIo::Save(const CLayerBitmap& image, int number) {
   if (!content.warning.empty()) warning_ = NameOf(target) + ": " + content.warning;
 
   TemporaryFile temporary(target);
-  if (!WriteImageFile(temporary.Path(), *format, content, reason) || !temporary.Commit(reason)) {
+  if (!WriteImageFile(temporary.Path(), *format, content, reason, compression_) || !temporary.Commit(reason)) {
     SetError(target, reason);
     return false;
   }

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/image/ImageReader.h"
+#include "platform/image/ImageWriter.h"
 #include "platform/image/LayerBitmap.h"
 
 // Reader and writer flags.
@@ -71,6 +72,8 @@ class C2DIo {
   // Announces a save of frameCount frames of images like this one; the format comes from
   // the file name's extension. 1 when that format can be written.
   int PrepareSaving(const CLayerBitmap& image, int frameCount);
+  // How hard saved files are compressed (default fast).
+  void SetCompression(ImageCompression compression) { compression_ = compression; }
   // Digits of the frame numbers in saved names (default 4).
   void SetNumberWidth(int digits) { numberWidth_ = digits; }
   // The name a frame is saved under: name + number padded to the width + extension;
@@ -98,6 +101,7 @@ class C2DIo {
   int neededWidth_ = 0;
   int neededHeight_ = 0;
   int numberWidth_ = 4;
+  ImageCompression compression_ = ImageCompression::Fast;
   int frameCount_ = 0;
   bool prepared_ = false;
 };

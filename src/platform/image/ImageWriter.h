@@ -6,6 +6,11 @@
 #include "platform/image/ImageFormats.h"
 #include "platform/image/LayerBitmap.h"
 
+// How hard the lossless formats (PNG, OpenEXR, TIFF, TGA) compress. Fast keeps a sequence
+// render from waiting on the writer, at the price of larger files; Small gives the smallest
+// files; None stores the pixels as they are where the format allows it.
+enum class ImageCompression { Fast, Small, None };
+
 // The layers a format keeps of an image.
 struct SaveContent {
   const Bitmap* picture = nullptr;  // colour, else grey
@@ -21,4 +26,4 @@ bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveCont
 
 // Writes the content to path in the given format, whatever path's own extension.
 bool WriteImageFile(const std::string& path, const ImageFileFormat& format, const SaveContent& content,
-                    std::string& error);
+                    std::string& error, ImageCompression compression = ImageCompression::Fast);
