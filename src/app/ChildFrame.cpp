@@ -15,9 +15,13 @@
 
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
+#include "app/DepthToolHint.h"
+#include "app/FilterPanels.h"
 #include "app/FovaraView.h"
 #include "app/Icons.h"
 #include "app/ViewStatusBar.h"
+#include "controls/ToolBitmapButton.h"
+#include "tools/DepthConversion.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/Preferences.h"
@@ -70,10 +74,17 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   status_->showMessage(Text(60045));
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
+  InstallDockedFilterPanels(leftPane_);
+  ToolBitmapButton::SetCurrentCommandQuery([this] {
+    CQelCommand* current = Frame().GetCommandManager().GetCurrentCommand();
+    return current ? current->GetID() : 0u;
+  });
   RefreshFromProject();
 }
 
 CChildFrame::~CChildFrame() {
+  ToolBitmapButton::SetCurrentCommandQuery({});
+  InstallDockedFilterPanels(nullptr);
   Frame().SetStateListener({});
   Frame().SetViewport(nullptr);
 }
@@ -108,6 +119,11 @@ void CChildFrame::CreateFileActions() {
           &QAction::triggered, this, &CChildFrame::OnSaveProject);
   connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
           &QAction::triggered, this, &CChildFrame::OnCloseProject);
+  connect(AddFileAction(kIdConvertDepth, 62060, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
+          [this] {
+            Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
+            RefreshFromProject();
+          });
   connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(), nullptr), &QAction::triggered, this,
           &QWidget::close);
   connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
@@ -150,6 +166,8 @@ void CChildFrame::BuildMenus(bool full) {
     file->addAction(GetFileAction(kIdSaveProject));
     file->addAction(GetFileAction(kIdCloseProject));
     file->addSeparator();
+    file->addAction(GetFileAction(kIdConvertDepth));
+    file->addSeparator();
   }
   QMenu* recent = file->addMenu(Text(60005));
   recent->setObjectName(QStringLiteral("recentMenu"));
@@ -188,9 +206,23 @@ void CChildFrame::FillRecentMenu(QMenu* menu) {
 
 void CChildFrame::ConnectView() {
   connect(view_, &CFovaraView::PointerMoved, this,
-          [this](int x, int y, bool inside) { status_->ShowPointer(Document().GetProject(), x, y, inside); });
+          [this](int x, int y, bool inside) {
+            ProjectData& project = Document().GetProject();
+            status_->ShowPointer(project, x, y, inside);
+            ShowToolHint(DepthToolHint(project, Frame().GetCommandManager().GetCurrentCommand(), x, y, inside));
+          });
   connect(view_, &CFovaraView::ZoomChanged, status_, &ViewStatusBar::ShowZoom);
   connect(view_, &CFovaraView::CommandInput, this, &CChildFrame::RefreshFromProject);
+}
+
+void CChildFrame::ShowToolHint(const QString& hint) {
+  if (hint.isEmpty()) {
+    if (toolHintShown_) status_->showMessage(Text(60045));
+    toolHintShown_ = false;
+    return;
+  }
+  status_->showMessage(hint);
+  toolHintShown_ = true;
 }
 
 void CChildFrame::RefreshFromProject() {
@@ -200,6 +232,7 @@ void CChildFrame::RefreshFromProject() {
   previewBar_->setVisible(full);
   GetFileAction(kIdSaveProject)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
+  GetFileAction(kIdConvertDepth)->setEnabled(full && Document().GetProject().GetCurrentImage());
   commands_->UpdateStates();
   view_->SetEmptyText(full ? QString() : Text(60046));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);

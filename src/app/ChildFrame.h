@@ -29,6 +29,7 @@ constexpr int kIdExit = 57665;
 constexpr int kIdAbout = 57664;
 constexpr int kIdContextHelp = 57669;
 constexpr int kIdHelp = 57670;
+constexpr int kIdConvertDepth = 41004;
 
 class CChildFrame : public QMainWindow {
   Q_OBJECT
@@ -79,6 +80,8 @@ class CChildFrame : public QMainWindow {
   void CreateToolbars();
   void ConnectView();
   void UpdateTitle();
+  // The depth tools' hint in the status bar; an empty hint puts back the ready text.
+  void ShowToolHint(const QString& hint);
   void OnNewProject();
   void OnOpenProject();
   void OnSaveProject();
@@ -94,4 +97,5 @@ class CChildFrame : public QMainWindow {
   std::map<int, QAction*> fileActions_;
   bool fullMenus_ = false;
   bool menusBuilt_ = false;
+  bool toolHintShown_ = false;
 };
