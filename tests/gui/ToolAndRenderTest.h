@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QObject>
+
+class ToolAndRenderTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void intervalToolTakesTwoClicksAndTheButtonBlinksMeanwhile();
+  void pickerRefusesDepthsNotFartherThanTheReference();
+  void areaPreviewNeedsFifteenPixelsEachWay();
+  void renderRangeIsTakenInEitherOrder();
+  void renderAndSaveWithTheSaveDialogCancelledStillRendersEveryFrame();
+  void cancelDuringAFrameKeepsTheFramesSavedBefore();
+  void convertZBufferProposesTheImageNameWithZTga();
+};
