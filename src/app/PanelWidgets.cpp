@@ -1,5 +1,7 @@
 #include "app/PanelWidgets.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -84,15 +86,24 @@ QImage NewPicture(QSize size) {
   return image;
 }
 
+constexpr int kTextMargin = 3;
+
+// The caption as drawn: mnemonic marks out, "&&" as one "&".
+QString ShownCaption(const QString& caption) {
+  QString shown = caption;
+  shown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+  return shown.simplified();
+}
+
+QRect TextArea(QSize size) { return QRect(QPoint(kTextMargin, 1), size - QSize(2 * kTextMargin, 2)); }
+
 QIcon DrawTextPicture(const QString& caption, const QFont& font, QSize size, bool highlighted) {
   QImage image = NewPicture(size);
   QPainter p(&image);
   DrawFace(p, size, highlighted);
   p.setFont(font);
   p.setPen(highlighted ? Qt::white : Qt::black);
-  QString shown = caption;
-  shown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
-  p.drawText(QRect(QPoint(3, 1), size - QSize(6, 2)), Qt::AlignCenter | Qt::TextWordWrap, shown.simplified());
+  p.drawText(TextArea(size), Qt::AlignCenter | Qt::TextWordWrap, ShownCaption(caption));
   return FromImage(image);
 }
 
@@ -131,9 +142,18 @@ ToolBitmapButton* MakePictureButton(QWidget* parent, PanelPicture picture, QSize
   return button;
 }
 
+int TextButtonHeight(const QWidget* widget, int captionId, int width) {
+  const QRect room = TextArea(QSize(width, 10000));
+  const QRect needed = QFontMetrics(widget->font())
+                           .boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, ShownCaption(UiText(captionId)));
+  return needed.height() + 2 * kTextMargin + 2;
+}
+
 ToolBitmapButton* MakeTextToolButton(QWidget* parent, int captionId, int helpId, QSize size) {
   auto* button = new ToolBitmapButton(parent);
   const QString caption = UiText(captionId);
+  // A caption longer than the template's button, in French say, makes the button taller.
+  size.setHeight(std::max(size.height(), TextButtonHeight(button, captionId, size.width())));
   button->setText(caption);  // the mnemonic and the accessible name
   button->SetBitmaps(DrawTextPicture(caption, button->font(), size, false),
                      DrawTextPicture(caption, button->font(), size, true), QIcon(), size);

@@ -38,6 +38,8 @@ CCustomScrollbar* MakeValueBar(QWidget* parent, int minimum, int maximum, int va
 enum class PanelPicture { Field, Focus, BlurPoint, Previous, Next };
 QIcon DrawPanelPicture(PanelPicture picture, QSize size, bool highlighted);
 ToolBitmapButton* MakePictureButton(QWidget* parent, PanelPicture picture, QSize size, int helpId);
+// The height a caption needs on a button of that width, one line or several.
+int TextButtonHeight(const QWidget* widget, int captionId, int width);
 // A tool button showing its caption (an "&" marks the mnemonic), one or two lines.
 ToolBitmapButton* MakeTextToolButton(QWidget* parent, int captionId, int helpId, QSize size);
 

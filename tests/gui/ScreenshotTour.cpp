@@ -1,9 +1,11 @@
 // Takes the pictures of the desktop program that the README shows: the empty window, a
-// project in each view mode, the area preview, and the French menus. Run under a virtual
-// display by scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz
+// project in each view mode, the area preview, a depth pick in progress, the French menus,
+// and each filter's panel in English and French. Run under a virtual display by
+// scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +16,10 @@
 #include <QTest>
 
 #include "GuiFixture.h"
+#include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
+#include "controls/ToolBitmapButton.h"
+#include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
 #include "project/ProjectSession.h"
 
@@ -45,6 +50,18 @@ void Run(QAction* action, const char* what) {
     std::fprintf(stderr, "fovara_screenshots: %s is not available\n", what);
     ++gFailures;
   }
+}
+
+// One widget of the window, as painted.
+void ShootWidget(QWidget& widget, const QString& name) {
+  QTest::qWait(100);
+  QString path = gOutput + QLatin1Char('/') + name + QStringLiteral(".png");
+  if (!widget.grab().save(path)) {
+    std::fprintf(stderr, "fovara_screenshots: cannot write %s\n", qPrintable(path));
+    ++gFailures;
+    return;
+  }
+  std::printf("%s\n", qPrintable(path));
 }
 
 QAction* Command(CChildFrame& window, const char* id) { return window.GetCommandAction(*FourCCFromString(id)); }
@@ -87,6 +104,18 @@ void EnglishTour(const std::string& project) {
   Shoot(window, "view-area-preview");
   view.ClearOverlay();
 
+  // The background maximum-blur point: what lies in front of the far field limit is refused
+  // and painted red, and the status bar says what a click would set.
+  auto* panel = dynamic_cast<DepthOfFieldPanel*>(window.GetLeftPane()->GetBar(0));
+  if (panel) {
+    panel->BackPointButton()->click();
+    for (QPointF at : {QPointF(150, 190), QPointF(420, 60)}) {
+      SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(at).toPoint(), Qt::NoButton, Qt::NoButton);
+      Shoot(window, at.y() < 100 ? "depth-pick" : "depth-pick-refused");
+    }
+    Run(Command(window, "DNFX"), "the area preview");
+  }
+
   if (Command(window, "PWFX")->isEnabled()) {
     Run(Command(window, "PWFX"), "the effect preview");
     Shoot(window, "view-effect-preview");
@@ -113,6 +142,25 @@ void EnglishTour(const std::string& project) {
   app.ExitInstance();
 }
 
+// Each filter's panel, docked beside its project.
+void PanelTour(const std::vector<std::string>& projects, bool french) {
+  ScriptedUserInterface ui;
+  CFovaraApp app;
+  app.InitInstance({QStringLiteral("fovara"), french ? QStringLiteral("-fr") : QStringLiteral("-us")});
+  CChildFrame& window = *app.GetMainWindow();
+  Place(window);
+  for (const std::string& project : projects) {
+    if (!Open(window, project)) continue;
+    QWidget* panel = window.GetLeftPane()->GetBar(0);
+    QString name = QStringLiteral("panel-") + panel->objectName();
+    // The panel under its title, not the empty dock below it.
+    ShootWidget(*panel->parentWidget(), french ? name + QStringLiteral("-fr") : name);
+    window.Frame().SetModifiedFlag(false);
+  }
+  app.ExitInstance();
+  SetLanguage(Language::English);
+}
+
 void FrenchTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
@@ -137,8 +185,8 @@ void FrenchTour(const std::string& project) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]\n");
     return 2;
   }
   // Absolute: the program changes the current folder as projects open.
@@ -146,5 +194,8 @@ int main(int argc, char** argv) {
   std::string project = argv[2];
   EnglishTour(project);
   FrenchTour(project);
+  std::vector<std::string> panels(argv + 3, argv + argc);
+  PanelTour(panels, false);
+  PanelTour(panels, true);
   return gFailures == 0 ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "filters/zone/ZonePanels.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -29,7 +31,11 @@ const ZoneCheckTexts kLuminanceChecks{{{62023, 2075}, {62024, 2077}, {62025, 207
 ZonePanel::ZonePanel(DepthFilterCommand& filter, const ZoneToolTexts& texts, QWidget* parent)
     : QWidget(parent), filter_(filter) {
   const QSize zoneSize(DialogUnitsX(this, texts.zoneWidth), DialogUnitsY(this, 14));
-  const QSize pointSize(DialogUnitsX(this, texts.pointWidth), DialogUnitsY(this, 21));
+  // Both point buttons as tall as the longer caption needs.
+  const int pointWidth = DialogUnitsX(this, texts.pointWidth);
+  const QSize pointSize(pointWidth, std::max({DialogUnitsY(this, 21),
+                                              TextButtonHeight(this, texts.foregroundCaption, pointWidth),
+                                              TextButtonHeight(this, texts.backgroundCaption, pointWidth)}));
   zoneButton_ = MakeTextToolButton(this, texts.zoneCaption, texts.zoneHelp, zoneSize);
   foregroundButton_ = MakeTextToolButton(this, texts.foregroundCaption, texts.foregroundHelp, pointSize);
   backgroundButton_ = MakeTextToolButton(this, texts.backgroundCaption, texts.backgroundHelp, pointSize);
