@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -19,6 +21,7 @@
 #include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "controls/ToolBitmapButton.h"
+#include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
 #include "project/ProjectSession.h"
@@ -80,6 +83,40 @@ bool Open(CChildFrame& window, const std::string& project) {
   return false;
 }
 
+void Check(bool ok, const char* what) {
+  std::printf("%s: %s\n", what, ok ? "done" : "FAILED");
+  if (!ok) ++gFailures;
+}
+
+// What a user does with the sample: set the focus on the near sphere, render and save every
+// frame, and convert the depth buffer to a picture.
+void UserRound(CChildFrame& window, ScriptedUserInterface& ui) {
+  CFovaraView& view = *window.GetView();
+  auto* panel = dynamic_cast<DepthOfFieldPanel*>(window.GetLeftPane()->GetBar(0));
+  ProjectData& project = window.Document().GetProject();
+  if (!panel) return Check(false, "the depth-of-field panel");
+  auto& settings = static_cast<DepthOfFieldSettings&>(project.GetFilter()->GetCurrentSettings());
+  const double fieldFar = settings.FieldFar;
+  panel->FocusButton()->click();
+  const QPoint sphere = view.ImageToView(QPointF(150.5, 190.5)).toPoint();
+  SendMouse(view.viewport(), QEvent::MouseButtonPress, sphere, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(view.viewport(), QEvent::MouseButtonRelease, sphere, Qt::LeftButton, Qt::NoButton);
+  Check(settings.FieldFar != fieldFar, "focus picked on the near sphere");
+
+  QTemporaryDir out;
+  ui.renderRanges.push_back({3, 0, 0});
+  ui.saveFiles.push_back(out.filePath(QStringLiteral("frame.png")).toStdString());
+  Run(Command(window, "DSFX"), "render and save");
+  const int frames = project.GetTrack().GetLastFrame() + 1;
+  Check(int(QDir(out.path()).entryList(QDir::Files).size()) == frames, "every frame rendered and saved");
+
+  ui.depthModes.push_back({1, 0, 0.2f});
+  const QString depth = out.filePath(QStringLiteral("depth.z.tga"));
+  ui.saveFiles.push_back(depth.toStdString());
+  Run(window.GetFileAction(kIdConvertDepth), "Convert Z-Buffer");
+  Check(QFile::exists(depth), "depth buffer converted");
+}
+
 void EnglishTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
@@ -138,6 +175,7 @@ void EnglishTour(const std::string& project) {
     Run(Command(window, "VALP"), "the alpha view");
     Shoot(window, "view-alpha");
   }
+  UserRound(window, ui);
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();
 }
