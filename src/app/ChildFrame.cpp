@@ -28,6 +28,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectSession.h"
+#include "tools/DepthConversion.h"
 
 namespace {
 
@@ -119,11 +120,8 @@ void CChildFrame::CreateFileActions() {
           &QAction::triggered, this, &CChildFrame::OnSaveProject);
   connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
           &QAction::triggered, this, &CChildFrame::OnCloseProject);
-  connect(AddFileAction(kIdConvertDepth, 62060, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
-          [this] {
-            Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
-            RefreshFromProject();
-          });
+  connect(AddFileAction(kIdConvertZBuffer, 60032, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
+          &CChildFrame::OnConvertZBuffer);
   connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(), nullptr), &QAction::triggered, this,
           &QWidget::close);
   connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
@@ -166,7 +164,7 @@ void CChildFrame::BuildMenus(bool full) {
     file->addAction(GetFileAction(kIdSaveProject));
     file->addAction(GetFileAction(kIdCloseProject));
     file->addSeparator();
-    file->addAction(GetFileAction(kIdConvertDepth));
+    file->addAction(GetFileAction(kIdConvertZBuffer));
     file->addSeparator();
   }
   QMenu* recent = file->addMenu(Text(60005));
@@ -232,7 +230,7 @@ void CChildFrame::RefreshFromProject() {
   previewBar_->setVisible(full);
   GetFileAction(kIdSaveProject)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
-  GetFileAction(kIdConvertDepth)->setEnabled(full && Document().GetProject().GetCurrentImage());
+  GetFileAction(kIdConvertZBuffer)->setEnabled(full);
   commands_->UpdateStates();
   view_->SetEmptyText(full ? QString() : Text(60046));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
@@ -273,6 +271,10 @@ void CChildFrame::OnSaveProject() {
 void CChildFrame::OnCloseProject() {
   Guarded([this] { return Document().CloseCurrentProject(); });
   RefreshFromProject();
+}
+
+void CChildFrame::OnConvertZBuffer() {
+  Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
 }
 
 bool CChildFrame::OpenProject(const std::string& path) {

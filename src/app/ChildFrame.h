@@ -21,6 +21,7 @@ class QToolBar;
 class ViewStatusBar;
 
 // Ids of the file and help commands.
+constexpr int kIdConvertZBuffer = 41004;
 constexpr int kIdNewProject = 41007;
 constexpr int kIdOpenProject = 57601;
 constexpr int kIdCloseProject = 57602;
@@ -29,7 +30,6 @@ constexpr int kIdExit = 57665;
 constexpr int kIdAbout = 57664;
 constexpr int kIdContextHelp = 57669;
 constexpr int kIdHelp = 57670;
-constexpr int kIdConvertDepth = 41004;
 
 class CChildFrame : public QMainWindow {
   Q_OBJECT
@@ -86,6 +86,7 @@ class CChildFrame : public QMainWindow {
   void OnOpenProject();
   void OnSaveProject();
   void OnCloseProject();
+  void OnConvertZBuffer();
 
   ProjectSession& session_;
   CFovaraView* view_;

@@ -200,7 +200,7 @@ void ToolAndRenderTest::cancelDuringAFrameKeepsTheFramesSavedBefore() {
 void ToolAndRenderTest::convertZBufferProposesTheImageNameWithZTga() {
   GuiFixture gui;
   QVERIFY(gui.NewProject(FourCC("FXDS")));
-  QAction* convert = gui.Window().GetFileAction(kIdConvertDepth);
+  QAction* convert = gui.Window().GetFileAction(kIdConvertZBuffer);
   QVERIFY(convert->isEnabled());
   gui.ui.depthModes.push_back({2, 0, 0.37f});
   const std::string target = gui.dir.File("depth-picture.tga");
