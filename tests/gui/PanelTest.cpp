@@ -295,4 +295,13 @@ void PanelTest::amountFieldsRefuseZeroAndFiftyOne() {
     QVERIFY(settings.BackAmount >= 1 && settings.BackAmount <= 50);
     QCOMPARE(edit->text(), QString::number(settings.BackAmount));
   }
+
+  // A field left unfinished when the project closes asks nothing.
+  const int warnings = gui.Count("warning");
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("0"));
+  gui.Window().Frame().SetModifiedFlag(false);
+  gui.Window().GetFileAction(kIdCloseProject)->trigger();
+  QCOMPARE(gui.Window().GetLeftPane()->GetBarCount(), 0);
+  QCOMPARE(gui.Count("warning"), warnings);
 }

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -169,8 +170,8 @@ void DepthOfFieldPanel::ConnectControls() {
   connect(backBar_, &CCustomScrollbar::ValueReleased, this, [this] { OnBarReleased(); });
   connect(frontEdit_, &QLineEdit::textEdited, this, [this] { OnAmountTyped(frontEdit_); });
   connect(backEdit_, &QLineEdit::textEdited, this, [this] { OnAmountTyped(backEdit_); });
-  connect(frontEdit_, &QLineEdit::editingFinished, this, [this] { CheckAmountField(frontEdit_); });
-  connect(backEdit_, &QLineEdit::editingFinished, this, [this] { CheckAmountField(backEdit_); });
+  connect(frontEdit_, &QLineEdit::returnPressed, this, [this] { CheckAmountField(frontEdit_, true); });
+  connect(backEdit_, &QLineEdit::returnPressed, this, [this] { CheckAmountField(backEdit_, true); });
   frontEdit_->installEventFilter(this);
   backEdit_->installEventFilter(this);
   connect(alphaCheck_, &QCheckBox::clicked, this, [this](bool checked) {
@@ -243,13 +244,13 @@ void DepthOfFieldPanel::OnAmountTyped(QLineEdit* edit) {
   Refresh(kRefreshStore);
 }
 
-bool DepthOfFieldPanel::CheckAmountField(QLineEdit* edit) {
+bool DepthOfFieldPanel::CheckAmountField(QLineEdit* edit, bool tell) {
   bool number = false;
   const int amount = edit->text().toInt(&number);
   if (number && amount >= kMinAmount && amount <= kMaxAmount) return true;
   const DepthOfFieldSettings& settings = Settings();
   edit->setText(QString::number(edit == frontEdit_ ? settings.FrontAmount : settings.BackAmount));
-  if (!warning_) {
+  if (tell && !warning_) {
     // The message box takes the focus away from the field: one message per mistake.
     warning_ = true;
     UI().Warning({}, UiText(kRangeMessage).arg(kMinAmount).arg(kMaxAmount).toStdString());
@@ -260,7 +261,12 @@ bool DepthOfFieldPanel::CheckAmountField(QLineEdit* edit) {
 
 bool DepthOfFieldPanel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut && (watched == frontEdit_ || watched == backEdit_)) {
-    CheckAmountField(static_cast<QLineEdit*>(watched));
+    // The user is told when he leaves the field; a field that loses the focus because the
+    // panel goes away or the window is left only shows the amount again.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                        reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    CheckAmountField(static_cast<QLineEdit*>(watched), byUser && isVisible());
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -64,9 +64,9 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   void ConnectControls();
   void OnBarReleased();
   void OnAmountTyped(QLineEdit* edit);
-  // False when the field's text is no amount; the user is told and the field shows the
-  // amount again.
-  bool CheckAmountField(QLineEdit* edit);
+  // False when the field's text is no amount: the field shows the amount again and, when
+  // asked, the user is told the range.
+  bool CheckAmountField(QLineEdit* edit, bool tell);
   void StepDiaph(int direction);
   void LoadDiaph(int number);
   void ShowDiaph();
