@@ -268,6 +268,10 @@ void QtUserInterfaceTest::SavedNamesCarryTheirExtension() {
   };
   typeName("frames");
   QCOMPARE(ui_.ChooseFileToSave({kClassAllFiles, 0, "", base + "Kovrinshot.tga"}), base + "frames.tga");
+  typeName("shot.final");  // a dot in the name is not a format
+  QCOMPARE(ui_.ChooseFileToSave({kClassAllFiles, 0, "", base + "shot.z.tga"}), base + "shot.final.tga");
+  typeName("frames.png");
+  QCOMPARE(ui_.ChooseFileToSave({kClassAllFiles, 0, "", base + "Kovrinshot.tga"}), base + "frames.png");
   typeName("scene");
   QCOMPARE(ui_.ChooseFileToSave({kClassProject, 0, "", base + "shot.fvz"}), base + "scene.fvz");
   WhenModalOpens([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
