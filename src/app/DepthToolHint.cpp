@@ -18,17 +18,21 @@ constexpr int kSetsFirstLimit = 62055;
 constexpr int kSetsSecondLimit = 62056;
 constexpr int kOutside = 62057;
 constexpr int kSetsDepth = 62058;
+constexpr int kSetsBackgroundBlur = 62059;
+constexpr int kSetsForegroundBlur = 62060;
 
 QString Depth(double depth) {
   return QString::number(depth, 'f', std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
 }
 
-// The depth-of-field filter's point tool in mode 1 sets the focus; other filters' a depth.
+// The depth of field's point tool sets the focus or where a blur is full; the zone filters'
+// their points, the atmospheric perspective its start depth.
 int PickText(const ProjectData& project, int mode) {
-  if (mode == kPickFartherThanReference) return kSetsBackground;
-  if (mode == kPickNearerThanReference) return kSetsForeground;
   const DepthFilterCommand* filter = project.GetFilter();
-  return filter && filter->GetID() == FourCC("FXDE") ? kSetsFocus : kSetsDepth;
+  const bool depthOfField = filter && filter->GetID() == FourCC("FXDE");
+  if (mode == kPickFartherThanReference) return depthOfField ? kSetsBackgroundBlur : kSetsBackground;
+  if (mode == kPickNearerThanReference) return depthOfField ? kSetsForegroundBlur : kSetsForeground;
+  return depthOfField ? kSetsFocus : kSetsDepth;
 }
 
 }  // namespace
