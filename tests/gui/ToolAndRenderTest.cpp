@@ -13,6 +13,8 @@
 #include "app/FovaraView.h"
 #include "app/ViewStatusBar.h"
 #include "controls/ToolBitmapButton.h"
+#include "filters/dof/DepthOfFieldFilter.h"
+#include "filters/dof/DepthOfFieldPanel.h"
 #include "filters/zone/ZoneFilterCommands.h"
 #include "filters/zone/ZonePanels.h"
 #include "platform/framework/StringTable.h"
@@ -132,6 +134,34 @@ void ToolAndRenderTest::pickerRefusesDepthsNotFartherThanTheReference() {
   ClickPixel(gui, 7, 5);
   QCOMPARE(Zone(gui).BackgroundPoint, 10.5f);
   QCOMPARE(gui.ViewMode(), viewMode);
+}
+
+void ToolAndRenderTest::focusPickedFromTheDepthOfFieldPanelIsStoredAndDrawn() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject(FourCC("FXDE")));
+  auto* panel = dynamic_cast<DepthOfFieldPanel*>(gui.Window().GetLeftPane()->GetBar(0));
+  QVERIFY(panel);
+  auto& settings = static_cast<DepthOfFieldSettings&>(gui.Project().GetFilter()->GetCurrentSettings());
+  const DepthRange range = GetDepthRange(*gui.Project().GetCurrentImage());
+  // A depth inside the image's range, away from the field as it is.
+  const float focus = float(range.min + (range.background - range.min) * 0.6);
+  SetDepth(gui, 12, 12, focus);
+  const double width = settings.FieldFar - settings.FieldNear;
+  const QImage graph = panel->GraphPicture();
+  panel->FocusButton()->click();
+  QCOMPARE(CurrentCommandId(gui), FourCC("DEPP"));
+  SendMouse(gui.View().viewport(), QEvent::MouseMove, OverPixel(gui.View(), 12, 12), Qt::NoButton, Qt::NoButton);
+  QVERIFY(gui.Window().GetStatusReadout()->currentMessage().contains(QStringLiteral("focus point")));
+  ClickPixel(gui, 12, 12);
+  // The field keeps its width around the picked depth, within the image's range.
+  QVERIFY(settings.FieldNear <= focus && focus <= settings.FieldFar);
+  QVERIFY(std::abs((settings.FieldFar - settings.FieldNear) - width) < 1e-6 || settings.FieldFar == range.background ||
+          settings.FieldNear == range.min);
+  const KeyframeTrack& track = gui.Project().GetTrack();
+  const auto& stored = static_cast<const DepthOfFieldSettings&>(*track.GetAt(track.FindKeyframe(0)));
+  QCOMPARE(stored.FieldNear, settings.FieldNear);
+  QCOMPARE(stored.FieldFar, settings.FieldFar);
+  QVERIFY(panel->GraphPicture() != graph);
 }
 
 void ToolAndRenderTest::areaPreviewNeedsFifteenPixelsEachWay() {

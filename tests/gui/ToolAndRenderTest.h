@@ -8,6 +8,7 @@ class ToolAndRenderTest : public QObject {
  private Q_SLOTS:
   void intervalToolTakesTwoClicksAndTheButtonBlinksMeanwhile();
   void pickerRefusesDepthsNotFartherThanTheReference();
+  void focusPickedFromTheDepthOfFieldPanelIsStoredAndDrawn();
   void areaPreviewNeedsFifteenPixelsEachWay();
   void renderRangeIsTakenInEitherOrder();
   void renderAndSaveWithTheSaveDialogCancelledStillRendersEveryFrame();
