@@ -15,9 +15,13 @@
 
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
+#include "app/DepthToolHint.h"
+#include "app/FilterPanels.h"
 #include "app/FovaraView.h"
 #include "app/Icons.h"
 #include "app/ViewStatusBar.h"
+#include "controls/ToolBitmapButton.h"
+#include "tools/DepthConversion.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/Preferences.h"
@@ -71,10 +75,17 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   status_->showMessage(Text(60045));
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
+  InstallDockedFilterPanels(leftPane_);
+  ToolBitmapButton::SetCurrentCommandQuery([this] {
+    CQelCommand* current = Frame().GetCommandManager().GetCurrentCommand();
+    return current ? current->GetID() : 0u;
+  });
   RefreshFromProject();
 }
 
 CChildFrame::~CChildFrame() {
+  ToolBitmapButton::SetCurrentCommandQuery({});
+  InstallDockedFilterPanels(nullptr);
   Frame().SetStateListener({});
   Frame().SetViewport(nullptr);
 }
@@ -193,9 +204,23 @@ void CChildFrame::FillRecentMenu(QMenu* menu) {
 
 void CChildFrame::ConnectView() {
   connect(view_, &CFovaraView::PointerMoved, this,
-          [this](int x, int y, bool inside) { status_->ShowPointer(Document().GetProject(), x, y, inside); });
+          [this](int x, int y, bool inside) {
+            ProjectData& project = Document().GetProject();
+            status_->ShowPointer(project, x, y, inside);
+            ShowToolHint(DepthToolHint(project, Frame().GetCommandManager().GetCurrentCommand(), x, y, inside));
+          });
   connect(view_, &CFovaraView::ZoomChanged, status_, &ViewStatusBar::ShowZoom);
   connect(view_, &CFovaraView::CommandInput, this, &CChildFrame::RefreshFromProject);
+}
+
+void CChildFrame::ShowToolHint(const QString& hint) {
+  if (hint.isEmpty()) {
+    if (toolHintShown_) status_->showMessage(Text(60045));
+    toolHintShown_ = false;
+    return;
+  }
+  status_->showMessage(hint);
+  toolHintShown_ = true;
 }
 
 void CChildFrame::RefreshFromProject() {

@@ -80,6 +80,8 @@ class CChildFrame : public QMainWindow {
   void CreateToolbars();
   void ConnectView();
   void UpdateTitle();
+  // The depth tools' hint in the status bar; an empty hint puts back the ready text.
+  void ShowToolHint(const QString& hint);
   void OnNewProject();
   void OnOpenProject();
   void OnSaveProject();
@@ -96,4 +98,5 @@ class CChildFrame : public QMainWindow {
   std::map<int, QAction*> fileActions_;
   bool fullMenus_ = false;
   bool menusBuilt_ = false;
+  bool toolHintShown_ = false;
 };

@@ -1,14 +1,18 @@
 // Takes the pictures of the desktop program that the README shows: the empty window, a
-// project in each view mode, the area preview, and the French menus. Run under a virtual
-// display by scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz
+// project in each view mode, the area preview, a depth pick in progress, the French menus,
+// and each filter's panel in English and French. Run under a virtual display by
+// scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]
 
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -16,7 +20,11 @@
 #include <QTest>
 
 #include "GuiFixture.h"
+#include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
+#include "controls/ToolBitmapButton.h"
+#include "filters/dof/DepthOfFieldFilter.h"
+#include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
 #include "project/ProjectSession.h"
 
@@ -49,6 +57,18 @@ void Run(QAction* action, const char* what) {
   }
 }
 
+// One widget of the window, as painted.
+void ShootWidget(QWidget& widget, const QString& name) {
+  QTest::qWait(100);
+  QString path = gOutput + QLatin1Char('/') + name + QStringLiteral(".png");
+  if (!widget.grab().save(path)) {
+    std::fprintf(stderr, "fovara_screenshots: cannot write %s\n", qPrintable(path));
+    ++gFailures;
+    return;
+  }
+  std::printf("%s\n", qPrintable(path));
+}
+
 QAction* Command(CChildFrame& window, const char* id) { return window.GetCommandAction(*FourCCFromString(id)); }
 
 void Place(CChildFrame& window) {
@@ -63,6 +83,40 @@ bool Open(CChildFrame& window, const std::string& project) {
   std::fprintf(stderr, "fovara_screenshots: cannot open %s\n", project.c_str());
   ++gFailures;
   return false;
+}
+
+void Check(bool ok, const char* what) {
+  std::printf("%s: %s\n", what, ok ? "done" : "FAILED");
+  if (!ok) ++gFailures;
+}
+
+// What a user does with the sample: set the focus on the near sphere, render and save every
+// frame, and convert the depth buffer to a picture.
+void UserRound(CChildFrame& window, ScriptedUserInterface& ui) {
+  CFovaraView& view = *window.GetView();
+  auto* panel = dynamic_cast<DepthOfFieldPanel*>(window.GetLeftPane()->GetBar(0));
+  ProjectData& project = window.Document().GetProject();
+  if (!panel) return Check(false, "the depth-of-field panel");
+  auto& settings = static_cast<DepthOfFieldSettings&>(project.GetFilter()->GetCurrentSettings());
+  const double fieldFar = settings.FieldFar;
+  panel->FocusButton()->click();
+  const QPoint sphere = view.ImageToView(QPointF(150.5, 190.5)).toPoint();
+  SendMouse(view.viewport(), QEvent::MouseButtonPress, sphere, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(view.viewport(), QEvent::MouseButtonRelease, sphere, Qt::LeftButton, Qt::NoButton);
+  Check(settings.FieldFar != fieldFar, "focus picked on the near sphere");
+
+  QTemporaryDir out;
+  ui.renderRanges.push_back({3, 0, 0});
+  ui.saveFiles.push_back(out.filePath(QStringLiteral("frame.png")).toStdString());
+  Run(Command(window, "DSFX"), "render and save");
+  const int frames = project.GetTrack().GetLastFrame() + 1;
+  Check(int(QDir(out.path()).entryList(QDir::Files).size()) == frames, "every frame rendered and saved");
+
+  ui.depthModes.push_back({1, 0, 0.2f});
+  const QString depth = out.filePath(QStringLiteral("depth.z.tga"));
+  ui.saveFiles.push_back(depth.toStdString());
+  Run(window.GetFileAction(kIdConvertZBuffer), "Convert Z-Buffer");
+  Check(QFile::exists(depth), "depth buffer converted");
 }
 
 void EnglishTour(const std::string& project) {
@@ -94,6 +148,18 @@ void EnglishTour(const std::string& project) {
   Shoot(window, "view-area-preview");
   view.ClearOverlay();
 
+  // The background maximum-blur point: what lies in front of the far field limit is refused
+  // and painted red, and the status bar says what a click would set.
+  auto* panel = dynamic_cast<DepthOfFieldPanel*>(window.GetLeftPane()->GetBar(0));
+  if (panel) {
+    panel->BackPointButton()->click();
+    for (QPointF at : {QPointF(150, 190), QPointF(420, 60)}) {
+      SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(at).toPoint(), Qt::NoButton, Qt::NoButton);
+      Shoot(window, at.y() < 100 ? "depth-pick" : "depth-pick-refused");
+    }
+    Run(Command(window, "DNFX"), "the area preview");
+  }
+
   if (Command(window, "PWFX")->isEnabled()) {
     Run(Command(window, "PWFX"), "the effect preview");
     Shoot(window, "view-effect-preview");
@@ -115,8 +181,28 @@ void EnglishTour(const std::string& project) {
     Run(Command(window, "VALP"), "the alpha view");
     Shoot(window, "view-alpha");
   }
+  UserRound(window, ui);
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();
+}
+
+// Each filter's panel, docked beside its project.
+void PanelTour(const std::vector<std::string>& projects, bool french) {
+  ScriptedUserInterface ui;
+  CFovaraApp app;
+  app.InitInstance({QStringLiteral("fovara"), french ? QStringLiteral("-fr") : QStringLiteral("-us")});
+  CChildFrame& window = *app.GetMainWindow();
+  Place(window);
+  for (const std::string& project : projects) {
+    if (!Open(window, project)) continue;
+    QWidget* panel = window.GetLeftPane()->GetBar(0);
+    QString name = QStringLiteral("panel-") + panel->objectName();
+    // The panel under its title, not the empty dock below it.
+    ShootWidget(*panel->parentWidget(), french ? name + QStringLiteral("-fr") : name);
+    window.Frame().SetModifiedFlag(false);
+  }
+  app.ExitInstance();
+  SetLanguage(Language::English);
 }
 
 void FrenchTour(const std::string& project) {
@@ -143,8 +229,8 @@ void FrenchTour(const std::string& project) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]\n");
     return 2;
   }
   // Absolute: the program changes the current folder as projects open.
@@ -153,5 +239,8 @@ int main(int argc, char** argv) {
   std::string project = argv[2];
   EnglishTour(project);
   FrenchTour(project);
+  std::vector<std::string> panels(argv + 3, argv + argc);
+  PanelTour(panels, false);
+  PanelTour(panels, true);
   return gFailures == 0 ? 0 : 1;
 }

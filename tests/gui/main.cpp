@@ -4,6 +4,8 @@
 #include <QTest>
 
 #include "MainWindowTest.h"
+#include "PanelTest.h"
+#include "ToolAndRenderTest.h"
 #include "ViewTest.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +14,14 @@ int main(int argc, char** argv) {
   int failures = 0;
   {
     MainWindowTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    PanelTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    ToolAndRenderTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   {

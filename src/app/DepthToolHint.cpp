@@ -1,0 +1,65 @@
+#include "app/DepthToolHint.h"
+
+#include <cmath>
+
+#include "app/ui/UiText.h"
+#include "filters/DepthFilterCommand.h"
+#include "project/ProjectData.h"
+#include "tools/DepthTools.h"
+
+namespace {
+
+constexpr int kSetsFocus = 62050;
+constexpr int kSetsBackground = 62051;
+constexpr int kSetsForeground = 62052;
+constexpr int kNotFarther = 62053;
+constexpr int kNotNearer = 62054;
+constexpr int kSetsFirstLimit = 62055;
+constexpr int kSetsSecondLimit = 62056;
+constexpr int kOutside = 62057;
+constexpr int kSetsDepth = 62058;
+constexpr int kSetsBackgroundBlur = 62059;
+constexpr int kSetsForegroundBlur = 62060;
+
+QString Depth(double depth) {
+  return QString::number(depth, 'f', std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
+}
+
+// The depth of field's point tool sets the focus or where a blur is full; the zone filters'
+// their points, the atmospheric perspective its start depth.
+int PickText(const ProjectData& project, int mode) {
+  const DepthFilterCommand* filter = project.GetFilter();
+  const bool depthOfField = filter && filter->GetID() == FourCC("FXDE");
+  if (mode == kPickFartherThanReference) return depthOfField ? kSetsBackgroundBlur : kSetsBackground;
+  if (mode == kPickNearerThanReference) return depthOfField ? kSetsForegroundBlur : kSetsForeground;
+  return depthOfField ? kSetsFocus : kSetsDepth;
+}
+
+}  // namespace
+
+QString DepthToolHint(const ProjectData& project, CQelCommand* command, int x, int y, bool inside) {
+  if (!command) return {};
+  const uint32_t id = command->GetID();
+  if (id != kDepthPointToolId && id != kDepthIntervalToolId) return {};
+  const CLayerBitmap* image = project.GetCurrentImage();
+  const floatBitmap* depths = image ? image->GetLayer<floatBitmap>() : nullptr;
+  if (!inside || !depths || x < 0 || y < 0 || x >= depths->GetWidth() || y >= depths->GetHeight()) {
+    return UiText(kOutside);
+  }
+  const double depth = depths->GetPixelDepth(x, y);
+  if (id == kDepthIntervalToolId) {
+    auto* selector = static_cast<IntervalSelectCommand*>(command);
+    const bool first = selector->SetCursor(x, y) == kCursorIntervalFirst;
+    return UiText(first ? kSetsFirstLimit : kSetsSecondLimit).arg(Depth(depth));
+  }
+  auto* picker = static_cast<DepthPickCommand*>(command);
+  if (picker->DepthAt(x, y) == 0.0) {
+    if (picker->GetMode() == kPickFartherThanReference) {
+      return UiText(kNotFarther).arg(Depth(depth), Depth(picker->GetReferenceDepth()));
+    }
+    if (picker->GetMode() == kPickNearerThanReference) {
+      return UiText(kNotNearer).arg(Depth(depth), Depth(picker->GetReferenceDepth()));
+    }
+  }
+  return UiText(PickText(project, picker->GetMode())).arg(Depth(depth));
+}

@@ -1,0 +1,148 @@
+#include "filters/atmosphere/AtmosphericPerspectivePanel.h"
+
+#include <cmath>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/PanelWidgets.h"
+#include "app/ui/UiText.h"
+#include "controls/CCustomScrollbar.h"
+#include "controls/ToolBitmapButton.h"
+#include "filters/atmosphere/AtmosphereSliders.h"
+#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ProjectData.h"
+
+namespace {
+
+constexpr int kDepthCaption = 62040;
+constexpr int kColourCaption = 62041;
+constexpr int kNearCaption = 62042;
+constexpr int kFarCaption = 62043;
+constexpr int kDensityCaption = 62044;
+constexpr int kForegroundCaption = 62045;
+
+constexpr int kDepthHelp = 2097;
+constexpr int kColourHelp = 2095;
+constexpr int kNearHelp = 2101;
+constexpr int kFarHelp = 2098;
+constexpr int kDensityHelp = 2096;
+constexpr int kForegroundHelp = 2100;
+
+constexpr int kStartDepthMode = 1;
+constexpr int kWidth = 138;
+
+}  // namespace
+
+AtmosphericPerspectivePanel::AtmosphericPerspectivePanel(AtmosphericPerspectiveFilter& filter, QWidget* parent)
+    : QWidget(parent), filter_(filter) {
+  setObjectName(QStringLiteral("AtmosphericPerspectivePanel"));
+  const int width = DialogUnitsX(this, kWidth);
+  depthButton_ = MakeTextToolButton(this, kDepthCaption, kDepthHelp, QSize(width, DialogUnitsY(this, 14)));
+  colourButton_ = MakeColourButton(this, kColourCaption, kColourHelp);
+  colourButton_->setFixedWidth(width);
+  rampBox_ = MakePictureBox(this, QSize(width, DialogUnitsY(this, 29)), 0);
+  rampBox_->setObjectName(QStringLiteral("ramp"));
+  auto bar = [this, width](int minimum, int helpId) {
+    CCustomScrollbar* made = MakeValueBar(this, minimum, 100, minimum, helpId);
+    made->SetTrackWidth(width - 2 * 12);
+    connect(made, &CCustomScrollbar::ValueReleased, this, [this] { SyncFromPanel(); });
+    return made;
+  };
+  nearBar_ = bar(0, kNearHelp);
+  farBar_ = bar(0, kFarHelp);
+  densityBar_ = bar(1, kDensityHelp);
+  foregroundCheck_ = MakeCheckBox(this, kForegroundCaption, kForegroundHelp, width);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setSpacing(DialogUnitsY(this, 3));
+  layout->addWidget(depthButton_, 0, Qt::AlignHCenter);
+  layout->addWidget(colourButton_, 0, Qt::AlignHCenter);
+  layout->addSpacing(DialogUnitsY(this, 6));
+  layout->addWidget(rampBox_, 0, Qt::AlignHCenter);
+  layout->addSpacing(DialogUnitsY(this, 2));
+  for (auto [caption, slider] : {std::pair{kNearCaption, nearBar_}, std::pair{kFarCaption, farBar_},
+                                 std::pair{kDensityCaption, densityBar_}}) {
+    layout->addWidget(new QLabel(UiText(caption), this));
+    layout->addWidget(slider, 0, Qt::AlignHCenter);
+  }
+  layout->addSpacing(DialogUnitsY(this, 4));
+  layout->addWidget(foregroundCheck_);
+  layout->addStretch(1);
+
+  connect(foregroundCheck_, &QCheckBox::clicked, this, [this] { SyncFromPanel(); });
+  connect(colourButton_, &QPushButton::clicked, this, [this] { ChooseColour(); });
+  connect(depthButton_, &QAbstractButton::clicked, this,
+          [this] { LaunchDepthTool(filter_, depthButton_, kDepthPointToolId, kStartDepthMode); });
+}
+
+AtmosphericPerspectiveSettings& AtmosphericPerspectivePanel::Settings() const {
+  return static_cast<AtmosphericPerspectiveSettings&>(filter_.GetCurrentSettings());
+}
+
+void AtmosphericPerspectivePanel::SyncToPanel() {
+  const AtmosphericPerspectiveSettings& settings = Settings();
+  SetColourButtonColour(colourButton_, settings.Colour);
+  foregroundCheck_->setChecked(filter_.Options().InForeground);
+  densityBar_->SetRange(1, 100, SliderPositionFromDensity(settings.Density));
+  nearBar_->SetRange(0, 100, SliderPositionFromIntensity(settings.NearIntensity));
+  farBar_->SetRange(0, 100, SliderPositionFromIntensity(settings.FarIntensity));
+  RedrawRamp();
+}
+
+void AtmosphericPerspectivePanel::SyncFromPanel() {
+  AtmosphericPerspectiveSettings& settings = Settings();
+  const CRGBColor shown = ColourButtonColour(colourButton_);
+  settings.Colour = CRGBColor(shown.Red(), shown.Green(), shown.Blue(), settings.Colour.Extra());
+  // A bar left where the settings already are keeps their exact value.
+  if (densityBar_->GetValue() != SliderPositionFromDensity(settings.Density)) {
+    settings.Density = DensityFromSliderPosition(densityBar_->GetValue());
+  }
+  if (nearBar_->GetValue() != SliderPositionFromIntensity(settings.NearIntensity)) {
+    settings.NearIntensity = IntensityFromSliderPosition(nearBar_->GetValue());
+  }
+  if (farBar_->GetValue() != SliderPositionFromIntensity(settings.FarIntensity)) {
+    settings.FarIntensity = IntensityFromSliderPosition(farBar_->GetValue());
+  }
+  filter_.Options().InForeground = foregroundCheck_->isChecked();
+  filter_.GetProject().NotifyChanged(kChangeSettings);
+  RedrawRamp();
+}
+
+void AtmosphericPerspectivePanel::ChooseColour() {
+  std::optional<uint32_t> chosen = UI().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
+  if (!chosen) return;
+  SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
+  SyncFromPanel();
+}
+
+void AtmosphericPerspectivePanel::RedrawRamp() {
+  ramp_ = DrawRamp(Settings(), rampBox_->contentsRect().size());
+  rampBox_->setPixmap(QPixmap::fromImage(ramp_));
+}
+
+QImage AtmosphericPerspectivePanel::DrawRamp(const AtmosphericPerspectiveSettings& settings, QSize size) {
+  const int w = size.width();
+  const int h = size.height();
+  QImage ramp(size, QImage::Format_RGB32);
+  ramp.fill(Qt::black);
+  if (w < 1 || h < 1) return ramp;
+  QPainter p(&ramp);
+  const double range = double(settings.FarIntensity) - settings.NearIntensity;
+  const double red = settings.Colour.Red(), green = settings.Colour.Green(), blue = settings.Colour.Blue();
+  for (int x = 0; x < w; ++x) {
+    const double v = std::pow(double(x) / w, double(settings.Density)) * range + settings.NearIntensity;
+    p.setPen(QColor(std::clamp(int(red * v), 0, 255), std::clamp(int(green * v), 0, 255),
+                    std::clamp(int(blue * v), 0, 255)));
+    p.drawLine(x, h, x, 0);
+    p.setPen(QColor(std::clamp(int(170 + red * v / 3), 0, 255), std::clamp(int(green * v), 0, 255),
+                    std::clamp(int(blue * v), 0, 255)));
+    p.drawLine(x, h, x, int(h - h * v));
+  }
+  return ramp;
+}

@@ -1,0 +1,134 @@
+#include "filters/zone/ZonePanels.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/PanelWidgets.h"
+#include "controls/ToolBitmapButton.h"
+#include "filters/zone/ZoneDepthTools.h"
+#include "filters/zone/ZoneFilterCommands.h"
+#include "platform/framework/UserInterface.h"
+#include "project/ProjectData.h"
+
+namespace {
+
+constexpr int kCheckWidth = 138;
+
+const ZoneToolTexts kSaturationTools{62010, 2119, 106, 62011, 2115, 62012, 2088, 65};
+const ZoneToolTexts kLuminanceTools{62020, 2113, 99, 62021, 2114, 62022, 2087, 62};
+const ZoneToolTexts kHueTools{62030, 2111, 99, 62031, 2116, 62032, 2089, 62};
+
+// Caption and help of the invert, foreground and background check boxes.
+const ZoneCheckTexts kSaturationChecks{{{62013, 2080}, {62014, 2079}, {62015, 2078}}};
+const ZoneCheckTexts kLuminanceChecks{{{62023, 2075}, {62024, 2077}, {62025, 2076}}};
+
+}  // namespace
+
+ZonePanel::ZonePanel(DepthFilterCommand& filter, const ZoneToolTexts& texts, QWidget* parent)
+    : QWidget(parent), filter_(filter) {
+  const QSize zoneSize(DialogUnitsX(this, texts.zoneWidth), DialogUnitsY(this, 14));
+  // Both point buttons as tall as the longer caption needs.
+  const int pointWidth = DialogUnitsX(this, texts.pointWidth);
+  const QSize pointSize(pointWidth, std::max({DialogUnitsY(this, 21),
+                                              TextButtonHeight(this, texts.foregroundCaption, pointWidth),
+                                              TextButtonHeight(this, texts.backgroundCaption, pointWidth)}));
+  zoneButton_ = MakeTextToolButton(this, texts.zoneCaption, texts.zoneHelp, zoneSize);
+  foregroundButton_ = MakeTextToolButton(this, texts.foregroundCaption, texts.foregroundHelp, pointSize);
+  backgroundButton_ = MakeTextToolButton(this, texts.backgroundCaption, texts.backgroundHelp, pointSize);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setSpacing(DialogUnitsY(this, 3));
+  layout->addWidget(zoneButton_, 0, Qt::AlignHCenter);
+  auto* points = new QHBoxLayout;
+  points->addStretch(1);
+  points->addWidget(foregroundButton_);
+  points->addSpacing(DialogUnitsX(this, 8));
+  points->addWidget(backgroundButton_);
+  points->addStretch(1);
+  layout->addLayout(points);
+  layout->addSpacing(DialogUnitsY(this, 6));
+
+  connect(zoneButton_, &QAbstractButton::clicked, this,
+          [this] { LaunchDepthTool(filter_, zoneButton_, kDepthIntervalToolId, 0); });
+  connect(foregroundButton_, &QAbstractButton::clicked, this,
+          [this] { LaunchDepthTool(filter_, foregroundButton_, kDepthPointToolId, kZoneForegroundPointMode); });
+  connect(backgroundButton_, &QAbstractButton::clicked, this,
+          [this] { LaunchDepthTool(filter_, backgroundButton_, kDepthPointToolId, kZoneBackgroundPointMode); });
+}
+
+void ZonePanel::AddWidget(QWidget* widget, Qt::Alignment alignment) {
+  static_cast<QVBoxLayout*>(layout())->addWidget(widget, 0, alignment);
+}
+
+void ZonePanel::AddCheck(int captionId, int helpId, bool& option) {
+  QCheckBox* box = MakeCheckBox(this, captionId, helpId, DialogUnitsX(this, kCheckWidth));
+  AddWidget(box);
+  checks_.push_back({box, &option});
+  connect(box, &QCheckBox::clicked, this, [this] { SyncFromPanel(); });
+}
+
+void ZonePanel::AddZoneOptionChecks(ZoneOptions& options, const ZoneCheckTexts& texts) {
+  bool* flags[] = {&options.InvertZone, &options.RaiseForeground, &options.RaiseBackground};
+  for (size_t i = 0; i < texts.size(); ++i) AddCheck(texts[i].first, texts[i].second, *flags[i]);
+  static_cast<QVBoxLayout*>(layout())->addStretch(1);
+}
+
+void ZonePanel::SyncToPanel() {
+  syncing_ = true;
+  for (const OptionCheck& check : checks_) check.box->setChecked(*check.option);
+  ShowExtra();
+  syncing_ = false;
+}
+
+void ZonePanel::SyncFromPanel() {
+  if (syncing_) return;
+  for (const OptionCheck& check : checks_) *check.option = check.box->isChecked();
+  TakeExtra();
+  filter_.GetProject().NotifyChanged(kChangeSettings);
+}
+
+ZSaturationPanel::ZSaturationPanel(ZSaturationFilter& filter, QWidget* parent)
+    : ZonePanel(filter, kSaturationTools, parent) {
+  setObjectName(QStringLiteral("ZSaturationPanel"));
+  AddZoneOptionChecks(filter.GetOptionsOf(), kSaturationChecks);
+}
+
+ZLuminancePanel::ZLuminancePanel(ZLuminanceFilter& filter, QWidget* parent)
+    : ZonePanel(filter, kLuminanceTools, parent) {
+  setObjectName(QStringLiteral("ZLuminancePanel"));
+  AddZoneOptionChecks(filter.GetOptionsOf(), kLuminanceChecks);
+}
+
+ZHuePanel::ZHuePanel(ZHueFilter& filter, QWidget* parent) : ZonePanel(filter, kHueTools, parent) {
+  setObjectName(QStringLiteral("ZHuePanel"));
+  colourButton_ = MakeColourButton(this, 62033, 2073);
+  colourButton_->setFixedWidth(DialogUnitsX(this, 99));
+  AddWidget(colourButton_, Qt::AlignHCenter);
+  static_cast<QVBoxLayout*>(layout())->addSpacing(DialogUnitsY(this, 6));
+  AddCheck(62034, 2074, filter.GetOptionsOf().InvertZone);
+  static_cast<QVBoxLayout*>(layout())->addStretch(1);
+  connect(colourButton_, &QPushButton::clicked, this, [this] { ChooseColour(); });
+}
+
+void ZHuePanel::ShowExtra() {
+  SetColourButtonColour(colourButton_, static_cast<ZHueSettings&>(filter_.GetCurrentSettings()).Colour);
+}
+
+void ZHuePanel::TakeExtra() {
+  CRGBColor& colour = static_cast<ZHueSettings&>(filter_.GetCurrentSettings()).Colour;
+  const CRGBColor chosen = ColourButtonColour(colourButton_);
+  // The fourth byte travels with the colour: the button shows only the three others.
+  colour = CRGBColor(chosen.Red(), chosen.Green(), chosen.Blue(), colour.Extra());
+}
+
+void ZHuePanel::ChooseColour() {
+  std::optional<uint32_t> chosen = UI().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
+  if (!chosen) return;
+  SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
+  SyncFromPanel();
+}
