@@ -1,5 +1,6 @@
 #include "app/ChildFrame.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 
@@ -13,6 +14,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include "animation/AnimationSettingsPanel.h"
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
@@ -59,6 +61,8 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   Frame().SetViewport(view_);
   leftPane_ = new CCustomVReBar(this);
   addDockWidget(Qt::LeftDockWidgetArea, leftPane_);
+  animation_ = new CAnimationSettings(Document().GetProject(), this);
+  animation_->hide();
   status_ = new ViewStatusBar(this);
   setStatusBar(status_);
 
@@ -116,6 +120,10 @@ void CChildFrame::CreateFileActions() {
           &CChildFrame::AboutRequested);
   connect(AddFileAction(kIdContextHelp, 60012, 60018, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
           &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+  connect(AddFileAction(kIdUndo, 63001, 63003, QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr), &QAction::triggered,
+          this, &CChildFrame::OnUndo);
+  connect(AddFileAction(kIdRedo, 63002, 63004, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
+          &QAction::triggered, this, &CChildFrame::OnRedo);
 }
 
 void CChildFrame::CreateToolbars() {
@@ -159,6 +167,9 @@ void CChildFrame::BuildMenus(bool full) {
   file->addAction(GetFileAction(kIdExit));
 
   if (full) {
+    QMenu* edit = menuBar()->addMenu(Text(63000));
+    edit->addAction(GetFileAction(kIdUndo));
+    edit->addAction(GetFileAction(kIdRedo));
     QMenu* render = menuBar()->addMenu(Text(60007));
     commands_->FillRenderMenu(render);
     QMenu* view = menuBar()->addMenu(Text(60008));
@@ -200,6 +211,9 @@ void CChildFrame::RefreshFromProject() {
   previewBar_->setVisible(full);
   GetFileAction(kIdSaveProject)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
+  GetFileAction(kIdUndo)->setEnabled(full && Document().GetProject().CanUndo());
+  GetFileAction(kIdRedo)->setEnabled(full && Document().GetProject().CanRedo());
+  FollowAnimation(full);
   commands_->UpdateStates();
   view_->SetEmptyText(full ? QString() : Text(60046));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
@@ -212,6 +226,21 @@ void CChildFrame::UpdateTitle() {
   setWindowTitle(title.empty() ? application + QStringLiteral("[*]")
                                : QStringLiteral("%1[*] - %2").arg(QString::fromStdString(title), application));
   setWindowModified(Frame().GetModifiedFlag());
+}
+
+// The animation panel is docked below the filter's panel while a project is open.
+void CChildFrame::FollowAnimation(bool projectOpen) {
+  if (projectOpen && !animationDocked_) {
+    leftPane_->AddBottomBar(animation_, LoadString(2140));
+    animationDocked_ = true;
+    SetLeftPaneWidth(std::max(leftPane_->width(), animation_->sizeHint().width()));
+  } else if (!projectOpen && animationDocked_) {
+    leftPane_->RemoveBar(animation_);
+    animation_->setParent(this);
+    animation_->hide();
+    animationDocked_ = false;
+  }
+  if (projectOpen) animation_->FollowProject();
 }
 
 void CChildFrame::SetLeftPaneWidth(int width) {
@@ -239,6 +268,16 @@ void CChildFrame::OnSaveProject() {
 
 void CChildFrame::OnCloseProject() {
   Guarded([this] { return Document().CloseCurrentProject(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnUndo() {
+  Guarded([this] { return Document().GetProject().Undo(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnRedo() {
+  Guarded([this] { return Document().GetProject().Redo(); });
   RefreshFromProject();
 }
 

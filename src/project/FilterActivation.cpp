@@ -55,6 +55,7 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
   }
   track_.SetCurrentFrame(0, true);
   MarkModified(true);
+  ResetHistory(false);
   return true;
 }
 
@@ -72,6 +73,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   viewMode_ = 0;
   track_.RemoveAll();
   track_.ResetCurrentFrame(0);
+  ResetHistory(false);
   // What named the old project's files must not leak into the next one.
   imageNames_.clear();
   outputFolder.clear();
@@ -84,6 +86,7 @@ void ProjectData::NotifyChanged(int kind) {
   if (kind == kChangeSettings && filter_ && track_.FindKeyframe(track_.GetCurrentFrame()) != -1) {
     track_.SetKeyframe(track_.GetCurrentFrame(), filter_->GetCurrentSettings());
   }
+  if (kind != kChangeFrame) RecordChange();
   if (kind == kChangeModifiedOnly) return;
   if (viewMode_ == kViewFilterPreview) SetViewMode(kViewFilterPreview, true, true);
   else if (kind == kChangeFrame) SetViewMode(viewMode_, true, true);

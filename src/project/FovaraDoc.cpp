@@ -108,6 +108,7 @@ bool CFovaraDoc::OnSaveDocument(const std::string& path) {
     return false;
   }
   pathName_ = path;
+  project_.MarkHistorySaved();
   SetModifiedFlag(false);
   Preferences::AddRecentFile(path);
   return true;
