@@ -168,9 +168,21 @@ CAnimationSettings::ListShape CAnimationSettings::CurrentShape() const {
   return shape;
 }
 
+// Called from inside the project's notifications, where the track may not have taken its new
+// current frame yet: the list follows once they are over.
 void CAnimationSettings::FollowProject() {
-  if (CurrentShape() != shown_) PostCreateList();
-  else SelectCurrentRow();
+  if (followPending_) return;
+  followPending_ = true;
+  QMetaObject::invokeMethod(this, &CAnimationSettings::FollowNow, Qt::QueuedConnection);
+}
+
+void CAnimationSettings::FollowNow() {
+  followPending_ = false;
+  if (CurrentShape() != shown_) {
+    PostCreateList();
+    return;
+  }
+  SelectCurrentRow();
   UpdateButtons();
 }
 

@@ -57,6 +57,7 @@ class CAnimationSettings : public QWidget {
   };
   ListShape CurrentShape() const;
   QAbstractButton* AddButton(int id);
+  void FollowNow();
   void PostCreateList();
   void PostEditLabel(int row);
   void SelectCurrentRow();
@@ -80,6 +81,7 @@ class CAnimationSettings : public QWidget {
   std::map<int, QAbstractButton*> buttons_;
   ListShape shown_;
   bool createPending_ = false;
+  bool followPending_ = false;
   bool rebuilding_ = false;
 
   // A row the user just selected is not dragged by the same press.

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -232,8 +233,11 @@ void CChildFrame::UpdateTitle() {
 void CChildFrame::FollowAnimation(bool projectOpen) {
   if (projectOpen && !animationDocked_) {
     leftPane_->AddBottomBar(animation_, LoadString(2140));
+    animation_->show();
     animationDocked_ = true;
     SetLeftPaneWidth(std::max(leftPane_->width(), animation_->sizeHint().width()));
+    // The view takes its narrower size now, before it shows the project's image.
+    layout()->activate();
   } else if (!projectOpen && animationDocked_) {
     leftPane_->RemoveBar(animation_);
     animation_->setParent(this);

@@ -20,7 +20,7 @@
 
 namespace {
 const QStringList kShortMenu = {QStringLiteral("&File"), QStringLiteral("&Help")};
-const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Render"), QStringLiteral("&View"),
+const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Render"), QStringLiteral("&View"),
                                QStringLiteral("&Help")};
 }  // namespace
 

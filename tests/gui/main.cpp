@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "AnimationPanelTest.h"
 #include "MainWindowTest.h"
 #include "ViewTest.h"
 
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
   }
   {
     ViewTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    AnimationPanelTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   return failures == 0 ? 0 : 1;
