@@ -6,6 +6,7 @@
 #include "AnimationPanelTest.h"
 #include "MainWindowTest.h"
 #include "ViewTest.h"
+#include "WorkflowTest.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
   }
   {
     AnimationPanelTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    WorkflowTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   return failures == 0 ? 0 : 1;
