@@ -31,6 +31,9 @@ void CCustomVReBar::AddNewBar(QWidget* panel, const std::string& title) {
 
 void CCustomVReBar::AddBottomBar(QWidget* panel, const std::string& title) {
   bottomFrame_ = AddFrame(panel, title, column_->count() - 1);
+  // The bottom bar takes the height the others leave.
+  column_->setStretchFactor(bottomFrame_, 1);
+  column_->setStretch(column_->count() - 1, 0);
 }
 
 QWidget* CCustomVReBar::AddFrame(QWidget* panel, const std::string& title, int position) {
@@ -55,7 +58,10 @@ bool CCustomVReBar::RemoveBar(QWidget* panel) {
   for (auto it = bars_.begin(); it != bars_.end(); ++it) {
     if (it->panel != panel) continue;
     panel->setParent(nullptr);
-    if (it->frame == bottomFrame_) bottomFrame_ = nullptr;
+    if (it->frame == bottomFrame_) {
+      bottomFrame_ = nullptr;
+      column_->setStretch(column_->count() - 1, 1);
+    }
     delete it->frame;
     bars_.erase(it);
     if (bars_.empty()) hide();

@@ -1,19 +1,24 @@
-// Takes the pictures of the desktop program that the README shows: the empty window, a
-// project in each view mode, the area preview, and the French menus. Run under a virtual
-// display by scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz
+// Takes the pictures of the desktop program that the README and the help show: the empty
+// window, a project in each view mode, the area preview, the animation panel on a sequence and
+// on a single image, the Edit menu, and the French menus. Run under a virtual display by
+// scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz]
 
 #include <cstdio>
 #include <string>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "GuiFixture.h"
+#include "animation/AnimationSettingsPanel.h"
 #include "app/FovaraView.h"
 #include "platform/framework/StringTable.h"
 #include "project/ProjectSession.h"
@@ -57,7 +62,10 @@ void Place(CChildFrame& window) {
 }
 
 bool Open(CChildFrame& window, const std::string& project) {
-  if (window.OpenProject(project)) return true;
+  if (window.OpenProject(project)) {
+    QTest::qWait(50);  // the animation list is built once the opening is over
+    return true;
+  }
   std::fprintf(stderr, "fovara_screenshots: cannot open %s\n", project.c_str());
   ++gFailures;
   return false;
@@ -113,6 +121,64 @@ void EnglishTour(const std::string& project) {
   app.ExitInstance();
 }
 
+void ClickRow(CChildFrame& window, int row) {
+  QTreeWidget& list = *window.GetAnimationPanel()->GetList();
+  list.scrollToItem(list.topLevelItem(row));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualItemRect(list.topLevelItem(row)).center());
+  QTest::qWait(50);
+}
+
+void ShowMenu(CChildFrame& window, int titleId, const char* name) {
+  for (QAction* entry : window.menuBar()->actions()) {
+    if (entry->text() != QString::fromStdString(LoadString(titleId)) || !entry->menu()) continue;
+    QMenu* menu = entry->menu();
+    menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
+    if (!QTest::qWaitForWindowExposed(menu)) std::fprintf(stderr, "fovara_screenshots: the menu was not shown\n");
+    Shoot(window, name);
+    menu->close();
+  }
+}
+
+// The animation panel: keyframes on a sequence, the Edit menu, and a single image animated
+// by typing its length on the second keyframe.
+void AnimationTour(const std::string& project, const std::string& stillProject) {
+  ScriptedUserInterface ui;
+  CFovaraApp app;
+  app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
+  CChildFrame& window = *app.GetMainWindow();
+  Place(window);
+  if (!Open(window, project)) return;
+  CAnimationSettings& panel = *window.GetAnimationPanel();
+  ClickRow(window, 4);
+  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  ClickRow(window, 6);
+  Shoot(window, "animation-sequence");
+  ShowMenu(window, 63000, "edit-menu");
+  window.Frame().SetModifiedFlag(false);
+
+  if (stillProject.empty() || !Open(window, stillProject)) {
+    app.ExitInstance();
+    return;
+  }
+  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  QTest::qWait(100);
+  QLineEdit* editor = panel.GetList()->viewport()->findChild<QLineEdit*>();
+  if (editor) {
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("24"));
+    Shoot(window, "animation-length");
+    QTest::keyClick(editor, Qt::Key_Return);
+  } else {
+    std::fprintf(stderr, "fovara_screenshots: the keyframe label did not open\n");
+    ++gFailures;
+  }
+  QTest::qWait(100);
+  ClickRow(window, 12);
+  Shoot(window, "animation-single-image");
+  window.Frame().SetModifiedFlag(false);
+  app.ExitInstance();
+}
+
 void FrenchTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
@@ -120,14 +186,7 @@ void FrenchTour(const std::string& project) {
   CChildFrame& window = *app.GetMainWindow();
   Place(window);
   if (!Open(window, project)) return;
-  for (QAction* entry : window.menuBar()->actions()) {
-    if (entry->text() != QString::fromStdString(LoadString(60008)) || !entry->menu()) continue;
-    QMenu* menu = entry->menu();
-    menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
-    if (!QTest::qWaitForWindowExposed(menu)) std::fprintf(stderr, "fovara_screenshots: the menu was not shown\n");
-    Shoot(window, "french-view-menu");
-    menu->close();
-  }
+  ShowMenu(window, 60008, "french-view-menu");
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();
   SetLanguage(Language::English);
@@ -137,14 +196,15 @@ void FrenchTour(const std::string& project) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz]\n");
     return 2;
   }
   // Absolute: the program changes the current folder as projects open.
   gOutput = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   std::string project = argv[2];
   EnglishTour(project);
+  AnimationTour(project, argc == 4 ? argv[3] : "");
   FrenchTour(project);
   return gFailures == 0 ? 0 : 1;
 }
