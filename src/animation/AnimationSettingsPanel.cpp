@@ -315,6 +315,8 @@ bool CAnimationSettings::HandleKey(int key) {
 
 bool CAnimationSettings::eventFilter(QObject* watched, QEvent* event) {
   if (watched == list_ && event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event)->key());
+  // Losing the mouse to another window ends a drag without copying.
+  if (watched == list_ && dragging_ && event->type() == QEvent::FocusOut) EndDrag(false, {});
   if (watched == list_->viewport()) return HandleMouse(event);
   return QWidget::eventFilter(watched, event);
 }
@@ -380,7 +382,6 @@ void CAnimationSettings::TryStartDrag(int row, QPoint at) {
   dragImage_ = new QLabel(list_->viewport());
   dragImage_->setPixmap(list_->viewport()->grab(rect));
   dragImage_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  dragImage_->setWindowOpacity(0.7);
   dragImage_->resize(rect.size());
   dragImage_->show();
   MoveDrag(at);
@@ -394,7 +395,9 @@ void CAnimationSettings::MoveDrag(QPoint at) {
 void CAnimationSettings::EndDrag(bool drop, QPoint at) {
   scrollTimer_.stop();
   list_->viewport()->releaseMouse();
-  const int target = drop ? list_->indexAt(at).row() : -1;
+  // Only a row in sight is under the mouse: the view would name rows beyond its edges too.
+  const bool inside = list_->viewport()->rect().contains(at);
+  const int target = drop && inside ? list_->indexAt(at).row() : -1;
   const int source = dragSourceRow_;
   delete dragImage_;
   dragImage_ = nullptr;

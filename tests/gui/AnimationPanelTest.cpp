@@ -265,6 +265,21 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   SendMouse(viewport, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0, 5, 12, 30}));
+
+  // Held below the list, the drag scrolls it; a drop beside the rows copies nothing.
+  QScrollBar* bar = List(gui).verticalScrollBar();
+  bar->setValue(0);
+  QTest::qWait(2 * CAnimationSettings::kClickGuardMs);
+  from = RowCentre(gui, 5);
+  const QPoint below(from.x(), viewport->height() + 20);
+  SendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(viewport, QEvent::MouseMove, from + QPoint(0, 10), Qt::NoButton, Qt::LeftButton);
+  SendMouse(viewport, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton);
+  QTRY_VERIFY(bar->value() > 0);
+  SendMouse(viewport, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton);
+  Settle();
+  QVERIFY(!Panel(gui).IsDragging());
+  QCOMPARE(Keyframes(gui), (QList<int>{0, 5, 12, 30}));
 }
 
 void AnimationPanelTest::sequenceRowsNameTheImagesAndChangeTheFrame() {
