@@ -146,7 +146,8 @@ QAbstractButton* CAnimationSettings::AddButton(int id) {
   button->setObjectName(QStringLiteral("animationButton%1").arg(id));
   const QSize size(24, 24);
   const Glyph glyph = GlyphOfButton(id);
-  button->SetBitmaps(QIcon(GlyphPixmap(glyph, 24, QColor(40, 40, 40))), QIcon(GlyphPixmap(glyph, 24, QColor(20, 90, 200))),
+  button->SetBitmaps(QIcon(GlyphPixmap(glyph, 24, QColor(40, 40, 40))),
+                     QIcon(GlyphPixmap(glyph, 24, QColor(20, 90, 200))),
                      QIcon(GlyphPixmap(glyph, 24, Qt::gray)), size);
   button->setStatusTip(QString::fromStdString(GetCommandHelp(0, id)));
   button->setToolTip(QString::fromStdString(GetCommandHelp(1, id)));

@@ -27,6 +27,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectSession.h"
+#include "tools/DepthConversion.h"
 
 namespace {
 
@@ -113,6 +114,8 @@ void CChildFrame::CreateFileActions() {
           &QAction::triggered, this, &CChildFrame::OnSaveProject);
   connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
           &QAction::triggered, this, &CChildFrame::OnCloseProject);
+  connect(AddFileAction(kIdConvertZBuffer, 60032, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
+          &CChildFrame::OnConvertZBuffer);
   connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(), nullptr), &QAction::triggered, this,
           &QWidget::close);
   connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
@@ -158,6 +161,8 @@ void CChildFrame::BuildMenus(bool full) {
   if (full) {
     file->addAction(GetFileAction(kIdSaveProject));
     file->addAction(GetFileAction(kIdCloseProject));
+    file->addSeparator();
+    file->addAction(GetFileAction(kIdConvertZBuffer));
     file->addSeparator();
   }
   QMenu* recent = file->addMenu(Text(60005));
@@ -212,6 +217,7 @@ void CChildFrame::RefreshFromProject() {
   previewBar_->setVisible(full);
   GetFileAction(kIdSaveProject)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
+  GetFileAction(kIdConvertZBuffer)->setEnabled(full);
   GetFileAction(kIdUndo)->setEnabled(full && Document().GetProject().CanUndo());
   GetFileAction(kIdRedo)->setEnabled(full && Document().GetProject().CanRedo());
   FollowAnimation(full);
@@ -273,6 +279,10 @@ void CChildFrame::OnSaveProject() {
 void CChildFrame::OnCloseProject() {
   Guarded([this] { return Document().CloseCurrentProject(); });
   RefreshFromProject();
+}
+
+void CChildFrame::OnConvertZBuffer() {
+  Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
 }
 
 void CChildFrame::OnUndo() {

@@ -22,6 +22,7 @@ class QToolBar;
 class ViewStatusBar;
 
 // Ids of the file and help commands.
+constexpr int kIdConvertZBuffer = 41004;
 constexpr int kIdNewProject = 41007;
 constexpr int kIdOpenProject = 57601;
 constexpr int kIdCloseProject = 57602;
@@ -87,6 +88,7 @@ class CChildFrame : public QMainWindow {
   void OnOpenProject();
   void OnSaveProject();
   void OnCloseProject();
+  void OnConvertZBuffer();
   void OnUndo();
   void OnRedo();
   void FollowAnimation(bool projectOpen);

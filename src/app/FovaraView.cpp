@@ -302,13 +302,15 @@ void CFovaraView::FinishAreaDrag(QPoint at) {
 
 void CFovaraView::wheelEvent(QWheelEvent* event) {
   if (!image_) return;
-  int notches = event->angleDelta().y() / kWheelNotch;
+  event->accept();
+  wheelDelta_ += event->angleDelta().y();
+  int notches = wheelDelta_ / kWheelNotch;
   if (notches == 0) return;
+  wheelDelta_ -= notches * kWheelNotch;
   double zoom = GetZoom();
   for (int i = 0; i < std::abs(notches); ++i) zoom = notches > 0 ? ZoomLevels::NextIn(zoom) : ZoomLevels::NextOut(zoom);
   ZoomAround(zoom, event->position());
   ReportPointer(event->position());
-  event->accept();
 }
 
 void CFovaraView::keyPressEvent(QKeyEvent* event) {

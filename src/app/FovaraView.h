@@ -97,5 +97,6 @@ class CFovaraView : public QAbstractScrollArea, public ImageViewport {
   QRubberBand* rubberBand_ = nullptr;
   bool swallowRelease_ = false;  // the click that removed the overlay
   std::optional<QPointF> pointer_;  // last cursor position over the view
+  int wheelDelta_ = 0;  // fine wheels and touchpads send parts of a notch
   QString emptyText_;
 };

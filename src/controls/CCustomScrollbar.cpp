@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kArrowWidth = 18;
-constexpr int kTrackWidth = 120;
 constexpr int kBarHeight = 18;
 
 void DrawArrow(QPainter& p, const QRect& box, bool pointsRight, bool pressed, const QPalette& palette) {
@@ -42,7 +41,14 @@ CCustomScrollbar::CCustomScrollbar(QWidget* parent) : QWidget(parent) {
 }
 
 int CCustomScrollbar::ArrowWidth() const { return kArrowWidth; }
-int CCustomScrollbar::TrackWidth() const { return kTrackWidth; }
+int CCustomScrollbar::TrackWidth() const { return trackWidth_; }
+
+void CCustomScrollbar::SetTrackWidth(int width) {
+  trackWidth_ = std::max(width, 8);
+  setFixedSize(sizeHint());
+  LayOut();
+  update();
+}
 int CCustomScrollbar::BarWidth() const { return 2 * ArrowWidth() + TrackWidth(); }
 
 QSize CCustomScrollbar::sizeHint() const { return {BarWidth(), kBarHeight}; }

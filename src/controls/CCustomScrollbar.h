@@ -16,6 +16,8 @@ class CCustomScrollbar : public QWidget {
 
   explicit CCustomScrollbar(QWidget* parent = nullptr);
 
+  // The track's width in device-independent pixels (120 unless set); the bar resizes.
+  void SetTrackWidth(int width);
   // The width within which the bar is centred; 0 takes the parent's width.
   void SetParentWidth(int width);
   // Range and value. Unchanged range and value change nothing; otherwise the value is
@@ -66,4 +68,5 @@ class CCustomScrollbar : public QWidget {
   int minimum_ = 0;
   int maximum_ = 100;
   int parentWidth_ = 0;
+  int trackWidth_ = 120;
 };

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
 #include <QMimeData>
 #include <QSplashScreen>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "GuiFixture.h"
 #include "MainWindowTest.h"
+#include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
@@ -20,8 +22,8 @@
 
 namespace {
 const QStringList kShortMenu = {QStringLiteral("&File"), QStringLiteral("&Help")};
-const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Render"), QStringLiteral("&View"),
-                               QStringLiteral("&Help")};
+const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Render"),
+                               QStringLiteral("&View"), QStringLiteral("&Help")};
 }  // namespace
 
 void MainWindowTest::startsEmptyWithTheShortMenu() {
@@ -51,6 +53,7 @@ void MainWindowTest::newProjectThroughTheDialogsGivesTheFullMenu() {
   QVERIFY(gui.MenuEntries(QStringLiteral("&Render")).contains(QStringLiteral("Render and save images")));
   QVERIFY(gui.MenuEntries(QStringLiteral("&View")).contains(QStringLiteral("View &Z-Buffer")));
   QVERIFY(gui.MenuEntries(QStringLiteral("&View")).contains(QStringLiteral("Zoom &In")));
+  QVERIFY(gui.MenuEntries(QStringLiteral("&File")).contains(QStringLiteral("Convert &Z-Buffer...")));
   QCOMPARE(gui.Command("DSFX")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
   QCOMPARE(gui.Command("DNFX")->shortcut(), QKeySequence(Qt::Key_F4));
   QVERIFY(gui.View().HasImage());
@@ -105,6 +108,18 @@ void MainWindowTest::viewCommandsSwitchTheViewModes() {
   gui.Command("VZBF")->trigger();
   QCOMPARE(gui.ViewMode(), kViewImage);
   QCOMPARE(gui.Count("depth-mode"), 1);
+  QVERIFY(gui.ui.Unexpected().empty());
+}
+
+void MainWindowTest::convertZBufferSavesTheDepthPicture() {
+  GuiFixture gui;
+  QVERIFY(!gui.Window().GetFileAction(kIdConvertZBuffer)->isEnabled());
+  QVERIFY(gui.NewProject());
+  std::string picture = gui.dir.File("depth.z.tga");
+  gui.ui.depthModes.push_back({1, 1, 0.2f});
+  gui.ui.saveFiles.push_back(picture);
+  gui.Window().GetFileAction(kIdConvertZBuffer)->trigger();
+  QVERIFY(std::filesystem::exists(picture));
   QVERIFY(gui.ui.Unexpected().empty());
 }
 
@@ -176,17 +191,37 @@ void MainWindowTest::droppedFilesOpen() {
   QCOMPARE(gui.MenuTitles(), kFullMenu);
 }
 
-void MainWindowTest::brokenProjectOnTheCommandLineLeavesAnEmptyWindow() {
+void MainWindowTest::projectOnTheCommandLineIsOpened() {
+  TempFolder kept;  // outlives the first session, which saves the project there
+  {
+    GuiFixture gui;
+    QVERIFY(gui.NewProject());
+    QVERIFY(gui.app.GetSession().Document().OnSaveDocument(gui.dir.File("line.fvz")));
+    std::filesystem::copy(gui.dir.Path(), kept.Path(), std::filesystem::copy_options::recursive |
+                                                          std::filesystem::copy_options::overwrite_existing);
+  }
+  std::string saved = kept.File("line.fvz");
+  {
+    ScriptedUserInterface ui;
+    CFovaraApp app;
+    QVERIFY(app.InitInstance({QStringLiteral("fovara"), QString::fromStdString(saved), QStringLiteral("-us")}));
+    QVERIFY(app.GetSession().Project().GetFilter());
+    QVERIFY(app.GetMainWindow()->GetView()->HasImage());
+    QCOMPARE(int(ui.Events().size()), 0);
+    app.ExitInstance();
+  }
+
+  // One that cannot be read is reported, and the program starts empty instead of ending.
   TempFolder folder;
   std::string broken = folder.Write("broken.fvz", "CDAT\x01 not a project at all");
   ScriptedUserInterface ui;
   CFovaraApp app;
-  app.SetHelpFolders({});
   QVERIFY(app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us"), QString::fromStdString(broken)}));
   QVERIFY(app.GetMainWindow() && app.GetMainWindow()->isVisible());
   QCOMPARE(int(ui.EventsOfKind("warning").size()), 1);
   QVERIFY(ui.EventsOfKind("warning")[0].text.find("broken.fvz") != std::string::npos);
   QVERIFY(!app.GetSession().Project().GetFilter());
+  QVERIFY(!app.GetMainWindow()->GetView()->HasImage());
   app.ExitInstance();
 }
 
@@ -247,6 +282,26 @@ void MainWindowTest::helpOpensThePageOfTheLanguageOrWarns() {
   QVERIFY(shown[0].toLocalFile().endsWith(QStringLiteral("/en/index.html")));
   QVERIFY(shown[1].toLocalFile().endsWith(QStringLiteral("/fr/index.html")));
   QCOMPARE(gui.Count("warning"), 1);
+}
+
+void MainWindowTest::leftPaneShowsWhilePanelsAreDocked() {
+  GuiFixture gui;
+  CCustomVReBar* pane = gui.Window().GetLeftPane();
+  QVERIFY(!pane->isVisible());
+  auto* first = new QLabel(QStringLiteral("filter"));
+  auto* second = new QLabel(QStringLiteral("animation"));
+  pane->AddNewBar(first, "Depth of field settings");
+  pane->AddNewBar(second, LoadString(2140));
+  QVERIFY(pane->isVisible());
+  QCOMPARE(gui.Window().dockWidgetArea(pane), Qt::LeftDockWidgetArea);
+  QCOMPARE(pane->GetBar(1), second);
+  QVERIFY(pane->RemoveBar(first));
+  QVERIFY(!pane->RemoveBar(first));
+  QVERIFY(pane->isVisible());
+  QVERIFY(pane->RemoveBar(second));
+  QVERIFY(!pane->isVisible());
+  delete first;
+  delete second;
 }
 
 void MainWindowTest::aboutShowsTheSplashForTwoSeconds() {

@@ -10,12 +10,14 @@ class MainWindowTest : public QObject {
   void newProjectThroughTheDialogsGivesTheFullMenu();
   void cancelledImageChoiceLeavesNoProject();
   void viewCommandsSwitchTheViewModes();
+  void convertZBufferSavesTheDepthPicture();
   void savePromptCancelKeepsTheProject();
   void saveAndReopen();
   void droppedFilesOpen();
-  void brokenProjectOnTheCommandLineLeavesAnEmptyWindow();
+  void projectOnTheCommandLineIsOpened();
   void languageSwitchChangesTheMenus();
   void workingFolderAndPlacementAreRestored();
   void helpOpensThePageOfTheLanguageOrWarns();
+  void leftPaneShowsWhilePanelsAreDocked();
   void aboutShowsTheSplashForTwoSeconds();
 };

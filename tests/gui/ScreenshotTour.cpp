@@ -5,15 +5,17 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QLineEdit>
+#include <QSplashScreen>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -78,6 +80,11 @@ void EnglishTour(const std::string& project) {
   CChildFrame& window = *app.GetMainWindow();
   Place(window);
   Shoot(window, "empty-window");
+  app.ShowAbout();
+  if (QSplashScreen* splash = app.GetSplash()) {
+    Shoot(*splash, "about-splash");
+    splash->close();  // the later pictures are of the window alone
+  }
   if (!Open(window, project)) return;
   CFovaraView& view = *window.GetView();
   view.ZoomAround(2.0, QPointF(view.viewport()->width() / 2.0, view.viewport()->height() / 2.0));
@@ -105,14 +112,13 @@ void EnglishTour(const std::string& project) {
   Shoot(window, "view-last-render");
   Run(Command(window, "VLSI"), "the last rendered image");
 
-  ui.depthModes.push_back({1, 0, 0.2f});
-  Run(Command(window, "VZBF"), "the depth view");
-  Shoot(window, "view-depth-grey");
-  Run(Command(window, "VZBF"), "the depth view");
-  ui.depthModes.push_back({2, 0, 0.2f});
-  Run(Command(window, "VZBF"), "the depth view");
-  Shoot(window, "view-depth-colour");
-  Run(Command(window, "VZBF"), "the depth view");
+  // The depth view in its grey and coloured forms, each left again for the image.
+  for (auto [choice, name] : {std::pair{1, "view-depth-grey"}, std::pair{2, "view-depth-colour"}}) {
+    ui.depthModes.push_back({choice, 0, 0.2f});
+    Run(Command(window, "VZBF"), "the depth view");
+    Shoot(window, name);
+    Run(Command(window, "VZBF"), "the depth view");
+  }
   if (Command(window, "VALP")->isEnabled()) {
     Run(Command(window, "VALP"), "the alpha view");
     Shoot(window, "view-alpha");
@@ -202,6 +208,7 @@ int main(int argc, char** argv) {
   }
   // Absolute: the program changes the current folder as projects open.
   gOutput = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QDir().mkpath(gOutput);
   std::string project = argv[2];
   EnglishTour(project);
   AnimationTour(project, argc == 4 ? argv[3] : "");

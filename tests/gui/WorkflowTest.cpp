@@ -95,7 +95,8 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   QVERIFY(gui.View().HasOverlay());
 
   // 5. A keyframe on the last frame with other blur amounts.
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualItemRect(list.topLevelItem(2)).center());
+  const QPoint lastRow = list.visualItemRect(list.topLevelItem(2)).center();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, lastRow);
   Settle();
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
   Settings(gui).SetAmounts(30, 4);

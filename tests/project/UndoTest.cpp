@@ -183,7 +183,9 @@ TEST_F(UndoTest, SingleImageAnimationFromTheListAndItsLabels) {
   EXPECT_TRUE(actions.AddKeyframe());
   EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 1);
   EXPECT_FALSE(actions.CanEditLabel(0));
-  for (const char* refused : {"0", "1000", "-3", "12a", "", " 7"}) EXPECT_FALSE(actions.EditLabel(1, refused)) << refused;
+  for (const char* refused : {"0", "1000", "-3", "12a", "", " 7"}) {
+    EXPECT_FALSE(actions.EditLabel(1, refused)) << refused;
+  }
   EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 1}));
   ASSERT_TRUE(actions.EditLabel(1, "30"));
   EXPECT_EQ(actions.GetRowCount(), 31);

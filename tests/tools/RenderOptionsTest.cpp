@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/framework/Preferences.h"
 #include "tools/RenderOptions.h"
 
 TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
+  // What an earlier run remembered is not fresh.
+  std::filesystem::remove(Preferences::FilePath());
   RenderOptions fresh(10);
   // Nothing remembered yet: the current frame, and a range over the whole animation.
   EXPECT_EQ(fresh.GetMode(), RenderOptions::kCurrentFrame);

@@ -32,3 +32,10 @@ QImage ToQImage(const Bitmap& picture) {
   }
   return {};
 }
+
+QPixmap FittedPixmap(const QImage& picture, QSize box, qreal devicePixelRatio) {
+  QPixmap pixmap = QPixmap::fromImage(
+      picture.scaled(box * devicePixelRatio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(devicePixelRatio);
+  return pixmap;
+}

@@ -25,11 +25,7 @@ QLabel* PictureLabel(const Bitmap& picture, QWidget* parent) {
   label->setFixedSize(kPictureBox);
   label->setFrameShape(QFrame::StyledPanel);
   label->setAlignment(Qt::AlignCenter);
-  const qreal ratio = parent->devicePixelRatioF();
-  QPixmap pixmap = QPixmap::fromImage(ToQImage(picture).scaled((kPictureBox - QSize(4, 4)) * ratio,
-                                                                Qt::KeepAspectRatio, Qt::SmoothTransformation));
-  pixmap.setDevicePixelRatio(ratio);
-  label->setPixmap(pixmap);
+  label->setPixmap(FittedPixmap(ToQImage(picture), kPictureBox - QSize(4, 4), parent->devicePixelRatioF()));
   return label;
 }
 
@@ -69,7 +65,6 @@ DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDial
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body);
   layout->addWidget(buttons);
-  setMinimumWidth(600);
 }
 
 DepthTypeDialog::~DepthTypeDialog() {

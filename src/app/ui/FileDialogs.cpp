@@ -95,6 +95,12 @@ QString FirstSuffix(const QString& filter) {
   return filter.mid(star + 2, end - star - 2);
 }
 
+// Whether the name already says what to write: a format the image library writes, or a project.
+bool NamesItsFormat(const QString& name, uint32_t fileClass) {
+  if (fileClass == kClassProject) return fileGetClass(name.toStdString()) == kClassProject;
+  return FindWritableFormat(name.toStdString()).has_value();
+}
+
 void ProposePath(QFileDialog& dialog, const std::string& proposedPath) {
   if (proposedPath.empty()) return;
   const QString path = QString::fromStdString(proposedPath);
@@ -167,7 +173,8 @@ std::optional<std::string> ChooseFileToSaveWithDialog(QWidget* parent, const Fil
   ProposePath(dialog, request.proposedPath);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString chosen = dialog.selectedFiles().first();
-  if (QFileInfo(chosen).suffix().isEmpty()) {
+  // "shot.final" is a name, not a format: the chosen type's extension completes it.
+  if (!NamesItsFormat(chosen, request.fileClass)) {
     const QString suffix = FirstSuffix(dialog.selectedNameFilter());
     if (!suffix.isEmpty()) chosen += QLatin1Char('.') + suffix;
   }

@@ -17,7 +17,8 @@ QStringList OpenFileFilters(uint32_t fileClass);
 QStringList SaveFileFilters(uint32_t fileClass);
 
 std::optional<std::string> ChooseFileToOpenWithDialog(QWidget* parent, const FileRequest& request);
-// The chosen name always carries an extension: the one typed, else the chosen type's.
+// The chosen name always ends with an extension that names its format: the one typed, else
+// the chosen type's.
 std::optional<std::string> ChooseFileToSaveWithDialog(QWidget* parent, const FileRequest& request);
 // The chosen folder, with its trailing separator.
 std::optional<std::string> ChooseFolderWithDialog(QWidget* parent, const std::string& title,

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QMessageBox>
 
+#include "app/ui/DepthModeDialog.h"
 #include "app/ui/DepthTypeDialog.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/FilterListDialog.h"
@@ -10,8 +11,8 @@
 #include "app/ui/InfoBox.h"
 #include "app/ui/NotificationDialog.h"
 #include "app/ui/ProgressDialog.h"
+#include "app/ui/RenderOptionsDialog.h"
 #include "app/ui/UiText.h"
-#include "tools/RenderOptions.h"
 
 namespace {
 
@@ -52,9 +53,16 @@ uint32_t FromQColor(const QColor& colour) {
 
 QtUserInterface::QtUserInterface(QWidget* mainWindow) : mainWindow_(mainWindow) {}
 
-QtUserInterface::~QtUserInterface() = default;
+QtUserInterface::~QtUserInterface() {
+  EndProgress();
+  CloseInfo();
+}
 
 void QtUserInterface::SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
+
+ProgressDialog* QtUserInterface::Progress() const { return progress_.data(); }
+
+InfoBox* QtUserInterface::Info() const { return info_.data(); }
 
 Answer QtUserInterface::Ask(const std::string& text, Buttons buttons) {
   QMessageBox box(buttons == Buttons::Ok ? QMessageBox::Information : QMessageBox::Question, UiText(kProgramNameId),
@@ -98,16 +106,18 @@ std::vector<std::string> QtUserInterface::SelectFilesFromList(const std::vector<
 }
 
 void QtUserInterface::BeginProgress(const std::string& text, int total, int) {
-  progress_ = std::make_unique<ProgressDialog>(QString::fromStdString(text), total, Owner());
+  EndProgress();
+  progress_ = new ProgressDialog(QString::fromStdString(text), total, Owner());
   progress_->Open();
 }
 
 bool QtUserInterface::ProgressStep() { return progress_ && progress_->Step(); }
 
-void QtUserInterface::EndProgress() { progress_.reset(); }
+void QtUserInterface::EndProgress() { delete progress_.data(); }
 
 void QtUserInterface::ShowInfo(const std::string& text) {
-  info_ = std::make_unique<InfoBox>(QString::fromStdString(text), Owner());
+  CloseInfo();
+  info_ = new InfoBox(QString::fromStdString(text), Owner());
   info_->Open();
 }
 
@@ -117,7 +127,7 @@ void QtUserInterface::ShowInfoFor(const std::string& text, double seconds) {
   CloseInfo();
 }
 
-void QtUserInterface::CloseInfo() { info_.reset(); }
+void QtUserInterface::CloseInfo() { delete info_.data(); }
 
 int QtUserInterface::AskDepthType(const Bitmap& picture) {
   DepthTypeDialog dialog(picture, Owner());
@@ -132,13 +142,16 @@ int QtUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>& filters) 
 }
 
 RenderRangeChoice QtUserInterface::AskRenderRange(int frameCount) {
-  // Until its dialog is in place, the remembered choice is taken as it stands.
-  return RenderOptions(frameCount).GetChoice();
+  // However the dialog is closed, its choice is the one rendered.
+  RenderOptionsDialog dialog(frameCount, Owner());
+  dialog.exec();
+  return dialog.GetChoice();
 }
 
-DepthModeChoice QtUserInterface::AskDepthMode(const floatBitmap&) {
-  // Until its dialog is in place: a grey picture with the default exponential curve.
-  return {};
+DepthModeChoice QtUserInterface::AskDepthMode(const floatBitmap& depth) {
+  DepthModeDialog dialog(depth, Owner());
+  dialog.exec();
+  return dialog.GetChoice();
 }
 
 std::optional<uint32_t> QtUserInterface::ChooseColour(uint32_t initial) {

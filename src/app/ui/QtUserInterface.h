@@ -5,7 +5,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <memory>
 
 #include "platform/framework/UserInterface.h"
 
@@ -42,13 +41,14 @@ class QtUserInterface : public UserInterface {
   std::optional<uint32_t> ChooseColour(uint32_t initial) override;
 
   // The open progress display and information box, or null.
-  ProgressDialog* Progress() const { return progress_.get(); }
-  InfoBox* Info() const { return info_.get(); }
+  ProgressDialog* Progress() const;
+  InfoBox* Info() const;
 
  private:
   QWidget* Owner() const { return mainWindow_.data(); }
 
   QPointer<QWidget> mainWindow_;
-  std::unique_ptr<ProgressDialog> progress_;
-  std::unique_ptr<InfoBox> info_;
+  // Children of the main window: guarded, since the window may go first and take them along.
+  QPointer<ProgressDialog> progress_;
+  QPointer<InfoBox> info_;
 };

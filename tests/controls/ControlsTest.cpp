@@ -1,0 +1,184 @@
+// The value bar and the tool button, driven with the mouse and the clock.
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "controls/CCustomScrollbar.h"
+#include "controls/ToolBitmapButton.h"
+#include "platform/framework/FourCC.h"
+
+namespace {
+
+// A point on the track at a fraction of its width.
+QPoint OnTrack(const CCustomScrollbar& bar, double fraction) {
+  const QRect track = bar.TrackRect();
+  return {track.left() + int(fraction * track.width()), track.center().y()};
+}
+
+QIcon Plain(const QColor& colour) {
+  QPixmap pixmap(24, 24);
+  pixmap.fill(colour);
+  return QIcon(pixmap);
+}
+
+QColor CentreColour(QWidget& widget) {
+  const QImage image = widget.grab().toImage();
+  return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+uint32_t gCurrentCommand = 0;
+
+}  // namespace
+
+class ControlsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init();
+  void ArrowsStepATenthAndStopAtTheEnds();
+  void HeldArrowRepeats();
+  void TrackDragReportsOnceOnRelease();
+  void TrackEdgesGiveTheRangeEnds();
+  void SetRangeClampsAndReportsNothing();
+  void ButtonShowsItsPictureForItsState();
+  void OnlyTheButtonThatLaunchedTheRunningModeBlinks();
+
+ private:
+  std::unique_ptr<CCustomScrollbar> bar_;
+  std::unique_ptr<QSignalSpy> reports_;
+};
+
+void ControlsTest::init() {
+  bar_ = std::make_unique<CCustomScrollbar>();
+  bar_->show();
+  reports_ = std::make_unique<QSignalSpy>(bar_.get(), &CCustomScrollbar::ValueReleased);
+}
+
+void ControlsTest::ArrowsStepATenthAndStopAtTheEnds() {
+  bar_->SetRange(0, 100, 95);
+  const QPoint right = bar_->RightArrowRect().center();
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, right);
+  QCOMPARE(bar_->GetValue(), 100);
+  QCOMPARE(reports_->count(), 1);
+  QCOMPARE(reports_->at(0).at(1).toInt(), 100);
+  QCOMPARE(reports_->at(0).at(0).value<CCustomScrollbar*>(), bar_.get());
+
+  bar_->SetRange(-20, 20, 0);
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  QCOMPARE(bar_->GetValue(), -4);
+  QCOMPARE(bar_->GetState(), CCustomScrollbar::kIdle);
+}
+
+void ControlsTest::HeldArrowRepeats() {
+  bar_->SetRange(0, 100, 95);
+  QTest::mousePress(bar_.get(), Qt::LeftButton, {}, bar_->RightArrowRect().center());
+  QCOMPARE(bar_->GetState(), CCustomScrollbar::kRepeatUp);
+  QTest::qWait(2 * CCustomScrollbar::kRepeatMs + 100);
+  QCOMPARE(bar_->GetValue(), 100);  // held at the end, never beyond
+  QTest::mouseRelease(bar_.get(), Qt::LeftButton, {}, bar_->RightArrowRect().center());
+
+  bar_->SetRange(0, 100, 100);
+  QTest::mousePress(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  QCOMPARE(bar_->GetValue(), 90);
+  QTRY_VERIFY_WITH_TIMEOUT(bar_->GetValue() <= 80, 3000);
+  QCOMPARE(reports_->count(), 1);  // only the first release so far
+  QTest::mouseRelease(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  const int released = bar_->GetValue();
+  QTest::qWait(CCustomScrollbar::kRepeatMs + 100);
+  QCOMPARE(bar_->GetValue(), released);  // the repeat stops with the button
+  QCOMPARE(reports_->count(), 2);
+}
+
+void ControlsTest::TrackDragReportsOnceOnRelease() {
+  bar_->SetRange(0, 40, 0);
+  QTest::mousePress(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.25));
+  QCOMPARE(bar_->GetValue(), 10);
+  QCOMPARE(bar_->GetState(), CCustomScrollbar::kDragging);
+  QTest::mouseMove(bar_.get(), OnTrack(*bar_, 0.75));
+  QCOMPARE(bar_->GetValue(), 30);
+  QCOMPARE(reports_->count(), 0);  // nothing while dragging
+  QTest::mouseRelease(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.5));
+  QCOMPARE(reports_->count(), 1);
+  QCOMPARE(reports_->at(0).at(1).toInt(), 20);
+
+  // A click that leaves the value where it was still tells the parent once.
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.5));
+  QCOMPARE(bar_->GetValue(), 20);
+  QCOMPARE(reports_->count(), 2);
+}
+
+void ControlsTest::TrackEdgesGiveTheRangeEnds() {
+  bar_->SetTrackWidth(200);
+  QCOMPARE(bar_->RightArrowRect().right() + 1, bar_->width());
+  bar_->SetRange(10, 50, 30);
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, QPoint(bar_->TrackRect().left(), 5));
+  QCOMPARE(bar_->GetValue(), 10);
+  // Dragged past the right end of the track, and past the right of the bar.
+  QTest::mousePress(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.5));
+  QTest::mouseMove(bar_.get(), QPoint(bar_->width() + 40, 5));
+  QCOMPARE(bar_->GetValue(), 50);
+  QTest::mouseMove(bar_.get(), QPoint(-40, 5));
+  QCOMPARE(bar_->GetValue(), 10);
+  QTest::mouseRelease(bar_.get(), Qt::LeftButton, {}, QPoint(bar_->TrackRect().right() + 1, 5));
+  QCOMPARE(bar_->GetValue(), 50);
+}
+
+void ControlsTest::SetRangeClampsAndReportsNothing() {
+  bar_->SetRange(0, 100, 150);
+  QCOMPARE(bar_->GetValue(), 100);
+  bar_->SetRange(0, 100, -5);
+  QCOMPARE(bar_->GetValue(), 0);
+  const QImage before = bar_->grab().toImage();
+  bar_->SetRange(0, 100, 0);
+  QCOMPARE(bar_->grab().toImage(), before);
+  bar_->SetRange(0, 100, 50);
+  QVERIFY(bar_->grab().toImage() != before);  // the track fills to the value
+  QCOMPARE(reports_->count(), 0);
+}
+
+void ControlsTest::ButtonShowsItsPictureForItsState() {
+  ToolBitmapButton button;
+  button.SetBitmaps(Plain(Qt::red), Plain(Qt::green), QIcon(), QSize(24, 24));
+  button.show();
+  QCOMPARE(CentreColour(button), QColor(Qt::red));
+  button.setDown(true);
+  QCOMPARE(CentreColour(button), QColor(Qt::green));
+  button.setDown(false);
+  // Without a disabled picture a disabled button keeps its normal one.
+  button.setEnabled(false);
+  QCOMPARE(CentreColour(button), QColor(Qt::red));
+  button.SetBitmaps(Plain(Qt::red), Plain(Qt::green), Plain(Qt::blue), QSize(32, 32));
+  QCOMPARE(CentreColour(button), QColor(Qt::blue));
+  QCOMPARE(button.size(), QSize(32, 32));
+}
+
+void ControlsTest::OnlyTheButtonThatLaunchedTheRunningModeBlinks() {
+  ToolBitmapButton::SetCurrentCommandQuery([] { return gCurrentCommand; });
+  ToolBitmapButton farther, nearer;
+  for (ToolBitmapButton* b : {&farther, &nearer}) {
+    b->SetBitmaps(Plain(Qt::red), Plain(Qt::green), QIcon(), QSize(24, 24));
+    b->show();
+  }
+  const uint32_t picker = FourCC("DEPP");
+  gCurrentCommand = picker;
+  farther.StartBlink(picker, 2);
+  QTRY_VERIFY_WITH_TIMEOUT(farther.ShowsHighlight(), 2500);
+  QCOMPARE(CentreColour(farther), QColor(Qt::green));
+
+  // The other button launches the same tool in another mode: the first one stops at once.
+  nearer.StartBlink(picker, 3);
+  QVERIFY(!farther.ShowsHighlight());
+  QCOMPARE(CentreColour(farther), QColor(Qt::red));
+  QTRY_VERIFY_WITH_TIMEOUT(nearer.ShowsHighlight(), 2500);
+  QTRY_VERIFY_WITH_TIMEOUT(!farther.IsBlinking(), 2500);
+  QVERIFY(nearer.IsBlinking());
+
+  // The tool ends: the blinking stops and the button looks normal again.
+  gCurrentCommand = 0;
+  QTRY_VERIFY_WITH_TIMEOUT(!nearer.IsBlinking(), 2500);
+  QCOMPARE(CentreColour(nearer), QColor(Qt::red));
+  ToolBitmapButton::SetCurrentCommandQuery(nullptr);
+}
+
+QTEST_MAIN(ControlsTest)
+#include "ControlsTest.moc"
