@@ -1,5 +1,6 @@
 #include "app/ChildFrame.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 
@@ -7,12 +8,14 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include "animation/AnimationSettingsPanel.h"
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
 #include "app/DepthToolHint.h"
@@ -64,6 +67,8 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   Frame().SetViewport(view_);
   leftPane_ = new CCustomVReBar(this);
   addDockWidget(Qt::LeftDockWidgetArea, leftPane_);
+  animation_ = new CAnimationSettings(Document().GetProject(), this);
+  animation_->hide();
   status_ = new ViewStatusBar(this);
   setStatusBar(status_);
 
@@ -130,6 +135,10 @@ void CChildFrame::CreateFileActions() {
           &CChildFrame::AboutRequested);
   connect(AddFileAction(kIdContextHelp, 60012, 60018, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
           &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+  connect(AddFileAction(kIdUndo, 63001, 63003, QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr), &QAction::triggered,
+          this, &CChildFrame::OnUndo);
+  connect(AddFileAction(kIdRedo, 63002, 63004, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
+          &QAction::triggered, this, &CChildFrame::OnRedo);
 }
 
 void CChildFrame::CreateToolbars() {
@@ -175,6 +184,9 @@ void CChildFrame::BuildMenus(bool full) {
   file->addAction(GetFileAction(kIdExit));
 
   if (full) {
+    QMenu* edit = menuBar()->addMenu(Text(63000));
+    edit->addAction(GetFileAction(kIdUndo));
+    edit->addAction(GetFileAction(kIdRedo));
     QMenu* render = menuBar()->addMenu(Text(60007));
     commands_->FillRenderMenu(render);
     QMenu* view = menuBar()->addMenu(Text(60008));
@@ -231,6 +243,9 @@ void CChildFrame::RefreshFromProject() {
   GetFileAction(kIdSaveProject)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
   GetFileAction(kIdConvertZBuffer)->setEnabled(full);
+  GetFileAction(kIdUndo)->setEnabled(full && Document().GetProject().CanUndo());
+  GetFileAction(kIdRedo)->setEnabled(full && Document().GetProject().CanRedo());
+  FollowAnimation(full);
   commands_->UpdateStates();
   view_->SetEmptyText(full ? QString() : Text(60046));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
@@ -243,6 +258,24 @@ void CChildFrame::UpdateTitle() {
   setWindowTitle(title.empty() ? application + QStringLiteral("[*]")
                                : QStringLiteral("%1[*] - %2").arg(QString::fromStdString(title), application));
   setWindowModified(Frame().GetModifiedFlag());
+}
+
+// The animation panel is docked below the filter's panel while a project is open.
+void CChildFrame::FollowAnimation(bool projectOpen) {
+  if (projectOpen && !animationDocked_) {
+    leftPane_->AddBottomBar(animation_, LoadString(2140));
+    animation_->show();
+    animationDocked_ = true;
+    SetLeftPaneWidth(std::max(leftPane_->width(), animation_->sizeHint().width()));
+    // The view takes its narrower size now, before it shows the project's image.
+    layout()->activate();
+  } else if (!projectOpen && animationDocked_) {
+    leftPane_->RemoveBar(animation_);
+    animation_->setParent(this);
+    animation_->hide();
+    animationDocked_ = false;
+  }
+  if (projectOpen) animation_->FollowProject();
 }
 
 void CChildFrame::SetLeftPaneWidth(int width) {
@@ -275,6 +308,16 @@ void CChildFrame::OnCloseProject() {
 
 void CChildFrame::OnConvertZBuffer() {
   Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
+}
+
+void CChildFrame::OnUndo() {
+  Guarded([this] { return Document().GetProject().Undo(); });
+  RefreshFromProject();
+}
+
+void CChildFrame::OnRedo() {
+  Guarded([this] { return Document().GetProject().Redo(); });
+  RefreshFromProject();
 }
 
 bool CChildFrame::OpenProject(const std::string& path) {

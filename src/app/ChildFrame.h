@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 class ApplicationFrame;
+class CAnimationSettings;
 class CCustomVReBar;
 class CFovaraDoc;
 class CFovaraView;
@@ -30,6 +31,8 @@ constexpr int kIdExit = 57665;
 constexpr int kIdAbout = 57664;
 constexpr int kIdContextHelp = 57669;
 constexpr int kIdHelp = 57670;
+constexpr int kIdUndo = 57643;
+constexpr int kIdRedo = 57644;
 
 class CChildFrame : public QMainWindow {
   Q_OBJECT
@@ -40,6 +43,7 @@ class CChildFrame : public QMainWindow {
 
   CFovaraView* GetView() const { return view_; }
   CCustomVReBar* GetLeftPane() const { return leftPane_; }
+  CAnimationSettings* GetAnimationPanel() const { return animation_; }
   ViewStatusBar* GetStatusReadout() const { return status_; }
   QToolBar* GetNavigationToolbar() const { return navigationBar_; }
   QToolBar* GetPreviewToolbar() const { return previewBar_; }
@@ -87,10 +91,15 @@ class CChildFrame : public QMainWindow {
   void OnSaveProject();
   void OnCloseProject();
   void OnConvertZBuffer();
+  void OnUndo();
+  void OnRedo();
+  void FollowAnimation(bool projectOpen);
 
   ProjectSession& session_;
   CFovaraView* view_;
   CCustomVReBar* leftPane_;
+  CAnimationSettings* animation_;
+  bool animationDocked_ = false;
   ViewStatusBar* status_;
   CommandActions* commands_;
   QToolBar* navigationBar_ = nullptr;

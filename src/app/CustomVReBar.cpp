@@ -25,6 +25,18 @@ CCustomVReBar::CCustomVReBar(QWidget* parent) : QDockWidget(parent) {
 }
 
 void CCustomVReBar::AddNewBar(QWidget* panel, const std::string& title) {
+  // Above the bottom bar, else above the stretch that keeps the bars at the top.
+  AddFrame(panel, title, bottomFrame_ ? column_->indexOf(bottomFrame_) : column_->count() - 1);
+}
+
+void CCustomVReBar::AddBottomBar(QWidget* panel, const std::string& title) {
+  bottomFrame_ = AddFrame(panel, title, column_->count() - 1);
+  // The bottom bar takes the height the others leave.
+  column_->setStretchFactor(bottomFrame_, 1);
+  column_->setStretch(column_->count() - 1, 0);
+}
+
+QWidget* CCustomVReBar::AddFrame(QWidget* panel, const std::string& title, int position) {
   auto* frame = new QWidget;
   auto* layout = new QVBoxLayout(frame);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -36,16 +48,20 @@ void CCustomVReBar::AddNewBar(QWidget* panel, const std::string& title) {
   caption->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(caption);
   layout->addWidget(panel);
-  // Above the stretch that keeps the bars at the top.
-  column_->insertWidget(column_->count() - 1, frame);
+  column_->insertWidget(position, frame);
   bars_.push_back({panel, frame});
   show();
+  return frame;
 }
 
 bool CCustomVReBar::RemoveBar(QWidget* panel) {
   for (auto it = bars_.begin(); it != bars_.end(); ++it) {
     if (it->panel != panel) continue;
     panel->setParent(nullptr);
+    if (it->frame == bottomFrame_) {
+      bottomFrame_ = nullptr;
+      column_->setStretch(column_->count() - 1, 1);
+    }
     delete it->frame;
     bars_.erase(it);
     if (bars_.empty()) hide();

@@ -17,6 +17,8 @@ class CCustomVReBar : public QDockWidget {
 
   // Adds a panel under a title at the bottom of the column; the dock takes the widget.
   void AddNewBar(QWidget* panel, const std::string& title);
+  // Adds a panel that stays at the bottom: bars added later go above it.
+  void AddBottomBar(QWidget* panel, const std::string& title);
   // Takes a panel out (the caller deletes it); false when it is not in the dock.
   bool RemoveBar(QWidget* panel);
   int GetBarCount() const { return int(bars_.size()); }
@@ -27,6 +29,9 @@ class CCustomVReBar : public QDockWidget {
     QWidget* panel;
     QWidget* frame;
   };
+  QWidget* AddFrame(QWidget* panel, const std::string& title, int position);
+
   std::vector<Bar> bars_;
   QVBoxLayout* column_;
+  QWidget* bottomFrame_ = nullptr;
 };

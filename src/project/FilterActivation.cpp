@@ -55,6 +55,7 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
   }
   track_.SetCurrentFrame(0, true);
   MarkModified(true);
+  ResetHistory(false);
   return true;
 }
 
@@ -73,6 +74,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   track_.RemoveAll();
   track_.ResetCurrentFrame(0);
   track_.SetMode(kSingleImageMode);
+  ResetHistory(false);
   // What named the old project's files must not leak into the next one, also when it failed
   // to open before its filter was active.
   imageNames_.clear();
@@ -94,6 +96,7 @@ void ProjectData::NotifyChanged(int kind) {
   if (kind == kChangeSettings && filter_ && track_.FindKeyframe(track_.GetCurrentFrame()) != -1) {
     track_.SetKeyframe(track_.GetCurrentFrame(), filter_->GetCurrentSettings());
   }
+  if (kind != kChangeFrame) RecordChange();
   if (kind == kChangeModifiedOnly) return;
   if (viewMode_ == kViewFilterPreview) SetViewMode(kViewFilterPreview, true, true);
   else if (kind == kChangeFrame) SetViewMode(viewMode_, true, true);

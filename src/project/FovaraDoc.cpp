@@ -120,6 +120,7 @@ bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
     return false;
   }
   pathName_ = path;
+  project_.MarkHistorySaved();
   SetModifiedFlag(false);
   Preferences::AddRecentFile(path);
   return true;

@@ -15,6 +15,7 @@
 #include "animation/KeyframeTrack.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
+#include "project/UndoHistory.h"
 
 class ApplicationFrame;
 class CArchive;
@@ -110,6 +111,19 @@ class ProjectData : public KeyframeTrackOwner {
   void CloseProject(DepthFilterCommand* filter);
   void NotifyChanged(int kind);
 
+  // --- Undo ---
+  // Records the change just made to the keyframes or options as one step; nothing when the
+  // content is unchanged (a frame change, a render).
+  void RecordChange();
+  // False when there was nothing to undo or redo.
+  bool Undo();
+  bool Redo();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  // Starts the history afresh from the present content; `saved` when the file holds it.
+  void ResetHistory(bool saved);
+  void MarkHistorySaved() { history_.MarkSaved(); }
+
   // --- View ---
   void SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture = nullptr);
   void RedrawView(bool updateNow);
@@ -178,6 +192,8 @@ class ProjectData : public KeyframeTrackOwner {
   void WriteProject(CArchive& archive, const std::string& newProjectFolder);
   void DropKeyframesOfOtherTypes(uint32_t typeCode);
   std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change);
+  ProjectState CaptureState();
+  bool RestoreState(std::optional<UndoHistory::Target> target);
 
   ApplicationFrame* frame_ = nullptr;
   DepthFilterCommand* filter_ = nullptr;
@@ -192,6 +208,8 @@ class ProjectData : public KeyframeTrackOwner {
   float depthViewFactor_ = 0.2f;
   std::unique_ptr<NTBitmap> displayedImage_;
   uint32_t viewMode_ = 0;
+  UndoHistory history_;
+  bool restoring_ = false;
 };
 
 // A project file that cannot be opened, with its cause (kFileErrorGeneric, kFileErrorInvalid).

@@ -99,6 +99,7 @@ void ProjectData::ReadProject(CArchive& archive) {
     throw ProjectFileError(kFileErrorGeneric, "the project's filter cannot be found");
   }
   filter->Serialize(archive);
+  ResetHistory(true);
   MarkModified(false);
 }
 

@@ -61,6 +61,15 @@ std::string GuiFixture::WriteSequence(int count, int width, int height) const {
 
 bool GuiFixture::NewProject(uint32_t filterId, int width, int height) {
   ui.openFiles.push_back(WriteSequence(3, width, height));
+  return RunNewProject(filterId);
+}
+
+bool GuiFixture::NewProjectOf(int frames, uint32_t filterId) {
+  ui.openFiles.push_back(WriteSequence(frames));
+  return RunNewProject(filterId);
+}
+
+bool GuiFixture::RunNewProject(uint32_t filterId) {
   auto filters = app.GetSession().Frame().GetFilters();
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == filterId) ui.filterChoices.push_back(int(i));

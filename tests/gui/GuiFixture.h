@@ -38,6 +38,11 @@ class GuiFixture {
   std::string WriteSequence(int count = 3, int width = kWidth, int height = kHeight) const;
   // New project through the File menu's action: image, frame picker, filter list.
   bool NewProject(uint32_t filterId = FourCC("FXDF"), int width = kWidth, int height = kHeight);
+  // The same with a sequence of that many frames (one: a single image).
+  bool NewProjectOf(int frames, uint32_t filterId = FourCC("FXDF"));
+
+  // The New project command with the filter chosen in the list.
+  bool RunNewProject(uint32_t filterId);
 
   static constexpr int kWidth = 64;
   static constexpr int kHeight = 48;

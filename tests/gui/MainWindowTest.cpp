@@ -22,8 +22,8 @@
 
 namespace {
 const QStringList kShortMenu = {QStringLiteral("&File"), QStringLiteral("&Help")};
-const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Render"), QStringLiteral("&View"),
-                               QStringLiteral("&Help")};
+const QStringList kFullMenu = {QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Render"),
+                               QStringLiteral("&View"), QStringLiteral("&Help")};
 }  // namespace
 
 void MainWindowTest::startsEmptyWithTheShortMenu() {

@@ -1,25 +1,30 @@
-// Takes the pictures of the desktop program that the README shows: the empty window, a
-// project in each view mode, the area preview, a depth pick in progress, the French menus,
-// and each filter's panel in English and French. Run under a virtual display by
-// scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]
+// Takes the pictures of the desktop program that the README and the help show: the empty
+// window, a project in each view mode, the area preview, a depth pick in progress, the
+// animation panel on a sequence and on a single image, the Edit menu, the French menus, and
+// each filter's panel in English and French. Run under a virtual display by
+// scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz [PANEL_PROJECT.fvz...]]
 
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplashScreen>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "GuiFixture.h"
+#include "animation/AnimationSettingsPanel.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "controls/ToolBitmapButton.h"
@@ -79,7 +84,10 @@ void Place(CChildFrame& window) {
 }
 
 bool Open(CChildFrame& window, const std::string& project) {
-  if (window.OpenProject(project)) return true;
+  if (window.OpenProject(project)) {
+    QTest::qWait(50);  // the animation list is built once the opening is over
+    return true;
+  }
   std::fprintf(stderr, "fovara_screenshots: cannot open %s\n", project.c_str());
   ++gFailures;
   return false;
@@ -205,6 +213,64 @@ void PanelTour(const std::vector<std::string>& projects, bool french) {
   SetLanguage(Language::English);
 }
 
+void ClickRow(CChildFrame& window, int row) {
+  QTreeWidget& list = *window.GetAnimationPanel()->GetList();
+  list.scrollToItem(list.topLevelItem(row));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualItemRect(list.topLevelItem(row)).center());
+  QTest::qWait(50);
+}
+
+void ShowMenu(CChildFrame& window, int titleId, const char* name) {
+  for (QAction* entry : window.menuBar()->actions()) {
+    if (entry->text() != QString::fromStdString(LoadString(titleId)) || !entry->menu()) continue;
+    QMenu* menu = entry->menu();
+    menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
+    if (!QTest::qWaitForWindowExposed(menu)) std::fprintf(stderr, "fovara_screenshots: the menu was not shown\n");
+    Shoot(window, name);
+    menu->close();
+  }
+}
+
+// The animation panel: keyframes on a sequence, the Edit menu, and a single image animated
+// by typing its length on the second keyframe.
+void AnimationTour(const std::string& project, const std::string& stillProject) {
+  ScriptedUserInterface ui;
+  CFovaraApp app;
+  app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
+  CChildFrame& window = *app.GetMainWindow();
+  Place(window);
+  if (!Open(window, project)) return;
+  CAnimationSettings& panel = *window.GetAnimationPanel();
+  ClickRow(window, 4);
+  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  ClickRow(window, 6);
+  Shoot(window, "animation-sequence");
+  ShowMenu(window, 63000, "edit-menu");
+  window.Frame().SetModifiedFlag(false);
+
+  if (stillProject.empty() || !Open(window, stillProject)) {
+    app.ExitInstance();
+    return;
+  }
+  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  QTest::qWait(100);
+  QLineEdit* editor = panel.GetList()->viewport()->findChild<QLineEdit*>();
+  if (editor) {
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("24"));
+    Shoot(window, "animation-length");
+    QTest::keyClick(editor, Qt::Key_Return);
+  } else {
+    std::fprintf(stderr, "fovara_screenshots: the keyframe label did not open\n");
+    ++gFailures;
+  }
+  QTest::qWait(100);
+  ClickRow(window, 12);
+  Shoot(window, "animation-single-image");
+  window.Frame().SetModifiedFlag(false);
+  app.ExitInstance();
+}
+
 void FrenchTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
@@ -212,14 +278,7 @@ void FrenchTour(const std::string& project) {
   CChildFrame& window = *app.GetMainWindow();
   Place(window);
   if (!Open(window, project)) return;
-  for (QAction* entry : window.menuBar()->actions()) {
-    if (entry->text() != QString::fromStdString(LoadString(60008)) || !entry->menu()) continue;
-    QMenu* menu = entry->menu();
-    menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
-    if (!QTest::qWaitForWindowExposed(menu)) std::fprintf(stderr, "fovara_screenshots: the menu was not shown\n");
-    Shoot(window, "french-view-menu");
-    menu->close();
-  }
+  ShowMenu(window, 60008, "french-view-menu");
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();
   SetLanguage(Language::English);
@@ -230,7 +289,7 @@ void FrenchTour(const std::string& project) {
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [PANEL_PROJECT.fvz...]\n");
+    std::fprintf(stderr, "usage: fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz [PANEL_PROJECT.fvz...]]\n");
     return 2;
   }
   // Absolute: the program changes the current folder as projects open.
@@ -238,8 +297,9 @@ int main(int argc, char** argv) {
   QDir().mkpath(gOutput);
   std::string project = argv[2];
   EnglishTour(project);
+  AnimationTour(project, argc >= 4 ? argv[3] : "");
   FrenchTour(project);
-  std::vector<std::string> panels(argv + 3, argv + argc);
+  std::vector<std::string> panels(argc > 4 ? argv + 4 : argv + argc, argv + argc);
   PanelTour(panels, false);
   PanelTour(panels, true);
   return gFailures == 0 ? 0 : 1;

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QTest>
 
+#include "AnimationPanelTest.h"
 #include "MainWindowTest.h"
 #include "PanelTest.h"
 #include "ToolAndRenderTest.h"
 #include "ViewTest.h"
+#include "WorkflowTest.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -26,6 +28,14 @@ int main(int argc, char** argv) {
   }
   {
     ViewTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    AnimationPanelTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    WorkflowTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   return failures == 0 ? 0 : 1;
