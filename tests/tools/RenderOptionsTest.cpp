@@ -5,6 +5,8 @@
 #include "tools/RenderOptions.h"
 
 TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
+  // Nothing remembered from an earlier run of the tests.
+  ASSERT_TRUE(CCustomData().SaveToPrefs(FourCC("FOVD"), FourCC("RDRO")));
   RenderOptions fresh(10);
   // Nothing remembered yet: the current frame, and a range over the whole animation.
   EXPECT_EQ(fresh.GetMode(), RenderOptions::kCurrentFrame);
