@@ -174,28 +174,32 @@ class SliceCompositor {
     // An interval's lane sums stay below 2^15 (see kWidestRun), so each difference is a 16-bit
     // value, and pmaddwd multiplies it by the weight exactly.
     if constexpr (WithAlpha) {
-      // 16-bit differences: the even lanes (red, blue, count) times the weight in the low half
-      // of each 32-bit lane, the odd ones (green, alpha) times the weight in the high half.
-      __m128i even = _mm_setzero_si128();
-      __m128i odd = _mm_setzero_si128();
-      for (; run != last; ++run) {
-        const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->end));
-        const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->begin));
-        const __m128i difference = _mm_sub_epi16(end, begin);
-        const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight));
-        const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weightHigh));
-        even = _mm_add_epi32(even, _mm_madd_epi16(difference, low));
-        odd = _mm_add_epi32(odd, _mm_madd_epi16(difference, high));
+      // 16-bit differences, two intervals at a time: their lanes interleaved, each pair of
+      // 16-bit values is multiplied by the pair of weights and summed by one pmaddwd, giving the
+      // four channels in one vector and the count in another.
+      __m128i channels = _mm_setzero_si128();
+      __m128i count = _mm_setzero_si128();
+      auto difference = [centre](const WindowRun& r) {
+        const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r.end));
+        const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r.begin));
+        return _mm_sub_epi16(end, begin);
+      };
+      for (; last - run >= 2; run += 2) {
+        const __m128i first = difference(run[0]);
+        const __m128i second = difference(run[1]);
+        const __m128i weights = _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(run[0].weight)),
+                                             _mm_load_si128(reinterpret_cast<const __m128i*>(run[1].weightHigh)));
+        channels = _mm_add_epi32(channels, _mm_madd_epi16(_mm_unpacklo_epi16(first, second), weights));
+        count = _mm_add_epi32(count, _mm_madd_epi16(_mm_unpackhi_epi16(first, second), weights));
       }
-      alignas(16) uint32_t e[4];
-      alignas(16) uint32_t o[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(e), even);
-      _mm_store_si128(reinterpret_cast<__m128i*>(o), odd);
-      acc[0] = e[0];
-      acc[1] = o[0];
-      acc[2] = e[1];
-      acc[3] = o[1];
-      acc[4] = e[2];
+      if (run != last) {
+        const __m128i only = difference(*run);
+        const __m128i weight = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight));
+        channels = _mm_add_epi32(channels, _mm_madd_epi16(_mm_unpacklo_epi16(only, _mm_setzero_si128()), weight));
+        count = _mm_add_epi32(count, _mm_madd_epi16(_mm_unpackhi_epi16(only, _mm_setzero_si128()), weight));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), channels);
+      acc[4] = uint32_t(_mm_cvtsi128_si32(count));
       return;
     } else {
       // 32-bit differences with a zero high half.

@@ -2,7 +2,9 @@
 // of flat-coloured scenes: a square standing at the frame's nearest depth in front of a wall.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldRenderer.h"
@@ -20,28 +22,26 @@ constexpr float kWallDepth = 10.0f;
 // A strip of far background along the top (in the wall's colour), blurred behind the field.
 constexpr float kFarDepth = 40.0f;
 constexpr int kFarRows = 6;
-// The square: columns and rows [kSquareFirst, kSquareEnd).
+// The square: columns [kSquareFirst, kSquareEnd), rows [kSquareTop, kSquareTop + its side).
 constexpr int kSquareFirst = 50;
 constexpr int kSquareEnd = 130;
+constexpr int kSquareTop = 30;
+constexpr int kSquareBottom = kSquareTop + kSquareEnd - kSquareFirst - 1;
 constexpr uint8_t kSquareColour[3] = {240, 200, 20};
 constexpr uint8_t kWallColour[3] = {20, 60, 230};
 
-// A flat post at a depth between the square and the wall, large enough to close a slice of its
-// own, far from the square's right side where the spill is measured.
-struct Post {
-  float depth;
-};
-
-std::unique_ptr<CLayerBitmap> SquareBeforeWall(const Post* post) {
+// With a post depth: a flat post at that depth along the left edge, large enough to close a
+// slice of its own, out of reach of the square's blur.
+std::unique_ptr<CLayerBitmap> SquareBeforeWall(std::optional<float> postDepth) {
   auto colour = std::make_unique<rgbBitmap>(kWidth, kHeight);
   auto depth = std::make_unique<floatBitmap>(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      const bool square = x >= kSquareFirst && x < kSquareEnd && y >= kSquareFirst - 20 && y < kSquareEnd - 20;
-      const bool onPost = post && x < 16 && y >= 10;
+      const bool square = x >= kSquareFirst && x < kSquareEnd && y >= kSquareTop && y <= kSquareBottom;
+      const bool onPost = postDepth && x < 16 && y >= 10;
       const uint8_t* c = square ? kSquareColour : kWallColour;
       std::copy(c, c + 3, colour->GetLine(y) + 3 * x);
-      depth->GetLine(y)[x] = square ? kSquareDepth : (onPost ? post->depth : (y < kFarRows ? kFarDepth : kWallDepth));
+      depth->GetLine(y)[x] = square ? kSquareDepth : (onPost ? *postDepth : (y < kFarRows ? kFarDepth : kWallDepth));
     }
   }
   auto image = std::make_unique<CLayerBitmap>(std::move(colour));
@@ -89,13 +89,11 @@ struct Spill {
 
 Spill SpillAt(const CLayerBitmap& result, int away) {
   const int middleX = (kSquareFirst + kSquareEnd) / 2;
-  const int middleY = middleX - 20;
-  const int top = kSquareFirst - 20;
-  const int bottom = kSquareEnd - 20 - 1;
+  const int middleY = (kSquareTop + kSquareBottom) / 2;
   const int points[4][2] = {{kSquareEnd - 1 + away, middleY},
                             {kSquareFirst - away, middleY},
-                            {middleX, top - away},
-                            {middleX, bottom + away}};
+                            {middleX, kSquareTop - away},
+                            {middleX, kSquareBottom + away}};
   Spill s;
   for (const auto& p : points) {
     const double share = SquareShare(Pixel(result, p[0], p[1]));
@@ -117,7 +115,8 @@ void ExpectLensLikeSpill(const CLayerBitmap& result, const char* what) {
   EXPECT_EQ(SpillAt(result, 12).most, 0.0) << what;
   // The square itself is blurred over the wall behind it, not the other way round: its middle
   // keeps its colour.
-  EXPECT_EQ(SquareShare(Pixel(result, 90, 70)), 1.0) << what;
+  EXPECT_EQ(SquareShare(Pixel(result, (kSquareFirst + kSquareEnd) / 2, (kSquareTop + kSquareBottom) / 2)), 1.0)
+      << what;
 }
 
 }  // namespace
@@ -128,9 +127,7 @@ TEST(ForegroundSpill, SquareAtTheNearestDepthSpillsOverTheSharpWallAsALensBlurs)
   ASSERT_NEAR(settings.BlurPixels(kSquareDepth, true), 20.0, 1e-9);
   // A post blurred 16 pixels closes a slice of its own, so that the square's slice holds only
   // blurs from 17 to 20 pixels.
-  const double postDepth = settings.DepthForBlur(16.0 / settings.PixelScale);
-  const Post post{float(postDepth)};
-  auto image = SquareBeforeWall(&post);
+  auto image = SquareBeforeWall(float(settings.DepthForBlur(16.0 / settings.PixelScale)));
   auto slices = BuildSlices(settings, *image->GetLayer<floatBitmap>(), DepthOfFieldOptions{}.SliceStep);
   const DepthSlice& nearest = slices->Get(slices->GetCount() - 1);
   ASSERT_EQ(nearest.lo, kSquareDepth);
@@ -144,7 +141,7 @@ TEST(ForegroundSpill, SquareAtTheNearestDepthSpillsOverTheSharpWallAsALensBlurs)
 TEST(ForegroundSpill, EmptyDepthsBetweenTheSquareAndTheFieldDoNotCutTheSpill) {
   ScriptedUserInterface ui;
   const DepthOfFieldSettings settings = WallInFocus(20);
-  auto image = SquareBeforeWall(nullptr);
+  auto image = SquareBeforeWall(std::nullopt);
   // Nothing lies between the square and the wall: the square's slice reaches the field, and its
   // smallest kernel is one pixel.
   auto slices = BuildSlices(settings, *image->GetLayer<floatBitmap>(), DepthOfFieldOptions{}.SliceStep);
@@ -166,7 +163,7 @@ TEST(ForegroundSpill, SharpSquareBeforeABlurredWallStaysClean) {
   settings.BackMaxDepth = kWallDepth;
   settings.SetAmounts(10, 20);
   ASSERT_NEAR(settings.BlurPixels(kWallDepth, true), 20.0, 1e-9);
-  auto image = SquareBeforeWall(nullptr);
+  auto image = SquareBeforeWall(std::nullopt);
   auto result = Render(*image, settings);
   ASSERT_TRUE(result);
   // Below the far strip (the wall's blurred border blends over it, in the same colour).
