@@ -26,8 +26,16 @@ namespace {
 
 template <typename Panel>
 Panel* DockedPanel(GuiFixture& gui) {
+  // The filter's panel shares the dock with the animation panel: exactly one of its kind.
   CCustomVReBar* dock = gui.Window().GetLeftPane();
-  return dock->GetBarCount() == 1 ? dynamic_cast<Panel*>(dock->GetBar(0)) : nullptr;
+  Panel* found = nullptr;
+  for (int i = 0; i < dock->GetBarCount(); ++i) {
+    if (auto* panel = dynamic_cast<Panel*>(dock->GetBar(i))) {
+      if (found) return nullptr;
+      found = panel;
+    }
+  }
+  return found;
 }
 
 template <typename Filter>

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <OpenImageIO/imageio.h>
 
 #include <cmath>
 #include <limits>
@@ -272,10 +273,24 @@ TEST(Diaph, ColourFilesGiveTheKernelsOfTheirLuminance) {
   }
   const std::string greyPath = folder.File("shape-grey.png");
   WriteImage(greyPath, CLayerBitmap(std::move(grey)));
+  // Written as stored bytes, straight R G B A: the program's own writer would take the colour
+  // as premultiplied and divide it by the alpha.
   const std::string colourPath = folder.File("shape-colour.png");
-  CLayerBitmap colourPicture(std::move(colour));
-  colourPicture.AddLayer(std::move(alpha));
-  WriteImage(colourPath, colourPicture);
+  std::vector<uint8_t> rgba(size_t(side) * side * 4);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      uint8_t* out = &rgba[(size_t(y) * side + x) * 4];
+      std::copy_n(colour->GetLine(y) + 3 * x, 3, out);
+      out[3] = alpha->GetLine(y)[x];
+    }
+  }
+  auto output = OIIO::ImageOutput::create(colourPath);
+  ASSERT_TRUE(output);
+  OIIO::ImageSpec spec(side, side, 4, OIIO::TypeDesc::UINT8);
+  spec.attribute("oiio:UnassociatedAlpha", 1);  // the bytes as they are, not divided by alpha
+  ASSERT_TRUE(output->open(colourPath, spec));
+  ASSERT_TRUE(output->write_image(OIIO::TypeDesc::UINT8, rgba.data()));
+  ASSERT_TRUE(output->close());
 
   Diaph fromGrey;
   fromGrey.Load(greyPath, 0);
