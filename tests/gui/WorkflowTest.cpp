@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QApplication>
 #include <QProcess>
 #include <QTest>
@@ -13,8 +14,10 @@
 #include "GuiFixture.h"
 #include "WorkflowTest.h"
 #include "animation/AnimationSettingsPanel.h"
+#include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "filters/DepthFilterCommand.h"
+#include "filters/dof/DepthOfFieldPanel.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "platform/framework/CommandFrame.h"
 #include "project/ProjectSession.h"
@@ -64,6 +67,28 @@ void RenderAll(GuiFixture& gui, const fs::path& folder) {
   Settle();
 }
 
+// The depth-of-field panel docked beside the animation panel.
+DepthOfFieldPanel* DockedPanel(GuiFixture& gui) {
+  CCustomVReBar& pane = *gui.Window().GetLeftPane();
+  for (int i = 0; i < pane.GetBarCount(); ++i) {
+    if (auto* panel = dynamic_cast<DepthOfFieldPanel*>(pane.GetBar(i))) return panel;
+  }
+  return nullptr;
+}
+
+// The user types blur amounts into the panel's two fields, each confirmed with Return.
+void TypeAmounts(GuiFixture& gui, int front, int back) {
+  DepthOfFieldPanel* panel = DockedPanel(gui);
+  QVERIFY(panel);
+  for (auto [edit, value] : {std::pair{panel->FrontEdit(), front}, std::pair{panel->BackEdit(), back}}) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::number(value));
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  Settle();
+}
+
 }  // namespace
 
 void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
@@ -75,9 +100,10 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   QTreeWidget& list = *gui.Window().GetAnimationPanel()->GetList();
   QCOMPARE(list.topLevelItemCount(), 3);
 
-  // 2. Settings edited as the filter's panel does: the current settings, then the project.
-  Settings(gui).SetAmounts(12, 18);
-  gui.Project().NotifyChanged(kChangeSettings);
+  // 2. Settings edited on the filter's panel.
+  TypeAmounts(gui, 12, 18);
+  QCOMPARE(Settings(gui).FrontAmount, 12);
+  QCOMPARE(Settings(gui).BackAmount, 18);
 
   // 3. The focus picked on the image with the depth tool.
   const double fieldBefore = Settings(gui).FieldNear;
@@ -99,8 +125,8 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, lastRow);
   Settle();
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
-  Settings(gui).SetAmounts(30, 4);
-  gui.Project().NotifyChanged(kChangeSettings);
+  TypeAmounts(gui, 30, 4);
+  QCOMPARE(Settings(gui).FrontAmount, 30);
   gui.Window().GetAnimationPanel()->GetButton(CAnimationSettings::kAddButton)->click();
   Settle();
   QCOMPARE(gui.Project().GetTrack().GetCount(), 2);
