@@ -19,7 +19,7 @@ constexpr int kMaxChannels = 1024;
 // Channels are read a block at a time; a block holds at most this many floats (256 MB).
 constexpr int64_t kMaxBlockValues = int64_t(1) << 26;
 
-struct SubimageSpec {
+struct SubimageHeader {
   ImageRect data;     // data window, in the file's coordinates
   ImageRect display;  // display window, in the file's coordinates
   bool deep = false;
@@ -47,8 +47,8 @@ bool HoldsStraightColour(const OIIO::ImageSpec& imageSpec, const ImageFileFormat
   return !format.StoresPremultipliedColour() && format.plugin != "tiff";
 }
 
-SubimageSpec Describe(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
-  SubimageSpec s;
+SubimageHeader Describe(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
+  SubimageHeader s;
   s.data = {imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height};
   s.display = {imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height};
   s.deep = imageSpec.deep;
@@ -128,7 +128,7 @@ bool CheckWindowSides(const char* what, const ImageRect& r, std::string& error) 
   return true;
 }
 
-bool CheckDeclaredSize(const SubimageSpec& s, uintmax_t fileBytes, const ImageFileFormat& format,
+bool CheckDeclaredSize(const SubimageHeader& s, uintmax_t fileBytes, const ImageFileFormat& format,
                        std::string& error) {
   if (s.deep) {
     error = "deep images are not supported";
@@ -189,16 +189,16 @@ class OpenImage {
       error = OpenFailure(input_->geterror(), path, format);
       return false;
     }
-    specs_.push_back(Describe(first, format));
-    if (!CheckDeclaredSize(specs_[0], fileBytes, format, error)) return false;
+    headers_.push_back(Describe(first, format));
+    if (!CheckDeclaredSize(headers_[0], fileBytes, format, error)) return false;
     usable_.push_back(true);
     OIIO::ImageSpec next;
     for (int s = 1; s < kMaxSubimages && input_->seek_subimage(s, 0, next); ++s) {
-      specs_.push_back(Describe(next, format));
+      headers_.push_back(Describe(next, format));
       // Parts of another frame, or whose header does not hold, are left out.
       std::string ignored;
-      usable_.push_back(SameWindow(specs_[s].display, Display()) &&
-                        CheckDeclaredSize(specs_[s], fileBytes, format, ignored));
+      usable_.push_back(SameWindow(headers_[s].display, Display()) &&
+                        CheckDeclaredSize(headers_[s], fileBytes, format, ignored));
     }
     input_->geterror();  // seeking past the last subimage is not an error
     return true;
@@ -207,26 +207,26 @@ class OpenImage {
   // The parts the picture can use, with their channels; an unusable part has none.
   std::vector<PartChannels> UsableParts() const {
     std::vector<PartChannels> parts;
-    for (size_t s = 0; s < specs_.size(); ++s) {
-      parts.push_back(specs_[s].part);
+    for (size_t s = 0; s < headers_.size(); ++s) {
+      parts.push_back(headers_[s].part);
       if (!usable_[s]) parts.back().channels.clear();
     }
     return parts;
   }
 
   // The picture is the display window of the first part.
-  const ImageRect& Display() const { return specs_[0].display; }
+  const ImageRect& Display() const { return headers_[0].display; }
   int Width() const { return Display().width; }
   int Height() const { return Display().height; }
-  const SubimageSpec& Spec(int subimage) const { return specs_[size_t(subimage)]; }
-  bool IsFloatingPoint(ChannelRef ref) const { return Spec(ref.subimage).types[ref.channel].is_floating_point(); }
+  const SubimageHeader& Header(int subimage) const { return headers_[size_t(subimage)]; }
+  bool IsFloatingPoint(ChannelRef ref) const { return Header(ref.subimage).types[ref.channel].is_floating_point(); }
   OIIO::ImageInput& Input() { return *input_; }
   const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
   std::unique_ptr<OIIO::ImageInput> input_;
-  std::vector<SubimageSpec> specs_;
+  std::vector<SubimageHeader> headers_;
   std::vector<bool> usable_;
 };
 
@@ -263,13 +263,13 @@ class ChannelReader {
       lo = std::min(lo, w.channel);
       hi = std::max(hi, w.channel);
     }
-    if (image_.Spec(ref.subimage).DataPixels() * (hi - lo + 1) > kMaxBlockValues) lo = hi = ref.channel;
+    if (image_.Header(ref.subimage).DataPixels() * (hi - lo + 1) > kMaxBlockValues) lo = hi = ref.channel;
     return {ref.subimage, lo, hi + 1};
   }
 
   bool Load(const Block& block, std::string& error) {
     subimage_ = -1;
-    values_.assign(size_t(image_.Spec(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
+    values_.assign(size_t(image_.Header(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
     OIIO::ImageInput& in = image_.Input();
     bool ok = in.read_image(block.subimage, 0, block.begin, block.end, OIIO::TypeDesc::FLOAT, values_.data());
     // A truncated file can "succeed" with missing pixels: the error is the only sign.
@@ -316,7 +316,7 @@ bool ReadPlane(OpenImage& image, ChannelReader& reader, ChannelRef ref, float fi
   const float* src = nullptr;
   int stride = 0;
   if (!reader.Get(ref, src, stride, error)) return false;
-  const ImageRect& data = image.Spec(ref.subimage).data;
+  const ImageRect& data = image.Header(ref.subimage).data;
   const int64_t width = image.Width();
   plane.assign(size_t(width) * size_t(image.Height()), fill);
   Placement at = PlaceData(data, image.Display());
@@ -362,7 +362,7 @@ bool ReadPicture(OpenImage& image, ChannelReader& reader, const ChannelPlan& pla
                  CLayerBitmap& out, std::string& error) {
   ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
   if (!first) return true;
-  bool straight = image.Spec(first.subimage).straightAlpha;
+  bool straight = image.Header(first.subimage).straightAlpha;
   std::unique_ptr<Bitmap> picture;
   std::vector<ChannelRef> channels;
   if (plan.HasColour()) {
@@ -423,15 +423,15 @@ void Describe(const OpenImage& image, const ViewSelection& selection, ImageFileI
   const ChannelPlan& c = info.channels;
   ChannelRef main = c.HasColour() ? c.red : c.grey ? c.grey : c.depth ? c.depth : c.alpha;
   if (main) {
-    const ImageRect& data = image.Spec(main.subimage).data;
+    const ImageRect& data = image.Header(main.subimage).data;
     info.data = {data.x - image.Display().x, data.y - image.Display().y, data.width, data.height};
   }
   info.takenChannels.clear();
   for (ChannelRef r : {c.red, c.green, c.blue, c.grey, c.alpha, c.depth}) {
     if (!r) continue;
-    const PartChannels& part = image.Spec(r.subimage).part;
+    const PartChannels& part = image.Header(r.subimage).part;
     std::string name = part.channels[size_t(r.channel)];
-    info.takenChannels.push_back(part.partName.empty() || image.Spec(0).part.partName.empty()
+    info.takenChannels.push_back(part.partName.empty() || image.Header(0).part.partName.empty()
                                      ? name
                                      : part.partName + ":" + name);
   }
