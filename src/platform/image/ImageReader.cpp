@@ -9,8 +9,10 @@
 #include <limits>
 #include <vector>
 
+#include "platform/image/ExrHeaderCheck.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/PixelConversion.h"
+#include "platform/image/RlaHeaderCheck.h"
 
 namespace {
 
@@ -159,6 +161,13 @@ bool SameWindow(const ImageRect& a, const ImageRect& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
+// What the image library would believe of a header and pay for before it finds the file short.
+bool CheckBeforeOpening(const std::string& path, const ImageFileFormat& format, std::string& error) {
+  if (format.plugin == "openexr") return CheckExrHeaders(path, error);
+  if (format.plugin == "rla") return CheckRlaHeaders(path, error);
+  return true;
+}
+
 // --- An open file ---
 
 class OpenImage {
@@ -175,6 +184,7 @@ class OpenImage {
       error = "file is empty";
       return false;
     }
+    if (!CheckBeforeOpening(path, format, error)) return false;
     input_ = OIIO::ImageInput::create(format.plugin);
     if (!input_) {
       error = fmt::format("no reader for the {} format ({})", format.name, Detail(OIIO::geterror(), path));

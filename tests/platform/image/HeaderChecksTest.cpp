@@ -1,0 +1,120 @@
+// Headers that state more than their file holds are refused before the image library believes
+// them (it would allocate gigabytes, or its decoder would not return), and the real files of the
+// same formats still read.
+#include <gtest/gtest.h>
+
+#include <OpenImageIO/imageio.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/image/ImageIo.h"
+#include "support/Scenes.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string RefusalOf(const std::string& path) {
+  std::string error;
+  EXPECT_EQ(ReadLayered(path, kIoWithDepth, &error), nullptr) << path;
+  return error;
+}
+
+void PutLittleEndian(std::string& bytes, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = char((v >> (8 * i)) & 255);
+}
+
+void PutBigEndian16(std::string& bytes, size_t at, int16_t v) {
+  bytes[at] = char((uint16_t(v) >> 8) & 255);
+  bytes[at + 1] = char(uint16_t(v) & 255);
+}
+
+// Where the value of an OpenEXR attribute starts (after its name, type and size).
+size_t ExrAttributeValue(const std::string& bytes, const std::string& name, const std::string& type) {
+  size_t at = bytes.find(name + '\0' + type + '\0');
+  EXPECT_NE(at, std::string::npos) << name;
+  return at + name.size() + type.size() + 2 + 4;
+}
+
+long PeakMemoryMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+TEST(HeaderChecksTest, OpenExrHeadersThatStateMoreThanTheFileHoldsAreRefused) {
+  TempFolder dir;
+  WriteImage(dir.File("good.exr"), *MakePlanesScene(32, 24));
+  const std::string good = ReadBytes(dir.File("good.exr"));
+  ASSERT_TRUE(ReadLayered(dir.File("good.exr")));
+
+  // An attribute that says it holds 1.8 GB.
+  std::string bigAttribute = good;
+  size_t channels = ExrAttributeValue(good, "channels", "chlist");
+  PutLittleEndian(bigAttribute, channels - 4, 0x6e650013u);
+  EXPECT_NE(RefusalOf(dir.Write("attribute.exr", bigAttribute)).find("truncated"), std::string::npos);
+
+  // A data window of two thousand million rows: a table of chunk offsets of gigabytes.
+  std::string tallWindow = good;
+  PutLittleEndian(tallWindow, ExrAttributeValue(good, "dataWindow", "box2i") + 12, 0x7ffffff0u);
+  EXPECT_NE(RefusalOf(dir.Write("window.exr", tallWindow)).find("truncated"), std::string::npos);
+
+  // Headers cut off in the middle, and a header list that never ends.
+  RefusalOf(dir.Write("cut.exr", good.substr(0, channels + 5)));
+  RefusalOf(dir.Write("magic.exr", good.substr(0, 8)));
+  EXPECT_LT(PeakMemoryMegabytes(), 1000) << "a stated size was allocated";
+}
+
+TEST(HeaderChecksTest, TiledAndCompressedOpenExrFilesStillRead) {
+  TempFolder dir;
+  const int w = 70, h = 45;
+  std::vector<float> pixels(size_t(w) * h * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = float(i % 97) / 97.0f;
+  for (const char* compression : {"none", "zip", "piz", "dwab"}) {
+    for (int tile : {0, 16}) {
+      OIIO::ImageSpec spec(w, h, 4, OIIO::TypeDesc::HALF);
+      spec.channelnames = {"R", "G", "B", "Z"};
+      spec.attribute("compression", compression);
+      spec.tile_width = spec.tile_height = tile;
+      std::string path = dir.File(std::string("f-") + compression + "-" + std::to_string(tile) + ".exr");
+      auto out = OIIO::ImageOutput::create(path);
+      ASSERT_TRUE(out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, pixels.data())) << path;
+      out->close();
+      std::string error;
+      auto image = ReadLayered(path, kIoWithDepth, &error);
+      ASSERT_TRUE(image) << error;
+      EXPECT_EQ(image->GetWidth(), w);
+      EXPECT_TRUE(image->GetLayer<floatBitmap>()) << path;
+    }
+  }
+}
+
+TEST(HeaderChecksTest, RlaHeadersWithNoBitsOrRowsOutsideTheFileAreRefused) {
+  TempFolder dir;
+  for (const char* ext : {".rla", ".rpf"}) {
+    WriteImage(dir.File(std::string("good") + ext), *MakePlanesScene(24, 16));
+    const std::string good = ReadBytes(dir.File(std::string("good") + ext));
+    ASSERT_TRUE(ReadLayered(dir.File(std::string("good") + ext))) << ext;
+
+    // The decoder loops for ever on colour of 0 bits, and for ages on negative depths.
+    for (int16_t bits : {0, -12, 40}) {
+      std::string noBits = good;
+      PutBigEndian16(noBits, 658, bits);
+      EXPECT_NE(RefusalOf(dir.Write(std::string("bits") + ext, noBits)).find("bit colour"), std::string::npos);
+    }
+    // The table of row offsets after the 740-byte header; a row said to start inside the headers.
+    std::string inside = good;
+    inside[740] = inside[741] = inside[742] = 0;
+    inside[743] = 100;
+    EXPECT_NE(RefusalOf(dir.Write(std::string("inside") + ext, inside)).find("inside the headers"),
+              std::string::npos);
+  }
+}
+
+}  // namespace
