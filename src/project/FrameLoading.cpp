@@ -1,5 +1,6 @@
 // Reading a frame into the current image, and finding a reopened project's files again.
 
+#include <future>
 #include <optional>
 
 #include "platform/framework/FileHelpers.h"
@@ -22,13 +23,6 @@ void MakeColour(CLayerBitmap& image) {
 void ReplaceBackground(CLayerBitmap& image) {
   auto* depth = image.GetLayer<floatBitmap>();
   depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
-}
-
-std::unique_ptr<CLayerBitmap> ReadQuietly(const std::string& path, const std::string& view) {
-  C2DIo reader(path, kIoWithDepth);
-  reader.SetView(view);
-  if (reader.PrepareReading() != 1) return nullptr;
-  return reader.Read();
 }
 
 }  // namespace
@@ -62,6 +56,9 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
   if (imageName == offeredFrameName_) image = std::move(offeredFrame_);
   offeredFrameName_.clear();
   offeredFrame_.reset();
+  // Quietly first, picture and depth side by side; what fails is read again the way that
+  // tells the user why.
+  if (!image) image = ReadFrameFiles(FrameFilesFor(imageName));
   if (!image) {
     image = ReadImage(ResolveImageFolder() + imageName);
     if (!image) return false;
@@ -77,9 +74,11 @@ bool ProjectData::HoldsFrame(const std::string& imageName) const {
   return currentImage_ && !imageName.empty() && ResolveImageFolder() + imageName == currentImagePath_;
 }
 
-FrameFiles ProjectData::GetFrameFiles(int index) const {
+FrameFiles ProjectData::GetFrameFiles(int index) const { return FrameFilesFor(GetImageName(index)); }
+
+FrameFiles ProjectData::FrameFilesFor(const std::string& imageName) const {
   FrameFiles files;
-  files.imageName = GetImageName(index);
+  files.imageName = imageName;
   if (files.imageName.empty()) return files;
   std::string path = ResolveImageFolder() + files.imageName;
   files.imagePath = path;
@@ -91,14 +90,26 @@ FrameFiles ProjectData::GetFrameFiles(int index) const {
 
 std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& files) {
   if (files.imagePath.empty()) return nullptr;
-  auto image = ReadQuietly(files.imagePath, files.view);
-  if (!image || !image->GetStandardLayer()) return nullptr;
+  C2DIo reader(files.imagePath, kIoWithDepth);
+  reader.SetView(files.view);
+  if (reader.PrepareReading() != 1) return nullptr;
+  const int width = reader.GetFileWidth();
+  const int height = reader.GetFileHeight();
+  // A picture without depth of its own has its depth file read on another thread meanwhile.
+  std::future<std::unique_ptr<CLayerBitmap>> depthRead;
+  if (!reader.GetFileInfo().channels.depth) {
+    depthRead = std::async(std::launch::async, [&files, width, height] {
+      std::string reason;
+      return ReadDepthFile(files.depthPath, width, height, files.view, reason);
+    });
+  }
+  auto image = reader.Read();
+  auto depth = depthRead.valid() ? depthRead.get() : nullptr;
+  if (!image || !image->GetStandardLayer() || image->GetWidth() != width || image->GetHeight() != height) {
+    return nullptr;
+  }
   MakeColour(*image);
   if (!image->GetLayerByType(kFloatBitmap)) {
-    const int width = image->GetWidth();
-    const int height = image->GetHeight();
-    std::string reason;
-    auto depth = ReadDepthFile(files.depthPath, width, height, files.view, reason);
     if (!AcceptDepthImage(depth.get(), width, height)) return nullptr;
     if (depth->GetLayerByType(kFloatBitmap)) {
       if (depth->GetHeight() != height) return nullptr;

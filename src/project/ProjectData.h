@@ -85,6 +85,7 @@ class ProjectData : public KeyframeTrackOwner {
   bool HoldsFrame(const std::string& imageName) const;
   // --- Frames read ahead ---
   FrameFiles GetFrameFiles(int index) const;
+  FrameFiles FrameFilesFor(const std::string& imageName) const;
   // The frame as LoadFrame would make it, or null when reading it would need the user (a file
   // missing or unreadable, a depth picture not asked about yet): LoadFrame then reads it and
   // tells the user. Touches no project state, so it may run on any thread.
