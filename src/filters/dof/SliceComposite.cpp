@@ -64,6 +64,7 @@ class SliceCompositor {
     const int reach = runs_.MaxRadiusY();
     const size_t bandRows = size_t(std::min(height_, kRowsPerProgressStep + 2 * reach));
     notBehind_.resize(bandRows * stride_);
+    FindRowWork();
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
       const BandWork work = WorkIn(first, end);
       if (!work.own && !work.border) return;
@@ -87,17 +88,40 @@ class SliceCompositor {
     bool border = false;  // pixels behind it that its border reaches (128 to 254)
   };
 
-  BandWork WorkIn(int first, int end) const {
-    BandWork work;
-    for (int y = first; y < end; ++y) {
-      const uint8_t* mask = mask_.GetLine(y);
-      for (int x = 0; x < width_; ++x) {
-        work.own |= mask[x] == kMaskOwn;
-        work.border |= mask[x] >= kMaskBorderBase && mask[x] != kMaskOwn;
-      }
-      if (work.own && work.border) break;
+  static constexpr uint8_t kRowHasOwn = 1;
+  static constexpr uint8_t kRowHasBorder = 2;
+
+  // What each row holds, found for all rows at once over all cores.
+  void FindRowWork() {
+    rowWork_.assign(size_t(height_), 0);
+    ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+  }
+
+  // Border values (128 to 254) are the bytes with the high bit set that are not 255.
+  uint8_t RowWork(const uint8_t* mask) const {
+    static_assert(kMaskBorderBase == 128 && kMaskOwn == 255, "border values are the bytes from 128 to 254");
+    uint8_t found = 0;
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 16 <= width_ && found != (kRowHasOwn | kRowHasBorder); x += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + x));
+      const int own = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xFF))));
+      const int high = _mm_movemask_epi8(v);
+      if (own != 0) found |= kRowHasOwn;
+      if ((high & ~own) != 0) found |= kRowHasBorder;
     }
-    return work;
+#endif
+    for (; x < width_; ++x) {
+      if (mask[x] == kMaskOwn) found |= kRowHasOwn;
+      if (mask[x] >= kMaskBorderBase && mask[x] != kMaskOwn) found |= kRowHasBorder;
+    }
+    return found;
+  }
+
+  BandWork WorkIn(int first, int end) const {
+    uint8_t found = 0;
+    for (int y = first; y < end; ++y) found |= rowWork_[size_t(y)];
+    return {(found & kRowHasOwn) != 0, (found & kRowHasBorder) != 0};
   }
 
   Sum* PrefixRow(std::vector<Sum>& buffer, int y) { return buffer.data() + size_t(y - prefixFirst_) * stride_; }
@@ -282,6 +306,7 @@ class SliceCompositor {
   std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   int prefixFirst_ = 0;
+  std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
   std::vector<Sum> notBehind_;
   std::vector<Sum> own_;
 };

@@ -1,10 +1,25 @@
 // Depth-range queries over a depth layer; background pixels are left out of the range.
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_reduce.h>
+
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "platform/image/Bitmap.h"
 
 namespace {
+
+// A frame's depths are scanned several times a frame (range, background, slices); the scans
+// run over all cores. Each is a minimum, maximum or count, so the order does not matter.
+template <typename Result, typename Scan, typename Join>
+Result ReduceDepths(const floatBitmap& depth, Result identity, Scan scan, Join join) {
+  const float* p = depth.GetData();
+  return tbb::parallel_reduce(
+      tbb::blocked_range<size_t>(0, depth.GetValueCount(), 1 << 16), identity,
+      [p, &scan](const tbb::blocked_range<size_t>& r, Result part) { return scan(p + r.begin(), p + r.end(), part); },
+      join);
+}
 
 struct DepthRange {
   float min = std::numeric_limits<float>::max();
@@ -13,15 +28,41 @@ struct DepthRange {
 };
 
 DepthRange ObjectRange(const floatBitmap& depth) {
-  DepthRange r;
-  const float* p = depth.GetData();
-  for (size_t i = 0, n = depth.GetValueCount(); i < n; ++i) {
-    if (IsBackgroundDepth(p[i])) continue;
-    r.min = std::min(r.min, p[i]);
-    r.max = std::max(r.max, p[i]);
-    r.any = true;
-  }
-  return r;
+  auto scan = [](const float* p, const float* end, DepthRange r) {
+    for (; p != end; ++p) {
+      if (IsBackgroundDepth(*p)) continue;
+      r.min = std::min(r.min, *p);
+      r.max = std::max(r.max, *p);
+      r.any = true;
+    }
+    return r;
+  };
+  auto join = [](const DepthRange& a, const DepthRange& b) {
+    return DepthRange{std::min(a.min, b.min), std::max(a.max, b.max), a.any || b.any};
+  };
+  return ReduceDepths(depth, DepthRange{}, scan, join);
+}
+
+// The farthest finite background marker, and whether there is any background at all.
+struct BackgroundMarkers {
+  float farthest = kBackgroundThreshold;
+  bool any = false;
+};
+
+BackgroundMarkers FindBackground(const floatBitmap& depth) {
+  auto scan = [](const float* p, const float* end, BackgroundMarkers m) {
+    for (; p != end; ++p) {
+      if (!IsBackgroundDepth(*p)) continue;
+      m.any = true;
+      // Markers that are not finite (infinity, NaN) read as the threshold itself.
+      if (*p == *p && *p < std::numeric_limits<float>::infinity()) m.farthest = std::max(m.farthest, *p);
+    }
+    return m;
+  };
+  auto join = [](const BackgroundMarkers& a, const BackgroundMarkers& b) {
+    return BackgroundMarkers{std::max(a.farthest, b.farthest), a.any || b.any};
+  };
+  return ReduceDepths(depth, BackgroundMarkers{}, scan, join);
 }
 
 }  // namespace
@@ -37,24 +78,16 @@ float floatBitmap::GetMaxDepth() const {
 }
 
 int64_t floatBitmap::GetBackgroundPixelCount() const {
-  const float* p = GetData();
-  return std::count_if(p, p + GetValueCount(), IsBackgroundDepth);
+  auto scan = [](const float* p, const float* end, int64_t count) {
+    return count + std::count_if(p, end, IsBackgroundDepth);
+  };
+  return ReduceDepths(*this, int64_t(0), scan, std::plus<int64_t>());
 }
 
 float floatBitmap::GetBackgroundDepth() const {
-  // Background markers that are finite keep their value; markers that are not
-  // (infinity, NaN) read as the threshold itself.
-  bool anyBackground = false;
-  float farthestMarker = kBackgroundThreshold;
-  const float* p = GetData();
-  for (size_t i = 0, n = GetValueCount(); i < n; ++i) {
-    if (!IsBackgroundDepth(p[i])) continue;
-    anyBackground = true;
-    if (p[i] == p[i] && p[i] < std::numeric_limits<float>::infinity()) {
-      farthestMarker = std::max(farthestMarker, p[i]);
-    }
-  }
-  return anyBackground ? farthestMarker : GetMaxDepth();
+  // Finite background markers keep their value.
+  BackgroundMarkers markers = FindBackground(*this);
+  return markers.any ? markers.farthest : GetMaxDepth();
 }
 
 int64_t floatBitmap::GetPixelNumberInDepthInterval(float lo, float hi) const {
