@@ -15,9 +15,11 @@ constexpr int kMaxSubimages = 64;
 
 // Big-endian fields of the header, by their byte offset.
 constexpr int kActiveBottom = 12, kActiveTop = 14;
-constexpr int kColorChannels = 20, kMatteChannels = 22, kAuxChannels = 24;
+constexpr int kColorType = 18, kColorChannels = 20, kMatteChannels = 22, kAuxChannels = 24;
 constexpr int kFieldRendered = 612;
-constexpr int kColorBits = 658, kMatteBits = 662, kAuxBits = 666;
+constexpr int kColorBits = 658, kMatteType = 660, kMatteBits = 662, kAuxType = 664, kAuxBits = 666;
+// Channel types: bytes, 16-bit words, 32-bit words, floats.
+constexpr int kByteType = 0, kWordType = 1, kDoubleWordType = 2, kFloatType = 4;
 constexpr int kNextOffset = 736;
 
 int16_t I16(const std::vector<uint8_t>& h, int at) { return int16_t(uint16_t(h[at] << 8 | h[at + 1])); }
@@ -37,17 +39,25 @@ bool ReadAt(std::ifstream& file, int64_t at, std::vector<uint8_t>& bytes) {
   return bool(file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())));
 }
 
-// A group of channels that exists must state a depth the decoder can expand: 1 to 32 bits.
+bool IsChannelType(int type) {
+  return type == kByteType || type == kWordType || type == kDoubleWordType || type == kFloatType;
+}
+
+// Every group, even one without channels, must name a channel type the decoder knows (it aborts
+// on any other), and bytes of at most 32 bits; a group that has channels must state a depth the
+// decoder can expand: 1 to 32 bits.
 bool CheckChannelGroups(const std::vector<uint8_t>& h, std::string& error) {
   const struct {
-    int count, bits;
+    int type, count, bits;
     const char* name;
-  } groups[] = {{kColorChannels, kColorBits, "colour"}, {kMatteChannels, kMatteBits, "matte"},
-                {kAuxChannels, kAuxBits, "auxiliary"}};
+  } groups[] = {{kColorType, kColorChannels, kColorBits, "colour"},
+                {kMatteType, kMatteChannels, kMatteBits, "matte"},
+                {kAuxType, kAuxChannels, kAuxBits, "auxiliary"}};
   for (const auto& g : groups) {
-    int count = I16(h, g.count), bits = I16(h, g.bits);
+    int type = I16(h, g.type), count = I16(h, g.count), bits = I16(h, g.bits);
+    if (!IsChannelType(type)) return Fail(fmt::format("declares {} channels of unknown type {}", g.name, type), error);
     if (count < 0) return Fail(fmt::format("declares {} {} channels", count, g.name), error);
-    if (count > 0 && (bits < 1 || bits > 32)) {
+    if ((count > 0 && bits < 1) || bits > 32) {
       return Fail(fmt::format("declares {}-bit {} channels", bits, g.name), error);
     }
   }

@@ -108,6 +108,12 @@ TEST(HeaderChecksTest, RlaHeadersWithNoBitsOrRowsOutsideTheFileAreRefused) {
       PutBigEndian16(noBits, 658, bits);
       EXPECT_NE(RefusalOf(dir.Write(std::string("bits") + ext, noBits)).find("bit colour"), std::string::npos);
     }
+    // An unknown channel type makes the decoder abort, even for a group without channels.
+    for (size_t typeField : {18u, 660u, 664u}) {
+      std::string badType = good;
+      PutBigEndian16(badType, typeField, 3);
+      EXPECT_NE(RefusalOf(dir.Write(std::string("type") + ext, badType)).find("unknown type 3"), std::string::npos);
+    }
     // The table of row offsets after the 740-byte header; a row said to start inside the headers.
     std::string inside = good;
     inside[740] = inside[741] = inside[742] = 0;
