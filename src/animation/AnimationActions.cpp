@@ -11,7 +11,6 @@
 namespace {
 constexpr int kFirstFrameName = 2174;
 constexpr int kLastFrameName = 2192;
-constexpr int kMaxLabel = 999;
 
 // A whole number and nothing else, as the label's text must be.
 bool ParseLabel(const std::string& text, int& value) {
@@ -98,7 +97,7 @@ bool AnimationActions::CanEditLabel(int row) const {
 
 bool AnimationActions::EditLabel(int row, const std::string& text) {
   int frame = 0;
-  if (!CanEditLabel(row) || !ParseLabel(text, frame) || frame < 1 || frame > kMaxLabel) return false;
+  if (!CanEditLabel(row) || !ParseLabel(text, frame) || frame < 1 || frame > kMaxSingleImageFrame) return false;
   // The edited keyframe's own settings go to the new frame (they are the filter's current
   // settings when, as usual, the edited row is the current frame).
   auto settings = Track().GetAt(Track().FindKeyframe(row))->Clone();

@@ -9,6 +9,9 @@
 class KeyframeTrack;
 class ProjectData;
 
+// The last frame a single image's animation can have (its last row's label).
+constexpr int kMaxSingleImageFrame = 999;
+
 class AnimationActions {
  public:
   explicit AnimationActions(ProjectData& project) : project_(project) {}

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "animation/AnimationActions.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
 #include "cli/RecordText.h"
@@ -66,6 +67,11 @@ int RunSet(const SetOptions& options) {
     if (track.GetMode() == kSequenceMode && options.frame > track.GetLastFrame()) {
       return Fail("frame " + std::to_string(options.frame) + " is beyond the sequence's last frame " +
                   std::to_string(track.GetLastFrame()));
+    }
+    // As in the animation panel, where a keyframe's label goes up to that frame.
+    if (track.GetMode() != kSequenceMode && options.frame > kMaxSingleImageFrame) {
+      return Fail("frame " + std::to_string(options.frame) + " is beyond the last frame of a single image's animation, " +
+                  std::to_string(kMaxSingleImageFrame));
     }
     // The frame's interpolated settings are the start, then the named keys change.
     auto settings = filter->GetCurrentSettings().Clone();

@@ -109,6 +109,11 @@ TEST_F(ReliabilityCli, NumbersOutOfRangeAndNamesThatAreNotUtf8NeverAbort) {
   WriteSequence(latin1, "shot", 1, 1, 4, ".png", ".zpic", 32, 24);
   CliRun made = RunCli("new " + Q(latin1 + "shot0001.png") + " --filter zhue -o " + Q(latin1 + "p.fvz"));
   ASSERT_EQ(made.status, 0) << made.err;
+  // A single image's animation ends at frame 999, as its label in the panel does; a keyframe
+  // at the largest int would overflow the frame count.
+  CliRun far = RunCli("set " + Q(latin1 + "p.fvz") + " --frame 2147483647 DENS=1");
+  EXPECT_EQ(far.status, 1);
+  EXPECT_TRUE(Has(far.err, "999")) << far.err;
   CliRun shown = RunCli("show " + Q(latin1 + "p.fvz") + " --json");
   ASSERT_EQ(shown.status, 0) << shown.err;
   EXPECT_EQ(nlohmann::json::parse(shown.out)["filter"], "FXDH");
