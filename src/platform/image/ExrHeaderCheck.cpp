@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -64,8 +63,7 @@ class HeaderWalk {
 
   bool ReadU32(uint32_t& value) {
     if (Left() < 4) return false;
-    value = uint32_t(bytes_[at_]) | uint32_t(bytes_[at_ + 1]) << 8 | uint32_t(bytes_[at_ + 2]) << 16 |
-            uint32_t(bytes_[at_ + 3]) << 24;
+    value = uint32_t(I32(bytes_ + at_));
     at_ += 4;
     return true;
   }
@@ -186,10 +184,6 @@ class HeaderWalk {
 };
 
 }  // namespace
-
-bool CheckExrHeaderBytes(const uint8_t* bytes, size_t size, std::string& error) {
-  return HeaderWalk(bytes, size, size).Run(error);
-}
 
 bool CheckExrHeaders(const std::string& path, std::string& error) {
   std::ifstream file(path, std::ios::binary);

@@ -4,11 +4,7 @@
 // of chunk offsets would be gigabytes, is allocated before the library notices that the file is
 // a few bytes long. Here every stated size is held against the bytes the file really has.
 
-#include <cstdint>
 #include <string>
 
 // False, with the reason in error, when a header states more than the file holds or is cut off.
 bool CheckExrHeaders(const std::string& path, std::string& error);
-
-// The same over bytes in memory (the whole file).
-bool CheckExrHeaderBytes(const uint8_t* bytes, size_t size, std::string& error);

@@ -2,26 +2,19 @@
 // crashes or allocates what a lying header asks for.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/image/ImageIo.h"
+#include "support/FileChecks.h"
 #include "support/RenderedExr.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Reads the file; expects failure with an error line that starts with the file's name.
 std::string ExpectUnreadable(const std::string& path) {
@@ -70,12 +63,6 @@ std::string TiffHeader(uint32_t width, uint32_t height) {
   return t;
 }
 
-long PeakMemoryMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
-
 class DamagedFiles : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(DamagedFiles, EmptyRandomAndTruncatedFilesAreRefused) {
@@ -87,7 +74,7 @@ TEST_P(DamagedFiles, EmptyRandomAndTruncatedFilesAreRefused) {
   options.farAlpha = 9;
   WriteImage(good, *MakePlanesScene(64, 48, options));
   ASSERT_TRUE(ReadLayered(good));
-  std::string bytes = ReadBytes(good);
+  std::string bytes = ReadFileBytes(good);
 
   EXPECT_NE(ExpectUnreadable(dir.Write("empty" + ext, "")).find("empty"), std::string::npos);
   std::string noise;

@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <OpenImageIO/imageio.h>
-#include <sys/resource.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "platform/image/ImageIo.h"
+#include "support/FileChecks.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string RefusalOf(const std::string& path) {
   std::string error;
@@ -42,16 +35,10 @@ size_t ExrAttributeValue(const std::string& bytes, const std::string& name, cons
   return at + name.size() + type.size() + 2 + 4;
 }
 
-long PeakMemoryMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
-
 TEST(HeaderChecksTest, OpenExrHeadersThatStateMoreThanTheFileHoldsAreRefused) {
   TempFolder dir;
   WriteImage(dir.File("good.exr"), *MakePlanesScene(32, 24));
-  const std::string good = ReadBytes(dir.File("good.exr"));
+  const std::string good = ReadFileBytes(dir.File("good.exr"));
   ASSERT_TRUE(ReadLayered(dir.File("good.exr")));
 
   // An attribute that says it holds 1.8 GB.
@@ -78,13 +65,13 @@ TEST(HeaderChecksTest, TiledAndCompressedOpenExrFilesStillRead) {
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = float(i % 97) / 97.0f;
   for (const char* compression : {"none", "zip", "piz", "dwab"}) {
     for (int tile : {0, 16}) {
-      OIIO::ImageSpec spec(w, h, 4, OIIO::TypeDesc::HALF);
-      spec.channelnames = {"R", "G", "B", "Z"};
-      spec.attribute("compression", compression);
-      spec.tile_width = spec.tile_height = tile;
+      OIIO::ImageSpec header(w, h, 4, OIIO::TypeDesc::HALF);
+      header.channelnames = {"R", "G", "B", "Z"};
+      header.attribute("compression", compression);
+      header.tile_width = header.tile_height = tile;
       std::string path = dir.File(std::string("f-") + compression + "-" + std::to_string(tile) + ".exr");
       auto out = OIIO::ImageOutput::create(path);
-      ASSERT_TRUE(out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, pixels.data())) << path;
+      ASSERT_TRUE(out->open(path, header) && out->write_image(OIIO::TypeDesc::FLOAT, pixels.data())) << path;
       out->close();
       std::string error;
       auto image = ReadLayered(path, kIoWithDepth, &error);
@@ -99,7 +86,7 @@ TEST(HeaderChecksTest, RlaHeadersWithNoBitsOrRowsOutsideTheFileAreRefused) {
   TempFolder dir;
   for (const char* ext : {".rla", ".rpf"}) {
     WriteImage(dir.File(std::string("good") + ext), *MakePlanesScene(24, 16));
-    const std::string good = ReadBytes(dir.File(std::string("good") + ext));
+    const std::string good = ReadFileBytes(dir.File(std::string("good") + ext));
     ASSERT_TRUE(ReadLayered(dir.File(std::string("good") + ext))) << ext;
 
     // The decoder loops for ever on colour of 0 bits, and for ages on negative depths.
