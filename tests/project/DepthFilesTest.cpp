@@ -174,16 +174,20 @@ TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) 
     EXPECT_TRUE(SameDepths(*ahead->GetLayer<floatBitmap>(), *loaded.GetLayer<floatBitmap>()));
     EXPECT_LT(ahead->GetLayer<floatBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
 
-    // Offered, the frame is taken instead of read; under another name it is not.
-    const CLayerBitmap* offered = ahead.get();
+    // Offered, the frame is taken instead of read; under another name it is not. An offered
+    // frame carries a depth no file holds, so the frame shown tells which one it is (its
+    // address would not: a freed frame's memory may be reused by the next read).
+    constexpr float kOfferedMark = 12345.5f;
+    ahead->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
     Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead));
     Project().GetTrack().SetCurrentFrame(1, false);
-    EXPECT_EQ(Project().GetCurrentImage(), offered);
+    EXPECT_EQ(Project().GetCurrentImage()->GetLayer<floatBitmap>()->GetPixelDepth(0, 0), kOfferedMark);
     auto other = ProjectData::ReadFrameFiles(Project().GetFrameFiles(2));
-    offered = other.get();
+    other->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
     Project().OfferFrame("ra0003" + c.imageExt, std::move(other));
     Project().GetTrack().SetCurrentFrame(0, false);
-    EXPECT_NE(Project().GetCurrentImage(), offered);
+    auto first = ProjectData::ReadFrameFiles(Project().GetFrameFiles(0));
+    EXPECT_TRUE(SameDepths(*first->GetLayer<floatBitmap>(), *Project().GetCurrentImage()->GetLayer<floatBitmap>()));
     EXPECT_TRUE(ui.Events().empty());
   }
 }
