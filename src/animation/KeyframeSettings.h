@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class CArchive;
 class CCustomData;
@@ -34,6 +35,11 @@ class KeyframeSettings {
   // their reading defaults).
   virtual void StoreRecord(CCustomData& record) const = 0;
   virtual void LoadRecord(const CCustomData& record) = 0;
+
+  // Why these values are not ones the filter's panel can give (a blur amount out of its range,
+  // a reversed field, a number that is not finite), naming the record keys; empty when they
+  // are. For values typed by hand rather than picked on the panel.
+  virtual std::string CheckValues() const { return {}; }
 
   // The base record ('FRNB', the frame number, through the Bool accessor), then the type's
   // own record. Reading errors throw ArchiveError.

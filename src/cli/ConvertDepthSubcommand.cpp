@@ -7,6 +7,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
+#include "cli/ViewCheck.h"
 #include "platform/framework/FileHelpers.h"
 #include "tools/DepthConversion.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 struct ConvertOptions {
   std::string image;
+  std::string view;
   std::string output;
   bool colour = false;
   bool grey = false;
@@ -25,10 +27,12 @@ struct ConvertOptions {
 
 int RunConvert(const ConvertOptions& options) {
   if (!fileExists(options.image)) return Fail(options.image + ": no such image file");
+  if (std::string missing = MissingViewReason(options.image, options.view); !missing.empty()) return Fail(missing);
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;
   cli.ui.depthMode = {options.colour ? 2 : 1, options.linear ? 1 : 0, options.gamma};
   ProjectData& project = cli.session.Project();
+  project.imageView = options.view;
   std::string image = AbsolutePath(options.image);
   if (!project.IdentifyDepthFiles(image)) return Fail("cannot read the depth of " + options.image);
   // The sequence listing loaded its first frame: make the named image the current one.
@@ -53,6 +57,7 @@ void AddConvertDepthCommand(CLI::App& app, CliAction& action) {
   auto options = std::make_shared<ConvertOptions>();
   CLI::App* cmd = app.add_subcommand("convert-depth", "Save an image's depth as a grey or coloured picture");
   cmd->add_option("image", options->image, "The image whose depth is converted")->required();
+  cmd->add_option("--view", options->view, "View of a stereo image to take (default: its default view)");
   cmd->add_option("-o,--output", options->output, "Picture to write (default: IMAGE's name with .z.tga)");
   auto* grey = cmd->add_flag("--grey", options->grey, "Grey picture (the default)");
   cmd->add_flag("--colour,--color", options->colour, "Coloured picture")->excludes(grey);

@@ -11,6 +11,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/RecordText.h"
+#include "cli/ViewCheck.h"
 #include "platform/image/DepthRange.h"
 #include "platform/image/ImageIo.h"
 
@@ -81,6 +82,10 @@ void PrintText(const std::string& file, const C2DIo& io, const CLayerBitmap& ima
 
 // One file; false when it could not be read (the reason is on stderr).
 bool DescribeFile(const std::string& file, const InfoOptions& options) {
+  if (std::string missing = MissingViewReason(file, options.view); !missing.empty()) {
+    std::fprintf(stderr, "fovara-render: %s\n", missing.c_str());
+    return false;
+  }
   C2DIo io(file, kIoWithDepth);
   io.SetView(options.view);
   std::unique_ptr<CLayerBitmap> image;

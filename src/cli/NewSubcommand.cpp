@@ -7,19 +7,13 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
+#include "cli/ViewCheck.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 
 namespace {
-
-std::string ViewList(const std::vector<std::string>& views) {
-  if (views.empty()) return " (it is not a stereo image)";
-  std::string list;
-  for (const auto& v : views) list += (list.empty() ? "" : ", ") + v;
-  return " (views: " + list + ")";
-}
 
 struct NewOptions {
   std::string image;
@@ -36,13 +30,7 @@ int RunNew(const NewOptions& options) {
   if (!filterId) return Fail("unknown filter '" + options.filter + "' (use " + FilterNames() + ")");
   if (!fileExists(options.image)) return Fail(options.image + ": no such image file");
   if (!options.depth.empty() && !fileExists(options.depth)) return Fail(options.depth + ": no such depth file");
-  if (!options.view.empty()) {
-    C2DIo probe(options.image, kIoWithDepth);
-    probe.SetView(options.view);
-    if (probe.PrepareReading() == 1 && !probe.GetFileInfo().requestedViewFound) {
-      return Fail(options.image + ": has no view '" + options.view + "'" + ViewList(probe.GetFileInfo().views));
-    }
-  }
+  if (std::string missing = MissingViewReason(options.image, options.view); !missing.empty()) return Fail(missing);
 
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;

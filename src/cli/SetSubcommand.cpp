@@ -81,6 +81,8 @@ int RunSet(const SetOptions& options) {
     std::string error = Assign(record, options.settings);
     if (!error.empty()) return Fail(error);
     settings->LoadRecord(record);
+    std::string refusal = settings->CheckValues();
+    if (!refusal.empty()) return Fail(refusal);
     track.SetKeyframe(options.frame, *settings);
   }
   if (!options.options.empty()) {

@@ -61,6 +61,12 @@ std::string ProjectData::DepthFileForCandidate(const std::string& imagePath) con
   CFileInfo(imagePath).GetDigitInfo(number, width, 0);
   int rootNumber = -1;
   std::string root = CFileInfo(depthRootName + depthExtension).GetDigitInfo(rootNumber, width, 1);
+  // An image without a frame number has one depth file, whatever digits its name carries
+  // ("ball_depth_2.zpic" is no frame 2 of anything).
+  if (number == -1 && rootNumber != -1) {
+    std::string whole = ResolveDepthFolder() + depthRootName + depthExtension;
+    return fileExists(whole) ? whole : std::string();
+  }
   // A depth name without a frame number is one file, whatever the image's number.
   if (rootNumber == -1) number = -1;
   return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, depthExtension, number);
@@ -167,7 +173,7 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
 std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height,
                                                         const std::string& view, std::string& reason) {
   if (path.empty()) return nullptr;
-  C2DIo reader(path, kIoWithDepth);
+  C2DIo reader(path, kIoDepthFile);
   reader.SetView(view);
   std::unique_ptr<CLayerBitmap> depth;
   if (reader.PrepareReading() == 1) {

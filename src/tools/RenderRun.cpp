@@ -86,14 +86,17 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   std::optional<FrameSaveQueue> saves;
   if (job.output) saves.emplace(*job.output);
 
+  // The count is the number of frames asked for, and the index counts every frame taken up,
+  // so that a frame that drops out of the sequence does not renumber the others.
+  const int count = job.last - job.first + 1;
+  int index = 0;
   int last = job.last;
   for (int f = job.first; f <= last; ++f) {
     if (saves) {
       ReportSaved(*saves, job, outcome);
       if (!saves->GetError().empty()) break;
     }
-    const int index = f - job.first + 1;
-    const int count = last - job.first + 1;
+    ++index;
     const int number = OutputNumberAt(project, f);
     std::string fileName = job.output ? job.output->GetFrameFileName(number) : std::string();
     // A kept frame is not even read: a rerun chunk of a farm goes straight to its missing frames.

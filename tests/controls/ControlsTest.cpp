@@ -67,6 +67,14 @@ void ControlsTest::ArrowsStepATenthAndStopAtTheEnds() {
   QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
   QCOMPARE(bar_->GetValue(), -4);
   QCOMPARE(bar_->GetState(), CCustomScrollbar::kIdle);
+
+  // A blur amount's bar near its lower end: the step would go below 1, the bar stops there.
+  bar_->SetRange(1, 50, 3);
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  QCOMPARE(bar_->GetValue(), 1);
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  QCOMPARE(bar_->GetValue(), 1);
+  QCOMPARE(reports_->last().at(1).toInt(), 1);
 }
 
 void ControlsTest::HeldArrowRepeats() {

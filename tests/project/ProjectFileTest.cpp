@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "ProjectFixture.h"
+#include "platform/framework/Preferences.h"
 #include "filters/zone/ZSaturationSettings.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
@@ -69,6 +70,28 @@ TEST_F(ProjectTest, AProjectMovedWithItsImagesKeepsWorking) {
   EXPECT_EQ(Project().ResolveImageFolder(), dir.File("after/images/"));
   EXPECT_EQ(Project().GetImageCount(), 3);
   EXPECT_TRUE(ui.EventsOfKind("ask").empty());  // nothing had to be asked
+}
+
+TEST_F(ProjectTest, AProjectOpenedByARelativeNameIsHeldByItsCompleteName) {
+  fs::create_directories(dir.File("shot/images"));
+  WriteSequence(dir.File("shot/images/"), "walk", 1, 3, 4, ".png", ".zpic", 32, 24);
+  ASSERT_TRUE(NewProject(dir.File("shot/images/walk0001.png"), FourCC("FXDL")));
+  SaveAs(dir.File("shot/walk.fvz"));
+  ASSERT_TRUE(session.Document().CloseCurrentProject());
+
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.File("shot"));
+  const bool opened = session.Document().OnOpenDocument("walk.fvz");
+  fs::current_path(before);  // the working folder changes, as it does in a session
+  ASSERT_TRUE(opened) << session.Document().GetLastError();
+  EXPECT_EQ(session.Document().GetPathName(), dir.File("shot/walk.fvz"));
+  EXPECT_EQ(Preferences::GetRecentFiles().front(), dir.File("shot/walk.fvz"));
+
+  // Frames still load, and a save goes to the project's own file, wherever the program runs.
+  Project().GetTrack().SetCurrentFrame(2, false);
+  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+  ASSERT_TRUE(session.Document().OnSaveDocument(session.Document().GetPathName()));
+  EXPECT_FALSE(fs::exists(before / "walk.fvz"));
 }
 
 TEST_F(ProjectTest, ImagesMovedElsewhereAreFoundAgainByPickingTheirFolder) {

@@ -4,8 +4,6 @@
 #include <cmath>
 
 namespace {
-constexpr int kFirstDensityPosition = 1;
-constexpr int kLastDensityPosition = 100;
 constexpr int kLastIntensityPosition = 100;
 // Intensities read from the sliders are the float nearest a hundredth, which can lie just
 // below it: without this margin a value would show one position lower than the one that set

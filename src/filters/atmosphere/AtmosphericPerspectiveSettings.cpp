@@ -1,5 +1,11 @@
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
 
+#include <cmath>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "filters/atmosphere/AtmosphereSliders.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/image/DepthRange.h"
@@ -68,6 +74,21 @@ void AtmosphericPerspectiveSettings::LoadRecord(const CCustomData& record) {
   NearIntensity = record.GetFloat(kNearIntensityKey, 0.0f);
   FarIntensity = record.GetFloat(kFarIntensityKey, 1.0f);
   Colour = CRGBColor::FromValue(uint32_t(record.GetULong(kColourKey, kWhiteValue)));
+}
+
+std::string AtmosphericPerspectiveSettings::CheckValues() const {
+  for (auto [key, intensity] : {std::pair{kNearIntensityKey, NearIntensity}, std::pair{kFarIntensityKey, FarIntensity}}) {
+    if (!(intensity >= 0.0f && intensity <= 1.0f)) {
+      return fmt::format("{} must be an intensity of 0 to 1, not {}", FourCCToString(key), intensity);
+    }
+  }
+  const float least = DensityFromSliderPosition(kLastDensityPosition);
+  const float most = DensityFromSliderPosition(kFirstDensityPosition);
+  if (!(Density >= least && Density <= most)) {
+    return fmt::format("DENS must be {} to {}, not {}", least, most, Density);
+  }
+  if (!std::isfinite(StartDepth)) return "ZFOG must be a finite depth";
+  return {};
 }
 
 void AtmosphericPerspectiveOptions::StoreRecord(CCustomData& record) const {

@@ -30,6 +30,8 @@ class AtmosphericPerspectiveSettings final : public KeyframeSettings {
   // 'ZFOG', 'DENS', 'NEAR', 'FARI', then 'COLR' (0x00BBGGRR).
   void StoreRecord(CCustomData& record) const override;
   void LoadRecord(const CCustomData& record) override;
+  // Intensities of 0 to 1, a density the panel's bar reaches, a finite start depth.
+  std::string CheckValues() const override;
 };
 
 // The filter's one option: not keyframed, kept in the command's options record.

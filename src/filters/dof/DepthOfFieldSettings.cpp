@@ -1,6 +1,9 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 
 #include <cmath>
+#include <utility>
+
+#include <fmt/format.h>
 #include <limits>
 
 #include "platform/framework/CustomData.h"
@@ -127,6 +130,22 @@ void DepthOfFieldSettings::LoadRecord(const CCustomData& record) {
   FilmWidth = record.GetDouble(kFilmWidthKey, 24.0);
   FilmHeight = record.GetDouble(kFilmHeightKey, 36.0);
   PixelScale = record.GetDouble(kPixelScaleKey, 1.0);
+}
+
+std::string DepthOfFieldSettings::CheckValues() const {
+  for (auto [key, amount] : {std::pair{kFrontAmountKey, FrontAmount}, std::pair{kBackAmountKey, BackAmount}}) {
+    if (amount < kMinAmount || amount > kMaxAmount) {
+      return fmt::format("{} must be {} to {} pixels, not {}", FourCCToString(key), kMinAmount, kMaxAmount, amount);
+    }
+  }
+  for (auto [key, depth] : {std::pair{kFieldNearKey, FieldNear}, std::pair{kFieldFarKey, FieldFar},
+                            std::pair{kFrontMaxKey, FrontMaxDepth}, std::pair{kBackMaxKey, BackMaxDepth}}) {
+    if (!std::isfinite(depth)) return fmt::format("{} must be a finite depth", FourCCToString(key));
+  }
+  if (FieldNear > FieldFar) {
+    return fmt::format("the field is reversed: DMIN {} lies behind DMAX {}", FieldNear, FieldFar);
+  }
+  return {};
 }
 
 void DepthOfFieldSettings::GetFieldLimits(double& fieldNear, double& fieldFar) const {

@@ -15,6 +15,9 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   static constexpr uint32_t kTypeCode = FourCC("DOFF");
   // Blur diameters never exceed this many pixels either way.
   static constexpr double kMaxBlurPixels = 50.0;
+  // The blur amounts the panel offers, in pixels.
+  static constexpr int kMinAmount = 1;
+  static constexpr int kMaxAmount = 50;
 
   // The depth tools' modes when the panel starts the depth-point tool.
   enum class DepthPointMode { Focus = 1, BackMax = 2, FrontMax = 3 };
@@ -39,6 +42,8 @@ class DepthOfFieldSettings final : public KeyframeSettings {
                    const KeyframeSettings& later, double t) override;
   void StoreRecord(CCustomData& record) const override;
   void LoadRecord(const CCustomData& record) override;
+  // Amounts of 1 to 50 pixels; the field in order; every depth finite.
+  std::string CheckValues() const override;
 
   void GetFieldLimits(double& fieldNear, double& fieldFar) const;
   void SetAmounts(int front, int back);

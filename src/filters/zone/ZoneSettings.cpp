@@ -1,5 +1,10 @@
 #include "filters/zone/ZoneSettings.h"
 
+#include <cmath>
+#include <utility>
+
+#include <fmt/format.h>
+
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 #include "platform/image/DepthRange.h"
@@ -71,6 +76,15 @@ void ZoneSettings::LoadRecord(const CCustomData& record) {
   ZoneFar = record.GetFloat(kZoneFarKey, 1.0f);
   ForegroundPoint = record.GetFloat(foregroundKey_, 0.0f);
   BackgroundPoint = record.GetFloat(backgroundKey_, 1.0f);
+}
+
+std::string ZoneSettings::CheckValues() const {
+  for (auto [key, depth] : {std::pair{kZoneNearKey, ZoneNear}, std::pair{kZoneFarKey, ZoneFar},
+                            std::pair{foregroundKey_, ForegroundPoint}, std::pair{backgroundKey_, BackgroundPoint}}) {
+    if (!std::isfinite(depth)) return fmt::format("{} must be a finite depth", FourCCToString(key));
+  }
+  if (ZoneNear > ZoneFar) return fmt::format("the zone is reversed: ZMIN {} lies behind ZMAX {}", ZoneNear, ZoneFar);
+  return {};
 }
 
 float ZoneSettings::FrontLength() const { return RampLength(ZoneNear - ForegroundPoint); }

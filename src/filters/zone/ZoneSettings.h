@@ -32,6 +32,8 @@ class ZoneSettings : public KeyframeSettings {
   // 'ZMIN', 'ZMAX', then the two point keys of the concrete type.
   void StoreRecord(CCustomData& record) const override;
   void LoadRecord(const CCustomData& record) override;
+  // The zone in order; every depth finite.
+  std::string CheckValues() const override;
 
   // Lengths of the ramps in front of and behind the zone. A length of exactly 0 becomes
   // 0.0001 so that a point placed on the zone edge gives a step instead of a division by 0.

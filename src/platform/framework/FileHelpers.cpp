@@ -177,30 +177,25 @@ std::string WithTrailingSeparator(const std::string& folder) {
   return folder + '/';
 }
 
-namespace {
-
-// fsync of a file or folder by name; false when it could not be done.
-bool SyncPath(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+bool FileSync::Flush(const std::string& path, bool isFolder) const {
+  int fd = ::open(path.c_str(), (isFolder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
   if (fd < 0) return false;
-  bool synced = ::fsync(fd) == 0;
+  bool flushed = ::fsync(fd) == 0;
   ::close(fd);
-  return synced;
+  return flushed;
 }
 
-}  // namespace
-
-std::string ReplaceFileWith(const std::string& temporary, const std::string& target) {
+std::string ReplaceFileWith(const std::string& temporary, const std::string& target, const FileSync& sync) {
   struct stat existing {};
   if (::stat(target.c_str(), &existing) == 0 && ::chmod(temporary.c_str(), existing.st_mode & 07777) != 0) {
     return "cannot keep the permissions of " + target;
   }
-  if (!SyncPath(temporary, O_RDONLY)) return "cannot flush " + temporary + " to disk";
+  if (!sync.Flush(temporary, false)) return "cannot flush " + temporary + " to disk";
   std::error_code error;
   fs::rename(temporary, target, error);
   if (error) return "cannot replace " + target + ": " + error.message();
   // The new name itself is on disk only once its folder is.
   std::string folder = fs::path(target).parent_path().string();
-  SyncPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+  sync.Flush(folder.empty() ? "." : folder, true);
   return {};
 }

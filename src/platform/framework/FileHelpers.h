@@ -43,7 +43,17 @@ std::string PathCanonicalize(const std::string& path);
 // Appends the trailing separator when missing (and leaves "" as it is).
 std::string WithTrailingSeparator(const std::string& folder);
 
+// How a replaced file reaches the disk. The program uses this one; tests watch the order of
+// the flushes through their own.
+class FileSync {
+ public:
+  virtual ~FileSync() = default;
+  // Flushes a file's data, or a folder's entries, to disk; false when that could not be done.
+  virtual bool Flush(const std::string& path, bool isFolder) const;
+};
+
 // Puts a completely written temporary file in place of target: its data is flushed to disk
 // first, it takes the permissions of the file it replaces, and the rename is made durable.
 // Returns "" on success, else the reason; the temporary file is then left for the caller.
-std::string ReplaceFileWith(const std::string& temporary, const std::string& target);
+std::string ReplaceFileWith(const std::string& temporary, const std::string& target,
+                            const FileSync& sync = FileSync());

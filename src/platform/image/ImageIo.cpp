@@ -129,7 +129,9 @@ std::unique_ptr<CLayerBitmap> C2DIo::Read() {
     if (format->IsZpic()) {
       image = ReadZpicImage(fileName_, reason);
     } else {
-      LayersToRead layers = (flags_ & 2) ? LayersToRead::All : LayersToRead::Picture;
+      LayersToRead layers = flags_ == kIoDepthFile ? LayersToRead::DepthFile
+                            : (flags_ & 2)        ? LayersToRead::All
+                                                  : LayersToRead::Picture;
       image = ReadImageFile(fileName_, *format, layers, view_, reason);
     }
   } catch (const std::bad_alloc&) {

@@ -27,6 +27,9 @@
 constexpr int kIoSaving = 0;
 constexpr int kIoOnePicture = 1;  // the main picture only (colour, or grey)
 constexpr int kIoWithDepth = 3;   // colour, alpha and depth layers
+// A depth file: as kIoWithDepth, but a floating-point file without a depth channel gives its
+// first picture channel (R, or its one channel) as depth: a depth pass saved in R, G, B.
+constexpr int kIoDepthFile = 7;
 
 // Largest width or height a file may declare.
 constexpr int kMaxImageSide = 32768;

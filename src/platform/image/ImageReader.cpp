@@ -422,6 +422,16 @@ std::vector<ChannelRef> WantedChannels(const ChannelPlan& plan, LayersToRead lay
   return wanted;
 }
 
+// A depth file without a depth channel whose picture is floating point holds the depth in its
+// picture channels (a renderer's depth pass): the first of them is the depth, and there is no
+// picture. Integer pictures stay pictures: they are depth pictures of a few hundred levels.
+void TakeDepthPass(const OpenImage& image, ChannelPlan& plan) {
+  ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
+  if (plan.depth || !first || !image.IsFloatingPoint(first)) return;
+  plan.depth = first;
+  plan.red = plan.green = plan.blue = plan.grey = {};
+}
+
 // What the reader took, for those who describe a file.
 void Describe(const OpenImage& image, const ViewSelection& selection, ImageFileInfo& info) {
   info.width = image.Width();
@@ -469,6 +479,11 @@ std::unique_ptr<CLayerBitmap> ReadImageFile(const std::string& path, const Image
   if (plan.IsEmpty()) {
     error = "holds no colour, grey, alpha or depth channel";
     return nullptr;
+  }
+
+  if (layers == LayersToRead::DepthFile) {
+    TakeDepthPass(image, plan);
+    layers = LayersToRead::All;
   }
 
   auto out = std::make_unique<CLayerBitmap>();

@@ -25,6 +25,9 @@ struct ImageFileInfo {
 enum class LayersToRead {
   Picture,  // the colour (or grey) picture only
   All,      // picture, alpha and depth
+  // As All; without a depth channel, a floating-point picture channel is the depth (a depth
+  // pass saved in R, G and B, or in one channel) and the picture is left out.
+  DepthFile,
 };
 
 // Opens the file's header only: its size is checked against what the program can hold and

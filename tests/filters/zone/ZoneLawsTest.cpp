@@ -189,6 +189,15 @@ TEST(ZHueLaw, TintsFullyAtThePointsAndBlendsHalfwayBetween) {
   EXPECT_EQ(out[4], kMildRed);
 }
 
+TEST(ZHueLaw, TheBlendOfColourAndTintIsTruncated) {
+  // A quarter of the way from the point to the zone: a quarter of the colour, three quarters
+  // of its yellow tint (178, 178, 76). Green is 0.25 x 76 + 0.75 x 178 = 152.5, which
+  // truncates to 152.
+  const auto image = MakeRowImage(kMildRed, {1.25f});
+  const auto out = Filter(StandardZone<ZHueSettings>(), ZHueOptions{}, image);
+  EXPECT_EQ(out[0], (Rgb{178, 152, 76}));
+}
+
 TEST(ZHueLaw, InvertedZoneIsTintedAndColoursReturnBeyondThePoints) {
   const auto image = MakeRowImage(kOddColour, {3.0f, 0.5f, 6.0f, 1.5f});
   const auto plain = Filter(StandardZone<ZHueSettings>(), ZHueOptions{}, image);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/framework/FileHelpers.h"
 #include "support/TempFolder.h"
@@ -103,4 +106,66 @@ TEST(FileHelpers, RelativeFoldersLeadBackToTheFolder) {
   // A relative folder is already relative to something and stays as it is.
   EXPECT_EQ(fileMakeRelativePath("images/", "/job/"), "images/");
   EXPECT_EQ(fileMakeRelativePath("/job/images/", "project/"), "/job/images/");
+}
+
+namespace {
+
+// Records what is flushed, and what the folder looks like at that moment, then flushes for real.
+class WatchedSync : public FileSync {
+ public:
+  struct Flushed {
+    std::string path;
+    bool isFolder;
+    bool targetHeldNewBytes;  // whether the target already had the new content
+    uintmax_t temporaryBytes;  // the temporary file's size then; 0 when it was gone
+  };
+
+  WatchedSync(std::string temporary, std::string target) : temporary_(std::move(temporary)), target_(std::move(target)) {}
+
+  bool Flush(const std::string& path, bool isFolder) const override {
+    std::error_code ec;
+    uintmax_t size = std::filesystem::file_size(temporary_, ec);
+    std::ifstream target(target_);
+    std::string content((std::istreambuf_iterator<char>(target)), {});
+    flushed.push_back({path, isFolder, content == "new", ec ? 0 : size});
+    return FileSync::Flush(path, isFolder);
+  }
+
+  mutable std::vector<Flushed> flushed;
+
+ private:
+  std::string temporary_;
+  std::string target_;
+};
+
+}  // namespace
+
+TEST(FileHelpers, AReplacedFileIsOnDiskBeforeItTakesTheNameAndTheNameAfter) {
+  TempFolder dir;
+  const std::string target = dir.Write("project.fvz", "old");
+  const std::string temporary = dir.Write(".project.fvz.part", "new");
+  WatchedSync sync(temporary, target);
+  ASSERT_EQ(ReplaceFileWith(temporary, target, sync), "");
+
+  ASSERT_EQ(sync.flushed.size(), 2u);
+  // First the data, under its temporary name, whole, while the target is still the old file.
+  EXPECT_EQ(sync.flushed[0].path, temporary);
+  EXPECT_FALSE(sync.flushed[0].isFolder);
+  EXPECT_EQ(sync.flushed[0].temporaryBytes, 3u);
+  EXPECT_FALSE(sync.flushed[0].targetHeldNewBytes);
+  // Then the folder, once the name is the new file's.
+  EXPECT_EQ(sync.flushed[1].path + "/", dir.Path());
+  EXPECT_TRUE(sync.flushed[1].isFolder);
+  EXPECT_TRUE(sync.flushed[1].targetHeldNewBytes);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+
+  // A flush that fails leaves the old file in place and the temporary one for the caller.
+  struct FailingSync : FileSync {
+    bool Flush(const std::string&, bool) const override { return false; }
+  };
+  const std::string second = dir.Write(".again.part", "newer");
+  EXPECT_NE(ReplaceFileWith(second, target, FailingSync()).find("cannot flush"), std::string::npos);
+  std::ifstream kept(target);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "new");
+  EXPECT_TRUE(std::filesystem::exists(second));
 }

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <OpenImageIO/imageio.h>
+#include <fmt/format.h>
 
 
+#include "platform/image/ExrHeaderCheck.h"
 #include "platform/image/ImageIo.h"
 #include "support/FileChecks.h"
 #include "support/Scenes.h"
@@ -21,6 +23,10 @@ std::string RefusalOf(const std::string& path) {
 
 void PutLittleEndian(std::string& bytes, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = char((v >> (8 * i)) & 255);
+}
+
+void PutBigEndian32(std::string& bytes, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = char((v >> (24 - 8 * i)) & 255);
 }
 
 void PutBigEndian16(std::string& bytes, size_t at, int16_t v) {
@@ -56,6 +62,49 @@ TEST(HeaderChecksTest, OpenExrHeadersThatStateMoreThanTheFileHoldsAreRefused) {
   RefusalOf(dir.Write("cut.exr", good.substr(0, channels + 5)));
   RefusalOf(dir.Write("magic.exr", good.substr(0, 8)));
   EXPECT_LT(PeakMemoryMegabytes(), 1000) << "a stated size was allocated";
+}
+
+// One attribute of an OpenEXR header: name, type, size and value.
+std::string ExrAttribute(const std::string& name, const std::string& type, const std::string& value) {
+  std::string bytes = name + '\0' + type + '\0' + std::string(4, '\0') + value;
+  PutLittleEndian(bytes, name.size() + type.size() + 2, uint32_t(value.size()));
+  return bytes;
+}
+
+std::string LittleEndian(std::initializer_list<uint32_t> values) {
+  std::string bytes(4 * values.size(), '\0');
+  size_t at = 0;
+  for (uint32_t v : values) PutLittleEndian(bytes, 4 * at++, v);
+  return bytes;
+}
+
+// A multi-part OpenEXR file of scan-line parts, each declaring chunksPerPart chunks, with
+// bytesAfterHeaders bytes for the chunk tables and the data.
+std::string MultiPartExr(int parts, uint32_t chunksPerPart, size_t bytesAfterHeaders) {
+  constexpr uint32_t kVersionMultiPart = 2 | 0x1000;
+  std::string bytes = LittleEndian({20000630, kVersionMultiPart});
+  for (int p = 0; p < parts; ++p) {
+    bytes += ExrAttribute("name", "string", "part" + std::to_string(p));
+    bytes += ExrAttribute("type", "string", "scanlineimage");
+    bytes += ExrAttribute("compression", "compression", std::string(1, '\0'));
+    bytes += ExrAttribute("dataWindow", "box2i", LittleEndian({0, 0, 7, chunksPerPart - 1}));
+    bytes += ExrAttribute("chunkCount", "int", LittleEndian({chunksPerPart}));
+    bytes += '\0';
+  }
+  bytes += '\0';
+  return bytes + std::string(bytesAfterHeaders, '\0');
+}
+
+TEST(HeaderChecksTest, MultiPartOpenExrChunkTablesMustFitTogether) {
+  TempFolder dir;
+  // Ten chunks a part, 8 bytes each: one table fits in 120 bytes, two do not.
+  std::string error;
+  EXPECT_TRUE(CheckExrHeaders(dir.Write("one.exr", MultiPartExr(1, 10, 120)), error)) << error;
+  EXPECT_TRUE(CheckExrHeaders(dir.Write("roomy.exr", MultiPartExr(2, 10, 160)), error)) << error;
+  const std::string refusal = RefusalOf(dir.Write("two.exr", MultiPartExr(2, 10, 120)));
+  EXPECT_NE(refusal.find("two.exr: file is truncated (its chunk tables need more than the 120 bytes left)"),
+            std::string::npos)
+      << refusal;
 }
 
 TEST(HeaderChecksTest, TiledAndCompressedOpenExrFilesStillRead) {
@@ -107,6 +156,14 @@ TEST(HeaderChecksTest, RlaHeadersWithNoBitsOrRowsOutsideTheFileAreRefused) {
     inside[743] = 100;
     EXPECT_NE(RefusalOf(dir.Write(std::string("inside") + ext, inside)).find("inside the headers"),
               std::string::npos);
+    // And one said to start past the end of the file.
+    std::string past = good;
+    PutBigEndian32(past, 740, uint32_t(good.size() + 10));
+    const std::string refusal = RefusalOf(dir.Write(std::string("past") + ext, past));
+    EXPECT_NE(refusal.find(fmt::format("file is truncated (row 0 starts at byte {} of {})", good.size() + 10,
+                                       good.size())),
+              std::string::npos)
+        << refusal;
   }
 }
 
