@@ -95,7 +95,7 @@ TEST_F(DepthFilesCli, SettingsThePanelsWouldRefuseAreRefusedAndNothingIsSaved) {
       {dof, "DMIN=11 DMAX=10", "the field is reversed"},
       {dof, "ZMAX=inf", "bad value"},
       {zone, "ZMIN=60 ZMAX=20", "the zone is reversed"},
-      {fog, "NEAR=1.5", "NEAR must be an intensity of 0 to 1"},
+      {fog, "NEAR=1.5", "NEAR must be 0 to 1"},
       {fog, "DENS=0", "DENS must be"},
   };
   for (const Case& c : cases) {

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 #include <limits>
 
+#include "animation/SettingsFields.h"
 #include "platform/framework/CustomData.h"
 #include "platform/image/LayerBitmap.h"
 
@@ -22,13 +23,24 @@ constexpr uint32_t kFilmWidthKey = FourCC("FMWD");
 constexpr uint32_t kFilmHeightKey = FourCC("FMHG");
 constexpr uint32_t kPixelScaleKey = FourCC("PXSZ");
 
-double Blend(double earlier, double later, double t) { return (1.0 - t) * earlier + t * later; }
+using S = DepthOfFieldSettings;
 
-// Truncation toward zero, kept inside the int range so that odd stored amounts stay defined.
-int TruncateToInt(double v) {
-  if (!(v > double(std::numeric_limits<int>::min()))) return v != v ? 0 : std::numeric_limits<int>::min();
-  if (!(v < double(std::numeric_limits<int>::max()))) return std::numeric_limits<int>::max();
-  return int(v);
+// The record's order. Depths and the pixel scale come from the image on Reset. Older records
+// miss the film size; their reading defaults are the portrait pair, where Reset gives 36 x 24.
+const SettingsFields<S>& Fields() {
+  static const SettingsFields<S> fields = {
+      {kModeKey, &S::Mode, 2, 2, FieldBlend::Earlier},
+      {kFrontAmountKey, &S::FrontAmount, 15, 15, FieldBlend::Linear, S::kMinAmount, S::kMaxAmount},
+      {kBackAmountKey, &S::BackAmount, 15, 15, FieldBlend::Linear, S::kMinAmount, S::kMaxAmount},
+      {kFieldNearKey, &S::FieldNear, 0.0, {}},
+      {kFieldFarKey, &S::FieldFar, 1.0, {}},
+      {kFrontMaxKey, &S::FrontMaxDepth, 0.0, {}},
+      {kBackMaxKey, &S::BackMaxDepth, 0.0, {}},
+      {kFilmWidthKey, &S::FilmWidth, 24.0, 36.0, FieldBlend::Earlier},
+      {kFilmHeightKey, &S::FilmHeight, 36.0, 24.0, FieldBlend::Earlier},
+      {kPixelScaleKey, &S::PixelScale, 1.0, {}, FieldBlend::Earlier},
+  };
+  return fields;
 }
 
 }  // namespace
@@ -40,9 +52,7 @@ void DepthOfFieldSettings::Reset(const CLayerBitmap& currentImage) {
   const double M = depth ? depth->GetMaxDepth() : 0.0;
   const int width = depth ? depth->GetWidth() : currentImage.GetWidth();
 
-  Mode = 2;
-  FrontAmount = 15;
-  BackAmount = 15;
+  ResetFields(Fields(), *this);
   FrontMaxDepth = m;
   BackMaxDepth = M;
   // The "ten times" placement only makes sense for a positive nearest depth: at 0 it would
@@ -55,24 +65,12 @@ void DepthOfFieldSettings::Reset(const CLayerBitmap& currentImage) {
     FieldFar = m + double(0.7f) * (M - m);
   }
   if (M < FieldFar) FieldFar = M;
-  FilmWidth = 36.0;
-  FilmHeight = 24.0;
   PixelScale = width / FilmWidth;
 }
 
 void DepthOfFieldSettings::CopyFrom(const KeyframeSettings& other) {
   const auto* o = dynamic_cast<const DepthOfFieldSettings*>(&other);
-  if (!o || o == this) return;
-  Mode = o->Mode;
-  FrontAmount = o->FrontAmount;
-  BackAmount = o->BackAmount;
-  FieldNear = o->FieldNear;
-  FieldFar = o->FieldFar;
-  FrontMaxDepth = o->FrontMaxDepth;
-  BackMaxDepth = o->BackMaxDepth;
-  FilmWidth = o->FilmWidth;
-  FilmHeight = o->FilmHeight;
-  PixelScale = o->PixelScale;
+  if (o && o != this) CopyFields(Fields(), *this, *o);
 }
 
 std::unique_ptr<KeyframeSettings> DepthOfFieldSettings::Clone() const {
@@ -86,66 +84,24 @@ void DepthOfFieldSettings::Interpolate(const CLayerBitmap* currentImage, const K
   const auto* e = dynamic_cast<const DepthOfFieldSettings*>(&earlier);
   const auto* l = dynamic_cast<const DepthOfFieldSettings*>(&later);
   if (!e || !l) return;
-  Mode = e->Mode;
-  FrontAmount = TruncateToInt(Blend(e->FrontAmount, l->FrontAmount, t));
-  BackAmount = TruncateToInt(Blend(e->BackAmount, l->BackAmount, t));
-  FieldNear = Blend(e->FieldNear, l->FieldNear, t);
-  FieldFar = Blend(e->FieldFar, l->FieldFar, t);
-  const double frontMax = Blend(e->FrontMaxDepth, l->FrontMaxDepth, t);
-  const double backMax = Blend(e->BackMaxDepth, l->BackMaxDepth, t);
-  FilmWidth = e->FilmWidth;
-  FilmHeight = e->FilmHeight;
-  PixelScale = e->PixelScale;
-  // Without a depth layer there is no range to keep the depths in.
+  BlendFields(Fields(), *this, *e, *l, t);
+  // The blended maximum-blur depths are kept within the image's range and around the field;
+  // without a depth layer there is no range to keep them in.
   if (currentImage && currentImage->GetLayer<floatBitmap>()) {
-    ClampLimits(frontMax, backMax, GetDepthRange(*currentImage));
-  } else {
-    FrontMaxDepth = frontMax;
-    BackMaxDepth = backMax;
+    ClampLimits(FrontMaxDepth, BackMaxDepth, GetDepthRange(*currentImage));
   }
 }
 
-void DepthOfFieldSettings::StoreRecord(CCustomData& record) const {
-  record.SetInt(kModeKey, Mode);
-  record.SetInt(kFrontAmountKey, FrontAmount);
-  record.SetInt(kBackAmountKey, BackAmount);
-  record.SetDouble(kFieldNearKey, FieldNear);
-  record.SetDouble(kFieldFarKey, FieldFar);
-  record.SetDouble(kFrontMaxKey, FrontMaxDepth);
-  record.SetDouble(kBackMaxKey, BackMaxDepth);
-  record.SetDouble(kFilmWidthKey, FilmWidth);
-  record.SetDouble(kFilmHeightKey, FilmHeight);
-  record.SetDouble(kPixelScaleKey, PixelScale);
-}
+void DepthOfFieldSettings::StoreRecord(CCustomData& record) const { StoreFields(Fields(), *this, record); }
 
-void DepthOfFieldSettings::LoadRecord(const CCustomData& record) {
-  Mode = record.GetInt(kModeKey, 2);
-  FrontAmount = record.GetInt(kFrontAmountKey, 15);
-  BackAmount = record.GetInt(kBackAmountKey, 15);
-  FieldNear = record.GetDouble(kFieldNearKey, 0.0);
-  FieldFar = record.GetDouble(kFieldFarKey, 1.0);
-  FrontMaxDepth = record.GetDouble(kFrontMaxKey, 0.0);
-  BackMaxDepth = record.GetDouble(kBackMaxKey, 0.0);
-  // Older records miss the film size; their defaults are the portrait pair.
-  FilmWidth = record.GetDouble(kFilmWidthKey, 24.0);
-  FilmHeight = record.GetDouble(kFilmHeightKey, 36.0);
-  PixelScale = record.GetDouble(kPixelScaleKey, 1.0);
-}
+void DepthOfFieldSettings::LoadRecord(const CCustomData& record) { LoadFields(Fields(), *this, record); }
 
 std::string DepthOfFieldSettings::CheckValues() const {
-  for (auto [key, amount] : {std::pair{kFrontAmountKey, FrontAmount}, std::pair{kBackAmountKey, BackAmount}}) {
-    if (amount < kMinAmount || amount > kMaxAmount) {
-      return fmt::format("{} must be {} to {} pixels, not {}", FourCCToString(key), kMinAmount, kMaxAmount, amount);
-    }
+  std::string refusal = CheckFields(Fields(), *this);
+  if (refusal.empty() && FieldNear > FieldFar) {
+    refusal = fmt::format("the field is reversed: DMIN {} lies behind DMAX {}", FieldNear, FieldFar);
   }
-  for (auto [key, depth] : {std::pair{kFieldNearKey, FieldNear}, std::pair{kFieldFarKey, FieldFar},
-                            std::pair{kFrontMaxKey, FrontMaxDepth}, std::pair{kBackMaxKey, BackMaxDepth}}) {
-    if (!std::isfinite(depth)) return fmt::format("{} must be a finite depth", FourCCToString(key));
-  }
-  if (FieldNear > FieldFar) {
-    return fmt::format("the field is reversed: DMIN {} lies behind DMAX {}", FieldNear, FieldFar);
-  }
-  return {};
+  return refusal;
 }
 
 void DepthOfFieldSettings::GetFieldLimits(double& fieldNear, double& fieldFar) const {

@@ -1,19 +1,28 @@
 #include "filters/zone/ZHueSettings.h"
 
+#include "animation/SettingsFields.h"
 #include "platform/framework/CustomData.h"
 
 namespace {
-constexpr uint32_t kColourKey = FourCC("COLR");
+
+// The colour follows the zone's fields in the record.
+const SettingsFields<ZHueSettings>& OwnFields() {
+  static const SettingsFields<ZHueSettings> fields = {
+      {FourCC("COLR"), &ZHueSettings::Colour, ZHueSettings::kDefaultColourValue, ZHueSettings::kDefaultColourValue},
+  };
+  return fields;
 }
+
+}  // namespace
 
 void ZHueSettings::Reset(const CLayerBitmap& currentImage) {
   ZoneSettings::Reset(currentImage);
-  Colour = CRGBColor(255, 255, 0);
+  ResetFields(OwnFields(), *this);
 }
 
 void ZHueSettings::CopyFrom(const KeyframeSettings& other) {
   ZoneSettings::CopyFrom(other);
-  if (const auto* hue = dynamic_cast<const ZHueSettings*>(&other)) Colour = hue->Colour;
+  if (const auto* hue = dynamic_cast<const ZHueSettings*>(&other)) CopyFields(OwnFields(), *this, *hue);
 }
 
 std::unique_ptr<KeyframeSettings> ZHueSettings::Clone() const {
@@ -27,15 +36,15 @@ void ZHueSettings::Interpolate(const CLayerBitmap* currentImage, const KeyframeS
   ZoneSettings::Interpolate(currentImage, earlier, later, t);
   const auto* a = dynamic_cast<const ZHueSettings*>(&earlier);
   const auto* b = dynamic_cast<const ZHueSettings*>(&later);
-  if (a && b) Colour = BlendColours(a->Colour, b->Colour, t);
+  if (a && b) BlendFields(OwnFields(), *this, *a, *b, t);
 }
 
 void ZHueSettings::StoreRecord(CCustomData& record) const {
   ZoneSettings::StoreRecord(record);
-  record.SetULong(kColourKey, Colour.ToValue());
+  StoreFields(OwnFields(), *this, record);
 }
 
 void ZHueSettings::LoadRecord(const CCustomData& record) {
   ZoneSettings::LoadRecord(record);
-  Colour = CRGBColor::FromValue(uint32_t(record.GetULong(kColourKey, kDefaultColourValue)));
+  LoadFields(OwnFields(), *this, record);
 }

@@ -1,8 +1,5 @@
 #include "filters/zone/ZoneSettings.h"
 
-#include <cmath>
-#include <utility>
-
 #include <fmt/format.h>
 
 #include "platform/framework/CustomData.h"
@@ -14,7 +11,6 @@ constexpr uint32_t kZoneNearKey = FourCC("ZMIN");
 constexpr uint32_t kZoneFarKey = FourCC("ZMAX");
 constexpr float kMinimumRampLength = 0.0001f;
 
-float Blend(float earlier, float later, double t) { return float((1.0 - t) * earlier + t * later); }
 
 float RampLength(float length) { return length == 0.0f ? kMinimumRampLength : length; }
 }  // namespace
@@ -34,6 +30,14 @@ ZoneDepths ZoneDepthsForRange(float minDepth, float maxDepth) {
   return depths;
 }
 
+ZoneSettings::ZoneSettings(uint32_t typeCode, uint32_t foregroundKey, uint32_t backgroundKey)
+    : KeyframeSettings(typeCode),
+      // The record's order; every depth comes from the image on Reset.
+      fields_{{kZoneNearKey, &ZoneSettings::ZoneNear, 0.0, {}},
+              {kZoneFarKey, &ZoneSettings::ZoneFar, 1.0, {}},
+              {foregroundKey, &ZoneSettings::ForegroundPoint, 0.0, {}},
+              {backgroundKey, &ZoneSettings::BackgroundPoint, 1.0, {}}} {}
+
 void ZoneSettings::Reset(const CLayerBitmap& currentImage) {
   KeyframeSettings::Reset(currentImage);
   const DepthRange range = GetDepthRange(currentImage);
@@ -45,46 +49,26 @@ void ZoneSettings::Reset(const CLayerBitmap& currentImage) {
 }
 
 void ZoneSettings::CopyFrom(const KeyframeSettings& other) {
-  const auto* zone = dynamic_cast<const ZoneSettings*>(&other);
-  if (!zone) return;
-  ForegroundPoint = zone->ForegroundPoint;
-  BackgroundPoint = zone->BackgroundPoint;
-  ZoneNear = zone->ZoneNear;
-  ZoneFar = zone->ZoneFar;
+  if (const auto* zone = dynamic_cast<const ZoneSettings*>(&other)) CopyFields(fields_, *this, *zone);
 }
 
 void ZoneSettings::Interpolate(const CLayerBitmap*, const KeyframeSettings& earlier,
                                const KeyframeSettings& later, double t) {
   const auto* a = dynamic_cast<const ZoneSettings*>(&earlier);
   const auto* b = dynamic_cast<const ZoneSettings*>(&later);
-  if (!a || !b) return;
-  ForegroundPoint = Blend(a->ForegroundPoint, b->ForegroundPoint, t);
-  BackgroundPoint = Blend(a->BackgroundPoint, b->BackgroundPoint, t);
-  ZoneNear = Blend(a->ZoneNear, b->ZoneNear, t);
-  ZoneFar = Blend(a->ZoneFar, b->ZoneFar, t);
+  if (a && b) BlendFields(fields_, *this, *a, *b, t);
 }
 
-void ZoneSettings::StoreRecord(CCustomData& record) const {
-  record.SetFloat(kZoneNearKey, ZoneNear);
-  record.SetFloat(kZoneFarKey, ZoneFar);
-  record.SetFloat(foregroundKey_, ForegroundPoint);
-  record.SetFloat(backgroundKey_, BackgroundPoint);
-}
+void ZoneSettings::StoreRecord(CCustomData& record) const { StoreFields(fields_, *this, record); }
 
-void ZoneSettings::LoadRecord(const CCustomData& record) {
-  ZoneNear = record.GetFloat(kZoneNearKey, 0.0f);
-  ZoneFar = record.GetFloat(kZoneFarKey, 1.0f);
-  ForegroundPoint = record.GetFloat(foregroundKey_, 0.0f);
-  BackgroundPoint = record.GetFloat(backgroundKey_, 1.0f);
-}
+void ZoneSettings::LoadRecord(const CCustomData& record) { LoadFields(fields_, *this, record); }
 
 std::string ZoneSettings::CheckValues() const {
-  for (auto [key, depth] : {std::pair{kZoneNearKey, ZoneNear}, std::pair{kZoneFarKey, ZoneFar},
-                            std::pair{foregroundKey_, ForegroundPoint}, std::pair{backgroundKey_, BackgroundPoint}}) {
-    if (!std::isfinite(depth)) return fmt::format("{} must be a finite depth", FourCCToString(key));
+  std::string refusal = CheckFields(fields_, *this);
+  if (refusal.empty() && ZoneNear > ZoneFar) {
+    refusal = fmt::format("the zone is reversed: ZMIN {} lies behind ZMAX {}", ZoneNear, ZoneFar);
   }
-  if (ZoneNear > ZoneFar) return fmt::format("the zone is reversed: ZMIN {} lies behind ZMAX {}", ZoneNear, ZoneFar);
-  return {};
+  return refusal;
 }
 
 float ZoneSettings::FrontLength() const { return RampLength(ZoneNear - ForegroundPoint); }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "animation/KeyframeSettings.h"
+#include "animation/SettingsFields.h"
 
 // The zone depths derived from an image's depth range (the rule of every zone filter's Reset).
 struct ZoneDepths {
@@ -41,10 +42,9 @@ class ZoneSettings : public KeyframeSettings {
   float BackLength() const;
 
  protected:
-  ZoneSettings(uint32_t typeCode, uint32_t foregroundKey, uint32_t backgroundKey)
-      : KeyframeSettings(typeCode), foregroundKey_(foregroundKey), backgroundKey_(backgroundKey) {}
+  // The points' record keys are the concrete filter's.
+  ZoneSettings(uint32_t typeCode, uint32_t foregroundKey, uint32_t backgroundKey);
 
  private:
-  uint32_t foregroundKey_;
-  uint32_t backgroundKey_;
+  SettingsFields<ZoneSettings> fields_;
 };
