@@ -101,6 +101,18 @@ class ScriptCall {
   std::string subject_;
 };
 
+// A stereo image must have the view asked for: the default one is no answer to that.
+void CheckView(const std::string& image, const std::string& view) {
+  if (view.empty()) return;
+  C2DIo probe(image, kIoWithDepth);
+  probe.SetView(view);
+  if (probe.PrepareReading() == 1 && !probe.GetFileInfo().requestedViewFound) {
+    std::string views;
+    for (const auto& v : probe.GetFileInfo().views) views += (views.empty() ? "" : ", ") + v;
+    throw ScriptError(image + ": has no view '" + view + "'" + (views.empty() ? "" : " (views: " + views + ")"));
+  }
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;
   auto absolute = std::filesystem::absolute(path, ec);
@@ -270,6 +282,7 @@ FramePixels ReadFrame(const std::string& image, const std::string& depth, const 
   ScriptCall call(image);
   if (!fileExists(image)) throw ScriptError(image + ": no such image file");
   if (!depth.empty() && !fileExists(depth)) throw ScriptError(depth + ": no such depth file");
+  CheckView(image, view);
   // The frame is read as a new project reads its first frame, the sequence reduced to it.
   ProjectSession session;
   ProjectData& project = session.Project();
@@ -277,11 +290,6 @@ FramePixels ReadFrame(const std::string& image, const std::string& depth, const 
   call.UserInterface().onlyImage = fileStripPath(image);
   if (!project.IdentifyDepthFiles(AbsolutePath(image), AbsolutePath(depth)) || !project.GetCurrentImage()) {
     call.Fail("cannot be read");
-  }
-  if (!view.empty()) {
-    C2DIo probe(AbsolutePath(image), kIoWithDepth);
-    probe.SetView(view);
-    if (probe.PrepareReading() == 1 && !probe.GetFileInfo().requestedViewFound) call.Fail("has no view '" + view + "'");
   }
   return PixelsOf(*project.GetCurrentImage());
 }
@@ -350,6 +358,7 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
   const uint32_t id = FilterId(filter);
   if (!fileExists(image)) throw ScriptError(image + ": no such image file");
   if (!depth.empty() && !fileExists(depth)) throw ScriptError(depth + ": no such depth file");
+  CheckView(image, view);
   std::unique_ptr<ScriptProject> project(new ScriptProject);
   auto filters = project->session_->Frame().GetFilters();
   for (size_t i = 0; i < filters.size(); ++i) {

@@ -116,6 +116,8 @@ def test_bad_input_raises_with_one_line_naming_the_problem(tmp_path, still):
     with pytest.raises(fovara.Error, match="lone") as error:
         fovara.read_frame(lone)
     assert "\n" not in str(error.value)
+    with pytest.raises(fovara.Error, match="has no view 'left'"):
+        fovara.read_frame(still, view="left")
 
     with pytest.raises(fovara.Error, match="unknown filter 'blur'"):
         fovara.render(colour, depth, filter="blur")
