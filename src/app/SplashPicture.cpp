@@ -4,12 +4,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "FovaraVersion.h"
 #include "app/Icons.h"
 #include "platform/framework/StringTable.h"
-
-#ifndef FOVARA_VERSION
-#define FOVARA_VERSION "0.1"
-#endif
 
 QPixmap MakeSplashPicture() {
   const QSize size(460, 220);
@@ -40,6 +37,6 @@ QPixmap MakeSplashPicture() {
                    QString::fromStdString(LoadString(60050)));
   painter.setPen(QColor(0x9d, 0xb0, 0xc8));
   painter.drawText(QRect(160, 160, 280, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(FormatString(60051, FOVARA_VERSION)));
+                   QString::fromStdString(FormatString(60051, kFovaraVersion)));
   return pixmap;
 }

@@ -1,6 +1,11 @@
 // The desktop program.
 
+#include <cstdio>
+#include <cstring>
+
 #include <QApplication>
+
+#include "FovaraVersion.h"
 
 #include "app/ChildFrame.h"
 #include "app/FovaraApp.h"
@@ -9,6 +14,11 @@
 #include "app/ui/QtUserInterface.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it needs no display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("fovara %s\n", kFovaraVersion);
+    return 0;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Fovara"));
   QApplication::setDesktopFileName(QStringLiteral("fovara"));

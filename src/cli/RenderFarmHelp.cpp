@@ -12,13 +12,14 @@ std::string RenderFarmHelp() {
   renders only the frames it had not finished. The exit status is 0 only when every
   frame of the chunk was written or kept.
 
-  Slurm job array, 10 frames a task (last frame 99 here):
+  Slurm job array, 10 frames a task (last frame 99 here; the array runs to last / chunk):
       #!/bin/bash
       #SBATCH --array=0-9
       #SBATCH --cpus-per-task=4
-      first=$((SLURM_ARRAY_TASK_ID * 10))
-      last=$((first + 9 < 99 ? first + 9 : 99))
-      fovara-render render /shared/shot.fvz --frames $first-$last --skip-existing \
+      project=/shared/shot.fvz chunk=10 last=99
+      first=$((SLURM_ARRAY_TASK_ID * chunk))
+      end=$((first + chunk - 1 < last ? first + chunk - 1 : last))
+      fovara-render render "$project" --frames $first-$end --skip-existing \
           --quiet --threads $SLURM_CPUS_PER_TASK
 
   GNU parallel, 10 frames a task, 4 at a time (add -S host1,host2 for other machines):

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "FovaraVersion.h"
 #include "cli/CliCommands.h"
 #include "platform/framework/StringTable.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"Fovara headless renderer: depth-driven post-processing of rendered images"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("fovara-render ") + kFovaraVersion);
   CliAction action;
   AddInfoCommand(app, action);
   AddNewCommand(app, action);
