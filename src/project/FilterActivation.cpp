@@ -66,7 +66,7 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
     frame_->ShowProjectMenus(false);
   }
   filter_ = nullptr;
-  currentImage_.reset();
+  SetFrameImage(nullptr, {});
   currentImagePath_.clear();
   lastResult_.reset();
   displayedImage_.reset();
@@ -91,12 +91,13 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
 }
 
 void ProjectData::NotifyChanged(int kind) {
-  MarkModified(true);
   View().ClearOverlay();
   if (kind == kChangeSettings && filter_ && track_.FindKeyframe(track_.GetCurrentFrame()) != -1) {
     track_.SetKeyframe(track_.GetCurrentFrame(), filter_->GetCurrentSettings());
   }
   if (kind != kChangeFrame) RecordChange();
+  // After the undo step exists, so that the window following the flag offers it at once.
+  MarkModified(true);
   if (kind == kChangeModifiedOnly) return;
   if (viewMode_ == kViewFilterPreview) SetViewMode(kViewFilterPreview, true, true);
   else if (kind == kChangeFrame) SetViewMode(viewMode_, true, true);

@@ -3,12 +3,34 @@
 #include "filters/DepthFilterCommand.h"
 #include "project/ImageViewport.h"
 #include "project/ProjectData.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/WorkAside.h"
 
 namespace {
+
+// Frames this big (16 megapixels) have their picture made aside.
+constexpr int64_t kBigPicturePixels = int64_t(4096) * 4096;
+constexpr int kUpdatingView = 2185;
 
 std::unique_ptr<NTBitmap> LayerPicture(CLayerBitmap* image, uint32_t type) {
   const Bitmap* layer = image ? image->GetLayerByType(type) : nullptr;
   return layer ? std::make_unique<NTBitmap>(*layer) : nullptr;
+}
+
+// The colour of an image as it is shown: premultiplied colour with its alpha, so that the
+// view can show what is transparent (over a checkerboard).
+std::unique_ptr<NTBitmap> ColourPicture(CLayerBitmap* image) {
+  auto picture = LayerPicture(image, kRgbBitmap);
+  const alphaBitmap* alpha = image ? image->GetLayer<alphaBitmap>() : nullptr;
+  if (!picture || !alpha || alpha->GetWidth() != picture->GetWidth() || alpha->GetHeight() != picture->GetHeight()) {
+    return picture;
+  }
+  for (int y = 0; y < picture->GetHeight(); ++y) {
+    const uint8_t* a = alpha->GetLine(y);
+    uint8_t* p = picture->GetLine(y);
+    for (int x = 0; x < picture->GetWidth(); ++x) p[4 * x + 3] = a[x];
+  }
+  return picture;
 }
 
 }  // namespace
@@ -18,8 +40,8 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
   change = true;
   std::unique_ptr<NTBitmap> shown;
   switch (mode) {
-    case kViewImage: return LayerPicture(currentImage_.get(), kRgbBitmap);
-    case kViewLastResult: shown = LayerPicture(lastResult_.get(), kRgbBitmap); break;
+    case kViewImage: return ColourPicture(currentImage_.get());
+    case kViewLastResult: shown = ColourPicture(lastResult_.get()); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
       const floatBitmap* depth = currentImage_ ? currentImage_->GetLayer<floatBitmap>() : nullptr;
@@ -45,7 +67,28 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
 void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture) {
   if (mode == viewMode_ && !force) return;
   bool change = true;
-  auto shown = MakeDisplayedImage(mode, std::move(picture), change);
+  std::unique_ptr<NTBitmap> shown;
+  if (currentImage_ && int64_t(currentImage_->GetWidth()) * currentImage_->GetHeight() >= kBigPicturePixels) {
+    // The picture of a big frame takes a good part of a second: made on a thread of its own
+    // while the window keeps answering. It reads this project, so it is waited for to the end.
+    struct Made {
+      std::unique_ptr<NTBitmap> shown;
+      bool change = true;
+    };
+    auto given = std::make_shared<std::unique_ptr<NTBitmap>>(std::move(picture));
+    auto made = RunAside<std::shared_ptr<Made>>(
+        LoadString(kUpdatingView),
+        [this, mode, given] {
+          auto result = std::make_shared<Made>();
+          result->shown = MakeDisplayedImage(mode, std::move(*given), result->change);
+          return result;
+        },
+        Giving::NeverUp);
+    shown = std::move((*made)->shown);
+    change = (*made)->change;
+  } else {
+    shown = MakeDisplayedImage(mode, std::move(picture), change);
+  }
   if (!change) return;
   displayedImage_ = std::move(shown);
   View().SetDisplayedImage(displayedImage_.get());

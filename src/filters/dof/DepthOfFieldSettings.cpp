@@ -1,5 +1,6 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -80,6 +81,12 @@ std::unique_ptr<KeyframeSettings> DepthOfFieldSettings::Clone() const {
 
 void DepthOfFieldSettings::Interpolate(const CLayerBitmap* currentImage, const KeyframeSettings& earlier,
                                        const KeyframeSettings& later, double t) {
+  InterpolateInRange(currentImage, nullptr, earlier, later, t);
+}
+
+void DepthOfFieldSettings::InterpolateInRange(const CLayerBitmap* currentImage, const DepthRange* range,
+                                              const KeyframeSettings& earlier, const KeyframeSettings& later,
+                                              double t) {
   const auto* e = dynamic_cast<const DepthOfFieldSettings*>(&earlier);
   const auto* l = dynamic_cast<const DepthOfFieldSettings*>(&later);
   if (!e || !l) return;
@@ -95,7 +102,7 @@ void DepthOfFieldSettings::Interpolate(const CLayerBitmap* currentImage, const K
   PixelScale = e->PixelScale;
   // Without a depth layer there is no range to keep the depths in.
   if (currentImage && currentImage->GetLayer<floatBitmap>()) {
-    ClampLimits(frontMax, backMax, GetDepthRange(*currentImage));
+    ClampLimits(frontMax, backMax, range ? *range : GetDepthRange(*currentImage));
   } else {
     FrontMaxDepth = frontMax;
     BackMaxDepth = backMax;
@@ -249,4 +256,12 @@ bool DepthOfFieldSettings::ApplyDepthPoint(int mode, double depth, const DepthRa
     case DepthPointMode::FrontMax: ApplyFrontMaxPoint(depth, range); return true;
   }
   return false;
+}
+
+bool DepthOfFieldSettings::SetFieldLimit(bool nearLimit, double depth, const DepthRange& range) {
+  const double d = std::clamp(depth, double(range.min), double(range.background));
+  if (nearLimit ? d >= FieldFar : d <= FieldNear) return false;
+  (nearLimit ? FieldNear : FieldFar) = d;
+  ClampLimits(FrontMaxDepth, BackMaxDepth, range);
+  return true;
 }

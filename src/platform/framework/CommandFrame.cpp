@@ -82,6 +82,13 @@ void CommandFrame::CancelTool() {
   FinishTool(kCommandCancel);
 }
 
+bool CommandFrame::EndTool() {
+  if (!manager_.tool_) return false;
+  CancelTool();
+  OnStateChanged();
+  return true;
+}
+
 void CCommandMgr::CloseCommands(int) {
   if (tool_) {
     tool_->OnCancelCommand();

@@ -251,7 +251,8 @@ void QtUserInterfaceTest::FileTypesListWhatTheImageLibraryReadsAndWrites() {
   const QStringList save = SaveFileFilters(kClassAllFiles);
   QVERIFY(save.contains(QStringLiteral("Targa files (*.tga *.tpic)")));
   QVERIFY(save.contains(QStringLiteral("OpenEXR files (*.exr)")));
-  // Read-only formats are not offered for saving.
+  // Neither read-only formats nor raw depth files are offered for saving frames.
+  QVERIFY(!save.join(QLatin1Char(' ')).contains(QLatin1String("*.zpic")));
   QVERIFY(!save.join(QLatin1Char(' ')).contains(QLatin1String("*.pfm *.")));
   QCOMPARE(SaveFileFilters(kClassProject), QStringList{QStringLiteral("Fovara projects (*.fvz)")});
 }

@@ -62,6 +62,7 @@ void RenderAndDepthDialogsTest::RangeIsEditedOnlyInRangeModeAndCountsItsFrames()
   QVERIFY(editableAfter);
   QCOMPARE(counts, QStringList{QStringLiteral("5")});
   QCOMPARE(choice.mode, 4);
+  QVERIFY(!choice.cancelled);
   QCOMPARE(std::min(choice.first, choice.last), 3);
   QCOMPARE(std::max(choice.first, choice.last), 7);
 }
@@ -75,7 +76,8 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
     QCOMPARE(dialog.LastFrame()->value(), 9);
     QCOMPARE(dialog.FramesNumber()->text(), QStringLiteral("8"));
   }
-  // Closed with Escape, the dialog still remembered; a shorter animation clips the range.
+  // Closed with Escape, the dialog still remembered, but the render is cancelled; a shorter
+  // animation clips the range.
   int mode = -1, first = -1, last = -1;
   WhenModalOpens([&](QWidget* widget) {
     auto* dialog = qobject_cast<RenderOptionsDialog*>(widget);
@@ -89,6 +91,7 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
   QCOMPARE(first, 2);
   QCOMPARE(last, 5);
   QCOMPARE(choice.mode, 4);
+  QVERIFY(choice.cancelled);
 }
 
 void RenderAndDepthDialogsTest::GammaFollowsTheSliderAndLinearKeepsIt() {
