@@ -53,6 +53,8 @@ bool CommandFrame::RunOnTop(CQelCommand* command, int parameter) {
   command->OnGetFocus(0, base, kCommandOk);
   OnFirstCommandNotice(command);
   OnSecondCommandNotice(command);
+  // A window follows: a running tool can be ended with Escape.
+  OnStateChanged();
   return true;
 }
 

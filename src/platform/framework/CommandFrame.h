@@ -74,7 +74,8 @@ class CommandFrame {
   // finished with the focus settled (second notice).
   virtual void OnFirstCommandNotice(CQelCommand* command) { (void)command; }
   virtual void OnSecondCommandNotice(CQelCommand* command) { (void)command; }
-  // Raised when the modified flag is set or cleared, so that a window can follow it.
+  // Raised when the modified flag is set or cleared, or a tool starts or is ended, so that a
+  // window can follow.
   virtual void OnStateChanged() {}
 
  private:
