@@ -29,13 +29,13 @@ class DrawnIconEngine final : public QIconEngine {
     return QPixmap::fromImage(image);
   }
 
-  // Asked for by menus and toolbars: drawn at the screen's density.
+  // Asked for by menus and toolbars at the screen's density: size is in device pixels.
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override {
-    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.scale(scale, scale);
-    drawing_(painter, QSizeF(size));
+    drawing_(painter, QSizeF(size) / scale);
     painter.end();
     image.setDevicePixelRatio(scale);
     return QPixmap::fromImage(image);

@@ -1,5 +1,6 @@
 // The render options and Z-Buffer mode dialogs: their rules, and what they remember.
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,7 @@ class RenderAndDepthDialogsTest : public QObject {
   void initTestCase() { QFile::remove(QString::fromStdString(Preferences::FilePath())); }
   void RangeIsEditedOnlyInRangeModeAndCountsItsFrames();
   void RenderChoiceIsRememberedAndFitsTheAnimation();
+  void ClosingTheOptionsCancelsTheRender();
   void GammaFollowsTheSliderAndLinearKeepsIt();
   void PreviewFollowsTheSettings();
   void StoredGammaReopensAtItsPosition();
@@ -92,6 +94,13 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
   QCOMPARE(last, 5);
   QCOMPARE(choice.mode, 4);
   QVERIFY(choice.cancelled);
+}
+
+void RenderAndDepthDialogsTest::ClosingTheOptionsCancelsTheRender() {
+  WhenModalOpens([](QWidget* dialog) { dialog->close(); });
+  QVERIFY(ui_.AskRenderRange(10).cancelled);
+  WhenModalOpens([](QWidget* dialog) { dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); });
+  QVERIFY(!ui_.AskRenderRange(10).cancelled);
 }
 
 void RenderAndDepthDialogsTest::GammaFollowsTheSliderAndLinearKeepsIt() {
