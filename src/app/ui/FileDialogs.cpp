@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTreeView>
 #include <algorithm>
 #include <QFileInfo>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kDialogWidth = 820;
 constexpr int kDialogHeight = 500;
+constexpr int kSidebarMargin = 60;  // the icon and the frame beside a place's name
 
 struct TypeEntry {
   QString label;
@@ -137,6 +139,13 @@ void UseProgramDialog(QFileDialog& dialog) {
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  // The places on the left as wide as their names ("Ordinateur" in French).
+  if (auto* places = dialog.findChild<QWidget*>(QStringLiteral("sidebar"))) {
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+      const int wanted = places->fontMetrics().horizontalAdvance(QStringLiteral("Ordinateur")) + kSidebarMargin;
+      splitter->setSizes({wanted, std::max(dialog.width() - wanted, wanted)});
+    }
   }
 }
 

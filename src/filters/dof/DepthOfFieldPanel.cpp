@@ -29,6 +29,7 @@ constexpr int kDiaphText = 62004;
 constexpr int kGraphText = 62005;
 constexpr int kBrowseText = 62006;
 constexpr int kAlphaText = 62007;
+constexpr int kFullAtText = 64045;
 
 // Help strings of the controls.
 constexpr int kBackPointHelp = 2058;
@@ -138,7 +139,14 @@ void DepthOfFieldPanel::BuildLayout() {
                                       int pointHelp, QVBoxLayout* into) {
     depth = MakeDepthField(this, depthHelp);
     auto* caption = new QHBoxLayout;
-    caption->addWidget(Caption(captionId, this), 1);
+    // On one line, so that both rows end alike with their depth.
+    QLabel* title = Caption(captionId, this);
+    title->setWordWrap(false);
+    caption->addWidget(title);
+    caption->addStretch(1);
+    auto* at = new QLabel(UiText(kFullAtText), this);
+    at->setBuddy(depth);
+    caption->addWidget(at);
     caption->addWidget(depth);
     bar = MakeValueBar(this, kMinAmount, kMaxAmount, 15, barHelp);
     bar->SetTrackWidth(DialogUnitsX(this, 94) - 2 * 12);
