@@ -29,18 +29,6 @@ QImage Wrap(const NTBitmap* bitmap, QImage::Format format = QImage::Format_RGBA8
   return QImage(bitmap->GetLine(0), bitmap->GetWidth(), bitmap->GetHeight(), qsizetype(bitmap->GetWidth()) * 4, format);
 }
 
-// Whether any pixel of the picture is not opaque.
-bool HasTransparency(const NTBitmap* bitmap) {
-  if (!bitmap) return false;
-  for (int y = 0; y < bitmap->GetHeight(); ++y) {
-    const uint8_t* p = bitmap->GetLine(y);
-    for (int x = 0; x < bitmap->GetWidth(); ++x) {
-      if (p[4 * x + 3] != 255) return true;
-    }
-  }
-  return false;
-}
-
 QBrush CheckerBrush() {
   QPixmap tile(2 * kCheckerSquare, 2 * kCheckerSquare);
   tile.fill(QColor(204, 204, 204));
@@ -77,7 +65,7 @@ void CFovaraView::SetDisplayedImage(const NTBitmap* image) {
   QSize previous = geometry_.image;
   image_ = image;
   wrapped_ = Wrap(image);
-  transparent_ = HasTransparency(image);
+  transparent_ = image && frame_.GetDocument().GetProject().IsDisplayedImageTransparent();
   geometry_.image = wrapped_.size();
   // Another view mode or frame of the same size keeps the zoom and scroll position.
   if (!image_ || geometry_.image != previous) {

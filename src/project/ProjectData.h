@@ -49,6 +49,13 @@ struct FrameFiles {
   std::string view;  // the image's view in a multi-view file; "" for the default
 };
 
+// A frame this big (16 megapixels) has its slow work (its picture, its depth range) done on a
+// thread of its own while the window keeps answering.
+constexpr int64_t kBigFramePixels = int64_t(4096) * 4096;
+inline bool IsBigFrame(const CLayerBitmap& image) {
+  return int64_t(image.GetWidth()) * image.GetHeight() >= kBigFramePixels;
+}
+
 // Where a frame's depth was background before it took the farthest depth, pixel by pixel
 // (row 0 first); empty when no pixel was.
 using BackgroundMask = std::vector<bool>;
@@ -162,6 +169,8 @@ class ProjectData : public KeyframeTrackOwner {
   bool IsBackgroundAt(int x, int y) const;
   CLayerBitmap* GetLastResult() { return lastResult_.get(); }
   const NTBitmap* GetDisplayedImage() const { return displayedImage_.get(); }
+  // Whether some pixel of the displayed picture is not opaque (an image with alpha).
+  bool IsDisplayedImageTransparent() const { return displayedTransparent_; }
   uint32_t GetViewMode() const { return viewMode_; }
   int GetDepthViewMode() const { return depthViewMode_; }
   float GetDepthViewFactor() const { return depthViewFactor_; }
@@ -216,7 +225,9 @@ class ProjectData : public KeyframeTrackOwner {
   void ReadProject(CArchive& archive);
   void WriteProject(CArchive& archive, const std::string& newProjectFolder);
   void DropKeyframesOfOtherTypes(uint32_t typeCode);
-  std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change);
+  // transparent tells whether some pixel of the new picture is not opaque.
+  std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change,
+                                               bool& transparent) const;
   ProjectState CaptureState();
   bool RestoreState(std::optional<UndoHistory::Target> target);
 
@@ -236,6 +247,7 @@ class ProjectData : public KeyframeTrackOwner {
   int depthViewMode_ = 0;
   float depthViewFactor_ = 0.2f;
   std::unique_ptr<NTBitmap> displayedImage_;
+  bool displayedTransparent_ = false;
   uint32_t viewMode_ = 0;
   UndoHistory history_;
   int nextChangeName_ = 0;

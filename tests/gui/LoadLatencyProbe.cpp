@@ -1,14 +1,18 @@
 // Measures how the window answers while a project with a big frame opens (an 8000 x 8000
 // picture and depth, say): how long a repaint asked of the image view waits, the longest time
 // between two turns of the event loop, when the progress display comes up, and how long a
-// blur amount edit then takes. Not a test (timings vary with the machine); run it by hand:
-//   fovara_load_probe PROJECT.fvz
+// blur amount edit then takes. A picture instead of a project starts a new depth-of-field
+// project from it (the filter list is answered at once). Not a test (timings vary with the
+// machine); run it by hand:
+//   fovara_load_probe PROJECT.fvz | IMAGE
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -82,6 +86,9 @@ int main(int argc, char** argv) {
     QObject::connect(&turns, &QTimer::timeout, [&] {
       const qint64 now = clock.elapsed();
       if (opening) longestGap = std::max(longestGap, now - lastTurn);
+      if (opening && std::getenv("FOVARA_PROBE_GAPS") && now - lastTurn > 60) {
+        std::printf("gap of %lld ms ending at %lld ms\n", Ms(now - lastTurn), Ms(now));
+      }
       if (opening && progressAt < 0 && application.activeModalWidget()) progressAt = now;
       lastTurn = now;
     });
@@ -92,7 +99,19 @@ int main(int argc, char** argv) {
       const qint64 start = clock.elapsed();
       lastTurn = start;
       opening = true;
-      const bool opened = window->OpenProject(project.toStdString());
+      const bool isProject = project.endsWith(QStringLiteral(".fvz"), Qt::CaseInsensitive);
+      // A new project asks for its filter: the first one, depth of field, is taken.
+      QTimer answer;
+      answer.setInterval(20);
+      QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+          if (QString::fromLatin1(dialog->metaObject()->className()) == QStringLiteral("FilterListDialog")) dialog->accept();
+        }
+      });
+      answer.start();
+      const bool opened = isProject ? window->OpenProject(project.toStdString())
+                                    : window->NewProjectFromImage(project.toStdString());
+      answer.stop();
       opening = false;
       const qint64 took = clock.elapsed() - start;
       // What the opening did after the last turn of the loop, and a repaint still waiting.

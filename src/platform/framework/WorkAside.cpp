@@ -3,6 +3,10 @@
 #include <mutex>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 struct AbandonedThreads {
@@ -32,3 +36,9 @@ void KeepAbandonedWork(std::thread thread) {
 }
 
 void FinishAbandonedWork() { Abandoned().Join(); }
+
+void YieldToTheInterface() {
+  // A thread's niceness is its own on Linux, and the threads it starts inherit it.
+  constexpr int kNiceness = 5;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kNiceness);
+}

@@ -19,6 +19,8 @@
 void KeepAbandonedWork(std::thread thread);
 // Waits for every abandoned work; the program calls it before it ends.
 void FinishAbandonedWork();
+// The calling thread (and the threads it starts) give way to the user interface's.
+void YieldToTheInterface();
 
 // The work's result, or nothing when the user cancelled. An exception of the work is thrown
 // again here. Work that uses what the caller owns must not be given up: not cancellable.
@@ -32,6 +34,7 @@ std::optional<Result> RunAside(const std::string& text, std::function<Result()> 
   };
   auto state = std::make_shared<State>();
   std::thread thread([state, work = std::move(work)] {
+    YieldToTheInterface();
     try {
       state->result = work();
     } catch (...) {
