@@ -56,7 +56,11 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   std::unique_ptr<CLayerBitmap> image;
   if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {
-    UI().Warning(LoadString(7354), AppendReason(LoadString(5124), reader.GetError()));
+    // The text names the file; the reader's reason follows without naming it again.
+    const std::string name = fileStripPath(complete);
+    std::string reason = reader.GetError();
+    if (reason.rfind(name + ": ", 0) == 0) reason.erase(0, name.size() + 2);
+    UI().Warning(LoadString(7354), AppendReason(FormatString(5124, name), LocalReason(reason)));
     return nullptr;
   }
   Bitmap* standard = image->GetStandardLayer();
@@ -78,8 +82,10 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
     image = std::move(offeredFrame_);
     background = std::move(offeredBackground_);
   }
+  // A frame offered under another name is dropped once this one is in place, so that the
+  // new frame is never mistaken for it.
+  const std::unique_ptr<CLayerBitmap> unused = std::move(offeredFrame_);
   offeredFrameName_.clear();
-  offeredFrame_.reset();
   offeredBackground_.clear();
   // Quietly first, picture and depth side by side on threads of their own while the window
   // keeps answering; what fails is read again the way that tells the user why.
