@@ -11,6 +11,12 @@
 namespace {
 constexpr int kFirstFrameName = 2174;
 constexpr int kLastFrameName = 2192;
+// What Undo says it takes back.
+constexpr int kAddChange = 64068;
+constexpr int kDeleteChange = 64069;
+constexpr int kCopyChange = 64070;
+constexpr int kDeleteAllChange = 64071;
+constexpr int kLengthChange = 64073;
 
 // A whole number and nothing else, as the label's text must be.
 bool ParseLabel(const std::string& text, int& value) {
@@ -51,9 +57,10 @@ bool AnimationActions::CanDeleteAll() const { return Track().GetCount() > 1; }
 
 // The filter shows the settings the track now gives for the current frame (kept within the
 // animation), the view follows, and the change becomes one undo step.
-void AnimationActions::FinishEdit() {
+void AnimationActions::FinishEdit(int nameId) {
   const int frame = std::min(GetCurrentFrame(), std::max(0, Track().GetLastFrame()));
   Track().SetCurrentFrame(frame, true);
+  project_.NameNextChange(nameId);
   project_.NotifyChanged(kChangeSettings);
 }
 
@@ -63,11 +70,11 @@ bool AnimationActions::AddKeyframe() {
   if (Track().GetCount() == 1 && Track().GetMode() == kSingleImageMode) {
     Track().SetKeyframe(1, filter->GetCurrentSettings());
     Track().SetCurrentFrame(1, false);
-    FinishEdit();
+    FinishEdit(kAddChange);
     return true;
   }
   Track().SetKeyframe(GetCurrentFrame(), filter->GetCurrentSettings());
-  FinishEdit();
+  FinishEdit(kAddChange);
   return false;
 }
 
@@ -75,20 +82,20 @@ void AnimationActions::CopyPreviousKeyframe() {
   if (!CanCopyPrevious()) return;
   const int index = Track().FindKeyframe(GetCurrentFrame());
   Track().SetKeyframe(GetCurrentFrame(), *Track().GetAt(index - 1));
-  FinishEdit();
+  FinishEdit(kCopyChange);
 }
 
 void AnimationActions::DeleteKeyframe() {
   if (!CanDeleteKeyframe()) return;
   Track().RemoveKeyframe(GetCurrentFrame());
   if (Track().GetMode() == kSingleImageMode) Track().SetCurrentFrame(0, false);
-  FinishEdit();
+  FinishEdit(kDeleteChange);
 }
 
 void AnimationActions::DeleteAllKeyframes() {
   if (!CanDeleteAll()) return;
   while (Track().GetCount() > 1) Track().RemoveKeyframe(Track().GetAt(Track().GetCount() - 1)->GetFrameNumber());
-  FinishEdit();
+  FinishEdit(kDeleteAllChange);
 }
 
 bool AnimationActions::CanEditLabel(int row) const {
@@ -108,7 +115,7 @@ bool AnimationActions::EditLabel(int row, const std::string& text) {
     while (Track().GetCount() > first) Track().RemoveKeyframe(Track().GetAt(first)->GetFrameNumber());
   }
   Track().SetKeyframe(frame, *settings);
-  FinishEdit();
+  FinishEdit(kLengthChange);
   return true;
 }
 
@@ -121,7 +128,7 @@ bool AnimationActions::CopyKeyframe(int fromRow, int toRow) {
   if (fromRow == toRow || !CanDrag(fromRow) || toRow < 0 || toRow >= GetRowCount()) return false;
   auto source = Track().GetAt(Track().FindKeyframe(fromRow))->Clone();
   Track().SetKeyframe(toRow, *source);
-  FinishEdit();
+  FinishEdit(kCopyChange);
   return true;
 }
 

@@ -51,7 +51,8 @@ class AnimationActions {
 
  private:
   KeyframeTrack& Track() const;
-  void FinishEdit();
+  // nameId names the change for Undo.
+  void FinishEdit(int nameId);
 
   ProjectData& project_;
 };

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/DrawnIcon.h"
 #include "controls/ToolBitmapButton.h"
 #include "platform/framework/Command.h"
 #include "platform/framework/StringTable.h"
@@ -40,13 +41,10 @@ void DrawDiamond(QPainter& p, QPointF centre, double r, const QColor& fill) {
   p.drawPath(path);
 }
 
-// The list's and the buttons' pictures, drawn rather than loaded so they stay sharp.
-QPixmap GlyphPixmap(Glyph glyph, int size, const QColor& ink) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+// The list's and the buttons' pictures, drawn each time they are shown, at the screen's
+// density, so they stay sharp at any scale.
+void DrawGlyph(QPainter& p, Glyph glyph, double s, const QColor& ink) {
   p.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
   const QColor key(230, 160, 30);
   switch (glyph) {
     case Glyph::Keyframe:
@@ -83,7 +81,10 @@ QPixmap GlyphPixmap(Glyph glyph, int size, const QColor& ink) {
       break;
     }
   }
-  return pixmap;
+}
+
+QIcon GlyphIcon(Glyph glyph, const QColor& ink) {
+  return DrawnIcon([glyph, ink](QPainter& p, QSizeF size) { DrawGlyph(p, glyph, std::min(size.width(), size.height()), ink); });
 }
 
 Glyph GlyphOfButton(int id) {
@@ -146,9 +147,8 @@ QAbstractButton* CAnimationSettings::AddButton(int id) {
   button->setObjectName(QStringLiteral("animationButton%1").arg(id));
   const QSize size(24, 24);
   const Glyph glyph = GlyphOfButton(id);
-  button->SetBitmaps(QIcon(GlyphPixmap(glyph, 24, QColor(40, 40, 40))),
-                     QIcon(GlyphPixmap(glyph, 24, QColor(20, 90, 200))),
-                     QIcon(GlyphPixmap(glyph, 24, Qt::gray)), size);
+  button->SetBitmaps(GlyphIcon(glyph, QColor(40, 40, 40)), GlyphIcon(glyph, QColor(20, 90, 200)),
+                     GlyphIcon(glyph, Qt::gray), size);
   button->setStatusTip(QString::fromStdString(GetCommandHelp(0, id)));
   button->setToolTip(QString::fromStdString(GetCommandHelp(1, id)));
   buttons_[id] = button;
@@ -204,8 +204,8 @@ void CAnimationSettings::AnimCreateList() {
     const QSignalBlocker blocker(list_);
     list_->clear();
     shown_ = CurrentShape();
-    const QIcon keyIcon(GlyphPixmap(Glyph::Keyframe, 16, Qt::black));
-    const QIcon frameIcon(GlyphPixmap(Glyph::Frame, 16, Qt::black));
+    const QIcon keyIcon = GlyphIcon(Glyph::Keyframe, Qt::black);
+    const QIcon frameIcon = GlyphIcon(Glyph::Frame, Qt::black);
     QList<QTreeWidgetItem*> items;
     for (int row = 0; row < shown_.rows; ++row) {
       auto* item = new QTreeWidgetItem({QString::number(row), QString::fromStdString(actions_.GetRowName(row))});

@@ -9,6 +9,7 @@
 class CArchive;
 class CCustomData;
 class CLayerBitmap;
+struct DepthRange;
 
 class KeyframeSettings {
  public:
@@ -30,6 +31,13 @@ class KeyframeSettings {
   // be used to keep depths within its range; it may be null when no image is loaded.
   virtual void Interpolate(const CLayerBitmap* currentImage, const KeyframeSettings& earlier,
                            const KeyframeSettings& later, double t) = 0;
+  // The same with the image's depth range measured already (null: not known), so that a big
+  // frame is not measured again at every frame change. The same result either way.
+  virtual void InterpolateInRange(const CLayerBitmap* currentImage, const DepthRange* range,
+                                  const KeyframeSettings& earlier, const KeyframeSettings& later, double t) {
+    (void)range;
+    Interpolate(currentImage, earlier, later, t);
+  }
 
   // The filter fields as a settings record under their keys, and back (missing keys take
   // their reading defaults).

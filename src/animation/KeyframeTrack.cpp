@@ -64,7 +64,8 @@ void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame) const {
   // Sorted keyframes give t within 0..1; a file whose keyframes are out of order must not
   // extrapolate settings beyond both keyframes.
   t = std::clamp(t, 0.0, 1.0);
-  out.Interpolate(owner_ ? owner_->GetCurrentImage() : nullptr, earlier, later, t);
+  if (owner_) out.InterpolateInRange(owner_->GetCurrentImage(), owner_->KnownDepthRange(), earlier, later, t);
+  else out.Interpolate(nullptr, earlier, later, t);
 }
 
 int KeyframeTrack::SetCurrentFrame(int frame, bool force) {

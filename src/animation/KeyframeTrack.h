@@ -19,6 +19,8 @@ class KeyframeTrackOwner {
   // Loads the frame `to` (for a sequence) and lets the filter follow; false when it failed.
   virtual bool ChangeFrame(int from, int to, bool force) = 0;
   virtual const CLayerBitmap* GetCurrentImage() const = 0;
+  // The current image's depth range when it is kept already; null when it must be measured.
+  virtual const DepthRange* KnownDepthRange() const { return nullptr; }
   virtual int GetImageCount() const = 0;
 };
 

@@ -6,8 +6,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,14 +34,31 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectSession.h"
-#include "tools/DepthConversion.h"
+#include "tools/DepthTools.h"
 
 namespace {
 
 QString Text(int id) { return QString::fromStdString(LoadString(id)); }
 
-// The first line of a help string is the status text, the second the tooltip.
+// The first line of a help string is the status text.
 QString HelpLine(int id, int line) { return QString::fromStdString(GetCommandHelp(line, id)); }
+
+constexpr int kSaveAsName = 64010;
+constexpr int kSaveAsHelp = 64011;
+constexpr int kUntitledProject = 64012;
+constexpr int kComparingText = 64080;
+constexpr int kUndoText = 63001;
+constexpr int kRedoText = 63002;
+constexpr int kUndoNamedText = 64050;
+constexpr int kRedoNamedText = 64051;
+
+// "Undo blur amount behind" when the step has a name.
+void NameAction(QAction* action, int plainId, int namedId, int nameId) {
+  const QString text = nameId ? QString::fromStdString(FormatString(namedId, LoadString(nameId))) : Text(plainId);
+  if (action->text() == text) return;
+  action->setText(text);
+  action->setToolTip(ToolTipFor(text, action->shortcut()));
+}
 
 bool IsProjectFile(const std::string& path) { return fileGetClass(path) == kClassProject; }
 
@@ -80,6 +100,8 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   status_->showMessage(Text(60045));
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
+  // The compare key works whichever widget of the window has the keyboard.
+  qApp->installEventFilter(this);
   InstallDockedFilterPanels(leftPane_);
   ToolBitmapButton::SetCurrentCommandQuery([this] {
     CQelCommand* current = Frame().GetCommandManager().GetCurrentCommand();
@@ -89,6 +111,7 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
 }
 
 CChildFrame::~CChildFrame() {
+  qApp->removeEventFilter(this);
   ToolBitmapButton::SetCurrentCommandQuery({});
   InstallDockedFilterPanels(nullptr);
   Frame().SetStateListener({});
@@ -109,7 +132,7 @@ QAction* CChildFrame::AddFileAction(int id, int nameId, int helpId, const QKeySe
   auto* action = new QAction(Text(nameId), this);
   action->setShortcut(keys);
   action->setStatusTip(HelpLine(helpId, 0));
-  action->setToolTip(HelpLine(helpId, 1));
+  action->setToolTip(ToolTipFor(action->text(), keys));
   if (icon) action->setIcon(IconNamed(icon));
   addAction(action);  // its keys work whichever menu is shown
   fileActions_[id] = action;
@@ -123,12 +146,15 @@ void CChildFrame::CreateFileActions() {
           &QAction::triggered, this, &CChildFrame::OnOpenProject);
   connect(AddFileAction(kIdSaveProject, 60003, 60015, QKeySequence(Qt::CTRL | Qt::Key_S), "save"),
           &QAction::triggered, this, &CChildFrame::OnSaveProject);
+  connect(AddFileAction(kIdSaveProjectAs, kSaveAsName, kSaveAsHelp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                        nullptr),
+          &QAction::triggered, this, &CChildFrame::OnSaveProjectAs);
   connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
           &QAction::triggered, this, &CChildFrame::OnCloseProject);
   connect(AddFileAction(kIdConvertZBuffer, 60032, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
           &CChildFrame::OnConvertZBuffer);
-  connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(), nullptr), &QAction::triggered, this,
-          &QWidget::close);
+  connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr), &QAction::triggered,
+          this, &QWidget::close);
   connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
           &CChildFrame::HelpRequested);
   connect(AddFileAction(kIdAbout, 60011, 60019, QKeySequence(), nullptr), &QAction::triggered, this,
@@ -139,6 +165,12 @@ void CChildFrame::CreateFileActions() {
           this, &CChildFrame::OnUndo);
   connect(AddFileAction(kIdRedo, 63002, 63004, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
           &QAction::triggered, this, &CChildFrame::OnRedo);
+  // Escape ends a depth tool; it is left to the focused widget the rest of the time.
+  endTool_ = new QAction(this);
+  endTool_->setShortcut(QKeySequence(Qt::Key_Escape));
+  endTool_->setEnabled(false);
+  addAction(endTool_);
+  connect(endTool_, &QAction::triggered, this, &CChildFrame::EndDepthTool);
 }
 
 void CChildFrame::CreateToolbars() {
@@ -171,6 +203,7 @@ void CChildFrame::BuildMenus(bool full) {
   file->addAction(GetFileAction(kIdOpenProject));
   if (full) {
     file->addAction(GetFileAction(kIdSaveProject));
+    file->addAction(GetFileAction(kIdSaveProjectAs));
     file->addAction(GetFileAction(kIdCloseProject));
     file->addSeparator();
     file->addAction(GetFileAction(kIdConvertZBuffer));
@@ -241,22 +274,34 @@ void CChildFrame::RefreshFromProject() {
   navigationBar_->setVisible(full);
   previewBar_->setVisible(full);
   GetFileAction(kIdSaveProject)->setEnabled(full);
+  GetFileAction(kIdSaveProjectAs)->setEnabled(full);
   GetFileAction(kIdCloseProject)->setEnabled(full);
   GetFileAction(kIdConvertZBuffer)->setEnabled(full);
-  GetFileAction(kIdUndo)->setEnabled(full && Document().GetProject().CanUndo());
-  GetFileAction(kIdRedo)->setEnabled(full && Document().GetProject().CanRedo());
+  const ProjectData& project = Document().GetProject();
+  GetFileAction(kIdUndo)->setEnabled(full && project.CanUndo());
+  GetFileAction(kIdRedo)->setEnabled(full && project.CanRedo());
+  NameAction(GetFileAction(kIdUndo), kUndoText, kUndoNamedText, full ? project.UndoNameId() : 0);
+  NameAction(GetFileAction(kIdRedo), kRedoText, kRedoNamedText, full ? project.RedoNameId() : 0);
   FollowAnimation(full);
   commands_->UpdateStates();
+  const bool depthTool = IsDepthTool(Frame().GetCommandManager().GetCurrentCommand());
+  endTool_->setEnabled(depthTool);
+  if (!depthTool) ShowToolHint({});
+  ToolBitmapButton::FollowCurrentCommand();
   view_->SetEmptyText(full ? QString() : Text(60046));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
   UpdateTitle();
 }
 
+// The project file's name ("dof.fvz — Fovara"), marked while modified; a project that was
+// never saved is called so.
 void CChildFrame::UpdateTitle() {
-  QString application = Text(57344);
-  const std::string& title = Document().GetTitle();
-  setWindowTitle(title.empty() ? application + QStringLiteral("[*]")
-                               : QStringLiteral("%1[*] - %2").arg(QString::fromStdString(title), application));
+  const QString application = Text(57344);
+  const std::string& path = Document().GetPathName();
+  QString project;
+  if (!path.empty()) project = QString::fromStdString(fileStripPath(path));
+  else if (Frame().HasProjectMenus()) project = Text(kUntitledProject);
+  setWindowTitle(project.isEmpty() ? application : QStringLiteral("%1[*] \u2014 %2").arg(project, application));
   setWindowModified(Frame().GetModifiedFlag());
 }
 
@@ -301,6 +346,46 @@ void CChildFrame::OnSaveProject() {
   RefreshFromProject();
 }
 
+void CChildFrame::OnSaveProjectAs() {
+  Guarded([this] { return Document().DoFileSaveAs(); });
+  RefreshFromProject();
+}
+
+bool CChildFrame::EndDepthTool() {
+  if (!IsDepthTool(Frame().GetCommandManager().GetCurrentCommand())) return false;
+  Frame().EndTool();
+  RefreshFromProject();
+  return true;
+}
+
+bool CChildFrame::CompareWithSource(bool held) {
+  ProjectData& project = Document().GetProject();
+  if (held) {
+    const uint32_t mode = project.GetViewMode();
+    if (comparedMode_ || !project.GetFilter() || (mode != kViewLastResult && mode != kViewFilterPreview)) return false;
+    comparedMode_ = mode;
+    project.SetViewMode(kViewImage, true, false);
+    status_->showMessage(Text(kComparingText));
+    return true;
+  }
+  if (!comparedMode_) return false;
+  const uint32_t mode = std::exchange(comparedMode_, 0);
+  if (project.GetFilter() && project.GetViewMode() == kViewImage) project.SetViewMode(mode, true, true);
+  status_->showMessage(Text(60045));
+  return true;
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == kCompareKey && isActiveWindow()) {
+      if (!key->isAutoRepeat()) CompareWithSource(event->type() == QEvent::KeyPress);
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void CChildFrame::OnCloseProject() {
   Guarded([this] { return Document().CloseCurrentProject(); });
   RefreshFromProject();
@@ -322,6 +407,8 @@ void CChildFrame::OnRedo() {
 
 bool CChildFrame::OpenProject(const std::string& path) {
   bool opened = Guarded([this, &path] { return Document().OnOpenDocument(path); });
+  // The project's folder is where the user works now.
+  if (opened) QDir::setCurrent(QString::fromStdString(fileStripName(Document().GetPathName())));
   RefreshFromProject();
   return opened;
 }

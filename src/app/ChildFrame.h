@@ -27,6 +27,7 @@ constexpr int kIdNewProject = 41007;
 constexpr int kIdOpenProject = 57601;
 constexpr int kIdCloseProject = 57602;
 constexpr int kIdSaveProject = 57603;
+constexpr int kIdSaveProjectAs = 57604;
 constexpr int kIdExit = 57665;
 constexpr int kIdAbout = 57664;
 constexpr int kIdContextHelp = 57669;
@@ -62,6 +63,13 @@ class CChildFrame : public QMainWindow {
   void RefreshFromProject();
   void SetLeftPaneWidth(int width);
 
+  // Ends the depth tool on top (Escape); false when none ran.
+  bool EndDepthTool();
+  // Before and after: while the compare key is held over a result or the effect preview, the
+  // view shows the source image. False when there is nothing to compare.
+  bool CompareWithSource(bool held);
+  static constexpr Qt::Key kCompareKey = Qt::Key_Backslash;
+
   // The window's size and place, kept in the preferences.
   void SaveWindowPlacement() const;
   // False when none was stored.
@@ -72,6 +80,7 @@ class CChildFrame : public QMainWindow {
   void AboutRequested();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -89,6 +98,7 @@ class CChildFrame : public QMainWindow {
   void OnNewProject();
   void OnOpenProject();
   void OnSaveProject();
+  void OnSaveProjectAs();
   void OnCloseProject();
   void OnConvertZBuffer();
   void OnUndo();
@@ -105,7 +115,9 @@ class CChildFrame : public QMainWindow {
   QToolBar* navigationBar_ = nullptr;
   QToolBar* previewBar_ = nullptr;
   std::map<int, QAction*> fileActions_;
+  QAction* endTool_ = nullptr;
   bool fullMenus_ = false;
   bool menusBuilt_ = false;
   bool toolHintShown_ = false;
+  uint32_t comparedMode_ = 0;  // the view mode the compare key left, 0 while it is not held
 };

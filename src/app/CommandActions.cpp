@@ -32,6 +32,19 @@ bool InCategory(const CQelCommand& command, const std::vector<uint32_t>& categor
 
 QString Label(const std::string& name) { return QString::fromStdString(name); }
 
+// Keys of the navigation commands, which the command table leaves without any.
+QKeySequence NavigationKeys(uint32_t id) {
+  switch (id) {
+    case kZoomToolId: return QKeySequence(Qt::Key_Z);
+    case kZoomOutToolId: return QKeySequence(Qt::SHIFT | Qt::Key_Z);
+    case kMoveToolId: return QKeySequence(Qt::Key_H);
+    case kZoomResetId: return QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0);
+    case kZoomFitId: return QKeySequence(Qt::CTRL | Qt::Key_0);
+    case kZoomActualPixelsId: return QKeySequence(Qt::CTRL | Qt::Key_1);
+    default: return {};
+  }
+}
+
 }  // namespace
 
 QKeySequence ShortcutForAccess(const CCommandAccess& access) {
@@ -45,6 +58,14 @@ QKeySequence ShortcutForAccess(const CCommandAccess& access) {
   return QKeySequence(key);
 }
 
+QString ToolTipFor(const QString& menuText, const QKeySequence& keys) {
+  QString name = menuText;
+  name.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+  if (name.endsWith(QStringLiteral("..."))) name.chop(3);
+  if (keys.isEmpty()) return name;
+  return QStringLiteral("%1 (%2)").arg(name, keys.toString(QKeySequence::NativeText));
+}
+
 CommandActions::CommandActions(ApplicationFrame& frame, QWidget* owner) : QObject(owner), frame_(frame), owner_(owner) {
   const CCommandMgr& manager = frame_.GetCommandManager();
   for (int i = 0; i < manager.GetNumber(); ++i) {
@@ -52,13 +73,11 @@ CommandActions::CommandActions(ApplicationFrame& frame, QWidget* owner) : QObjec
     auto* action = new QAction(Label(command->GetName()), owner);
     const CCommandAccess& access = command->GetAccess();
     action->setShortcut(ShortcutForAccess(access));
+    if (command->GetCategory() == kCategoryNavigation) action->setShortcut(NavigationKeys(command->GetID()));
     action->setIcon(IconForCommand(command->GetID(), access.bitmap));
     action->setStatusTip(Label(command->GetHelp(0)));
-    std::string tip = command->GetHelp(1);
-    action->setToolTip(Label(tip.empty() ? command->GetName() : tip));
+    action->setToolTip(ToolTipFor(action->text(), action->shortcut()));
     action->setCheckable(command->GetClass() == kClassInteractive || command->GetCategory() == kCategoryView);
-    if (command->GetID() == kZoomFitId) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    if (command->GetID() == kZoomActualPixelsId) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     owner->addAction(action);
     connect(action, &QAction::triggered, this, [this, command] { Run(command); });
     entries_.push_back({command, action, i});

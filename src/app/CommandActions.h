@@ -20,6 +20,8 @@ class QWidget;
 
 // The key of a command's access values (virtual-key code and flags); empty for none.
 QKeySequence ShortcutForAccess(const CCommandAccess& access);
+// A tooltip named as the menu entry, with its keys: "Render images (F5)".
+QString ToolTipFor(const QString& menuText, const QKeySequence& keys);
 
 class CommandActions : public QObject {
   Q_OBJECT

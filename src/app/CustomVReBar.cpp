@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QEvent>
 #include <QVBoxLayout>
 
 CCustomVReBar::CCustomVReBar(QWidget* parent) : QDockWidget(parent) {
@@ -10,18 +12,33 @@ CCustomVReBar::CCustomVReBar(QWidget* parent) : QDockWidget(parent) {
   setAllowedAreas(Qt::LeftDockWidgetArea);
   setTitleBarWidget(new QWidget(this));  // each bar has its own title
 
-  auto* scroller = new QScrollArea(this);
-  scroller->setWidgetResizable(true);
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  auto* content = new QWidget(scroller);
-  column_ = new QVBoxLayout(content);
+  scroller_ = new QScrollArea(this);
+  scroller_->setWidgetResizable(true);
+  scroller_->setFrameShape(QFrame::NoFrame);
+  scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  content_ = new QWidget(scroller_);
+  column_ = new QVBoxLayout(content_);
   column_->setContentsMargins(4, 4, 4, 4);
   column_->setSpacing(6);
   column_->addStretch(1);
-  scroller->setWidget(content);
-  setWidget(scroller);
+  scroller_->setWidget(content_);
+  setWidget(scroller_);
+  scroller_->verticalScrollBar()->installEventFilter(this);
   hide();
+}
+
+void CCustomVReBar::FitWidth() {
+  int width = content_->minimumSizeHint().width();
+  QScrollBar* bar = scroller_->verticalScrollBar();
+  if (bar->isVisible()) width += bar->sizeHint().width();
+  scroller_->setMinimumWidth(width);
+}
+
+bool CCustomVReBar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == scroller_->verticalScrollBar() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    FitWidth();
+  }
+  return QDockWidget::eventFilter(watched, event);
 }
 
 void CCustomVReBar::AddNewBar(QWidget* panel, const std::string& title) {
@@ -51,6 +68,7 @@ QWidget* CCustomVReBar::AddFrame(QWidget* panel, const std::string& title, int p
   column_->insertWidget(position, frame);
   bars_.push_back({panel, frame});
   show();
+  FitWidth();
   return frame;
 }
 
@@ -65,6 +83,7 @@ bool CCustomVReBar::RemoveBar(QWidget* panel) {
     delete it->frame;
     bars_.erase(it);
     if (bars_.empty()) hide();
+    FitWidth();
     return true;
   }
   return false;

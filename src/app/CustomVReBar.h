@@ -1,12 +1,15 @@
 #pragma once
 // The left dock of the main window: a column of titled bars, each holding one panel (the
-// filter's settings, the animation settings). Hidden while it holds none.
+// filter's settings, the animation settings). Hidden while it holds none. When the column is
+// taller than the window it scrolls, and the dock widens by the scroll bar rather than cut
+// the panels on the right.
 
 #include <string>
 #include <vector>
 
 #include <QDockWidget>
 
+class QScrollArea;
 class QVBoxLayout;
 
 class CCustomVReBar : public QDockWidget {
@@ -24,7 +27,13 @@ class CCustomVReBar : public QDockWidget {
   int GetBarCount() const { return int(bars_.size()); }
   QWidget* GetBar(int index) const { return bars_[size_t(index)].panel; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  // The narrowest the dock may be: the panels' own width, and the scroll bar's when shown.
+  void FitWidth();
+
   struct Bar {
     QWidget* panel;
     QWidget* frame;
@@ -33,5 +42,7 @@ class CCustomVReBar : public QDockWidget {
 
   std::vector<Bar> bars_;
   QVBoxLayout* column_;
+  QScrollArea* scroller_;
+  QWidget* content_;
   QWidget* bottomFrame_ = nullptr;
 };

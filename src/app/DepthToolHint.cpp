@@ -20,9 +20,10 @@ constexpr int kOutside = 62057;
 constexpr int kSetsDepth = 62058;
 constexpr int kSetsBackgroundBlur = 62059;
 constexpr int kSetsForegroundBlur = 62060;
+constexpr int kOverBackground = 64022;
 
 QString Depth(double depth) {
-  return QString::number(depth, 'f', std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
+  return QString::fromStdString(FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4)));
 }
 
 // The depth of field's point tool sets the focus or where a blur is full; the zone filters'
@@ -47,19 +48,22 @@ QString DepthToolHint(const ProjectData& project, CQelCommand* command, int x, i
     return UiText(kOutside);
   }
   const double depth = depths->GetPixelDepth(x, y);
+  // A background pixel (no object) counts as the farthest depth: say so.
+  const bool background = project.IsBackgroundAt(x, y);
+  auto said = [&](const QString& hint) { return background ? UiText(kOverBackground).arg(hint) : hint; };
   if (id == kDepthIntervalToolId) {
     auto* selector = static_cast<IntervalSelectCommand*>(command);
     const bool first = selector->SetCursor(x, y) == kCursorIntervalFirst;
-    return UiText(first ? kSetsFirstLimit : kSetsSecondLimit).arg(Depth(depth));
+    return said(UiText(first ? kSetsFirstLimit : kSetsSecondLimit).arg(Depth(depth)));
   }
   auto* picker = static_cast<DepthPickCommand*>(command);
   if (picker->DepthAt(x, y) == 0.0) {
     if (picker->GetMode() == kPickFartherThanReference) {
-      return UiText(kNotFarther).arg(Depth(depth), Depth(picker->GetReferenceDepth()));
+      return said(UiText(kNotFarther).arg(Depth(depth), Depth(picker->GetReferenceDepth())));
     }
     if (picker->GetMode() == kPickNearerThanReference) {
-      return UiText(kNotNearer).arg(Depth(depth), Depth(picker->GetReferenceDepth()));
+      return said(UiText(kNotNearer).arg(Depth(depth), Depth(picker->GetReferenceDepth())));
     }
   }
-  return UiText(PickText(project, picker->GetMode())).arg(Depth(depth));
+  return said(UiText(PickText(project, picker->GetMode())).arg(Depth(depth)));
 }

@@ -18,6 +18,7 @@
 #include "platform/framework/Preferences.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
+#include "platform/framework/WorkAside.h"
 #include "project/ProjectSession.h"
 
 namespace fs = std::filesystem;
@@ -26,9 +27,9 @@ namespace {
 
 constexpr int kSplashMilliseconds = 2000;
 
-std::string ProgramFolder() {
-  QString folder = QCoreApplication::applicationDirPath();
-  return folder.isEmpty() ? fs::current_path().string() : folder.toStdString();
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return fs::equivalent(a, b, error) && !error;
 }
 
 bool IsLanguageSwitch(const QString& argument) {
@@ -67,15 +68,29 @@ void CFovaraApp::SelectLanguage(const QStringList& arguments) {
   InstallQtTranslations(language == Language::French);
 }
 
-// The folder the user worked in last time; one that no longer exists is not entered.
+// The folder the user worked in last time, else the home folder. The program's own folder is
+// nobody's working folder: earlier versions stored it when the user had chosen none.
 void CFovaraApp::RestoreWorkingFolder() {
-  std::string folder = Preferences::GetValue("settings", "dir", ProgramFolder());
+  const fs::path home = QDir::homePath().toStdString();
+  fs::path folder = Preferences::GetValue("settings", "dir", "");
   std::error_code error;
+  if (folder.empty() || !fs::is_directory(folder, error) ||
+      SameFolder(folder, QCoreApplication::applicationDirPath().toStdString())) {
+    folder = home;
+  }
   if (fs::is_directory(folder, error)) fs::current_path(folder, error);
+}
+
+QString CFovaraApp::FromStartFolder(const QString& path, const QString& startFolder) {
+  if (path.isEmpty()) return path;
+  return QDir::cleanPath(QDir(startFolder).absoluteFilePath(path));
 }
 
 bool CFovaraApp::InitInstance(const QStringList& arguments, const std::function<void(QWidget*)>& mainWindowCreated) {
   SelectLanguage(arguments);
+  // A relative name on the command line is taken from the folder the program was started in,
+  // before the working folder changes.
+  const QString project = FromStartFolder(ProjectArgument(arguments), QDir::currentPath());
   RestoreWorkingFolder();
   session_ = std::make_unique<ProjectSession>();
   mainWindow_ = std::make_unique<CChildFrame>(*session_);
@@ -87,7 +102,6 @@ bool CFovaraApp::InitInstance(const QStringList& arguments, const std::function<
 
   // A project that cannot be opened has told the user why; the program goes on empty rather
   // than vanishing.
-  QString project = ProjectArgument(arguments);
   if (!project.isEmpty()) mainWindow_->OpenProject(project.toStdString());
   return true;
 }
@@ -112,6 +126,8 @@ int CFovaraApp::ExitInstance() {
   splash_ = nullptr;
   mainWindow_.reset();  // the window lets go of the session first
   session_.reset();
+  // A frame whose reading the user cancelled may still be read on its thread.
+  FinishAbandonedWork();
   InstallQtTranslations(false);
   // A normal end is a successful exit for the scripts that start the program.
   return 0;

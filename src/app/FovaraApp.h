@@ -25,9 +25,10 @@ class CFovaraApp {
   CFovaraApp& operator=(const CFovaraApp&) = delete;
 
   // Start-up in order: language from "-us" / "-fr" (any case, the last one wins; else the
-  // locale), working folder, project machinery, main window, then the project named on the
-  // command line. A project that cannot be opened leaves the window empty; the user has been
-  // told why. mainWindowCreated runs as soon as the window exists, before any project is
+  // locale), working folder (the user's last one, else the home folder), project machinery,
+  // main window, then the project named on the command line (a relative name is taken from
+  // the folder the program was started in). A project that cannot be opened leaves the
+  // window empty; the user has been told why. mainWindowCreated runs as soon as the window exists, before any project is
   // opened, so that dialogs can be owned by it. False when the program cannot start.
   bool InitInstance(const QStringList& arguments,
                     const std::function<void(QWidget*)>& mainWindowCreated = {});
@@ -52,6 +53,8 @@ class CFovaraApp {
 
   // The project file named on the command line: the first argument that is not an option.
   static QString ProjectArgument(const QStringList& arguments);
+  // A path as the user typed it, made complete against the folder the program started in.
+  static QString FromStartFolder(const QString& path, const QString& startFolder);
 
  private:
   void SelectLanguage(const QStringList& arguments);

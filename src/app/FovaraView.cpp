@@ -19,11 +19,23 @@ namespace {
 constexpr uint32_t kAreaPreviewId = FourCC("DNFX");
 constexpr int kWheelNotch = 120;
 
-// The picture's own rows seen as an image: no pixel is copied.
-QImage Wrap(const NTBitmap* bitmap) {
+constexpr int kCheckerSquare = 8;
+
+// The picture's own rows seen as an image: no pixel is copied. For the displayed picture the
+// fourth byte is the alpha of premultiplied colour (opaque unless it shows an image with
+// alpha); a preview overlay is opaque.
+QImage Wrap(const NTBitmap* bitmap, QImage::Format format = QImage::Format_RGBA8888_Premultiplied) {
   if (!bitmap || bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0) return {};
-  return QImage(bitmap->GetLine(0), bitmap->GetWidth(), bitmap->GetHeight(), qsizetype(bitmap->GetWidth()) * 4,
-                QImage::Format_RGBX8888);
+  return QImage(bitmap->GetLine(0), bitmap->GetWidth(), bitmap->GetHeight(), qsizetype(bitmap->GetWidth()) * 4, format);
+}
+
+QBrush CheckerBrush() {
+  QPixmap tile(2 * kCheckerSquare, 2 * kCheckerSquare);
+  tile.fill(QColor(204, 204, 204));
+  QPainter p(&tile);
+  p.fillRect(0, 0, kCheckerSquare, kCheckerSquare, QColor(153, 153, 153));
+  p.fillRect(kCheckerSquare, kCheckerSquare, kCheckerSquare, kCheckerSquare, QColor(153, 153, 153));
+  return QBrush(tile);
 }
 
 }  // namespace
@@ -39,6 +51,7 @@ CFovaraView::CFovaraView(ApplicationFrame& frame, QWidget* parent) : QAbstractSc
   verticalScrollBar()->setSingleStep(20);
   rubberBand_ = new QRubberBand(QRubberBand::Rectangle, viewport());
   geometry_.viewport = viewport()->size();
+  geometry_.ratio = devicePixelRatioF();
 }
 
 CFovaraView::~CFovaraView() = default;
@@ -52,6 +65,7 @@ void CFovaraView::SetDisplayedImage(const NTBitmap* image) {
   QSize previous = geometry_.image;
   image_ = image;
   wrapped_ = Wrap(image);
+  transparent_ = image && frame_.GetDocument().GetProject().IsDisplayedImageTransparent();
   geometry_.image = wrapped_.size();
   // Another view mode or frame of the same size keeps the zoom and scroll position.
   if (!image_ || geometry_.image != previous) {
@@ -72,7 +86,7 @@ void CFovaraView::Redraw(bool updateNow) {
 void CFovaraView::SetOverlay(const ImageRect& rect, std::unique_ptr<NTBitmap> picture) {
   // A new preview replaces the one on show.
   overlay_ = std::move(picture);
-  overlayWrapped_ = Wrap(overlay_.get());
+  overlayWrapped_ = Wrap(overlay_.get(), QImage::Format_RGBX8888);
   overlayRect_ = rect;
   viewport()->update();
 }
@@ -94,23 +108,39 @@ void CFovaraView::ZoomAround(double zoom, QPointF viewPoint) {
   zoom = ZoomLevels::Clamp(zoom);
   fitted_ = false;
   QPointF imagePoint = geometry_.ToImage(viewPoint);
-  geometry_.zoom = zoom;
+  geometry_.zoom = zoom / geometry_.ratio;
   geometry_.Anchor(imagePoint, viewPoint);
   UpdateScrollBars();
   viewport()->update();
-  Q_EMIT ZoomChanged(zoom);
+  Q_EMIT ZoomChanged(GetZoom());
 }
 
+// "Never enlarged" means never more than one image pixel on one screen pixel.
 void CFovaraView::ZoomToFit(bool enlarge) {
   double zoom = ZoomLevels::Fit(geometry_.image, viewport()->size());
-  if (!enlarge) zoom = std::min(zoom, 1.0);
+  if (!enlarge) zoom = std::min(zoom, 1.0 / geometry_.ratio);
   geometry_.zoom = zoom;
   geometry_.scrollX = geometry_.scrollY = 0;
   fitted_ = !enlarge;
   UpdateScrollBars();
   viewport()->update();
-  Q_EMIT ZoomChanged(zoom);
+  Q_EMIT ZoomChanged(GetZoom());
 }
+
+void CFovaraView::FollowPixelRatio() {
+  const double ratio = devicePixelRatioF();
+  if (ratio == geometry_.ratio) return;
+  const double magnification = GetZoom();
+  geometry_.ratio = ratio;
+  if (image_ && fitted_) {
+    ZoomToFit(false);
+  } else {
+    geometry_.zoom = magnification / ratio;
+    UpdateScrollBars();
+    viewport()->update();
+  }
+}
+
 
 void CFovaraView::ZoomActualPixels() {
   QPointF centre(viewport()->width() / 2.0, viewport()->height() / 2.0);
@@ -139,6 +169,7 @@ void CFovaraView::UpdateScrollBars() {
 
 void CFovaraView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
+  geometry_.ratio = devicePixelRatioF();
   if (image_ && fitted_) ZoomToFit(false);
   else UpdateScrollBars();
 }
@@ -152,6 +183,7 @@ void CFovaraView::scrollContentsBy(int, int) {
 // --- Painting ---
 
 void CFovaraView::paintEvent(QPaintEvent* event) {
+  FollowPixelRatio();
   QPainter painter(viewport());
   const QRect exposed = event->rect();
   painter.fillRect(exposed, QColor::fromRgb(kViewBackground));
@@ -171,8 +203,9 @@ void CFovaraView::paintEvent(QPaintEvent* event) {
   }
 }
 
-// Only the part of the image under the exposed area is drawn, pixel for pixel from the
-// picture's rows; a zoomed-out view samples them without smoothing.
+// Only the part of the image under the exposed area is drawn, from the picture's rows, in the
+// screen's own pixels: at whole magnifications pixel for pixel (each image pixel an even
+// square), at any other zoom smoothed, so that no row or column is doubled or dropped.
 void CFovaraView::PaintImage(QPainter& painter, const QRect& exposed) {
   QRectF imageInView = geometry_.ToView(QRectF(QPointF(0, 0), QSizeF(geometry_.image)));
   QRectF visible = imageInView.intersected(QRectF(exposed));
@@ -183,8 +216,25 @@ void CFovaraView::PaintImage(QPainter& painter, const QRect& exposed) {
                QPoint(int(std::ceil(bottomRight.x())) - 1, int(std::ceil(bottomRight.y())) - 1));
   source = source.intersected(QRect(QPoint(0, 0), geometry_.image));
   if (source.isEmpty()) return;
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(geometry_.ToView(QRectF(source)), wrapped_, QRectF(source));
+  if (transparent_) PaintCheckerboard(painter, imageInView.intersected(QRectF(exposed)));
+  painter.save();
+  // Device pixels: the target's corner and size are whole device pixels where they can be.
+  const double ratio = geometry_.ratio;
+  painter.scale(1.0 / ratio, 1.0 / ratio);
+  const double magnification = geometry_.Magnification();
+  const QPointF origin = geometry_.Origin() * ratio;
+  const QRectF target(origin + QPointF(source.topLeft()) * magnification, QSizeF(source.size()) * magnification);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, !geometry_.WholeMagnification());
+  painter.drawImage(target, wrapped_, QRectF(source));
+  painter.restore();
+}
+
+void CFovaraView::PaintCheckerboard(QPainter& painter, const QRectF& area) {
+  static const QBrush checker = CheckerBrush();
+  painter.save();
+  painter.setBrushOrigin(geometry_.Origin());
+  painter.fillRect(area, checker);
+  painter.restore();
 }
 
 void CFovaraView::PaintOverlay(QPainter& painter) {
@@ -240,6 +290,13 @@ void CFovaraView::mousePressEvent(QMouseEvent* event) {
   const uint32_t id = CurrentCommandId();
   const bool left = event->button() == Qt::LeftButton;
   const bool right = event->button() == Qt::RightButton;
+  if (right && IsDepthTool(CurrentCommand())) {
+    // A right click ends a depth tool, as Escape does.
+    frame_.EndTool();
+    UpdateCursor(event->position());
+    Q_EMIT CommandInput();
+    return;
+  }
   if ((id == kZoomToolId || id == kZoomOutToolId) && (left || right)) {
     bool in = (id == kZoomToolId) == left;
     ZoomAround(in ? ZoomLevels::NextIn(GetZoom()) : ZoomLevels::NextOut(GetZoom()), event->position());

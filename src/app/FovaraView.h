@@ -37,7 +37,9 @@ class CFovaraView : public QAbstractScrollArea, public ImageViewport {
   void ApplyZoom(uint32_t commandId) override;
 
   // --- Zoom and scrolling ---
-  double GetZoom() const { return geometry_.zoom; }
+  // The zoom as the user sees it: screen (device) pixels per image pixel, whatever the
+  // screen's scale factor; 1 is one image pixel on one screen pixel.
+  double GetZoom() const { return geometry_.Magnification(); }
   // Sets the zoom keeping the image point under the view point where it is.
   void ZoomAround(double zoom, QPointF viewPoint);
   void ZoomToFit(bool enlarge);
@@ -78,11 +80,16 @@ class CFovaraView : public QAbstractScrollArea, public ImageViewport {
   void PanTo(QPoint at);
   void FinishAreaDrag(QPoint at);
   void PaintImage(QPainter& painter, const QRect& exposed);
+  // The squares shown where the picture is transparent.
+  void PaintCheckerboard(QPainter& painter, const QRectF& area);
+  // Follows the screen's scale factor (the window moved to another screen, say).
+  void FollowPixelRatio();
   void PaintOverlay(QPainter& painter);
 
   ApplicationFrame& frame_;
   const NTBitmap* image_ = nullptr;
   QImage wrapped_;  // the displayed picture's own rows, not a copy
+  bool transparent_ = false;  // some of its pixels are not opaque: a checkerboard shows through
   ViewGeometry geometry_;
   // A new picture of another size starts fitted; resizing keeps it fitted until the user zooms.
   bool fitted_ = true;

@@ -11,6 +11,7 @@
 
 #include "app/ui/UiText.h"
 #include "controls/CCustomScrollbar.h"
+#include "controls/DrawnIcon.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/Command.h"
@@ -78,13 +79,6 @@ void DrawSymbol(QPainter& p, PanelPicture picture, QSizeF s, QColor ink) {
   }
 }
 
-QIcon FromImage(const QImage& image) { return QIcon(QPixmap::fromImage(image)); }
-
-QImage NewPicture(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
 
 constexpr int kTextMargin = 3;
 
@@ -97,14 +91,15 @@ QString ShownCaption(const QString& caption) {
 
 QRect TextArea(QSize size) { return QRect(QPoint(kTextMargin, 1), size - QSize(2 * kTextMargin, 2)); }
 
-QIcon DrawTextPicture(const QString& caption, const QFont& font, QSize size, bool highlighted) {
-  QImage image = NewPicture(size);
-  QPainter p(&image);
-  DrawFace(p, size, highlighted);
-  p.setFont(font);
-  p.setPen(highlighted ? Qt::white : Qt::black);
-  p.drawText(TextArea(size), Qt::AlignCenter | Qt::TextWordWrap, ShownCaption(caption));
-  return FromImage(image);
+// Drawn each time at the screen's density, so that the text stays sharp at any scale.
+QIcon DrawTextPicture(const QString& caption, const QFont& font, bool highlighted) {
+  return DrawnIcon([caption, font, highlighted](QPainter& p, QSizeF area) {
+    const QSize size = area.toSize();
+    DrawFace(p, size, highlighted);
+    p.setFont(font);
+    p.setPen(highlighted ? Qt::white : Qt::black);
+    p.drawText(TextArea(size), Qt::AlignCenter | Qt::TextWordWrap, ShownCaption(caption));
+  });
 }
 
 }  // namespace
@@ -127,17 +122,16 @@ CCustomScrollbar* MakeValueBar(QWidget* parent, int minimum, int maximum, int va
   return bar;
 }
 
-QIcon DrawPanelPicture(PanelPicture picture, QSize size, bool highlighted) {
-  QImage image = NewPicture(size);
-  QPainter p(&image);
-  DrawFace(p, size, highlighted);
-  DrawSymbol(p, picture, QSizeF(size), highlighted ? QColor(Qt::white) : QColor(30, 30, 30));
-  return FromImage(image);
+QIcon DrawPanelPicture(PanelPicture picture, bool highlighted) {
+  return DrawnIcon([picture, highlighted](QPainter& p, QSizeF size) {
+    DrawFace(p, size.toSize(), highlighted);
+    DrawSymbol(p, picture, size, highlighted ? QColor(Qt::white) : QColor(30, 30, 30));
+  });
 }
 
 ToolBitmapButton* MakePictureButton(QWidget* parent, PanelPicture picture, QSize size, int helpId) {
   auto* button = new ToolBitmapButton(parent);
-  button->SetBitmaps(DrawPanelPicture(picture, size, false), DrawPanelPicture(picture, size, true), QIcon(), size);
+  button->SetBitmaps(DrawPanelPicture(picture, false), DrawPanelPicture(picture, true), QIcon(), size);
   if (helpId) SetControlHelp(button, helpId);
   return button;
 }
@@ -155,8 +149,8 @@ ToolBitmapButton* MakeTextToolButton(QWidget* parent, int captionId, int helpId,
   // A caption longer than the template's button, in French say, makes the button taller.
   size.setHeight(std::max(size.height(), TextButtonHeight(button, captionId, size.width())));
   button->setText(caption);  // the mnemonic and the accessible name
-  button->SetBitmaps(DrawTextPicture(caption, button->font(), size, false),
-                     DrawTextPicture(caption, button->font(), size, true), QIcon(), size);
+  button->SetBitmaps(DrawTextPicture(caption, button->font(), false), DrawTextPicture(caption, button->font(), true),
+                     QIcon(), size);
   SetControlHelp(button, helpId);
   return button;
 }
@@ -213,7 +207,14 @@ QLabel* MakePictureBox(QWidget* parent, QSize size, int helpId) {
 
 bool LaunchDepthTool(DepthFilterCommand& filter, ToolBitmapButton* button, uint32_t toolId, int mode) {
   ApplicationFrame* frame = filter.GetProject().GetFrame();
-  if (!frame || !frame->RunCommand(toolId, kPanelToolRunFlags, mode)) return false;
+  if (!frame) return false;
+  // A second click on the blinking button ends its tool, as Escape does.
+  if (button->RunsItsTool()) {
+    frame->EndTool();
+    ToolBitmapButton::FollowCurrentCommand();
+    return false;
+  }
+  if (!frame->RunCommand(toolId, kPanelToolRunFlags, mode)) return false;
   button->StartBlink(toolId, mode);
   return true;
 }

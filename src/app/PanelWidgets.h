@@ -36,7 +36,8 @@ CCustomScrollbar* MakeValueBar(QWidget* parent, int minimum, int maximum, int va
 
 // The pictures of the panels' bitmap buttons: field, focus, blur point, previous, next.
 enum class PanelPicture { Field, Focus, BlurPoint, Previous, Next };
-QIcon DrawPanelPicture(PanelPicture picture, QSize size, bool highlighted);
+// Drawn at whatever size and density it is shown.
+QIcon DrawPanelPicture(PanelPicture picture, bool highlighted);
 ToolBitmapButton* MakePictureButton(QWidget* parent, PanelPicture picture, QSize size, int helpId);
 // The height a caption needs on a button of that width, one line or several.
 int TextButtonHeight(const QWidget* widget, int captionId, int width);
@@ -54,6 +55,6 @@ QCheckBox* MakeCheckBox(QWidget* parent, int captionId, int helpId, int width);
 // A framed picture of a fixed size (the graph, the diaph, the ramp).
 QLabel* MakePictureBox(QWidget* parent, QSize size, int helpId);
 
-// Runs a depth tool for the filter and lets the button blink while it runs. False when the
-// frame refused to run it.
+// Runs a depth tool for the filter and lets the button blink while it runs; a click on the
+// button while its tool runs ends the tool instead. False when no tool was started.
 bool LaunchDepthTool(DepthFilterCommand& filter, ToolBitmapButton* button, uint32_t toolId, int mode);

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include <QLabel>
-#include <fmt/format.h>
 
 #include "platform/framework/StringTable.h"
 #include "project/ProjectData.h"
@@ -22,7 +21,7 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 // Depths over many magnitudes: enough digits to set a field by.
 std::string DepthValue(float depth) {
-  return fmt::format("{:.{}f}", depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
+  return FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
 }
 
 }  // namespace
@@ -55,8 +54,10 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
   const CLayerBitmap* image = project.GetCurrentImage();
   const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
   if (depth && x < depth->GetWidth() && y < depth->GetHeight()) {
-    float d = depth->GetPixelDepth(x, y);
-    depth_->setText(Text(IsBackgroundDepth(d) ? LoadString(60043) : FormatString(60042, DepthValue(d))));
+    // Background pixels carry the farthest depth since loading; they are still background.
+    const float d = depth->GetPixelDepth(x, y);
+    const bool background = IsBackgroundDepth(d) || project.IsBackgroundAt(x, y);
+    depth_->setText(Text(background ? LoadString(60043) : FormatString(60042, DepthValue(d))));
   } else {
     depth_->clear();
   }

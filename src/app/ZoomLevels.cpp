@@ -45,7 +45,13 @@ QPointF ViewGeometry::Origin() const {
   QSize scaled = ScaledSize();
   double x = scaled.width() < viewport.width() ? (viewport.width() - scaled.width()) / 2 : -scrollX;
   double y = scaled.height() < viewport.height() ? (viewport.height() - scaled.height()) / 2 : -scrollY;
-  return {x, y};
+  // On a whole device pixel.
+  return {std::round(x * ratio) / ratio, std::round(y * ratio) / ratio};
+}
+
+bool ViewGeometry::WholeMagnification() const {
+  const double m = Magnification();
+  return m >= 1.0 - 1e-9 && std::fabs(m - std::round(m)) < 1e-6;
 }
 
 QRectF ViewGeometry::ToView(const QRectF& imageRect) const {

@@ -21,13 +21,22 @@ double Fit(QSize image, QSize area);
 }  // namespace ZoomLevels
 
 // Where the image lies in the view: centred while it is smaller than the view, else moved
-// by the scroll position.
+// by the scroll position. Sizes and positions are in the view's device-independent pixels;
+// the image's corner falls on a whole device pixel, so that at one image pixel per device
+// pixel each lands on exactly one.
 struct ViewGeometry {
   QSize image;
   QSize viewport;
-  double zoom = 1.0;
+  double zoom = 1.0;   // view pixels per image pixel
+  double ratio = 1.0;  // device pixels per view pixel (the screen's scale factor)
   int scrollX = 0;
   int scrollY = 0;
+
+  // Device pixels per image pixel: what the user sees as the zoom.
+  double Magnification() const { return zoom * ratio; }
+  // One image pixel per device pixel, or a whole number of device pixels per image pixel:
+  // nearest-neighbour drawing shows even pixels there; everywhere else needs smoothing.
+  bool WholeMagnification() const;
 
   QSize ScaledSize() const;
   QPointF Origin() const;

@@ -17,6 +17,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/image/ImageIo.h"
+#include "tools/RenderOutputCheck.h"
 #include "tools/RenderRun.h"
 
 namespace {
@@ -95,10 +96,12 @@ int RunRender(const RenderOptions& options) {
   if (!ParseFrames(options.frames, project, range, error)) return Fail(error);
 
   std::string outputName = OutputName(options, project);
-  std::error_code ec;
-  std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   C2DIo output(outputName, kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project));
+  // Checked before anything is made or written: frames must not replace the project's sources.
+  if (auto clash = FindInputOverwrite(project, output, range.first, range.last)) return Fail(DescribeClash(*clash));
+  std::error_code ec;
+  std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   output.SetCompression(options.compression == "small"  ? ImageCompression::Small
                         : options.compression == "none" ? ImageCompression::None
                                                         : ImageCompression::Fast);

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QStyleOption>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -86,13 +87,19 @@ void CCustomScrollbar::SetRange(int minimum, int maximum, int value) {
 void CCustomScrollbar::SetValue(float value) {
   const float clamped = std::clamp(value, float(minimum_), float(maximum_));
   if (clamped == value_) return;
+  const int before = GetValue();
   value_ = clamped;
   update();
+  if (state_ != kIdle && GetValue() != before) Q_EMIT ValueMoved(this, GetValue());
 }
 
-void CCustomScrollbar::Step(int direction) {
-  SetValue(value_ + float(direction) * float(maximum_ - minimum_) * 0.1f);
+int CCustomScrollbar::GetStep() const {
+  if (step_ > 0) return step_;
+  return std::max(1, int(std::lround((maximum_ - minimum_) * 0.1)));
 }
+
+// Whole steps from the value shown, so that up then down comes back to where it was.
+void CCustomScrollbar::Step(int direction) { SetValue(float(GetValue() + direction * GetStep())); }
 
 void CCustomScrollbar::SetValueFromTrack(int x) {
   const float t = std::clamp(float(x - ArrowWidth()) / float(TrackWidth()), 0.0f, 1.0f);

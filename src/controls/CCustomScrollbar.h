@@ -1,8 +1,9 @@
 #pragma once
 // The settings panels' value bar: a left arrow, a track filled up to the value and a right
-// arrow. An arrow held down steps a tenth of the range at once and then every 333 ms; the
-// track follows the mouse while dragged. The parent hears the value once, when the user lets
-// go, never while dragging.
+// arrow. An arrow held down steps the value at once and then every 333 ms, by whole steps the
+// same both ways (a tenth of the range unless set); the track follows the mouse while
+// dragged. The parent hears the value the user settles on once, when he lets go; a field
+// beside the bar can follow it meanwhile.
 
 #include <QTimer>
 #include <QWidget>
@@ -23,6 +24,9 @@ class CCustomScrollbar : public QWidget {
   // Range and value. Unchanged range and value change nothing; otherwise the value is
   // clamped into the range and the bar repaints. Nothing is reported to the parent.
   void SetRange(int minimum, int maximum, int value);
+  // The step of the arrows; 0 gives a tenth of the range (at least 1).
+  void SetStep(int step) { step_ = step; }
+  int GetStep() const;
   // The value truncated toward zero.
   int GetValue() const { return int(value_); }
   float GetExactValue() const { return value_; }
@@ -40,6 +44,8 @@ class CCustomScrollbar : public QWidget {
  Q_SIGNALS:
   // The value the user left the bar at, truncated; sent once per press, on release.
   void ValueReleased(CCustomScrollbar* bar, int value);
+  // The value shown while the user drags the track or holds an arrow, truncated.
+  void ValueMoved(CCustomScrollbar* bar, int value);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -69,4 +75,5 @@ class CCustomScrollbar : public QWidget {
   int maximum_ = 100;
   int parentWidth_ = 0;
   int trackWidth_ = 120;
+  int step_ = 0;
 };

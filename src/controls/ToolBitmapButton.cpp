@@ -59,13 +59,24 @@ bool ToolBitmapButton::LaunchedCurrentMode() const {
 
 void ToolBitmapButton::BlinkTick() {
   phase_ ^= 1;
-  if (!LaunchedCurrentMode()) {
-    blink_.stop();
-    toolId_ = 0;
-    toolMode_ = 0;
-    phase_ = 0;
-  }
+  if (!LaunchedCurrentMode()) StopBlink();
   update();
+}
+
+void ToolBitmapButton::StopBlink() {
+  blink_.stop();
+  toolId_ = 0;
+  toolMode_ = 0;
+  phase_ = 0;
+}
+
+void ToolBitmapButton::FollowCurrentCommand() {
+  for (ToolBitmapButton* button : gButtons) {
+    if (button->IsBlinking() && !button->LaunchedCurrentMode()) {
+      button->StopBlink();
+      button->update();
+    }
+  }
 }
 
 bool ToolBitmapButton::ShowsHighlight() const {

@@ -29,6 +29,10 @@ class ToolBitmapButton : public QAbstractButton {
   // Called right after this button asked the frame to run a tool.
   void StartBlink(uint32_t toolId, int mode);
   bool IsBlinking() const { return blink_.isActive(); }
+  // True while the tool this button launched runs in the mode it launched it with.
+  bool RunsItsTool() const { return LaunchedCurrentMode(); }
+  // Every button whose tool ended stops blinking at once, rather than at its next tick.
+  static void FollowCurrentCommand();
   // True while the highlighted picture is shown.
   bool ShowsHighlight() const;
 
@@ -39,6 +43,7 @@ class ToolBitmapButton : public QAbstractButton {
 
  private:
   void BlinkTick();
+  void StopBlink();
   bool LaunchedCurrentMode() const;
 
   QIcon normal_;

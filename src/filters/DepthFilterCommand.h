@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "animation/KeyframeSettings.h"
 #include "filters/FilterPanel.h"
@@ -64,6 +65,9 @@ class DepthFilterCommand : public CBitmapCommand {
   // A picture for a view mode (5: the effect preview); null for modes the filter has none for.
   virtual std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode);
   virtual int HasEffectPreview() const { return 0; }
+  // Files the filter reads besides the frames (a diaph picture, say); a render must not
+  // write over them.
+  virtual std::vector<std::string> GetInputFiles() const { return {}; }
 
   virtual KeyframeSettings& GetCurrentSettings() = 0;
   const KeyframeSettings& GetCurrentSettings() const {

@@ -3,11 +3,30 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
+#include "platform/framework/WorkAside.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 #include "tools/Progress.h"
 
 namespace {
+
+constexpr int kMeasuringDepths = 64023;
+
+// The settings start from the image's depth range: measuring a big frame's takes a good part
+// of a second, done aside. The settings and the image are the project's: waited for to the end.
+void ResetFromImage(KeyframeSettings& settings, const CLayerBitmap& image) {
+  if (!IsBigFrame(image)) {
+    settings.Reset(image);
+    return;
+  }
+  RunAside<bool>(
+      LoadString(kMeasuringDepths),
+      [&settings, &image] {
+        settings.Reset(image);
+        return true;
+      },
+      Giving::NeverUp);
+}
 
 std::string RequiredLayersText(uint32_t mask) {
   std::string text;
@@ -50,7 +69,7 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
       filter_ = nullptr;
       return false;
     }
-    settings.Reset(*currentImage_);
+    ResetFromImage(settings, *currentImage_);
     track_.SetKeyframe(0, settings);
   }
   track_.SetCurrentFrame(0, true);
@@ -60,13 +79,14 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
 }
 
 void ProjectData::CloseProject(DepthFilterCommand* filter) {
+  displayedTransparent_ = false;
   View().SetDisplayedImage(nullptr);
   if (filter && frame_) {
     frame_->CloseCommands(5);
     frame_->ShowProjectMenus(false);
   }
   filter_ = nullptr;
-  currentImage_.reset();
+  SetFrameImage(nullptr, {});
   currentImagePath_.clear();
   lastResult_.reset();
   displayedImage_.reset();
@@ -91,12 +111,13 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
 }
 
 void ProjectData::NotifyChanged(int kind) {
-  MarkModified(true);
   View().ClearOverlay();
   if (kind == kChangeSettings && filter_ && track_.FindKeyframe(track_.GetCurrentFrame()) != -1) {
     track_.SetKeyframe(track_.GetCurrentFrame(), filter_->GetCurrentSettings());
   }
   if (kind != kChangeFrame) RecordChange();
+  // After the undo step exists, so that the window following the flag offers it at once.
+  MarkModified(true);
   if (kind == kChangeModifiedOnly) return;
   if (viewMode_ == kViewFilterPreview) SetViewMode(kViewFilterPreview, true, true);
   else if (kind == kChangeFrame) SetViewMode(viewMode_, true, true);

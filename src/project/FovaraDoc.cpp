@@ -13,6 +13,10 @@
 
 namespace {
 constexpr int kNewProjectDialogFlags = 77824;
+constexpr int kWarningTitle = 7354;
+constexpr int kCannotSaveProject = 64013;
+constexpr int kCannotOpenProject = 6100;
+constexpr int kDamagedProject = 64014;
 }
 
 CFovaraDoc::CFovaraDoc() = default;
@@ -61,21 +65,21 @@ bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
     lastError_ = "the current project was kept";
     return false;
   }
+  CArchive archive;
   try {
-    CArchive archive = OpenArchiveForReading(path);
+    archive = OpenArchiveForReading(path);
+  } catch (const std::exception& e) {
+    // The file cannot be read at all: the system says why.
+    return RefuseOpening(path, e.what(), kCannotOpenProject);
+  }
+  try {
     project_.Serialize(archive);
   } catch (const ProjectFileError& e) {
     // The user has been told why already.
-    lastError_ = fmt::format("{}: {}", path, e.what());
-    project_.CloseProject(project_.GetFilter());
-    SetModifiedFlag(false);
-    return false;
+    return RefuseOpening(path, e.what(), 0);
   } catch (const std::exception& e) {
-    lastError_ = fmt::format("{}: {}", path, e.what());
-    UI().Warning(LoadString(7354), FormatString(6100, fileStripPath(path), e.what()));
-    project_.CloseProject(project_.GetFilter());
-    SetModifiedFlag(false);
-    return false;
+    // What the reader met is no project file content: the file is damaged, or another kind.
+    return RefuseOpening(path, e.what(), kDamagedProject);
   }
   // Reading the project loaded its current frame: when that is frame 0 already, it is not
   // read a second time (a frame of a film's resolution takes a good part of a second).
@@ -94,6 +98,17 @@ bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
   return true;
 }
 
+bool CFovaraDoc::RefuseOpening(const std::string& path, const std::string& reason, int messageId) {
+  lastError_ = fmt::format("{}: {}", path, reason);
+  if (messageId) {
+    UI().Warning(LoadString(kWarningTitle),
+                 AppendReason(FormatString(messageId, fileStripPath(path)), LocalReason(reason)));
+  }
+  project_.CloseProject(project_.GetFilter());
+  SetModifiedFlag(false);
+  return false;
+}
+
 bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
   lastError_.clear();
   if (!project_.GetFilter()) {
@@ -110,12 +125,14 @@ bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
     project_.Serialize(archive);
   } catch (const std::exception& e) {
     project_.SetFolders(before);
+    lastReason_ = e.what();
     lastError_ = fmt::format("{}: {}", path, e.what());
     return false;
   }
   std::string failure = WriteFileAtomically(path, archive.GetBytes());
   if (!failure.empty()) {
     project_.SetFolders(before);
+    lastReason_ = failure;
     lastError_ = failure;
     return false;
   }
@@ -127,15 +144,23 @@ bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
 }
 
 bool CFovaraDoc::DoFileSave() {
-  std::string path = pathName_;
-  if (path.empty()) {
-    std::string proposal = project_.ResolveImageFolder() + title_ + ".fvz";
-    auto chosen = UI().ChooseFileToSave({kClassProject, 0, "", proposal});
-    if (!chosen) return false;
-    path = *chosen;
-  }
+  if (pathName_.empty()) return DoFileSaveAs();
+  return SaveTellingWhy(pathName_);
+}
+
+bool CFovaraDoc::DoFileSaveAs() {
+  if (!project_.GetFilter()) return false;
+  // A project saved before is proposed under its own name; a new one under its first image's.
+  std::string proposal = pathName_.empty() ? project_.ResolveImageFolder() + title_ + ".fvz" : pathName_;
+  auto chosen = UI().ChooseFileToSave({kClassProject, 0, "", proposal});
+  if (!chosen || chosen->empty()) return false;
+  return SaveTellingWhy(*chosen);
+}
+
+bool CFovaraDoc::SaveTellingWhy(const std::string& path) {
   if (OnSaveDocument(path)) return true;
-  UI().Warning(LoadString(7354), lastError_);
+  UI().Warning(LoadString(kWarningTitle),
+               AppendReason(FormatString(kCannotSaveProject, fileStripPath(path)), LocalReason(lastReason_)));
   return false;
 }
 

@@ -24,6 +24,8 @@ class CFovaraDoc {
   bool OnOpenDocument(const std::string& path);
   // Saves under the document's path, asking for one when the project was never saved.
   bool DoFileSave();
+  // Asks for a file name and saves the project there; it becomes the document's path.
+  bool DoFileSaveAs();
   // Saves under the given path: written beside it and renamed, so a failure keeps the old file.
   bool OnSaveDocument(const std::string& path);
   // Closes the project, asking first whether to save it; false when the user cancelled.
@@ -42,10 +44,15 @@ class CFovaraDoc {
 
  private:
   void SetTitleAndPathFromFirstImage();
+  // Ends a failed opening with no project; the user is told why with the message, unless 0.
+  bool RefuseOpening(const std::string& path, const std::string& reason, int messageId);
+  // Saves, telling the user why when it fails.
+  bool SaveTellingWhy(const std::string& path);
 
   ProjectData project_;
   ApplicationFrame* frame_ = nullptr;
   std::string pathName_;
   std::string title_;
   std::string lastError_;
+  std::string lastReason_;  // what the system or the writer said, for the user
 };

@@ -7,6 +7,7 @@
 #include "platform/framework/FileIo.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
+#include "platform/framework/WorkAside.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
 
@@ -19,11 +20,28 @@ void MakeColour(CLayerBitmap& image) {
   image.AddLayer(grey->ConvertToType(kRgbBitmap));
 }
 
-// Background depths become the farthest depth of the frame.
-void ReplaceBackground(CLayerBitmap& image) {
+constexpr int kReadingFrame = 64020;
+
+// Background depths become the farthest depth of the frame; the mask remembers where they
+// were, so that the readout can still say "background".
+BackgroundMask ReplaceBackground(CLayerBitmap& image) {
   auto* depth = image.GetLayer<floatBitmap>();
+  const float* d = depth->GetData();
+  BackgroundMask background(depth->GetValueCount());
+  bool any = false;
+  for (size_t i = 0; i < background.size(); ++i) {
+    if (IsBackgroundDepth(d[i])) background[i] = any = true;
+  }
   depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
+  if (!any) background.clear();
+  return background;
 }
+
+struct ReadFrame {
+  std::unique_ptr<CLayerBitmap> image;
+  BackgroundMask background;
+  std::optional<DepthRange> range;  // measured on the reading thread too
+};
 
 }  // namespace
 
@@ -38,7 +56,11 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   std::unique_ptr<CLayerBitmap> image;
   if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {
-    UI().Warning(LoadString(7354), AppendReason(LoadString(5124), reader.GetError()));
+    // The text names the file; the reader's reason follows without naming it again.
+    const std::string name = fileStripPath(complete);
+    std::string reason = reader.GetError();
+    if (reason.rfind(name + ": ", 0) == 0) reason.erase(0, name.size() + 2);
+    UI().Warning(LoadString(7354), AppendReason(FormatString(5124, name), LocalReason(reason)));
     return nullptr;
   }
   Bitmap* standard = image->GetStandardLayer();
@@ -51,23 +73,67 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
 }
 
 bool ProjectData::LoadFrame(const std::string& imageName) {
+  loadCancelled_ = false;
   if (imageName.empty()) return false;
   std::unique_ptr<CLayerBitmap> image;
-  if (imageName == offeredFrameName_) image = std::move(offeredFrame_);
+  BackgroundMask background;
+  std::optional<DepthRange> range;
+  if (imageName == offeredFrameName_) {
+    image = std::move(offeredFrame_);
+    background = std::move(offeredBackground_);
+  }
+  // A frame offered under another name is dropped once this one is in place, so that the
+  // new frame is never mistaken for it.
+  const std::unique_ptr<CLayerBitmap> unused = std::move(offeredFrame_);
   offeredFrameName_.clear();
-  offeredFrame_.reset();
-  // Quietly first, picture and depth side by side; what fails is read again the way that
-  // tells the user why.
-  if (!image) image = ReadFrameFiles(FrameFilesFor(imageName));
+  offeredBackground_.clear();
+  // Quietly first, picture and depth side by side on threads of their own while the window
+  // keeps answering; what fails is read again the way that tells the user why.
+  if (!image) {
+    const FrameFiles files = FrameFilesFor(imageName);
+    auto read = RunAside<ReadFrame>(FormatString(kReadingFrame, fileStripPath(imageName)), [files] {
+      ReadFrame frame;
+      frame.image = ReadFrameFiles(files, &frame.background);
+      if (frame.image) frame.range = GetDepthRange(*frame.image);
+      return frame;
+    });
+    if (!read) {
+      loadCancelled_ = true;
+      return false;
+    }
+    image = std::move(read->image);
+    background = std::move(read->background);
+    range = read->range;
+  }
   if (!image) {
     image = ReadImage(ResolveImageFolder() + imageName);
     if (!image) return false;
     if (!image->GetLayerByType(kFloatBitmap) && !AttachDepth(imageName, *image)) return false;
-    ReplaceBackground(*image);
+    background = ReplaceBackground(*image);
   }
-  currentImage_ = std::move(image);
+  SetFrameImage(std::move(image), std::move(background));
+  depthRange_ = range;
   currentImagePath_ = ResolveImageFolder() + imageName;
   return true;
+}
+
+void ProjectData::SetFrameImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background) {
+  currentImage_ = std::move(image);
+  background_ = std::move(background);
+  depthRange_.reset();
+}
+
+const DepthRange& ProjectData::GetCurrentDepthRange() const {
+  if (!depthRange_) depthRange_ = currentImage_ ? GetDepthRange(*currentImage_) : DepthRange{};
+  return *depthRange_;
+}
+
+bool ProjectData::IsBackgroundAt(int x, int y) const {
+  if (!currentImage_ || background_.empty() || x < 0 || y < 0 || x >= currentImage_->GetWidth() ||
+      y >= currentImage_->GetHeight()) {
+    return false;
+  }
+  return background_[size_t(y) * size_t(currentImage_->GetWidth()) + size_t(x)];
 }
 
 bool ProjectData::HoldsFrame(const std::string& imageName) const {
@@ -88,7 +154,7 @@ FrameFiles ProjectData::FrameFilesFor(const std::string& imageName) const {
   return files;
 }
 
-std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& files) {
+std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& files, BackgroundMask* background) {
   if (files.imagePath.empty()) return nullptr;
   C2DIo reader(files.imagePath, kIoWithDepth);
   reader.SetView(files.view);
@@ -119,16 +185,19 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& file
       image->AddLayer(DepthFromPicture(*depth->GetStandardLayer(), files.depthBitmapAnswer));
     }
   }
-  ReplaceBackground(*image);
+  BackgroundMask replaced = ReplaceBackground(*image);
+  if (background) *background = std::move(replaced);
   return image;
 }
 
-void ProjectData::OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image) {
+void ProjectData::OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image,
+                             BackgroundMask background) {
   offeredFrameName_ = image ? imageName : std::string();
   offeredFrame_ = std::move(image);
+  offeredBackground_ = std::move(background);
 }
 
-bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth) {
+bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth, std::string* missing) {
   // Every removed name is listed, also those removed before a folder was picked again.
   std::string removed;
   // Each folder is listed once for all the frames (again after the user picked another).
@@ -141,7 +210,8 @@ bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth) {
     CheckProjectFilesOnce(askImages, askDepth, restart, removed);
   }
   if (removed.empty()) return true;
-  UI().Warning(LoadString(7354), LoadString(5125) + "\n\n" + removed);
+  if (missing) *missing = removed;
+  else UI().Warning(LoadString(7354), LoadString(5125) + "\n\n" + removed);
   return false;
 }
 

@@ -33,7 +33,8 @@ bool ProjectData::LoadFrameAt(int index) {
   if (track_.GetMode() != kSequenceMode) return true;
   if (index < 0 || index >= GetImageCount()) return false;
   if (LoadFrame(imageNames_[size_t(index)])) return true;
-  imageNames_.erase(imageNames_.begin() + index);
+  // A read the user cancelled says nothing against the image.
+  if (!loadCancelled_) imageNames_.erase(imageNames_.begin() + index);
   return false;
 }
 
@@ -55,6 +56,8 @@ bool ProjectData::GetFrameNumberAt(int frame, int& number) const {
 bool ProjectData::ChangeFrame(int from, int to, bool force) {
   if (from == to && !force) return true;
   if (track_.GetMode() == kSequenceMode && from != to && !LoadFrameAt(to)) {
+    // Cancelled by the user: the frame on show stays, and so does everything else.
+    if (loadCancelled_) return false;
     // Keyframe 0 holds the settings every later frame starts from: it stays.
     if (to != 0) track_.RemoveKeyframe(to);
     FallBackToFirstFrame();

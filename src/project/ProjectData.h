@@ -8,11 +8,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "animation/KeyframeTrack.h"
+#include "platform/image/DepthRange.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
 #include "project/UndoHistory.h"
@@ -47,6 +49,17 @@ struct FrameFiles {
   std::string view;  // the image's view in a multi-view file; "" for the default
 };
 
+// A frame this big (16 megapixels) has its slow work (its picture, its depth range) done on a
+// thread of its own while the window keeps answering.
+constexpr int64_t kBigFramePixels = int64_t(4096) * 4096;
+inline bool IsBigFrame(const CLayerBitmap& image) {
+  return int64_t(image.GetWidth()) * image.GetHeight() >= kBigFramePixels;
+}
+
+// Where a frame's depth was background before it took the farthest depth, pixel by pixel
+// (row 0 first); empty when no pixel was.
+using BackgroundMask = std::vector<bool>;
+
 // Project archive errors carry a cause: the framework reports both as a failure to open.
 constexpr int kFileErrorGeneric = 1;
 constexpr int kFileErrorInvalid = 6;
@@ -79,8 +92,12 @@ class ProjectData : public KeyframeTrackOwner {
   std::unique_ptr<CLayerBitmap> ReadImage(const std::string& path);
   // Adds the depth layer of an image read without one.
   bool AttachDepth(const std::string& imageName, CLayerBitmap& image);
+  // A frame is read on threads of its own while the window keeps answering; the user may
+  // cancel a long read, which leaves the current frame as it was (LoadWasCancelled).
   bool LoadFrame(const std::string& imageName);
   bool LoadFrameAt(int index);
+  // True when the last LoadFrame failed because the user cancelled it.
+  bool LoadWasCancelled() const { return loadCancelled_; }
   // True when the current image is that frame of the image folder, as LoadFrame read it.
   bool HoldsFrame(const std::string& imageName) const;
   // --- Frames read ahead ---
@@ -89,11 +106,13 @@ class ProjectData : public KeyframeTrackOwner {
   // The frame as LoadFrame would make it, or null when reading it would need the user (a file
   // missing or unreadable, a depth picture not asked about yet): LoadFrame then reads it and
   // tells the user. Touches no project state, so it may run on any thread.
-  static std::unique_ptr<CLayerBitmap> ReadFrameFiles(const FrameFiles& files);
+  // Where the frame's background was goes to background when given.
+  static std::unique_ptr<CLayerBitmap> ReadFrameFiles(const FrameFiles& files, BackgroundMask* background = nullptr);
   // A frame read ahead: the next LoadFrame of that name takes it instead of reading the files.
-  void OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image);
-  // True when no frame had to be removed.
-  bool CheckProjectFiles(bool askImages, bool askDepth);
+  void OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {});
+  // True when no frame had to be removed. The names of the removed frames go to missing when
+  // given (the caller tells the user), else into a warning.
+  bool CheckProjectFiles(bool askImages, bool askDepth, std::string* missing = nullptr);
   bool GetFrameNumber(int& number) const;
   // The output number of a given frame, as GetFrameNumber gives it for the current one.
   bool GetFrameNumberAt(int frame, int& number) const;
@@ -121,6 +140,11 @@ class ProjectData : public KeyframeTrackOwner {
   bool Redo();
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
+  // Names the change about to be notified (a string-table id), so that Undo can say what it
+  // takes back.
+  void NameNextChange(int nameId) { nextChangeName_ = nameId; }
+  int UndoNameId() const { return history_.UndoNameId(); }
+  int RedoNameId() const { return history_.RedoNameId(); }
   // Starts the history afresh from the present content; `saved` when the file holds it.
   void ResetHistory(bool saved);
   void MarkHistorySaved() { history_.MarkSaved(); }
@@ -137,8 +161,16 @@ class ProjectData : public KeyframeTrackOwner {
   DepthFilterCommand* GetFilter() const { return filter_; }
   CLayerBitmap* GetCurrentImage() { return currentImage_.get(); }
   const CLayerBitmap* GetCurrentImage() const override { return currentImage_.get(); }
+  // The current image's depth range, measured once per frame (all zero without an image).
+  const DepthRange& GetCurrentDepthRange() const;
+  const DepthRange* KnownDepthRange() const override { return currentImage_ ? &GetCurrentDepthRange() : nullptr; }
+  // True where the current frame's depth was background (no object) before it took the
+  // farthest depth.
+  bool IsBackgroundAt(int x, int y) const;
   CLayerBitmap* GetLastResult() { return lastResult_.get(); }
   const NTBitmap* GetDisplayedImage() const { return displayedImage_.get(); }
+  // Whether some pixel of the displayed picture is not opaque (an image with alpha).
+  bool IsDisplayedImageTransparent() const { return displayedTransparent_; }
   uint32_t GetViewMode() const { return viewMode_; }
   int GetDepthViewMode() const { return depthViewMode_; }
   float GetDepthViewFactor() const { return depthViewFactor_; }
@@ -167,12 +199,13 @@ class ProjectData : public KeyframeTrackOwner {
 
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
   // Replaces the current image (a loaded frame).
-  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image) {
-    currentImage_ = std::move(image);
+  void SetCurrentImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {}) {
+    SetFrameImage(std::move(image), std::move(background));
     currentImagePath_.clear();
   }
 
  private:
+  void SetFrameImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background);
   ImageViewport& View() const;
   void MarkModified(bool modified) const;
   // After a sequence frame failed to load: frame 0 becomes current, or the project closes.
@@ -192,7 +225,9 @@ class ProjectData : public KeyframeTrackOwner {
   void ReadProject(CArchive& archive);
   void WriteProject(CArchive& archive, const std::string& newProjectFolder);
   void DropKeyframesOfOtherTypes(uint32_t typeCode);
-  std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change);
+  // transparent tells whether some pixel of the new picture is not opaque.
+  std::unique_ptr<NTBitmap> MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change,
+                                               bool& transparent) const;
   ProjectState CaptureState();
   bool RestoreState(std::optional<UndoHistory::Target> target);
 
@@ -205,11 +240,17 @@ class ProjectData : public KeyframeTrackOwner {
   std::unique_ptr<CLayerBitmap> lastResult_;
   std::string offeredFrameName_;
   std::unique_ptr<CLayerBitmap> offeredFrame_;
+  BackgroundMask offeredBackground_;
+  BackgroundMask background_;
+  mutable std::optional<DepthRange> depthRange_;
+  bool loadCancelled_ = false;
   int depthViewMode_ = 0;
   float depthViewFactor_ = 0.2f;
   std::unique_ptr<NTBitmap> displayedImage_;
+  bool displayedTransparent_ = false;
   uint32_t viewMode_ = 0;
   UndoHistory history_;
+  int nextChangeName_ = 0;
   bool restoring_ = false;
 };
 

@@ -84,8 +84,10 @@ void ProjectData::ReadProject(CArchive& archive) {
   track_.Serialize(archive);
   savedCurrentFrame = track_.GetCurrentFrame();
 
-  if (!CheckProjectFiles(true, true)) {
-    UI().Ask(LoadString(2189), Buttons::Ok);
+  // One message: the project is not opened, and which frames lack their files.
+  std::string missing;
+  if (!CheckProjectFiles(true, true, &missing)) {
+    UI().Warning(LoadString(7354), LoadString(2189) + "\n\n" + missing);
     throw ProjectFileError(kFileErrorInvalid, "some files of the project are missing");
   }
   if (track_.GetMode() == kSequenceMode) LoadFrameAt(track_.GetCurrentFrame());

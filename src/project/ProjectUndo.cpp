@@ -2,6 +2,7 @@
 // the project file stores them.
 
 #include <algorithm>
+#include <utility>
 
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/Archive.h"
@@ -21,8 +22,9 @@ ProjectState ProjectData::CaptureState() {
 void ProjectData::ResetHistory(bool saved) { history_.Reset(filter_ ? CaptureState() : ProjectState{}, saved); }
 
 void ProjectData::RecordChange() {
+  const int name = std::exchange(nextChangeName_, 0);
   if (restoring_ || !filter_) return;
-  history_.Record(CaptureState(), track_.GetCurrentFrame());
+  history_.Record(CaptureState(), track_.GetCurrentFrame(), name);
 }
 
 bool ProjectData::Undo() { return RestoreState(history_.Undo()); }

@@ -8,12 +8,12 @@ void UndoHistory::Reset(ProjectState state, bool saved) {
   if (saved) saved_ = 0;
 }
 
-bool UndoHistory::Record(ProjectState state, int frame) {
+bool UndoHistory::Record(ProjectState state, int frame, int nameId) {
   if (state == current_) return false;
   steps_.resize(position_);
   // The saved state lay among the dropped steps: no position leads back to it any more.
   if (saved_ && *saved_ > position_) saved_.reset();
-  steps_.push_back({std::move(current_), state, frame});
+  steps_.push_back({std::move(current_), state, frame, nameId});
   ++position_;
   current_ = std::move(state);
   if (steps_.size() > maxSteps_) DropOldestStep();

@@ -18,13 +18,16 @@ class UndoHistory {
   // Forgets every step; the state becomes the base the next change is compared with.
   // `saved` tells whether that state is the one in the project file.
   void Reset(ProjectState state, bool saved);
-  // Records a step from the last known state to this one, made at a frame; nothing when
-  // both are the same bytes. True when a step was recorded. Steps that were undone are
-  // dropped: they can no longer be redone.
-  bool Record(ProjectState state, int frame);
+  // Records a step from the last known state to this one, made at a frame and named by a
+  // string-table id (0: no name); nothing when both are the same bytes. True when a step was
+  // recorded. Steps that were undone are dropped: they can no longer be redone.
+  bool Record(ProjectState state, int frame, int nameId = 0);
 
   bool CanUndo() const { return position_ > 0; }
   bool CanRedo() const { return position_ < steps_.size(); }
+  // The name of the step Undo or Redo would take back or make again; 0 when none or unnamed.
+  int UndoNameId() const { return CanUndo() ? steps_[position_ - 1].nameId : 0; }
+  int RedoNameId() const { return CanRedo() ? steps_[position_].nameId : 0; }
   // The state to restore and the frame to show; null when there is nothing to undo or redo.
   struct Target {
     const ProjectState* state;
@@ -43,6 +46,7 @@ class UndoHistory {
     ProjectState before;
     ProjectState after;
     int frame;
+    int nameId;
   };
   void DropOldestStep();
 

@@ -1,25 +1,55 @@
 // What the view shows: the view mode and the displayed picture it produces.
 
+#include <algorithm>
+
 #include "filters/DepthFilterCommand.h"
 #include "project/ImageViewport.h"
 #include "project/ProjectData.h"
+#include "platform/framework/StringTable.h"
+#include "platform/framework/WorkAside.h"
 
 namespace {
+
+constexpr int kUpdatingView = 2185;
 
 std::unique_ptr<NTBitmap> LayerPicture(CLayerBitmap* image, uint32_t type) {
   const Bitmap* layer = image ? image->GetLayerByType(type) : nullptr;
   return layer ? std::make_unique<NTBitmap>(*layer) : nullptr;
 }
 
+// The colour of an image as it is shown: premultiplied colour with its alpha, so that the
+// view can show what is transparent (over a checkerboard).
+std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, bool& transparent) {
+  const Bitmap* colour = image ? image->GetLayerByType(kRgbBitmap) : nullptr;
+  auto picture = colour ? std::make_unique<NTBitmap>(*colour) : nullptr;
+  const alphaBitmap* alpha = image ? image->GetLayer<alphaBitmap>() : nullptr;
+  if (!picture || !alpha || alpha->GetWidth() != picture->GetWidth() || alpha->GetHeight() != picture->GetHeight()) {
+    return picture;
+  }
+  uint8_t lowest = 255;
+  for (int y = 0; y < picture->GetHeight(); ++y) {
+    const uint8_t* a = alpha->GetLine(y);
+    uint8_t* p = picture->GetLine(y);
+    for (int x = 0; x < picture->GetWidth(); ++x) {
+      p[4 * x + 3] = a[x];
+      lowest = std::min(lowest, a[x]);
+    }
+  }
+  transparent = lowest != 255;
+  return picture;
+}
+
 }  // namespace
 
 // The new displayed picture of a mode; change is false when the mode keeps the view as it is.
-std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture, bool& change) {
+std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture,
+                                                          bool& change, bool& transparent) const {
   change = true;
+  transparent = false;
   std::unique_ptr<NTBitmap> shown;
   switch (mode) {
-    case kViewImage: return LayerPicture(currentImage_.get(), kRgbBitmap);
-    case kViewLastResult: shown = LayerPicture(lastResult_.get(), kRgbBitmap); break;
+    case kViewImage: return ColourPicture(currentImage_.get(), transparent);
+    case kViewLastResult: shown = ColourPicture(lastResult_.get(), transparent); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
       const floatBitmap* depth = currentImage_ ? currentImage_->GetLayer<floatBitmap>() : nullptr;
@@ -45,8 +75,33 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
 void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture) {
   if (mode == viewMode_ && !force) return;
   bool change = true;
-  auto shown = MakeDisplayedImage(mode, std::move(picture), change);
+  bool transparent = false;
+  std::unique_ptr<NTBitmap> shown;
+  if (currentImage_ && IsBigFrame(*currentImage_)) {
+    // The picture of a big frame takes a good part of a second: made on a thread of its own
+    // while the window keeps answering. It reads this project, so it is waited for to the end.
+    struct Made {
+      std::unique_ptr<NTBitmap> shown;
+      bool change = true;
+      bool transparent = false;
+    };
+    auto given = std::make_shared<std::unique_ptr<NTBitmap>>(std::move(picture));
+    auto made = RunAside<std::shared_ptr<Made>>(
+        LoadString(kUpdatingView),
+        [this, mode, given] {
+          auto result = std::make_shared<Made>();
+          result->shown = MakeDisplayedImage(mode, std::move(*given), result->change, result->transparent);
+          return result;
+        },
+        Giving::NeverUp);
+    shown = std::move((*made)->shown);
+    change = (*made)->change;
+    transparent = (*made)->transparent;
+  } else {
+    shown = MakeDisplayedImage(mode, std::move(picture), change, transparent);
+  }
   if (!change) return;
+  displayedTransparent_ = transparent;
   displayedImage_ = std::move(shown);
   View().SetDisplayedImage(displayedImage_.get());
   if (redraw) RedrawView(false);

@@ -22,6 +22,11 @@ constexpr int kCursorIntervalSecond = 2091;
 // Result the selector gives when both picked depths are equal: the filter ignores it.
 constexpr CommandResult kIntervalUnchanged = 8;
 
+// True for the depth picker and the interval selector.
+inline bool IsDepthTool(const CQelCommand* command) {
+  return command && command->GetCategory() == kCategoryDepthTool;
+}
+
 // Depth picker modes.
 constexpr int kPickAnyDepth = 1;
 constexpr int kPickFartherThanReference = 2;

@@ -12,17 +12,20 @@ void FrameReadAhead::Start(FrameFiles files) {
   Drop();
   if (files.imageName.empty()) return;
   imageName_ = files.imageName;
-  read_ = std::async(std::launch::async, [files = std::move(files)]() -> std::unique_ptr<CLayerBitmap> {
+  read_ = std::async(std::launch::async, [files = std::move(files)]() -> Read {
+    Read read;
     try {
-      return ProjectData::ReadFrameFiles(files);
+      read.image = ProjectData::ReadFrameFiles(files, &read.background);
     } catch (...) {
-      return nullptr;  // the usual load meets the same trouble and reports it
+      read.image.reset();  // the usual load meets the same trouble and reports it
     }
+    return read;
   });
 }
 
 void FrameReadAhead::OfferTo(ProjectData& project, const std::string& imageName) {
   if (!read_.valid() || imageName != imageName_) return;
-  project.OfferFrame(imageName_, read_.get());
+  Read read = read_.get();
+  project.OfferFrame(imageName_, std::move(read.image), std::move(read.background));
   imageName_.clear();
 }

@@ -27,6 +27,10 @@ class FrameReadAhead {
  private:
   void Drop();
 
+  struct Read {
+    std::unique_ptr<CLayerBitmap> image;
+    BackgroundMask background;
+  };
   std::string imageName_;
-  std::future<std::unique_ptr<CLayerBitmap>> read_;
+  std::future<Read> read_;
 };

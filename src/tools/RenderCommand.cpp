@@ -1,12 +1,15 @@
 #include "tools/RenderCommand.h"
 
 #include "filters/DepthFilterCommand.h"
+#include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
+#include "platform/image/ImageFormats.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
 #include "tools/Progress.h"
+#include "tools/RenderOutputCheck.h"
 #include "tools/RenderRun.h"
 
 namespace {
@@ -14,6 +17,9 @@ constexpr uint32_t kRenderId = FourCC("DOFX");
 constexpr uint32_t kRenderSaveId = FourCC("DSFX");
 constexpr int kSaveDialogFlags = 0x11000;
 constexpr int kF5 = 116;
+constexpr int kWarningTitle = 7354;
+constexpr int kReplaceEarlierFrames = 64004;
+constexpr int kCannotSaveFrames = 64005;
 }  // namespace
 
 RenderCommand::RenderCommand(ProjectData& project) : RenderCommand(project, false) {}
@@ -36,30 +42,63 @@ CommandResult RenderCommand::OnOpenCommand(int) {
   return kCommandOk;
 }
 
+std::string RenderCommand::ProposedOutputName() const {
+  // The default name has no extension: the source's own format is proposed, as the command
+  // line renders by default.
+  std::string name = project_.OutputBaseName();
+  if (!CFileInfo(name).GetExtension().empty() && FindWritableFormat(name)) return name;
+  return name + CFileInfo(project_.GetImageName(0)).GetExtension();
+}
+
+bool RenderCommand::ChooseOutput(C2DIo& output, const FrameRange& range) {
+  FileRequest request{kClassAllFiles, kSaveDialogFlags, "", output.GetFileName()};
+  // Every frame file is checked below, for the whole range at once.
+  request.confirmOverwrite = false;
+  for (;;) {
+    auto chosen = UI().ChooseFileToSave(request);
+    if (!chosen || chosen->empty()) return false;
+    output.SetFileName(*chosen);
+    request.proposedPath = *chosen;
+    if (auto clash = FindInputOverwrite(project_, output, range.first, range.last)) {
+      UI().Warning(LoadString(kWarningTitle), DescribeClash(*clash));
+      continue;
+    }
+    const auto existing = ExistingFrameFiles(project_, output, range.first, range.last);
+    if (!existing.empty() &&
+        UI().Ask(FormatString(kReplaceEarlierFrames, int(existing.size()), fileStripPath(existing.front())),
+                 Buttons::YesNo) != Answer::Yes) {
+      continue;
+    }
+    if (output.PrepareSaving(*project_.GetCurrentImage(), range.last - range.first + 1) != 1) {
+      UI().Warning(LoadString(kWarningTitle), AppendReason(LoadString(kCannotSaveFrames), LocalReason(output.GetError())));
+      return false;
+    }
+    CFileInfo file(output.GetFileName());
+    project_.SetOutput(file.GetPath(), file.GetCompleteName());
+    return true;
+  }
+}
+
 CommandResult RenderCommand::OnApplyCommand() {
   if (!project_.GetFilter() || !project_.GetCurrentImage()) return kCommandOk;
-  FrameRange range = AskFrameRange(project_);
+  const std::optional<FrameRange> range = AskFrameRange(project_);
+  if (!range) return kCommandOk;
 
-  C2DIo output(project_.OutputBaseName(), kIoSaving);
+  C2DIo output(ProposedOutputName(), kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project_));
-  if (saveFlag_ == 1) {
-    bool ready = output.FileDialogBox(kSaveDialogFlags) &&
-                 output.PrepareSaving(*project_.GetCurrentImage(), range.last - range.first + 1) == 1;
-    if (ready) {
-      CFileInfo chosen(output.GetFileName());
-      project_.SetOutput(chosen.GetPath(), chosen.GetCompleteName());
-    } else {
-      ShowInfo(2198, 2.0f);
-      saveFlag_ = 0;
-    }
+  if (saveFlag_ == 1 && !ChooseOutput(output, *range)) {
+    ShowInfo(2198, 2.0f);
+    saveFlag_ = 0;
   }
 
   RenderJob job;
-  job.first = range.first;
-  job.last = range.last;
+  job.first = range->first;
+  job.last = range->last;
   job.output = saveFlag_ == 1 ? &output : nullptr;
   RenderOutcome outcome = RunRenderJob(project_, job);
-  if (!outcome.saveError.empty()) UI().Warning(LoadString(7354), outcome.saveError);
+  if (!outcome.saveError.empty()) {
+    UI().Warning(LoadString(kWarningTitle), AppendReason(LoadString(kCannotSaveFrames), LocalReason(outcome.saveError)));
+  }
   return kCommandOk;
 }
 

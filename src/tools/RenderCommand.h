@@ -2,9 +2,13 @@
 // "Render images" and "Render and save images": apply the project's filter to a range of
 // frames, showing each; the second also saves every frame as a numbered image file.
 
+#include <string>
+
 #include "platform/framework/Command.h"
 
+class C2DIo;
 class ProjectData;
+struct FrameRange;
 
 class RenderCommand : public CBitmapCommand {
  public:
@@ -23,6 +27,12 @@ class RenderCommand : public CBitmapCommand {
   int saveFlag_ = 0;
 
  private:
+  // The output name proposed in the save dialog.
+  std::string ProposedOutputName() const;
+  // Asks where to save until the frames would replace no input of the project, nor earlier
+  // frames the user wants kept. False when the user gave up: the frames are not saved.
+  bool ChooseOutput(C2DIo& output, const FrameRange& range);
+
   bool saves_;
 };
 

@@ -11,22 +11,24 @@
 #include "project/ProjectData.h"
 #include "tools/FrameReadAhead.h"
 #include "tools/FrameSaveQueue.h"
+#include "tools/RenderOutputCheck.h"
 
-FrameRange AskFrameRange(const ProjectData& project) {
+std::optional<FrameRange> AskFrameRange(const ProjectData& project) {
   const KeyframeTrack& track = project.GetTrack();
   int lastFrame = track.GetLastFrame();
-  if (lastFrame < 1) return {0, 0};
+  if (lastFrame < 1) return FrameRange{0, 0};
   RenderRangeChoice choice = UI().AskRenderRange(lastFrame + 1);
+  if (choice.cancelled) return std::nullopt;
   switch (choice.mode) {
-    case 0: return {0, 0};
-    case 1: return {lastFrame, lastFrame};
-    case 3: return {0, lastFrame};
+    case 0: return FrameRange{0, 0};
+    case 1: return FrameRange{lastFrame, lastFrame};
+    case 3: return FrameRange{0, lastFrame};
     case 4: {
       int a = std::clamp(choice.first, 0, lastFrame);
       int b = std::clamp(choice.last, 0, lastFrame);
-      return {std::min(a, b), std::max(a, b)};
+      return FrameRange{std::min(a, b), std::max(a, b)};
     }
-    default: return {track.GetCurrentFrame(), track.GetCurrentFrame()};
+    default: return FrameRange{track.GetCurrentFrame(), track.GetCurrentFrame()};
   }
 }
 
@@ -44,6 +46,14 @@ int OutputNumberAt(const ProjectData& project, int frame) {
   int number = 0;
   return project.GetFrameNumberAt(frame, number) ? number : -1;
 }
+
+}  // namespace
+
+std::string FrameFileAt(const ProjectData& project, const C2DIo& output, int frame) {
+  return output.GetFrameFileName(OutputNumberAt(project, frame));
+}
+
+namespace {
 
 // The frame a run renders after frame f: the next one whose file is not kept.
 int NextFrameToRender(const ProjectData& project, const RenderJob& job, int f, int last) {
@@ -78,6 +88,12 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   RenderOutcome outcome;
   DepthFilterCommand* filter = project.GetFilter();
   if (!filter) return outcome;
+  if (job.output) {
+    if (auto clash = FindInputOverwrite(project, *job.output, job.first, job.last)) {
+      outcome.saveError = DescribeClash(*clash);
+      return outcome;
+    }
+  }
   KeyframeTrack& track = project.GetTrack();
   const bool sequence = track.GetMode() == kSequenceMode;
   project.SetViewMode(kViewImage, true, false);
@@ -108,6 +124,11 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
     track.SetCurrentFrame(f, false);
     if (!project.GetFilter()) {
       // No frame of the sequence could be loaded any more: the project was closed.
+      outcome.cancelled = true;
+      break;
+    }
+    if (track.GetCurrentFrame() != f && project.LoadWasCancelled()) {
+      // The user cancelled the reading of the frame: the render stops there.
       outcome.cancelled = true;
       break;
     }

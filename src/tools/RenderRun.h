@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class C2DIo;
@@ -29,14 +30,20 @@ struct RenderOutcome {
   std::string saveError;
 };
 
-// The range [first, last] after asking the user (or nothing asked for a single frame).
+// The range [first, last] after asking the user (or nothing asked for a single frame);
+// nothing when the user cancelled the question.
 struct FrameRange {
   int first = 0;
   int last = 0;
 };
-FrameRange AskFrameRange(const ProjectData& project);
+std::optional<FrameRange> AskFrameRange(const ProjectData& project);
 
 // The digits a saved frame number gets: those of the first image's number, else 4.
 int OutputNumberWidth(const ProjectData& project);
 
+// The file a frame is saved under.
+std::string FrameFileAt(const ProjectData& project, const C2DIo& output, int frame);
+
+// Refuses (saveError, nothing rendered or written) a job whose frames would replace a file
+// the project reads.
 RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job);

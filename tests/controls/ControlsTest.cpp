@@ -4,6 +4,9 @@
 #include <QtTest>
 
 #include "controls/CCustomScrollbar.h"
+#include "controls/DrawnIcon.h"
+#include "controls/NumberField.h"
+#include "platform/framework/StringTable.h"
 #include "controls/ToolBitmapButton.h"
 #include "platform/framework/FourCC.h"
 
@@ -42,6 +45,10 @@ class ControlsTest : public QObject {
   void SetRangeClampsAndReportsNothing();
   void ButtonShowsItsPictureForItsState();
   void OnlyTheButtonThatLaunchedTheRunningModeBlinks();
+  void StepsAreWholeAndTheSameBothWays();
+  void MovesAreHeardWhileDraggingAndHolding();
+  void NumberFieldsBringTheirValueIntoTheRange();
+  void DrawnIconsAreDrawnAtTheScreensDensity();
 
  private:
   std::unique_ptr<CCustomScrollbar> bar_;
@@ -186,6 +193,88 @@ void ControlsTest::OnlyTheButtonThatLaunchedTheRunningModeBlinks() {
   QTRY_VERIFY_WITH_TIMEOUT(!nearer.IsBlinking(), 2500);
   QCOMPARE(CentreColour(nearer), QColor(Qt::red));
   ToolBitmapButton::SetCurrentCommandQuery(nullptr);
+}
+
+void ControlsTest::StepsAreWholeAndTheSameBothWays() {
+  // A tenth of 49 is 4.9: whole steps of 5 from the value shown, up and down alike.
+  bar_->SetRange(1, 50, 20);
+  QList<int> seen;
+  for (bool up : {true, true, false, false}) {
+    QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, (up ? bar_->RightArrowRect() : bar_->LeftArrowRect()).center());
+    seen << bar_->GetValue();
+  }
+  QCOMPARE(seen, (QList<int>{25, 30, 25, 20}));
+  bar_->SetStep(1);
+  QTest::mouseClick(bar_.get(), Qt::LeftButton, {}, bar_->LeftArrowRect().center());
+  QCOMPARE(bar_->GetValue(), 19);
+}
+
+void ControlsTest::MovesAreHeardWhileDraggingAndHolding() {
+  QSignalSpy moves(bar_.get(), &CCustomScrollbar::ValueMoved);
+  bar_->SetRange(0, 40, 0);
+  QTest::mousePress(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.25));
+  QTest::mouseMove(bar_.get(), OnTrack(*bar_, 0.75));
+  QCOMPARE(moves.count(), 2);
+  QCOMPARE(moves.last().at(1).toInt(), 30);
+  QCOMPARE(reports_->count(), 0);
+  QTest::mouseRelease(bar_.get(), Qt::LeftButton, {}, OnTrack(*bar_, 0.75));
+  QCOMPARE(reports_->count(), 1);
+  // SetRange from the program moves nothing the user did.
+  bar_->SetRange(0, 40, 5);
+  QCOMPARE(moves.count(), 2);
+}
+
+void ControlsTest::NumberFieldsBringTheirValueIntoTheRange() {
+  SetLanguage(Language::English);
+  NumberField field(1, 50, 0);
+  field.SetLive(true);
+  QSignalSpy edits(&field, &NumberField::ValueEdited);
+  field.show();
+  field.setFocus();
+  // Typed beyond the maximum: taken as the maximum, shown at once.
+  QTest::keyClicks(&field, QStringLiteral("73"));
+  QCOMPARE(field.text(), QStringLiteral("50"));
+  QCOMPARE(field.GetValue(), 50.0);
+  QCOMPARE(edits.last().at(0).toDouble(), 50.0);
+  // Below the minimum it waits for Return, then takes the minimum.
+  field.selectAll();
+  QTest::keyClicks(&field, QStringLiteral("0"));
+  QCOMPARE(field.GetValue(), 50.0);
+  QTest::keyClick(&field, Qt::Key_Return);
+  QCOMPARE(field.text(), QStringLiteral("1"));
+  QCOMPARE(field.GetValue(), 1.0);
+  QTest::keyClick(&field, Qt::Key_Up);
+  QCOMPARE(field.text(), QStringLiteral("2"));
+
+  // Decimals: either separator typed; shown as the language writes numbers.
+  NumberField depth(0.0, 100.0, 2);
+  depth.show();
+  depth.setFocus();
+  depth.selectAll();
+  QTest::keyClicks(&depth, QStringLiteral("12,5"));
+  QCOMPARE(depth.GetValue(), 0.0);  // a depth is taken on Return, not keystroke by keystroke
+  QTest::keyClick(&depth, Qt::Key_Return);
+  QCOMPARE(depth.GetValue(), 12.5);
+  QCOMPARE(depth.text(), QStringLiteral("12.50"));
+  SetLanguage(Language::French);
+  depth.SetValue(3.25);
+  QCOMPARE(depth.text(), QStringLiteral("3,25"));
+  SetLanguage(Language::English);
+  QCOMPARE(NumberField::Parse(QStringLiteral("abc")), std::nullopt);
+}
+
+void ControlsTest::DrawnIconsAreDrawnAtTheScreensDensity() {
+  QSizeF drawnAt;
+  const QIcon icon = DrawnIcon([&drawnAt](QPainter& p, QSizeF size) {
+    drawnAt = size;
+    p.fillRect(QRectF(QPointF(0, 0), size), Qt::red);
+  });
+  // Twice as many pixels at twice the density, drawn for the same size: nothing stretched.
+  const QPixmap dense = icon.pixmap(QSize(24, 24), 2.0);
+  QCOMPARE(dense.size(), QSize(48, 48));
+  QCOMPARE(dense.devicePixelRatio(), 2.0);
+  QCOMPARE(drawnAt, QSizeF(24, 24));
+  QCOMPARE(dense.toImage().pixelColor(47, 47), QColor(Qt::red));
 }
 
 QTEST_MAIN(ControlsTest)

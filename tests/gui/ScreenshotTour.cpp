@@ -1,7 +1,8 @@
 // Takes the pictures of the desktop program that the README and the help show: the empty
 // window, a project in each view mode, the area preview, a depth pick in progress, the
-// animation panel on a sequence and on a single image, the Edit menu, the French menus, and
-// each filter's panel in English and French. Run under a virtual display by
+// animation panel on a sequence and on a single image, the Edit menu, the French window and
+// menus, and each filter's panel in English and French. The screen's scale factor is the
+// environment's (QT_SCALE_FACTOR). Run under a virtual display by
 // scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz [PANEL_PROJECT.fvz...]]
 
 #include <cstdio>
@@ -278,6 +279,11 @@ void FrenchTour(const std::string& project) {
   CChildFrame& window = *app.GetMainWindow();
   Place(window);
   if (!Open(window, project)) return;
+  // The whole window in French: its panels, and the depth under the pointer with a comma.
+  CFovaraView& view = *window.GetView();
+  SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(QPointF(150, 190)).toPoint(), Qt::NoButton,
+            Qt::NoButton);
+  Shoot(window, "french-window");
   ShowMenu(window, 60008, "french-view-menu");
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "GuiFixture.h"
+#include "controls/NumberField.h"
 #include "WorkflowTest.h"
 #include "animation/AnimationSettingsPanel.h"
 #include "app/CustomVReBar.h"

@@ -6,7 +6,9 @@
 #include "AnimationPanelTest.h"
 #include "MainWindowTest.h"
 #include "PanelTest.h"
+#include "PanelWordsTest.h"
 #include "ToolAndRenderTest.h"
+#include "TrapsAndPathsTest.h"
 #include "ViewTest.h"
 #include "WorkflowTest.h"
 
@@ -32,6 +34,14 @@ int main(int argc, char** argv) {
   }
   {
     AnimationPanelTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    TrapsAndPathsTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    PanelWordsTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   {

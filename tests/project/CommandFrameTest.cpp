@@ -52,7 +52,7 @@ TEST_F(ProjectTest, TheFourteenCommandsAreRegisteredInTableOrder) {
   EXPECT_NE(manager.GetCommandById(kZoomToolId), nullptr);
   EXPECT_NE(manager.GetCommandById(kMoveToolId), nullptr);
   // Filters describe themselves for the filter list.
-  EXPECT_EQ(manager.GetCommand(4)->GetHelp(2).substr(0, 30), "This filter changes image satu");
+  EXPECT_EQ(manager.GetCommand(4)->GetHelp(2).substr(0, 38), "This filter changes the image's satura");
   EXPECT_EQ(manager.GetCommand(4)->GetHelp(0), "Compute filter on the images");
   EXPECT_EQ(manager.GetCommand(9)->GetHelp(0), "Define first depth of field limit point by clicking on image");
 }

@@ -1,6 +1,8 @@
 // The depth-of-field filter inside a project: its options travel with the project file and
 // it exchanges depths with the tools.
 
+#include <filesystem>
+
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "ProjectFixture.h"
 #include "tools/DepthTools.h"
@@ -58,6 +60,13 @@ TEST_F(DepthOfFieldProjectTest, OptionsAndTheDiaphSurviveSavingAndReopening) {
   ASSERT_TRUE(session.Document().OnOpenDocument(path));
   EXPECT_EQ(filter->GetDiaph().GetNumber(), 0);
   EXPECT_EQ(filter->GetDiaph().GetPath(), diaphFile);
+
+  // A diaph file gone since gives the disc, not the diaph the last project left.
+  ASSERT_TRUE(session.Document().CloseCurrentProject());
+  std::filesystem::remove(diaphFile);
+  filter->LoadDiaph("", 2);
+  ASSERT_TRUE(session.Document().OnOpenDocument(path));
+  EXPECT_EQ(filter->GetDiaph().GetNumber(), 1);
 }
 
 TEST_F(DepthOfFieldProjectTest, TheFieldToolSetsTheFieldAndTheMaximumBlurDepthsAtTheEnds) {

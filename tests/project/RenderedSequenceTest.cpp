@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "platform/framework/StringTable.h"
 #include "platform/image/PixelConversion.h"
 #include "project/ProjectFixture.h"
 #include "support/RenderedExr.h"
@@ -161,5 +162,5 @@ TEST_F(ProjectTest, ACompanionWithOnlyAlphaIsRefused) {
   EXPECT_EQ(Project().GetCurrentImage(), nullptr);
   auto warnings = ui.EventsOfKind("warning");
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_NE(warnings[0].text.find("does not have a correct qel file"), std::string::npos) << warnings[0].text;
+  EXPECT_EQ(warnings[0].text, LoadString(2188));
 }

@@ -79,6 +79,21 @@ TEST(UndoHistoryTest, StepsUndoRedoAndTheSavedPosition) {
   EXPECT_TRUE(history.IsAtSavedState());
 }
 
+TEST(UndoHistoryTest, StepsKeepTheirNamesForUndoAndRedo) {
+  UndoHistory history;
+  history.Reset(State(1), true);
+  EXPECT_EQ(history.UndoNameId(), 0);
+  history.Record(State(2), 0, 64060);
+  history.Record(State(3), 0);
+  EXPECT_EQ(history.UndoNameId(), 0);  // an unnamed step
+  history.Undo();
+  EXPECT_EQ(history.UndoNameId(), 64060);
+  EXPECT_EQ(history.RedoNameId(), 0);
+  history.Undo();
+  EXPECT_EQ(history.RedoNameId(), 64060);
+  EXPECT_EQ(history.UndoNameId(), 0);
+}
+
 TEST(UndoHistoryTest, OldestStepsGoBeyondTheLimitAndTheSavedPositionWithThem) {
   UndoHistory history(2);
   history.Reset(State(0), true);

@@ -48,8 +48,8 @@ TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
   ui.saveFiles.push_back(dir.File("out/graded.png"));
   ASSERT_TRUE(Run(kRenderSave));
   EXPECT_EQ(ui.EventsOfKind("render-range")[0].number, 10);  // frames in the animation
-  // The proposed name was the project's default output name.
-  EXPECT_EQ(ui.EventsOfKind("save")[0].text, dir.File("Kovrinshot"));
+  // The proposed name was the project's default output name, in the sources' format.
+  EXPECT_EQ(ui.EventsOfKind("save")[0].text, dir.File("Kovrinshot.tga"));
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"graded0104.png", "graded0105.png", "graded0106.png",
                                                                 "graded0107.png", "graded0108.png"}));
   // The chosen name is kept for the next render, and the project is marked modified.

@@ -122,7 +122,7 @@ void DepthModeDialog::SettingsChanged() {
 }
 
 void DepthModeDialog::ShowGamma() {
-  gammaText_->setText(QString::number(double(choice_.gamma), 'f', 2));
+  gammaText_->setText(QString::fromStdString(FormatDecimal(choice_.gamma, 2)));
   gammaText_->setEnabled(choice_.curve == 0);
 }
 

@@ -1,6 +1,10 @@
 #include "app/ui/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTreeView>
+#include <algorithm>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <map>
@@ -11,6 +15,10 @@
 #include "platform/image/ImageFormats.h"
 
 namespace {
+
+constexpr int kDialogWidth = 820;
+constexpr int kDialogHeight = 500;
+constexpr int kSidebarMargin = 60;  // the icon and the frame beside a place's name
 
 struct TypeEntry {
   QString label;
@@ -64,6 +72,8 @@ std::vector<TypeEntry> SaveEntries(uint32_t fileClass) {
   for (const std::string& extension : fileGetExtensionArray(listed)) {
     auto format = FindWritableFormat("x" + extension);
     if (!format) continue;
+    // A raw depth file holds no picture: it is offered only when asked for by its class.
+    if (format->IsZpic() && listed != kClassZpic) continue;
     const QString pattern = QStringLiteral("*") + QString::fromStdString(extension);
     auto [it, added] = byFormat.emplace(format->name, entries.size());
     if (added) entries.push_back({QString::fromStdString(FormatString(61039, FormatLabel(format->name).toStdString())), {}});
@@ -121,6 +131,22 @@ QString TitleOr(const std::string& title, int fallbackId) {
 void UseProgramDialog(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setObjectName(QStringLiteral("FileDialog"));
+  dialog.setViewMode(QFileDialog::Detail);
+  // Columns as wide as their titles and dates need in every language; the name takes the rest.
+  dialog.resize(std::max(dialog.width(), kDialogWidth), std::max(dialog.height(), kDialogHeight));
+  if (auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  // The places on the left as wide as their names ("Ordinateur" in French).
+  if (auto* places = dialog.findChild<QWidget*>(QStringLiteral("sidebar"))) {
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+      const int wanted = places->fontMetrics().horizontalAdvance(QStringLiteral("Ordinateur")) + kSidebarMargin;
+      splitter->setSizes({wanted, std::max(dialog.width() - wanted, wanted)});
+    }
+  }
 }
 
 }  // namespace
@@ -163,6 +189,7 @@ std::optional<std::string> ChooseFileToSaveWithDialog(QWidget* parent, const Fil
   UseProgramDialog(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  if (!request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QStringList filters = SaveFileFilters(request.fileClass);
   dialog.setNameFilters(filters);
   const QString proposedFilter = FilterForName(filters, QString::fromStdString(request.proposedPath));

@@ -56,6 +56,8 @@ bool ProgressDialog::Step() {
 
 int ProgressDialog::Position() const { return bar_->value(); }
 
+int ProgressDialog::Percent() const { return bar_->maximum() > 0 ? bar_->value() * 100 / bar_->maximum() : 0; }
+
 void ProgressDialog::reject() { cancelled_ = true; }
 
 void ProgressDialog::ProcessPendingEvents() {

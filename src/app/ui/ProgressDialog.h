@@ -14,6 +14,7 @@ class QPushButton;
 class ProgressDialog : public QDialog {
   Q_OBJECT
  public:
+  // A total of 0 shows a busy bar: the work cannot tell how far it is.
   ProgressDialog(const QString& text, int total, QWidget* parent = nullptr);
 
   // Shows the dialog and paints it at once.
@@ -22,6 +23,8 @@ class ProgressDialog : public QDialog {
   bool Step();
   bool CancelRequested() const { return cancelled_; }
   int Position() const;
+  // How far along, 0 to 100; 0 while the total is unknown.
+  int Percent() const;
 
   QPushButton* CancelButton() const { return cancel_; }
 

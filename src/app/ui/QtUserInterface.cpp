@@ -1,6 +1,15 @@
 #include "app/ui/QtUserInterface.h"
 
+#include <QApplication>
 #include <QColorDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "app/ui/DepthModeDialog.h"
@@ -17,6 +26,13 @@
 namespace {
 
 constexpr int kProgramNameId = 57344;
+constexpr int kProgressInStatus = 64021;
+constexpr int kPollMs = 10;
+
+QStatusBar* StatusBarOf(QWidget* window) {
+  auto* main = qobject_cast<QMainWindow*>(window);
+  return main ? main->statusBar() : nullptr;
+}
 
 QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {
   switch (buttons) {
@@ -47,6 +63,16 @@ QColor ToQColor(uint32_t colour) {
 
 uint32_t FromQColor(const QColor& colour) {
   return uint32_t(colour.red()) | (uint32_t(colour.green()) << 8) | (uint32_t(colour.blue()) << 16);
+}
+
+// The folder of a file the user chose becomes the working folder: the next dialog opens
+// there, and it is the one remembered for the next session.
+std::optional<std::string> WorkIn(std::optional<std::string> chosen) {
+  if (chosen && !chosen->empty()) {
+    const QFileInfo file(QString::fromStdString(*chosen));
+    QDir::setCurrent(file.isDir() ? file.absoluteFilePath() : file.absolutePath());
+  }
+  return chosen;
 }
 
 }  // namespace
@@ -88,15 +114,15 @@ void QtUserInterface::Notify(int, int, const std::string& title, const std::stri
 }
 
 std::optional<std::string> QtUserInterface::ChooseFileToOpen(const FileRequest& request) {
-  return ChooseFileToOpenWithDialog(Owner(), request);
+  return WorkIn(ChooseFileToOpenWithDialog(Owner(), request));
 }
 
 std::optional<std::string> QtUserInterface::ChooseFileToSave(const FileRequest& request) {
-  return ChooseFileToSaveWithDialog(Owner(), request);
+  return WorkIn(ChooseFileToSaveWithDialog(Owner(), request));
 }
 
 std::optional<std::string> QtUserInterface::ChooseFolder(const std::string& title, const std::string& start) {
-  return ChooseFolderWithDialog(Owner(), title, start);
+  return WorkIn(ChooseFolderWithDialog(Owner(), title, start));
 }
 
 std::vector<std::string> QtUserInterface::SelectFilesFromList(const std::vector<std::string>& listing) {
@@ -109,11 +135,65 @@ void QtUserInterface::BeginProgress(const std::string& text, int total, int) {
   EndProgress();
   progress_ = new ProgressDialog(QString::fromStdString(text), total, Owner());
   progress_->Open();
+  progressText_ = QString::fromStdString(text).simplified();
+  if (QStatusBar* bar = StatusBarOf(Owner())) statusBefore_ = bar->currentMessage();
+  ShowProgressInStatusBar();
 }
 
-bool QtUserInterface::ProgressStep() { return progress_ && progress_->Step(); }
+bool QtUserInterface::ProgressStep() {
+  if (!progress_) return false;
+  const bool cancelled = progress_->Step();
+  ShowProgressInStatusBar();
+  return cancelled;
+}
 
-void QtUserInterface::EndProgress() { delete progress_.data(); }
+void QtUserInterface::EndProgress() {
+  if (!progress_) return;
+  delete progress_.data();
+  if (QStatusBar* bar = StatusBarOf(Owner())) bar->showMessage(statusBefore_);
+}
+
+void QtUserInterface::ShowProgressInStatusBar() {
+  QStatusBar* bar = StatusBarOf(Owner());
+  if (!bar || !progress_) return;
+  const QString text =
+      QString::fromStdString(FormatString(kProgressInStatus, progressText_.toStdString(), progress_->Percent()));
+  if (bar->currentMessage() != text) bar->showMessage(text);
+}
+
+bool QtUserInterface::WaitFor(const std::string& text, const std::function<bool()>& done, bool cancellable) {
+  if (done()) return true;
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(kPollMs);
+  bool longWait = false;
+  ProgressDialog* shown = nullptr;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done() || (shown && shown->CancelRequested()) || (!longWait && clock.elapsed() >= kQuietWaitMs)) loop.quit();
+  });
+  poll.start();
+  // A short wait repaints the window but keeps the user's input for later: nothing may start
+  // while a frame is half read.
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (done()) return true;
+  // A long one says so: a busy cursor, and a progress display whose Cancel gives up the wait.
+  // The display is modal, so the rest of the window only repaints meanwhile.
+  longWait = true;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  ProgressDialog dialog(QString::fromStdString(text), 0, Owner());
+  dialog.CancelButton()->setVisible(cancellable);
+  shown = cancellable ? &dialog : nullptr;
+  dialog.Open();
+  QStatusBar* bar = StatusBarOf(Owner());
+  const QString before = bar ? bar->currentMessage() : QString();
+  if (bar) bar->showMessage(QString::fromStdString(text));
+  loop.exec();
+  if (bar) bar->showMessage(before);
+  QApplication::restoreOverrideCursor();
+  return done();
+}
 
 void QtUserInterface::ShowInfo(const std::string& text) {
   CloseInfo();
@@ -142,7 +222,6 @@ int QtUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>& filters) 
 }
 
 RenderRangeChoice QtUserInterface::AskRenderRange(int frameCount) {
-  // However the dialog is closed, its choice is the one rendered.
   RenderOptionsDialog dialog(frameCount, Owner());
   dialog.exec();
   return dialog.GetChoice();

@@ -31,6 +31,7 @@ class QtUserInterface : public UserInterface {
   void BeginProgress(const std::string& text, int total, int step) override;
   bool ProgressStep() override;
   void EndProgress() override;
+  bool WaitFor(const std::string& text, const std::function<bool()>& done, bool cancellable = true) override;
   void ShowInfo(const std::string& text) override;
   void ShowInfoFor(const std::string& text, double seconds) override;
   void CloseInfo() override;
@@ -40,12 +41,20 @@ class QtUserInterface : public UserInterface {
   DepthModeChoice AskDepthMode(const floatBitmap& depth) override;
   std::optional<uint32_t> ChooseColour(uint32_t initial) override;
 
+  // How long a wait keeps the user's input for later before it shows its progress display.
+  static constexpr int kQuietWaitMs = 200;
+
   // The open progress display and information box, or null.
   ProgressDialog* Progress() const;
   InfoBox* Info() const;
 
  private:
   QWidget* Owner() const { return mainWindow_.data(); }
+  // The render's progress in the main window's status bar too.
+  void ShowProgressInStatusBar();
+
+  QString progressText_;
+  QString statusBefore_;
 
   QPointer<QWidget> mainWindow_;
   // Children of the main window: guarded, since the window may go first and take them along.

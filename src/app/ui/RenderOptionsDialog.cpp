@@ -68,8 +68,10 @@ RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
   range->setColumnStretch(2, 1);
   layout->addLayout(range);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  // Escape and the window's close button cancel the render, as Cancel does.
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addSpacing(6);
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -90,7 +92,14 @@ RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
   ShowRange();
 }
 
+// The choice is remembered however the dialog is closed.
 RenderOptionsDialog::~RenderOptionsDialog() { options_.Store(); }
+
+RenderRangeChoice RenderOptionsDialog::GetChoice() const {
+  RenderRangeChoice choice = options_.GetChoice();
+  choice.cancelled = result() != QDialog::Accepted;
+  return choice;
+}
 
 void RenderOptionsDialog::ShowRange() {
   const bool range = options_.RangeEnabled();

@@ -18,7 +18,8 @@ class RenderOptionsDialog : public QDialog {
   // The choice is remembered however the dialog is closed.
   ~RenderOptionsDialog() override;
 
-  RenderRangeChoice GetChoice() const { return options_.GetChoice(); }
+  // Cancelled unless the dialog ended with OK.
+  RenderRangeChoice GetChoice() const;
 
   QRadioButton* ModeButton(int mode) const { return modes_[size_t(mode)]; }
   QSpinBox* FirstFrame() const { return first_; }

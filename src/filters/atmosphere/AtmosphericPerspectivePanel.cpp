@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "app/PanelWidgets.h"
 #include "app/ui/UiText.h"
 #include "controls/CCustomScrollbar.h"
+#include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
 #include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
@@ -34,6 +36,8 @@ constexpr int kDensityHelp = 2096;
 constexpr int kForegroundHelp = 2100;
 
 constexpr int kStartDepthMode = 1;
+constexpr int kBarMaximum = 100;
+constexpr int kSettingsChange = 64072;
 constexpr int kWidth = 138;
 
 }  // namespace
@@ -47,15 +51,25 @@ AtmosphericPerspectivePanel::AtmosphericPerspectivePanel(AtmosphericPerspectiveF
   colourButton_->setFixedWidth(width);
   rampBox_ = MakePictureBox(this, QSize(width, DialogUnitsY(this, 29)), 0);
   rampBox_->setObjectName(QStringLiteral("ramp"));
-  auto bar = [this, width](int minimum, int helpId) {
-    CCustomScrollbar* made = MakeValueBar(this, minimum, 100, minimum, helpId);
-    made->SetTrackWidth(width - 2 * 12);
+  // Each bar with its position as a number beside it: typed there, or following the bar.
+  auto bar = [this, width](int minimum, int helpId, NumberField*& field) {
+    field = new NumberField(minimum, kBarMaximum, 0, this);
+    field->SetLive(true);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 10);
+    SetControlHelp(field, helpId);
+    CCustomScrollbar* made = MakeValueBar(this, minimum, kBarMaximum, minimum, helpId);
+    made->SetTrackWidth(width - 2 * 12 - field->width() - 6);
     connect(made, &CCustomScrollbar::ValueReleased, this, [this] { SyncFromPanel(); });
+    connect(made, &CCustomScrollbar::ValueMoved, field, [field](CCustomScrollbar*, int v) { field->SetValue(v); });
+    connect(field, &NumberField::ValueEdited, this, [this, made](double v) {
+      made->SetRange(made->GetMinimum(), made->GetMaximum(), int(v));
+      SyncFromPanel();
+    });
     return made;
   };
-  nearBar_ = bar(0, kNearHelp);
-  farBar_ = bar(0, kFarHelp);
-  densityBar_ = bar(1, kDensityHelp);
+  nearBar_ = bar(0, kNearHelp, nearField_);
+  farBar_ = bar(0, kFarHelp, farField_);
+  densityBar_ = bar(1, kDensityHelp, densityField_);
   foregroundCheck_ = MakeCheckBox(this, kForegroundCaption, kForegroundHelp, width);
 
   auto* layout = new QVBoxLayout(this);
@@ -69,7 +83,12 @@ AtmosphericPerspectivePanel::AtmosphericPerspectivePanel(AtmosphericPerspectiveF
   for (auto [caption, slider] : {std::pair{kNearCaption, nearBar_}, std::pair{kFarCaption, farBar_},
                                  std::pair{kDensityCaption, densityBar_}}) {
     layout->addWidget(new QLabel(UiText(caption), this));
-    layout->addWidget(slider, 0, Qt::AlignHCenter);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(slider);
+    row->addWidget(FieldOf(slider));
+    row->addStretch(1);
+    layout->addLayout(row);
   }
   layout->addSpacing(DialogUnitsY(this, 4));
   layout->addWidget(foregroundCheck_);
@@ -89,10 +108,15 @@ void AtmosphericPerspectivePanel::SyncToPanel() {
   const AtmosphericPerspectiveSettings& settings = Settings();
   SetColourButtonColour(colourButton_, settings.Colour);
   foregroundCheck_->setChecked(filter_.Options().InForeground);
-  densityBar_->SetRange(1, 100, SliderPositionFromDensity(settings.Density));
-  nearBar_->SetRange(0, 100, SliderPositionFromIntensity(settings.NearIntensity));
-  farBar_->SetRange(0, 100, SliderPositionFromIntensity(settings.FarIntensity));
+  densityBar_->SetRange(1, kBarMaximum, SliderPositionFromDensity(settings.Density));
+  nearBar_->SetRange(0, kBarMaximum, SliderPositionFromIntensity(settings.NearIntensity));
+  farBar_->SetRange(0, kBarMaximum, SliderPositionFromIntensity(settings.FarIntensity));
+  for (CCustomScrollbar* bar : {densityBar_, nearBar_, farBar_}) FieldOf(bar)->SetValue(bar->GetValue());
   RedrawRamp();
+}
+
+NumberField* AtmosphericPerspectivePanel::FieldOf(const CCustomScrollbar* bar) const {
+  return bar == nearBar_ ? nearField_ : (bar == farBar_ ? farField_ : densityField_);
 }
 
 void AtmosphericPerspectivePanel::SyncFromPanel() {
@@ -110,7 +134,9 @@ void AtmosphericPerspectivePanel::SyncFromPanel() {
     settings.FarIntensity = IntensityFromSliderPosition(farBar_->GetValue());
   }
   filter_.Options().InForeground = foregroundCheck_->isChecked();
+  filter_.GetProject().NameNextChange(kSettingsChange);
   filter_.GetProject().NotifyChanged(kChangeSettings);
+  for (CCustomScrollbar* bar : {densityBar_, nearBar_, farBar_}) FieldOf(bar)->SetValue(bar->GetValue());
   RedrawRamp();
 }
 
@@ -122,7 +148,10 @@ void AtmosphericPerspectivePanel::ChooseColour() {
 }
 
 void AtmosphericPerspectivePanel::RedrawRamp() {
-  ramp_ = DrawRamp(Settings(), rampBox_->contentsRect().size());
+  // In the screen's own pixels: sharp at any scale factor.
+  const qreal ratio = rampBox_->devicePixelRatioF();
+  ramp_ = DrawRamp(Settings(), (QSizeF(rampBox_->contentsRect().size()) * ratio).toSize());
+  ramp_.setDevicePixelRatio(ratio);
   rampBox_->setPixmap(QPixmap::fromImage(ramp_));
 }
 

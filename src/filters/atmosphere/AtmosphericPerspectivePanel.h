@@ -1,7 +1,7 @@
 #pragma once
 // The atmospheric perspective panel: the start depth tool, the colour, the ramp picture of
-// the added colour and its intensity, the two intensity bars, the density bar and the
-// foreground option.
+// the added colour and its intensity, the two intensity bars and the density bar, each with
+// its number, and the foreground option.
 
 #include <QImage>
 #include <QWidget>
@@ -11,6 +11,7 @@
 class AtmosphericPerspectiveFilter;
 class AtmosphericPerspectiveSettings;
 class CCustomScrollbar;
+class NumberField;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -35,6 +36,8 @@ class AtmosphericPerspectivePanel : public QWidget, public FilterPanel {
   CCustomScrollbar* NearBar() const { return nearBar_; }
   CCustomScrollbar* FarBar() const { return farBar_; }
   CCustomScrollbar* DensityBar() const { return densityBar_; }
+  // The number beside a bar: its position, typed or followed.
+  NumberField* FieldOf(const CCustomScrollbar* bar) const;
   QCheckBox* ForegroundCheck() const { return foregroundCheck_; }
 
  private:
@@ -51,5 +54,8 @@ class AtmosphericPerspectivePanel : public QWidget, public FilterPanel {
   CCustomScrollbar* nearBar_;
   CCustomScrollbar* farBar_;
   CCustomScrollbar* densityBar_;
+  NumberField* nearField_;
+  NumberField* farField_;
+  NumberField* densityField_;
   QCheckBox* foregroundCheck_;
 };

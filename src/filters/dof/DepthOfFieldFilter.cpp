@@ -11,6 +11,11 @@ constexpr FilterDescription kDepthOfField{FourCC("FXDE"), 2155, 2154, 2135, 2166
 // Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
 constexpr int kRefreshStore = 1;
 constexpr int kRefreshControls = 2;
+// What Undo says the depth tools changed.
+constexpr int kFieldChange = 64062;
+constexpr int kFocusChange = 64063;
+constexpr int kFrontDepthChange = 64064;
+constexpr int kBackDepthChange = 64065;
 }  // namespace
 
 DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDepthOfField) {}
@@ -39,6 +44,11 @@ std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {
   return std::make_unique<NTBitmap>(*overlay->GetLayerByType(kRgbBitmap));
 }
 
+std::vector<std::string> DepthOfFieldFilter::GetInputFiles() const {
+  if (diaph_.GetNumber() != Diaph::kFromFile || diaph_.GetPath().empty()) return {};
+  return {diaph_.GetPath()};
+}
+
 KeyframeSettings& DepthOfFieldFilter::GoToFrame(int frame) {
   GetProject().GetTrack().GetSettingsAt(settings_, frame);
   if (GetPanel()) GetPanel()->Refresh(kRefreshControls);
@@ -59,13 +69,19 @@ void DepthOfFieldFilter::OnLooseFocus(int, CQelCommand* other) {
 void DepthOfFieldFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
   const CLayerBitmap* image = GetProject().GetCurrentImage();
   if (result != kCommandOk || !other || !image) return;
-  DepthRange range = GetDepthRange(*image);
+  const DepthRange range = GetProject().GetCurrentDepthRange();
   if (other->GetID() == kDepthIntervalToolId) {
     auto* selector = static_cast<IntervalSelectCommand*>(other);
     settings_.ApplyFieldInterval(selector->GetNearLimit(), selector->GetFarLimit(), range);
+    GetProject().NameNextChange(kFieldChange);
   } else if (other->GetID() == kDepthPointToolId) {
     auto* picker = static_cast<DepthPickCommand*>(other);
     settings_.ApplyDepthPoint(picker->GetMode(), picker->GetPickedDepth(), range);
+    using Mode = DepthOfFieldSettings::DepthPointMode;
+    const Mode mode = Mode(picker->GetMode());
+    GetProject().NameNextChange(mode == Mode::Focus      ? kFocusChange
+                                : mode == Mode::FrontMax ? kFrontDepthChange
+                                                         : kBackDepthChange);
   } else {
     return;
   }

@@ -21,6 +21,8 @@ class DepthOfFieldFilter : public DepthFilterCommand {
   std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   int HasEffectPreview() const override { return 1; }
   int OnPreviewDraw() override { return 0; }
+  // The diaph picture while a file diaph is in use.
+  std::vector<std::string> GetInputFiles() const override;
 
   KeyframeSettings& GetCurrentSettings() override { return settings_; }
   KeyframeSettings& GoToFrame(int frame) override;
@@ -32,7 +34,8 @@ class DepthOfFieldFilter : public DepthFilterCommand {
   void OnGetFocus(int reason, CQelCommand* other, CommandResult result) override;
 
   // Loads a diaph: a file (number 0; asked for when the name is empty) or a built-in one.
-  void LoadDiaph(const std::string& name, int number) { diaph_.Load(name, number); }
+  // False when nothing changed.
+  bool LoadDiaph(const std::string& name, int number) { return diaph_.Load(name, number); }
   const Diaph& GetDiaph() const { return diaph_; }
   DepthOfFieldOptions& Options() { return options_; }
 

@@ -44,5 +44,7 @@ void DepthOfFieldOptions::LoadRecord(const CCustomData& record, Diaph& diaph) {
   const std::string path = record.GetString(kDiaphPathKey, "");
   const int number = record.GetInt(kDiaphNumberKey, Diaph::kDisc);
   diaph.SetPath(path);
-  diaph.Load(path, number);
+  // A file diaph that cannot be read any more gives the disc (no file dialog while reading).
+  if (number == Diaph::kFromFile && path.empty()) diaph.Load("", Diaph::kDisc);
+  else if (!diaph.Load(path, number)) diaph.Load("", Diaph::kDisc);
 }

@@ -3,23 +3,19 @@
 #include <cmath>
 
 #include <QCheckBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "app/PanelWidgets.h"
 #include "app/ui/UiText.h"
 #include "controls/CCustomScrollbar.h"
+#include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
-#include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 
 namespace {
@@ -33,7 +29,7 @@ constexpr int kDiaphText = 62004;
 constexpr int kGraphText = 62005;
 constexpr int kBrowseText = 62006;
 constexpr int kAlphaText = 62007;
-constexpr int kRangeMessage = 62008;
+constexpr int kFullAtText = 64045;
 
 // Help strings of the controls.
 constexpr int kBackPointHelp = 2058;
@@ -49,6 +45,21 @@ constexpr int kDiaphHelp = 2081;
 constexpr int kNextHelp = 2082;
 constexpr int kPreviousHelp = 2083;
 constexpr int kFocusHelp = 2120;
+// What Undo says it takes back.
+constexpr int kFrontAmountChange = 64060;
+constexpr int kBackAmountChange = 64061;
+constexpr int kFieldChange = 64062;
+constexpr int kFocusChange = 64063;
+constexpr int kFrontDepthChange = 64064;
+constexpr int kBackDepthChange = 64065;
+constexpr int kDiaphChange = 64066;
+constexpr int kAlphaChange = 64067;
+
+constexpr int kNearHelp = 64040;
+constexpr int kFarHelp = 64041;
+constexpr int kFocusDepthHelp = 64042;
+constexpr int kFrontDepthHelp = 64043;
+constexpr int kBackDepthHelp = 64044;
 
 const QColor kCentreLine(255, 0, 0);
 const QColor kCentreEdge(128, 0, 0);
@@ -59,6 +70,19 @@ QImage DiaphImage(const g8Bitmap& picture) {
     std::copy_n(picture.GetLine(y), picture.GetWidth(), image.scanLine(y));
   }
   return image;
+}
+
+// Digits enough to set a depth by, for the depths of the image.
+int DepthDecimals(double largest) {
+  const double magnitude = std::fabs(largest);
+  return magnitude < 10 ? 3 : (magnitude < 1000 ? 2 : 1);
+}
+
+NumberField* MakeDepthField(QWidget* parent, int helpId) {
+  auto* field = new NumberField(0.0, 1.0, 3, parent);
+  field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 10);
+  SetControlHelp(field, helpId);
+  return field;
 }
 
 QLabel* Caption(int id, QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft) {
@@ -86,23 +110,50 @@ void DepthOfFieldPanel::BuildLayout() {
   fieldButton_ = MakePictureButton(this, PanelPicture::Field, toolSize, kFieldHelp);
   focusButton_ = MakePictureButton(this, PanelPicture::Focus, toolSize, kFocusHelp);
 
+  // The field limits and the focus as numbers, under the tools that pick them.
+  nearField_ = MakeDepthField(this, kNearHelp);
+  farField_ = MakeDepthField(this, kFarHelp);
+  focusField_ = MakeDepthField(this, kFocusDepthHelp);
+  auto* limits = new QHBoxLayout;
+  limits->setSpacing(2);
+  limits->addWidget(nearField_);
+  limits->addWidget(new QLabel(QStringLiteral("\u2013"), this));
+  limits->addWidget(farField_);
+
   auto* tools = new QGridLayout;
+  tools->setVerticalSpacing(2);
   tools->addWidget(fieldButton_, 0, 0, Qt::AlignHCenter);
   tools->addWidget(focusButton_, 0, 1, Qt::AlignHCenter);
   tools->addWidget(Caption(kDefineFieldText, this, Qt::AlignHCenter), 1, 0);
   tools->addWidget(Caption(kSetFocusText, this, Qt::AlignHCenter), 1, 1);
+  tools->addLayout(limits, 2, 0, Qt::AlignHCenter);
+  tools->addWidget(focusField_, 2, 1, Qt::AlignHCenter);
   tools->setColumnStretch(0, 1);
   tools->setColumnStretch(1, 1);
 
   const QSize pointSize(DialogUnitsX(this, 15), DialogUnitsY(this, 13));
-  auto amountRow = [this, pointSize](CCustomScrollbar*& bar, QLineEdit*& edit, ToolBitmapButton*& point, int barHelp,
-                                     int editHelp, int pointHelp) {
+  // A caption with the depth where that blur is full, then the bar, the amount and the tool
+  // that picks the depth.
+  auto amountRows = [this, pointSize](int captionId, CCustomScrollbar*& bar, NumberField*& edit, NumberField*& depth,
+                                      ToolBitmapButton*& point, int barHelp, int editHelp, int depthHelp,
+                                      int pointHelp, QVBoxLayout* into) {
+    depth = MakeDepthField(this, depthHelp);
+    auto* caption = new QHBoxLayout;
+    // On one line, so that both rows end alike with their depth.
+    QLabel* title = Caption(captionId, this);
+    title->setWordWrap(false);
+    caption->addWidget(title);
+    caption->addStretch(1);
+    auto* at = new QLabel(UiText(kFullAtText), this);
+    at->setBuddy(depth);
+    caption->addWidget(at);
+    caption->addWidget(depth);
     bar = MakeValueBar(this, kMinAmount, kMaxAmount, 15, barHelp);
     bar->SetTrackWidth(DialogUnitsX(this, 94) - 2 * 12);
-    edit = new QLineEdit(this);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), edit));
+    bar->SetStep(1);
+    edit = new NumberField(kMinAmount, kMaxAmount, 0, this);
+    edit->SetLive(true);
     edit->setFixedWidth(DialogUnitsX(this, 20) + 8);
-    edit->setAlignment(Qt::AlignRight);
     SetControlHelp(edit, editHelp);
     point = MakePictureButton(this, PanelPicture::BlurPoint, pointSize, pointHelp);
     auto* row = new QHBoxLayout;
@@ -110,7 +161,8 @@ void DepthOfFieldPanel::BuildLayout() {
     row->addWidget(edit);
     row->addWidget(point);
     row->addStretch(1);
-    return row;
+    into->addLayout(caption);
+    into->addLayout(row);
   };
 
   auto* diaphRow = new QHBoxLayout;
@@ -147,35 +199,43 @@ void DepthOfFieldPanel::BuildLayout() {
   layout->setContentsMargins(6, 6, 6, 6);
   layout->setSpacing(4);
   layout->addLayout(tools);
-  layout->addSpacing(DialogUnitsY(this, 8));
-  layout->addWidget(Caption(kFrontAmountText, this));
-  layout->addLayout(amountRow(frontBar_, frontEdit_, frontPointButton_, kFrontBarHelp, kFrontEditHelp, kFrontPointHelp));
-  layout->addSpacing(DialogUnitsY(this, 6));
-  layout->addWidget(Caption(kBackAmountText, this));
-  layout->addLayout(amountRow(backBar_, backEdit_, backPointButton_, kBackBarHelp, kBackEditHelp, kBackPointHelp));
-  layout->addSpacing(DialogUnitsY(this, 6));
+  layout->addSpacing(DialogUnitsY(this, 4));
+  amountRows(kFrontAmountText, frontBar_, frontEdit_, frontDepthField_, frontPointButton_, kFrontBarHelp,
+             kFrontEditHelp, kFrontDepthHelp, kFrontPointHelp, layout);
+  layout->addSpacing(DialogUnitsY(this, 3));
+  amountRows(kBackAmountText, backBar_, backEdit_, backDepthField_, backPointButton_, kBackBarHelp, kBackEditHelp,
+             kBackDepthHelp, kBackPointHelp, layout);
+  layout->addSpacing(DialogUnitsY(this, 4));
   layout->addLayout(diaphCaptions);
   layout->addLayout(diaphRow);
-  layout->addSpacing(DialogUnitsY(this, 4));
+  layout->addSpacing(DialogUnitsY(this, 2));
   layout->addWidget(alphaCheck_);
   layout->addStretch(1);
   frontBar_->setObjectName(QStringLiteral("frontBar"));
   backBar_->setObjectName(QStringLiteral("backBar"));
   frontEdit_->setObjectName(QStringLiteral("frontEdit"));
   backEdit_->setObjectName(QStringLiteral("backEdit"));
+  nearField_->setObjectName(QStringLiteral("nearField"));
+  farField_->setObjectName(QStringLiteral("farField"));
+  focusField_->setObjectName(QStringLiteral("focusField"));
+  frontDepthField_->setObjectName(QStringLiteral("frontDepthField"));
+  backDepthField_->setObjectName(QStringLiteral("backDepthField"));
 }
 
 void DepthOfFieldPanel::ConnectControls() {
   connect(frontBar_, &CCustomScrollbar::ValueReleased, this, [this] { OnBarReleased(); });
   connect(backBar_, &CCustomScrollbar::ValueReleased, this, [this] { OnBarReleased(); });
-  connect(frontEdit_, &QLineEdit::textEdited, this, [this] { OnAmountTyped(frontEdit_); });
-  connect(backEdit_, &QLineEdit::textEdited, this, [this] { OnAmountTyped(backEdit_); });
-  connect(frontEdit_, &QLineEdit::returnPressed, this, [this] { CheckAmountField(frontEdit_, true); });
-  connect(backEdit_, &QLineEdit::returnPressed, this, [this] { CheckAmountField(backEdit_, true); });
-  frontEdit_->installEventFilter(this);
-  backEdit_->installEventFilter(this);
+  // The fields follow a bar while it is dragged; the settings take the value on release.
+  connect(frontBar_, &CCustomScrollbar::ValueMoved, this, [this](CCustomScrollbar*, int v) { frontEdit_->SetValue(v); });
+  connect(backBar_, &CCustomScrollbar::ValueMoved, this, [this](CCustomScrollbar*, int v) { backEdit_->SetValue(v); });
+  connect(frontEdit_, &NumberField::ValueEdited, this, [this](double v) { OnAmountTyped(true, int(v)); });
+  connect(backEdit_, &NumberField::ValueEdited, this, [this](double v) { OnAmountTyped(false, int(v)); });
+  for (NumberField* field : {nearField_, farField_, focusField_, frontDepthField_, backDepthField_}) {
+    connect(field, &NumberField::ValueEdited, this, [this, field](double depth) { OnDepthTyped(field, depth); });
+  }
   connect(alphaCheck_, &QCheckBox::clicked, this, [this](bool checked) {
     filter_.Options().ApplyOnAlpha = checked;
+    filter_.GetProject().NameNextChange(kAlphaChange);
     filter_.GetProject().NotifyChanged(kChangeModifiedOnly);
   });
   connect(previousButton_, &QAbstractButton::clicked, this, [this] { StepDiaph(-1); });
@@ -199,16 +259,31 @@ void DepthOfFieldPanel::SyncToPanel() {
   const DepthOfFieldSettings& settings = Settings();
   frontBar_->SetRange(kMinAmount, kMaxAmount, settings.FrontAmount);
   backBar_->SetRange(kMinAmount, kMaxAmount, settings.BackAmount);
-  // A field being typed in keeps its text while it holds the same amount.
-  auto show = [](QLineEdit* edit, int amount) {
-    if (edit->text().toInt() != amount || edit->text().isEmpty()) edit->setText(QString::number(amount));
-  };
-  show(frontEdit_, settings.FrontAmount);
-  show(backEdit_, settings.BackAmount);
+  frontEdit_->SetValue(settings.FrontAmount);
+  backEdit_->SetValue(settings.BackAmount);
+  ShowDepths();
   alphaCheck_->setChecked(filter_.Options().ApplyOnAlpha);
   ShowDiaph();
   syncing_ = false;
   RedrawGraph();
+}
+
+void DepthOfFieldPanel::ShowDepths() {
+  const DepthRange& range = filter_.GetProject().GetCurrentDepthRange();
+  const int decimals = DepthDecimals(range.background);
+  const DepthOfFieldSettings& settings = Settings();
+  const std::pair<NumberField*, double> shown[] = {{nearField_, settings.FieldNear},
+                                                   {farField_, settings.FieldFar},
+                                                   {focusField_, settings.FocusDepth()},
+                                                   {frontDepthField_, settings.FrontMaxDepth},
+                                                   {backDepthField_, settings.BackMaxDepth}};
+  for (auto [field, depth] : shown) {
+    field->SetDecimals(decimals);
+    field->SetStep(std::pow(10.0, 1 - decimals));
+    // Wide enough for what it shows, whatever the range (a setting may lie outside it).
+    field->SetRange(std::min<double>(range.min, depth), std::max<double>(range.background, depth));
+    field->SetValue(depth);
+  }
 }
 
 void DepthOfFieldPanel::Refresh(int code) {
@@ -226,49 +301,46 @@ void DepthOfFieldPanel::OnBarReleased() {
   DepthOfFieldSettings& settings = Settings();
   const int front = frontBar_->GetValue();
   const int back = backBar_->GetValue();
-  if (front == settings.FrontAmount && back == settings.BackAmount) return;
+  if (front == settings.FrontAmount && back == settings.BackAmount) {
+    // Dragged and brought back: the fields show the amounts again.
+    frontEdit_->SetValue(front);
+    backEdit_->SetValue(back);
+    return;
+  }
+  filter_.GetProject().NameNextChange(front != settings.FrontAmount ? kFrontAmountChange : kBackAmountChange);
   settings.SetAmounts(front, back);
   Refresh(kRefreshStore);
 }
 
-void DepthOfFieldPanel::OnAmountTyped(QLineEdit* edit) {
+void DepthOfFieldPanel::OnAmountTyped(bool front, int amount) {
   if (syncing_) return;
-  bool number = false;
-  const int amount = edit->text().toInt(&number);
-  // Partial or out-of-range text waits for the user to finish; leaving the field checks it.
-  if (!number || amount < kMinAmount || amount > kMaxAmount) return;
   DepthOfFieldSettings& settings = Settings();
-  const bool front = edit == frontEdit_;
   if ((front ? settings.FrontAmount : settings.BackAmount) == amount) return;
   settings.SetAmounts(front ? amount : settings.FrontAmount, front ? settings.BackAmount : amount);
+  filter_.GetProject().NameNextChange(front ? kFrontAmountChange : kBackAmountChange);
   Refresh(kRefreshStore);
 }
 
-bool DepthOfFieldPanel::CheckAmountField(QLineEdit* edit, bool tell) {
-  bool number = false;
-  const int amount = edit->text().toInt(&number);
-  if (number && amount >= kMinAmount && amount <= kMaxAmount) return true;
-  const DepthOfFieldSettings& settings = Settings();
-  edit->setText(QString::number(edit == frontEdit_ ? settings.FrontAmount : settings.BackAmount));
-  if (tell && !warning_) {
-    // The message box takes the focus away from the field: one message per mistake.
-    warning_ = true;
-    UI().Warning({}, UiText(kRangeMessage).arg(kMinAmount).arg(kMaxAmount).toStdString());
-    warning_ = false;
+void DepthOfFieldPanel::OnDepthTyped(NumberField* field, double depth) {
+  if (syncing_) return;
+  DepthOfFieldSettings& settings = Settings();
+  const DepthRange& range = filter_.GetProject().GetCurrentDepthRange();
+  bool changed = true;
+  if (field == nearField_ || field == farField_) changed = settings.SetFieldLimit(field == nearField_, depth, range);
+  else if (field == focusField_) settings.ApplyFocusPoint(depth, range);
+  else if (field == frontDepthField_) settings.ApplyFrontMaxPoint(depth, range);
+  else settings.ApplyBackMaxPoint(depth, range);
+  // A limit on the wrong side of the other is refused: the fields show the settings again.
+  if (!changed) {
+    ShowDepths();
+    return;
   }
-  return false;
-}
-
-bool DepthOfFieldPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && (watched == frontEdit_ || watched == backEdit_)) {
-    // The user is told when he leaves the field; a field that loses the focus because the
-    // panel goes away or the window is left only shows the amount again.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
-                        reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-    CheckAmountField(static_cast<QLineEdit*>(watched), byUser && isVisible());
-  }
-  return QWidget::eventFilter(watched, event);
+  const int name = field == nearField_ || field == farField_ ? kFieldChange
+                   : field == focusField_                    ? kFocusChange
+                   : field == frontDepthField_               ? kFrontDepthChange
+                                                             : kBackDepthChange;
+  filter_.GetProject().NameNextChange(name);
+  Refresh(kRefreshStore);
 }
 
 void DepthOfFieldPanel::StepDiaph(int direction) {
@@ -279,21 +351,28 @@ void DepthOfFieldPanel::StepDiaph(int direction) {
 }
 
 void DepthOfFieldPanel::LoadDiaph(int number) {
-  filter_.LoadDiaph({}, number);
+  // A file that cannot be used leaves the diaph as it was; the user was told why.
+  if (!filter_.LoadDiaph({}, number)) return;
   ShowDiaph();
+  filter_.GetProject().NameNextChange(kDiaphChange);
   filter_.GetProject().NotifyChanged(kChangeModifiedOnly);
 }
 
 void DepthOfFieldPanel::ShowDiaph() {
-  QImage picture = DiaphImage(filter_.GetDiaph().GetPicture());
-  diaphBox_->setPixmap(QPixmap::fromImage(
-      picture.scaled(diaphBox_->contentsRect().size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  const qreal ratio = diaphBox_->devicePixelRatioF();
+  QImage picture = DiaphImage(filter_.GetDiaph().GetPicture())
+                       .scaled((QSizeF(diaphBox_->contentsRect().size()) * ratio).toSize(), Qt::KeepAspectRatio,
+                               Qt::SmoothTransformation);
+  picture.setDevicePixelRatio(ratio);
+  diaphBox_->setPixmap(QPixmap::fromImage(picture));
 }
 
+// Drawn in the screen's own pixels, so that the graph stays sharp at any scale factor.
 void DepthOfFieldPanel::RedrawGraph() {
-  const CLayerBitmap* image = filter_.GetProject().GetCurrentImage();
-  const DepthRange range = image ? GetDepthRange(*image) : DepthRange{};
-  graph_ = DrawBlurGraph(Settings(), range, graphBox_->contentsRect().size());
+  const DepthRange& range = filter_.GetProject().GetCurrentDepthRange();
+  const qreal ratio = graphBox_->devicePixelRatioF();
+  graph_ = DrawBlurGraph(Settings(), range, (QSizeF(graphBox_->contentsRect().size()) * ratio).toSize());
+  graph_.setDevicePixelRatio(ratio);
   graphBox_->setPixmap(QPixmap::fromImage(graph_));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The depth-of-field filter's panel: the field and focus tools, the two blur amounts with
-// their bars, fields and maximum-blur point tools, the diaph with previous, next and browse,
-// the blur evolution graph, and the alpha option.
+// The depth-of-field filter's panel: the field and focus tools with the field limits and the
+// focus as numbers, the two blur amounts with their bars, fields, maximum-blur point tools and
+// depths, the diaph with previous, next and browse, the blur evolution graph, and the alpha
+// option.
 
 #include <QImage>
 #include <QWidget>
@@ -14,7 +15,7 @@ class DepthOfFieldFilter;
 class DepthOfFieldSettings;
 class QCheckBox;
 class QLabel;
-class QLineEdit;
+class NumberField;
 class QPushButton;
 class ToolBitmapButton;
 
@@ -44,8 +45,13 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
 
   CCustomScrollbar* FrontBar() const { return frontBar_; }
   CCustomScrollbar* BackBar() const { return backBar_; }
-  QLineEdit* FrontEdit() const { return frontEdit_; }
-  QLineEdit* BackEdit() const { return backEdit_; }
+  NumberField* FrontEdit() const { return frontEdit_; }
+  NumberField* BackEdit() const { return backEdit_; }
+  NumberField* NearField() const { return nearField_; }
+  NumberField* FarField() const { return farField_; }
+  NumberField* FocusField() const { return focusField_; }
+  NumberField* FrontDepthField() const { return frontDepthField_; }
+  NumberField* BackDepthField() const { return backDepthField_; }
   QCheckBox* AlphaCheck() const { return alphaCheck_; }
   ToolBitmapButton* FieldButton() const { return fieldButton_; }
   ToolBitmapButton* FocusButton() const { return focusButton_; }
@@ -55,18 +61,15 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   ToolBitmapButton* NextDiaphButton() const { return nextButton_; }
   QPushButton* BrowseButton() const { return browseButton_; }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   DepthOfFieldSettings& Settings() const;
   void BuildLayout();
   void ConnectControls();
   void OnBarReleased();
-  void OnAmountTyped(QLineEdit* edit);
-  // False when the field's text is no amount: the field shows the amount again and, when
-  // asked, the user is told the range.
-  bool CheckAmountField(QLineEdit* edit, bool tell);
+  void OnAmountTyped(bool front, int amount);
+  // A depth typed in one of the depth fields, applied by the settings' own rules.
+  void OnDepthTyped(NumberField* field, double depth);
+  void ShowDepths();
   void StepDiaph(int direction);
   void LoadDiaph(int number);
   void ShowDiaph();
@@ -76,16 +79,20 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   DepthOfFieldFilter& filter_;
   int diaphCounter_ = 0;
   bool syncing_ = false;
-  bool warning_ = false;
   QImage graph_;
 
   ToolBitmapButton* fieldButton_;
   ToolBitmapButton* focusButton_;
+  NumberField* nearField_;
+  NumberField* farField_;
+  NumberField* focusField_;
   CCustomScrollbar* frontBar_;
-  QLineEdit* frontEdit_;
+  NumberField* frontEdit_;
+  NumberField* frontDepthField_;
   ToolBitmapButton* frontPointButton_;
   CCustomScrollbar* backBar_;
-  QLineEdit* backEdit_;
+  NumberField* backEdit_;
+  NumberField* backDepthField_;
   ToolBitmapButton* backPointButton_;
   QLabel* diaphBox_;
   ToolBitmapButton* previousButton_;

@@ -1,10 +1,10 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 
+#include <algorithm>
 #include <cmath>
-#include <utility>
+#include <limits>
 
 #include <fmt/format.h>
-#include <limits>
 
 #include "animation/SettingsFields.h"
 #include "platform/framework/CustomData.h"
@@ -81,6 +81,12 @@ std::unique_ptr<KeyframeSettings> DepthOfFieldSettings::Clone() const {
 
 void DepthOfFieldSettings::Interpolate(const CLayerBitmap* currentImage, const KeyframeSettings& earlier,
                                        const KeyframeSettings& later, double t) {
+  InterpolateInRange(currentImage, nullptr, earlier, later, t);
+}
+
+void DepthOfFieldSettings::InterpolateInRange(const CLayerBitmap* currentImage, const DepthRange* range,
+                                              const KeyframeSettings& earlier, const KeyframeSettings& later,
+                                              double t) {
   const auto* e = dynamic_cast<const DepthOfFieldSettings*>(&earlier);
   const auto* l = dynamic_cast<const DepthOfFieldSettings*>(&later);
   if (!e || !l) return;
@@ -88,7 +94,7 @@ void DepthOfFieldSettings::Interpolate(const CLayerBitmap* currentImage, const K
   // The blended maximum-blur depths are kept within the image's range and around the field;
   // without a depth layer there is no range to keep them in.
   if (currentImage && currentImage->GetLayer<floatBitmap>()) {
-    ClampLimits(FrontMaxDepth, BackMaxDepth, GetDepthRange(*currentImage));
+    ClampLimits(FrontMaxDepth, BackMaxDepth, range ? *range : GetDepthRange(*currentImage));
   }
 }
 
@@ -224,4 +230,12 @@ bool DepthOfFieldSettings::ApplyDepthPoint(int mode, double depth, const DepthRa
     case DepthPointMode::FrontMax: ApplyFrontMaxPoint(depth, range); return true;
   }
   return false;
+}
+
+bool DepthOfFieldSettings::SetFieldLimit(bool nearLimit, double depth, const DepthRange& range) {
+  const double d = std::clamp(depth, double(range.min), double(range.background));
+  if (nearLimit ? d >= FieldFar : d <= FieldNear) return false;
+  (nearLimit ? FieldNear : FieldFar) = d;
+  ClampLimits(FrontMaxDepth, BackMaxDepth, range);
+  return true;
 }

@@ -40,6 +40,8 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   std::unique_ptr<KeyframeSettings> Clone() const override;
   void Interpolate(const CLayerBitmap* currentImage, const KeyframeSettings& earlier,
                    const KeyframeSettings& later, double t) override;
+  void InterpolateInRange(const CLayerBitmap* currentImage, const DepthRange* range, const KeyframeSettings& earlier,
+                          const KeyframeSettings& later, double t) override;
   void StoreRecord(CCustomData& record) const override;
   void LoadRecord(const CCustomData& record) override;
   // Amounts of 1 to 50 pixels; the field in order; every depth finite.
@@ -74,4 +76,11 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   void ApplyFrontMaxPoint(double depth, const DepthRange& range);
   // Dispatches on the mode the point tool ran with; false for an unknown mode (nothing changes).
   bool ApplyDepthPoint(int mode, double depth, const DepthRange& range);
+
+  // A field limit typed by the user: within the image's depth range, the near limit below the
+  // far one; the maximum-blur depths keep outside the field. False (nothing changes) for a
+  // limit on the wrong side of the other.
+  bool SetFieldLimit(bool nearLimit, double depth, const DepthRange& range);
+  // The focus the panel shows: the middle of the sharp field.
+  double FocusDepth() const { return (FieldNear + FieldFar) * 0.5; }
 };

@@ -2,6 +2,7 @@
 
 #include "filters/dof/PredefinedDiaphs.h"
 #include "filters/dof/ResampleDiaph.h"
+#include "platform/framework/FileHelpers.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
@@ -11,41 +12,39 @@ namespace {
 constexpr int kOpenDialogFlags = 4096;
 constexpr int kWarningTitleId = 7354;
 constexpr int kTooSmallMessageId = 2169;
+constexpr int kNoPictureMessageId = 64030;
 
 }  // namespace
 
 Diaph::Diaph() { Load("", kDisc); }
 
-void Diaph::Load(const std::string& name, int number) {
-  if (number == kFromFile) {
-    if (LoadFile(name)) return;
-    number = kDisc;
-  }
+bool Diaph::Load(const std::string& name, int number) {
+  if (number == kFromFile) return LoadFile(name);
   if (number < 0 || number > kPredefinedDiaphCount) number = kDisc;
   Install(*MakePredefinedDiaph(number), number);
+  return true;
 }
 
 bool Diaph::LoadFile(const std::string& name) {
   C2DIo reader(name, kIoOnePicture);
-  if (name.empty() && !reader.FileDialogBox(kOpenDialogFlags)) {
-    Load("", kDisc);
-    return true;
-  }
+  // A file chosen now is one the user is told about; a project's own file fails quietly.
+  const bool chosenNow = name.empty();
+  if (chosenNow && !reader.FileDialogBox(kOpenDialogFlags)) return false;
+  auto refuse = [&](const std::string& why) {
+    if (chosenNow) UI().Warning(LoadString(kWarningTitleId), why);
+    return false;
+  };
   std::unique_ptr<CLayerBitmap> picture;
   if (reader.PrepareReading() == 1) picture = reader.Read();
-  if (!picture) {
-    Load("", kDisc);
-    return true;
-  }
+  const std::string shownName = fileStripPath(reader.GetFileName());
+  if (!picture) return refuse(AppendReason(FormatString(kNoPictureMessageId, shownName), LocalReason(reader.GetError())));
   // Refused only when too small both ways: a long thin picture still resamples well enough.
   if (picture->GetWidth() < kPictureSide && picture->GetHeight() < kPictureSide) {
-    UI().Warning(LoadString(kWarningTitleId), LoadString(kTooSmallMessageId));
-    Load("", kDisc);
-    return true;
+    return refuse(FormatString(kTooSmallMessageId, kPictureSide));
   }
-  path_ = reader.GetFileName();
   const auto grey = GreyPicture(*picture);
-  if (!grey) return false;
+  if (!grey) return refuse(FormatString(kNoPictureMessageId, shownName));
+  path_ = reader.GetFileName();
   Install(*grey, kFromFile);
   return true;
 }

@@ -17,10 +17,10 @@ class Diaph {
   Diaph();
 
   // Number 0 loads the named picture file (a colour one by its luminance), asking for one when
-  // the name is empty; 1 to 8 a built-in diaph (other numbers mean 1). Whatever cannot be used
-  // falls back to the disc: a cancelled choice, an unreadable file, and, with a warning, a
-  // picture under 55 pixels both ways.
-  void Load(const std::string& name, int number);
+  // the name is empty; 1 to 8 a built-in diaph (other numbers mean 1). False when the file
+  // cannot be used (a cancelled choice, a file that is no picture, a picture under 55 pixels
+  // both ways): the diaph stays as it was, and a file chosen in the dialog says why.
+  bool Load(const std::string& name, int number);
 
   int GetNumber() const { return number_; }
   // The complete name of the last file diaph read. A built-in diaph keeps it, so that a
@@ -30,8 +30,6 @@ class Diaph {
   const g8Bitmap& GetPicture() const { return *picture_; }
 
  private:
-  // True when the file was dealt with (installed or fallen back); false when it was read but
-  // holds no picture layer, in which case the disc follows.
   bool LoadFile(const std::string& name);
   // The picture's grey or colour layer as grey; null when it has neither.
   static std::unique_ptr<g8Bitmap> GreyPicture(const CLayerBitmap& picture);

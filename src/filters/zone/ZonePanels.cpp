@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int kCheckWidth = 138;
+constexpr int kSettingsChange = 64072;
 
 const ZoneToolTexts kSaturationTools{62010, 2119, 106, 62011, 2115, 62012, 2088, 65};
 const ZoneToolTexts kLuminanceTools{62020, 2113, 99, 62021, 2114, 62022, 2087, 62};
@@ -89,6 +90,7 @@ void ZonePanel::SyncFromPanel() {
   if (syncing_) return;
   for (const OptionCheck& check : checks_) *check.option = check.box->isChecked();
   TakeExtra();
+  filter_.GetProject().NameNextChange(kSettingsChange);
   filter_.GetProject().NotifyChanged(kChangeSettings);
 }
 

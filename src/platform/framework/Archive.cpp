@@ -1,6 +1,7 @@
 #include "platform/framework/Archive.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -109,13 +110,14 @@ std::string WriteFileAtomically(const std::string& path, const std::vector<uint8
   std::string temp = fmt::format("{}.tmp{}", path, ::getpid());
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return fmt::format("cannot create {}", temp);
+    // The system's reason (a read-only folder, a full disk) is what the user can act on.
+    if (!out) return fmt::format("cannot create {}: {}", temp, std::strerror(errno));
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.flush();
     if (!out) {
       out.close();
       std::remove(temp.c_str());
-      return fmt::format("cannot write {}", temp);
+      return fmt::format("cannot write {}: {}", temp, std::strerror(errno));
     }
   }
   std::string failure = ReplaceFileWith(temp, path);

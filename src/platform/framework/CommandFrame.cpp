@@ -53,6 +53,8 @@ bool CommandFrame::RunOnTop(CQelCommand* command, int parameter) {
   command->OnGetFocus(0, base, kCommandOk);
   OnFirstCommandNotice(command);
   OnSecondCommandNotice(command);
+  // A window follows: a running tool can be ended with Escape.
+  OnStateChanged();
   return true;
 }
 
@@ -80,6 +82,13 @@ void CommandFrame::CancelTool() {
   if (!manager_.tool_) return;
   manager_.tool_->OnCancelCommand();
   FinishTool(kCommandCancel);
+}
+
+bool CommandFrame::EndTool() {
+  if (!manager_.tool_) return false;
+  CancelTool();
+  OnStateChanged();
+  return true;
 }
 
 void CCommandMgr::CloseCommands(int) {

@@ -57,6 +57,9 @@ class CommandFrame {
   void ValidateCommand(CQelCommand* command, int reason);
   // Cancels the tool on top, if any: the base command gets the focus back with 11.
   void CancelTool();
+  // The user ended the tool on top (Escape, a right click, its button again): cancelled, and
+  // the window follows. False when no tool ran.
+  bool EndTool();
   // Closes the tool and the base command.
   void CloseCommands(int validation) { manager_.CloseCommands(validation); }
 
@@ -71,7 +74,8 @@ class CommandFrame {
   // finished with the focus settled (second notice).
   virtual void OnFirstCommandNotice(CQelCommand* command) { (void)command; }
   virtual void OnSecondCommandNotice(CQelCommand* command) { (void)command; }
-  // Raised when the modified flag is set or cleared, so that a window can follow it.
+  // Raised when the modified flag is set or cleared, or a tool starts or is ended, so that a
+  // window can follow.
   virtual void OnStateChanged() {}
 
  private:

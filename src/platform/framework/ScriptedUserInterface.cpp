@@ -107,6 +107,13 @@ int ScriptedUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>& fil
   return Take(filterChoices, -1, "filter");
 }
 
+bool ScriptedUserInterface::WaitFor(const std::string& text, const std::function<bool()>& done, bool cancellable) {
+  CheckThread("wait");
+  if (!cancelWaits || !cancellable) return UserInterface::WaitFor(text, done, cancellable);
+  Record("wait", "", text);
+  return false;
+}
+
 RenderRangeChoice ScriptedUserInterface::AskRenderRange(int frameCount) {
   Record("render-range", "", "", frameCount);
   return Take(renderRanges, RenderRangeChoice{}, "render-range");

@@ -40,6 +40,9 @@ class ScriptedUserInterface : public UserInterface {
   std::deque<std::optional<uint32_t>> colours;
   // ProgressStep answers Cancel on this call (counted from 1 over the whole test); 0 never.
   int cancelAtStep = 0;
+  // Waits for work on another thread are cancelled at once (recorded as "wait"); else they
+  // wait for the work, unrecorded.
+  bool cancelWaits = false;
 
   const std::vector<Event>& Events() const { return events_; }
   std::vector<Event> EventsOfKind(const std::string& kind) const;
@@ -59,6 +62,7 @@ class ScriptedUserInterface : public UserInterface {
   void BeginProgress(const std::string& text, int total, int step) override;
   bool ProgressStep() override;
   void EndProgress() override;
+  bool WaitFor(const std::string& text, const std::function<bool()>& done, bool cancellable = true) override;
   void ShowInfo(const std::string& text) override;
   void ShowInfoFor(const std::string& text, double seconds) override;
   void CloseInfo() override;

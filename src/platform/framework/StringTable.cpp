@@ -1,6 +1,7 @@
 #include "platform/framework/StringTable.h"
 
 #include <cstdlib>
+#include <fmt/format.h>
 #include <map>
 #include <string_view>
 
@@ -57,4 +58,37 @@ std::string LoadString(int id) {
   }
   auto it = EnglishTable().find(id);
   return it == EnglishTable().end() ? std::string() : std::string(it->second);
+}
+
+namespace {
+
+// The system's reasons (as the C library words them) and the table texts that translate them.
+struct SystemReason {
+  const char* english;
+  int textId;
+};
+constexpr SystemReason kSystemReasons[] = {
+    {"No such file or directory", 64100}, {"Permission denied", 64101},   {"Read-only file system", 64102},
+    {"No space left on device", 64103},   {"Is a directory", 64104},      {"Not a directory", 64105},
+    {"Disk quota exceeded", 64106},       {"File name too long", 64107},  {"Operation not permitted", 64108},
+};
+
+}  // namespace
+
+std::string LocalReason(const std::string& reason) {
+  if (gLanguage == Language::English) return reason;
+  for (const SystemReason& known : kSystemReasons) {
+    if (reason.find(known.english) != std::string::npos) return LoadString(known.textId);
+  }
+  return {};
+}
+
+std::string FormatDecimal(double value, int decimals) {
+  std::string text = fmt::format("{:.{}f}", value, decimals < 0 ? 0 : decimals);
+  if (gLanguage == Language::French) {
+    for (char& c : text) {
+      if (c == '.') c = ',';
+    }
+  }
+  return text;
 }

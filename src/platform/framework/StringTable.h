@@ -24,6 +24,14 @@ std::string FormatString(int id, const Args&... args) {
   return fmt::sprintf(LoadString(id), args...);
 }
 
+// A number with that many decimals as the interface language writes it: "2.50", "2,50".
+std::string FormatDecimal(double value, int decimals);
+
+// A reason given by the system or a reader, fit to follow a text of the interface language:
+// as it is in English; in French the system's reasons that the table translates (a missing
+// file, a refused permission, a full disk...), and nothing for any other English text.
+std::string LocalReason(const std::string& reason);
+
 // A table text followed by the reason a reader or writer gave (which names the file), so that
 // the translated text comes first and the detail is kept.
 inline std::string AppendReason(const std::string& text, const std::string& reason) {

@@ -1,5 +1,8 @@
 #include "platform/framework/UserInterface.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // Used while nothing is installed: it never blocks and refuses every question.
@@ -31,6 +34,11 @@ NullUserInterface gNullInterface;
 UserInterface* gInstalled = nullptr;
 
 }  // namespace
+
+bool UserInterface::WaitFor(const std::string&, const std::function<bool()>& done, bool) {
+  while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
 
 void InstallUserInterface(UserInterface* ui) { gInstalled = ui; }
 

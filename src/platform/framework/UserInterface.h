@@ -4,6 +4,7 @@
 // implementation, and the tests a scripted one.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct FileRequest {
   int flags = 0;              // the caller's dialog flags, passed along unchanged
   std::string title;          // may be empty
   std::string proposedPath;   // start folder or proposed file name
+  // Saving: whether the dialog asks before replacing the chosen file. Callers that check
+  // every file they will write themselves turn it off.
+  bool confirmOverwrite = true;
 };
 
 struct FilterChoiceItem {
@@ -35,6 +39,8 @@ struct RenderRangeChoice {
   int mode = 2;   // 0 first, 1 last, 2 current, 3 all, 4 range
   int first = 0;  // for mode 4, as edited (any order)
   int last = 0;
+  // Escape or the window's close button: nothing is rendered.
+  bool cancelled = false;
 };
 
 // What the depth-mode dialog gives back.
@@ -75,6 +81,12 @@ class UserInterface {
   // Advances by one; true when the user asked to cancel.
   virtual bool ProgressStep() = 0;
   virtual void EndProgress() = 0;
+
+  // Waits for work running on another thread; done tells when it has finished. The window
+  // keeps answering meanwhile; a long wait shows a busy cursor and a progress display, with
+  // Cancel when the work may be given up. False when the user cancelled before the work was
+  // done. The default just waits.
+  virtual bool WaitFor(const std::string& text, const std::function<bool()>& done, bool cancellable = true);
 
   // Information box. Timed boxes close by themselves after the given time.
   virtual void ShowInfo(const std::string& text) = 0;

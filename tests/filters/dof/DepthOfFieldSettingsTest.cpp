@@ -352,3 +352,26 @@ TEST(DepthOfFieldSettings, FocusPointMovesTheFieldAndTheMaximumDepthsFollowUnles
   EXPECT_EQ(s.FrontMaxDepth, 4.0);
   EXPECT_EQ(s.BackMaxDepth, 31.0);
 }
+
+TEST(DepthOfFieldSettings, TypedFieldLimitsStayInOrderInRangeAndPushTheFullBlurDepthsOut) {
+  const DepthRange range{2.0f, 90.0f, 100.0f};
+  DepthOfFieldSettings s = TypicalSettings();
+  // A near limit past the far one, or a far one before the near one, changes nothing.
+  EXPECT_FALSE(s.SetFieldLimit(true, 25.0, range));
+  EXPECT_FALSE(s.SetFieldLimit(false, 10.0, range));
+  EXPECT_DOUBLE_EQ(s.FieldNear, 10.0);
+  EXPECT_DOUBLE_EQ(s.FieldFar, 20.0);
+  // A far limit beyond the full blur behind takes it along; beyond the background, clamped.
+  EXPECT_TRUE(s.SetFieldLimit(false, 50.0, range));
+  EXPECT_DOUBLE_EQ(s.FieldFar, 50.0);
+  EXPECT_DOUBLE_EQ(s.BackMaxDepth, 50.5);
+  EXPECT_TRUE(s.SetFieldLimit(false, 500.0, range));
+  EXPECT_DOUBLE_EQ(s.FieldFar, 100.0);
+  EXPECT_DOUBLE_EQ(s.BackMaxDepth, 100.0);
+  // A near limit before the nearest depth is the nearest depth; the full blur in front stays
+  // in front of it, within the range.
+  EXPECT_TRUE(s.SetFieldLimit(true, 0.5, range));
+  EXPECT_DOUBLE_EQ(s.FieldNear, 2.0);
+  EXPECT_DOUBLE_EQ(s.FrontMaxDepth, 2.0);
+  EXPECT_DOUBLE_EQ(s.FocusDepth(), 51.0);
+}

@@ -210,44 +210,47 @@ TEST(Diaph, FilePicturesAreAcceptedUnlessTooSmallBothWays) {
   const std::string small = WriteGreyPicture(folder, "small.png", 50, 50);
 
   Diaph diaph;
-  diaph.Load(tall, 0);
+  EXPECT_TRUE(diaph.Load(tall, 0));
   EXPECT_EQ(diaph.GetNumber(), 0);
   EXPECT_EQ(diaph.GetPath(), tall);
   EXPECT_EQ(diaph.GetPicture().GetWidth(), 55);
   EXPECT_EQ(At(diaph.GetPicture(), 5, 27), 255);  // in the white left half, stretched
   EXPECT_TRUE(ui.EventsOfKind("warning").empty());
 
-  diaph.Load(small, 0);
-  EXPECT_EQ(diaph.GetNumber(), 1);
+  // Chosen in the dialog, a picture too small both ways is refused with the real minimum, and
+  // the diaph in use stays; so does it when the choice is cancelled.
+  ui.openFiles.push_back(small);
+  ui.openFiles.push_back(std::nullopt);
+  EXPECT_FALSE(diaph.Load("", 0));
+  EXPECT_EQ(diaph.GetNumber(), 0);
   EXPECT_EQ(diaph.GetPath(), tall);
   auto warnings = ui.EventsOfKind("warning");
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].title, LoadString(7354));
-  EXPECT_EQ(warnings[0].text, LoadString(2169));
-
-  // The file dialog when no name is given: chosen, then cancelled.
-  ui.openFiles.push_back(tall);
-  ui.openFiles.push_back(std::nullopt);
-  diaph.Load("", 0);
+  EXPECT_NE(warnings[0].text.find("55"), std::string::npos);
+  EXPECT_FALSE(diaph.Load("", 0));
   EXPECT_EQ(diaph.GetNumber(), 0);
-  diaph.Load("", 0);
-  EXPECT_EQ(diaph.GetNumber(), 1);
   EXPECT_EQ(ui.EventsOfKind("open").size(), 2u);
   EXPECT_TRUE(ui.Unexpected().empty());
 }
 
-TEST(Diaph, UnreadableFilesFallBackToTheDiscWithoutAMessage) {
+TEST(Diaph, AFileThatIsNoPictureKeepsTheDiaphAndSaysWhyWhenChosen) {
   ScriptedUserInterface ui;
   TempFolder folder;
   Diaph diaph;
   diaph.Load("", 5);
-  diaph.Load(folder.File("missing.png"), 0);
-  EXPECT_EQ(diaph.GetNumber(), 1);
-  diaph.Load("", 5);
-  diaph.Load(folder.Write("broken.png", "not a picture"), 0);
-  EXPECT_EQ(diaph.GetNumber(), 1);
-  EXPECT_TRUE(SamePixels(diaph.GetPicture(), *ResampleDiaph(*MakePredefinedDiaph(1), 55.0f, 55.0f)));
+  // Named (as a project names its file), it fails quietly; the project then takes the disc.
+  EXPECT_FALSE(diaph.Load(folder.File("missing.png"), 0));
+  EXPECT_EQ(diaph.GetNumber(), 5);
   EXPECT_TRUE(ui.Events().empty());
+  // Chosen in the dialog, the user hears which file and why.
+  ui.openFiles.push_back(folder.Write("notes.png", "not a picture"));
+  EXPECT_FALSE(diaph.Load("", 0));
+  EXPECT_EQ(diaph.GetNumber(), 5);
+  EXPECT_TRUE(SamePixels(diaph.GetPicture(), *ResampleDiaph(*MakePredefinedDiaph(5), 55.0f, 55.0f)));
+  auto warnings = ui.EventsOfKind("warning");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].text.find("notes.png"), std::string::npos);
 }
 
 TEST(Diaph, ColourFilesGiveTheKernelsOfTheirLuminance) {

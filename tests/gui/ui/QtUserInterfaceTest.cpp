@@ -3,12 +3,16 @@
 
 #include <QAbstractButton>
 #include <QColorDialog>
+#include <QCursor>
+#include <QElapsedTimer>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -71,6 +75,9 @@ class QtUserInterfaceTest : public QObject {
   void ProgressCancelIsSeenByTheNextStep();
   void InformationBoxOpensClosesAndTimesOut();
   void ProgressAndInformationGoWithTheMainWindow();
+  void ARenderShowsItsProgressInTheStatusBarToo();
+  void AWaitRepaintsAndAfterAMomentOffersCancel();
+  void TheFirstDialogOpensInTheWorkingFolderAndAChoiceMovesIt();
   void FileTypesListWhatTheImageLibraryReadsAndWrites();
   void SavedNamesCarryTheirExtension();
   void ChosenFolderEndsWithASeparator();
@@ -241,6 +248,85 @@ void QtUserInterfaceTest::ProgressAndInformationGoWithTheMainWindow() {
   ui.CloseInfo();
 }
 
+void QtUserInterfaceTest::ARenderShowsItsProgressInTheStatusBarToo() {
+  QMainWindow window;
+  window.statusBar()->showMessage(QStringLiteral("Ready"));
+  window.show();
+  QtUserInterface ui(&window);
+  ui.BeginProgress("Render filter \"Z Hue\"\n(image 2 / 3)", 4, 1);
+  ui.ProgressStep();
+  ui.ProgressStep();
+  QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Render filter \"Z Hue\" (image 2 / 3): 50 %"));
+  ui.EndProgress();
+  QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Ready"));
+}
+
+void QtUserInterfaceTest::AWaitRepaintsAndAfterAMomentOffersCancel() {
+  QMainWindow window;
+  window.show();
+  QtUserInterface ui(&window);
+  // A short wait: the event loop turns (a repaint, a timer), no dialog comes up.
+  int turns = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&turns] { ++turns; });
+  tick.start(5);
+  QElapsedTimer clock;
+  clock.start();
+  bool modalSeen = false;
+  QVERIFY(ui.WaitFor("Reading", [&] {
+    modalSeen = modalSeen || QApplication::activeModalWidget();
+    return clock.elapsed() > 100;
+  }));
+  QVERIFY(turns > 3);
+  QVERIFY(!modalSeen);
+
+  // A long one shows the progress display with the busy cursor; its Cancel gives up the wait.
+  bool busy = false;
+  WhenModalOpens([&busy](QWidget* dialog) {
+    busy = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+    auto* progress = qobject_cast<ProgressDialog*>(dialog);
+    QVERIFY(progress && progress->CancelButton()->isVisible());
+    progress->CancelButton()->click();
+  });
+  clock.restart();
+  QVERIFY(!ui.WaitFor("Reading big.png...", [] { return false; }));
+  QVERIFY(busy);
+  QVERIFY(clock.elapsed() >= QtUserInterface::kQuietWaitMs);
+  QVERIFY(!QApplication::overrideCursor());
+
+  // Work that may not be given up offers no Cancel, and ends when it is done.
+  bool cancelShown = true;
+  WhenModalOpens([&cancelShown](QWidget* dialog) {
+    cancelShown = qobject_cast<ProgressDialog*>(dialog)->CancelButton()->isVisible();
+  });
+  clock.restart();
+  QVERIFY(ui.WaitFor("Updating", [&] { return clock.elapsed() > 600; }, false));
+  QVERIFY(!cancelShown);
+}
+
+void QtUserInterfaceTest::TheFirstDialogOpensInTheWorkingFolderAndAChoiceMovesIt() {
+  const QString before = QDir::currentPath();
+  QTemporaryDir working;
+  QTemporaryDir other;
+  QDir::setCurrent(working.path());
+  QFile file(other.filePath(QStringLiteral("shot.fvz")));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.close();
+  QString opened;
+  WhenModalOpens([&opened, &other](QWidget* widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    opened = dialog->directory().absolutePath();
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    edit->setText(other.filePath(QStringLiteral("shot.fvz")));
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  const auto chosen = ui_.ChooseFileToOpen({kClassProject, 0, "", ""});
+  QCOMPARE(QDir(opened).canonicalPath(), QDir(working.path()).canonicalPath());
+  QVERIFY(chosen);
+  QCOMPARE(QDir::current().canonicalPath(), QDir(other.path()).canonicalPath());
+  QDir::setCurrent(before);
+}
+
 void QtUserInterfaceTest::FileTypesListWhatTheImageLibraryReadsAndWrites() {
   const QStringList open = OpenFileFilters(kClassAllFiles);
   for (const char* pattern : {"*.rla", "*.rpf", "*.qel", "*.zpic", "*.exr", "*.tga", "*.png", "*.tif"})
@@ -251,7 +337,8 @@ void QtUserInterfaceTest::FileTypesListWhatTheImageLibraryReadsAndWrites() {
   const QStringList save = SaveFileFilters(kClassAllFiles);
   QVERIFY(save.contains(QStringLiteral("Targa files (*.tga *.tpic)")));
   QVERIFY(save.contains(QStringLiteral("OpenEXR files (*.exr)")));
-  // Read-only formats are not offered for saving.
+  // Neither read-only formats nor raw depth files are offered for saving frames.
+  QVERIFY(!save.join(QLatin1Char(' ')).contains(QLatin1String("*.zpic")));
   QVERIFY(!save.join(QLatin1Char(' ')).contains(QLatin1String("*.pfm *.")));
   QCOMPARE(SaveFileFilters(kClassProject), QStringList{QStringLiteral("Fovara projects (*.fvz)")});
 }

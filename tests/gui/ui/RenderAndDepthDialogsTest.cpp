@@ -1,5 +1,6 @@
 // The render options and Z-Buffer mode dialogs: their rules, and what they remember.
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,7 @@ class RenderAndDepthDialogsTest : public QObject {
   void initTestCase() { QFile::remove(QString::fromStdString(Preferences::FilePath())); }
   void RangeIsEditedOnlyInRangeModeAndCountsItsFrames();
   void RenderChoiceIsRememberedAndFitsTheAnimation();
+  void ClosingTheOptionsCancelsTheRender();
   void GammaFollowsTheSliderAndLinearKeepsIt();
   void PreviewFollowsTheSettings();
   void StoredGammaReopensAtItsPosition();
@@ -62,6 +64,7 @@ void RenderAndDepthDialogsTest::RangeIsEditedOnlyInRangeModeAndCountsItsFrames()
   QVERIFY(editableAfter);
   QCOMPARE(counts, QStringList{QStringLiteral("5")});
   QCOMPARE(choice.mode, 4);
+  QVERIFY(!choice.cancelled);
   QCOMPARE(std::min(choice.first, choice.last), 3);
   QCOMPARE(std::max(choice.first, choice.last), 7);
 }
@@ -75,7 +78,8 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
     QCOMPARE(dialog.LastFrame()->value(), 9);
     QCOMPARE(dialog.FramesNumber()->text(), QStringLiteral("8"));
   }
-  // Closed with Escape, the dialog still remembered; a shorter animation clips the range.
+  // Closed with Escape, the dialog still remembered, but the render is cancelled; a shorter
+  // animation clips the range.
   int mode = -1, first = -1, last = -1;
   WhenModalOpens([&](QWidget* widget) {
     auto* dialog = qobject_cast<RenderOptionsDialog*>(widget);
@@ -89,6 +93,14 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
   QCOMPARE(first, 2);
   QCOMPARE(last, 5);
   QCOMPARE(choice.mode, 4);
+  QVERIFY(choice.cancelled);
+}
+
+void RenderAndDepthDialogsTest::ClosingTheOptionsCancelsTheRender() {
+  WhenModalOpens([](QWidget* dialog) { dialog->close(); });
+  QVERIFY(ui_.AskRenderRange(10).cancelled);
+  WhenModalOpens([](QWidget* dialog) { dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); });
+  QVERIFY(!ui_.AskRenderRange(10).cancelled);
 }
 
 void RenderAndDepthDialogsTest::GammaFollowsTheSliderAndLinearKeepsIt() {

@@ -59,3 +59,18 @@ TEST(StringTable, CommandLineSwitchesIgnoreCaseAndTheLastOneWins) {
   setenv("LANG", "C.UTF-8", 1);
   EXPECT_EQ(LanguageFromArguments(1, none), Language::English);
 }
+
+TEST(StringTable, NumbersAndSystemReasonsFollowTheLanguage) {
+  SetLanguage(Language::English);
+  EXPECT_EQ(FormatDecimal(2.5, 2), "2.50");
+  EXPECT_EQ(LocalReason("cannot open /x/p.fvz: No such file or directory"),
+            "cannot open /x/p.fvz: No such file or directory");
+  SetLanguage(Language::French);
+  EXPECT_EQ(FormatDecimal(2.5, 2), "2,50");
+  EXPECT_EQ(FormatDecimal(-1234.0, 0), "-1234");
+  // A system reason is translated; any other English is left out of a French message.
+  EXPECT_EQ(LocalReason("cannot create /ro/p.fvz.tmp12: Permission denied"), LoadString(64101));
+  EXPECT_EQ(LocalReason("settings record expected"), "");
+  EXPECT_EQ(AppendReason("Impossible.", LocalReason("4 bytes needed, 0 left")), "Impossible.");
+  SetLanguage(Language::English);
+}

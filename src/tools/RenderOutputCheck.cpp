@@ -1,0 +1,99 @@
+#include "tools/RenderOutputCheck.h"
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <utility>
+
+#include <sys/stat.h>
+
+#include "filters/DepthFilterCommand.h"
+#include "platform/framework/FileHelpers.h"
+#include "platform/framework/FileIo.h"
+#include "platform/framework/StringTable.h"
+#include "platform/image/ImageIo.h"
+#include "project/ProjectData.h"
+#include "tools/RenderRun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kClashText = 64000;
+constexpr int kImageWord = 64001;
+constexpr int kDepthFileWord = 64002;
+constexpr int kDiaphWord = 64003;
+
+// One spelling per file: complete, "." and ".." removed, links of the existing part followed.
+std::string Normalised(const std::string& path) {
+  std::error_code error;
+  fs::path complete = fs::weakly_canonical(fs::absolute(path, error), error);
+  return error ? fileMakeAbsolute(path) : complete.lexically_normal().string();
+}
+
+// An existing file's identity, whatever name reaches it (a hard link, another mount).
+using FileIdentity = std::pair<dev_t, ino_t>;
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
+}
+
+}  // namespace
+
+std::vector<ProjectInput> ProjectInputs(const ProjectData& project) {
+  std::vector<ProjectInput> inputs;
+  std::set<std::string> listed;
+  auto add = [&](const std::string& path, InputKind kind) {
+    if (path.empty() || !listed.insert(Normalised(path)).second) return;
+    inputs.push_back({fileMakeAbsolute(path), kind});
+  };
+  // The depth files of a long sequence are found in one listing of their folder.
+  CFileIo::ListingScope listing;
+  const std::string folder = project.ResolveImageFolder();
+  for (const std::string& name : project.GetImageNames()) {
+    const std::string image = folder + name;
+    add(image, InputKind::Image);
+    add(project.DepthFileFor(image), InputKind::DepthFile);
+  }
+  if (const DepthFilterCommand* filter = project.GetFilter()) {
+    for (const std::string& file : filter->GetInputFiles()) add(file, InputKind::Diaph);
+  }
+  return inputs;
+}
+
+std::optional<OutputClash> FindInputOverwrite(const ProjectData& project, const C2DIo& output, int first, int last) {
+  const std::vector<ProjectInput> inputs = ProjectInputs(project);
+  std::map<std::string, size_t> byName;
+  std::map<FileIdentity, size_t> byIdentity;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    byName.emplace(Normalised(inputs[i].path), i);
+    if (auto identity = IdentityOf(inputs[i].path)) byIdentity.emplace(*identity, i);
+  }
+  for (int frame = first; frame <= last; ++frame) {
+    const std::string file = FrameFileAt(project, output, frame);
+    auto named = byName.find(Normalised(file));
+    if (named != byName.end()) return OutputClash{fileMakeAbsolute(file), inputs[named->second]};
+    if (auto identity = IdentityOf(file)) {
+      auto same = byIdentity.find(*identity);
+      if (same != byIdentity.end()) return OutputClash{fileMakeAbsolute(file), inputs[same->second]};
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> ExistingFrameFiles(const ProjectData& project, const C2DIo& output, int first, int last) {
+  std::vector<std::string> existing;
+  for (int frame = first; frame <= last; ++frame) {
+    std::string file = FrameFileAt(project, output, frame);
+    if (fileExists(file)) existing.push_back(std::move(file));
+  }
+  return existing;
+}
+
+std::string DescribeClash(const OutputClash& clash) {
+  const int word = clash.input.kind == InputKind::Image       ? kImageWord
+                   : clash.input.kind == InputKind::DepthFile ? kDepthFileWord
+                                                              : kDiaphWord;
+  return FormatString(kClashText, clash.frameFile, LoadString(word));
+}
