@@ -62,7 +62,7 @@ def test_project_edits_that_cannot_be_made_raise(tmp_path, sequence, still):
     single = fovara.Project.new(still, "fog")
     with pytest.raises(fovara.Error, match="single image's animation, 999"):
         single.set_keyframe(1000, DENS=0.2)
-    with pytest.raises(fovara.Error, match="not a readable|cannot be opened"):
+    with pytest.raises(fovara.Error, match="not a readable|cannot be opened|is damaged, or is not a Fovara project"):
         fovara.Project.open(still)
 
 
