@@ -189,17 +189,22 @@ bool OpenLibraryImage(const std::string& path, const ImageFileFormat& format, Li
   return CheckFileLength(path, fileBytes, error) && image.Open(path, format, error);
 }
 
-// The layers of a plan, from any source.
-std::unique_ptr<CLayerBitmap> ReadLayers(ImageSource& image, const ChannelPlan& plan, LayersToRead layers,
-                                         std::string& error) {
+bool CheckPlan(const ChannelPlan& plan, LayersToRead layers, std::string& error) {
   if (layers == LayersToRead::Picture && !plan.HasPicture()) {
     error = "holds no colour or grey picture";
-    return nullptr;
+    return false;
   }
   if (plan.IsEmpty()) {
     error = "holds no colour, grey, alpha or depth channel";
-    return nullptr;
+    return false;
   }
+  return true;
+}
+
+// The layers of a plan, from any source.
+std::unique_ptr<CLayerBitmap> ReadLayers(ImageSource& image, const ChannelPlan& plan, LayersToRead layers,
+                                         std::string& error) {
+  if (!CheckPlan(plan, layers, error)) return nullptr;
   auto out = std::make_unique<CLayerBitmap>();
   std::vector<float> alpha;
   bool withAlpha = layers == LayersToRead::All && plan.alpha;
@@ -214,7 +219,7 @@ std::unique_ptr<CLayerBitmap> ReadRla(const std::string& path, LayersToRead laye
   RlaImage image;
   if (!OpenRla(path, image, error)) return nullptr;
   const bool all = layers == LayersToRead::All;
-  if (!image.Decode({true, all, all, all}, error)) return nullptr;
+  if (!CheckPlan(image.Channels(), layers, error) || !image.Decode({true, all, all, all}, error)) return nullptr;
   return ReadLayers(image, image.Channels(), layers, error);
 }
 

@@ -141,6 +141,31 @@ void BoundLines(const std::vector<int64_t>& bottomUp, int64_t nextImage, RlaLayo
   for (int64_t start : layout.lineStart) layout.lineEnd.push_back(*std::upper_bound(starts.begin(), starts.end(), start));
 }
 
+// Where the header's channels of a line end, from their chunk counts; -1 when they do not fit.
+int64_t EndOfDeclaredChannels(const RlaLayout& layout, const std::vector<uint8_t>& line) {
+  size_t at = 0;
+  for (const RlaChannelGroup* group : {&layout.colour, &layout.matte, &layout.aux}) {
+    for (int c = 0; c < group->count; ++c) {
+      if (at + 2 > line.size()) return -1;
+      // Raw floats take 4 bytes a pixel whatever their 16-bit count says.
+      at += 2 + (group->IsFloat() ? 4 * size_t(layout.data.width) : size_t(line[at]) << 8 | line[at + 1]);
+      if (at > line.size()) return -1;
+    }
+  }
+  return int64_t(at);
+}
+
+// Render channels take bytes after the header's channels in every line. A program name that
+// merely holds letters in parentheses ("MyRender (C) 2003") announces none: its lines end with
+// their declared channels, and the letters are ignored.
+void ConfirmGBuffer(std::ifstream& file, RlaLayout& layout) {
+  if (!layout.gbuffer.Any()) return;
+  auto first = std::min_element(layout.lineStart.begin(), layout.lineStart.end()) - layout.lineStart.begin();
+  std::vector<uint8_t> line(size_t(layout.lineEnd[size_t(first)] - layout.lineStart[size_t(first)]));
+  if (!ReadAt(file, layout.lineStart[size_t(first)], line)) return;
+  if (EndOfDeclaredChannels(layout, line) == int64_t(line.size())) layout.gbuffer = {};
+}
+
 }  // namespace
 
 int RlaChannelGroup::StorageBytes() const {
@@ -166,9 +191,14 @@ GBufferLetters ParseGBufferLetters(const std::string& program) {
   GBufferLetters letters;
   auto open = program.find('(');
   if (open == std::string::npos) return letters;
-  for (size_t i = open + 1; i < program.size() && program[i] != ')'; ++i) {
-    char c = program[i];
-    if (std::isspace(static_cast<unsigned char>(c)) || c == ',') continue;
+  auto close = program.find(')', open);
+  std::string list = program.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+  auto separator = [](char c) { return std::isspace(static_cast<unsigned char>(c)) || c == ','; };
+  for (size_t i = 0; i < list.size(); ++i) {
+    char c = list[i];
+    if (separator(c)) continue;
+    // Words ("(Beta)", "(Alpha build)") are a program's name, not a list of letters.
+    if (i + 1 < list.size() && !separator(list[i + 1])) return {};
     bool known = true;
     switch (c) {
       case 'A': letters.straightColour = true; break;
@@ -213,5 +243,6 @@ bool ReadRlaLayout(const std::string& path, RlaLayout& layout, std::string& erro
     at = next;
   }
   BoundLines(firstLines, secondImage, layout);
+  ConfirmGBuffer(file, layout);
   return true;
 }

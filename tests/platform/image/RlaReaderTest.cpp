@@ -102,7 +102,7 @@ GBufferRlaOptions Options(const char* letters, int bits) {
 INSTANTIATE_TEST_SUITE_P(
     Layouts, GBufferFiles,
     ::testing::Values(GBufferCase{"Bytes", Options("Z C O E", 8), true},
-                      GBufferCase{"BytesRecords", Options("Z O C E L P D", 8), false},
+                      GBufferCase{"BytesRecordsUnknownLetter", Options("Z O C E L P D X", 8), false},
                       GBufferCase{"Words", Options("Z C O E U N V", 16), true},
                       GBufferCase{"WordsEveryChannel", Options("Z E O U N R C B I G T V W M L P D", 16), false}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -129,6 +129,26 @@ TEST(RlaReaderTest, StraightColourIsPremultipliedAndAFileWithoutZCarriesNoDepth)
   EXPECT_EQ(back->GetLayer<floatBitmap>(), nullptr);
   EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *Scene(true)->GetStandardLayer()), 0);
   EXPECT_EQ(rlaIO::HasChannels(dir.File("nz.rpf"), kFloatBitmap), 0);
+}
+
+TEST(RlaReaderTest, ParenthesesInAProgramNameAnnounceNothing) {
+  TempFolder dir;
+  auto scene = Scene(true);
+  CLayerBitmap picture;
+  picture.CopyLayers(*scene, kRgbBitmap | kAlphaBitmap);
+  WriteImage(dir.File("plain.rla"), picture);
+  const std::string plain = ReadFileBytes(dir.File("plain.rla"));
+  // Letters that would claim coverage, or straight colour, stored nowhere.
+  for (std::string program : {"MyRender (C) 2003", "Studio (Alpha build) : ( Z )", "Render (B"}) {
+    std::string bytes = plain;
+    bytes.replace(400, program.size(), program);
+    C2DIo io(dir.Write("named.rla", bytes), kIoWithDepth);
+    ASSERT_EQ(io.PrepareReading(), 1) << program << ": " << io.GetError();
+    auto back = io.Read();
+    ASSERT_TRUE(back) << program << ": " << io.GetError();
+    EXPECT_TRUE(io.GetFileInfo().gbuffer.empty()) << program;
+    EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *scene->GetStandardLayer()), 0) << program;
+  }
 }
 
 // Where each line's bytes start, and the first chunk of the line's render channels.
