@@ -96,11 +96,12 @@ bool ReadLineTable(std::ifstream& file, int64_t at, const std::vector<uint8_t>& 
   offsets.resize(size_t(lines));
   for (int64_t line = 0; line < lines; ++line) {
     int64_t offset = I32(&table[size_t(4 * line)]);
+    int64_t row = lines - 1 - line;  // rows are counted from the top, as everywhere else
     if (offset < tableEnd) {
-      return Fail(fmt::format("row {} is said to start at byte {}, inside the headers", line, offset), error);
+      return Fail(fmt::format("row {} is said to start at byte {}, inside the headers", row, offset), error);
     }
     if (offset >= fileBytes) {
-      return Fail(fmt::format("file is truncated (row {} starts at byte {} of {})", line, offset, fileBytes), error);
+      return Fail(fmt::format("file is truncated (row {} starts at byte {} of {})", row, offset, fileBytes), error);
     }
     offsets[size_t(line)] = offset;
   }
