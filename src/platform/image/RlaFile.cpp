@@ -144,6 +144,7 @@ void BoundLines(const std::vector<int64_t>& bottomUp, int64_t nextImage, RlaLayo
 
 // Where the header's channels of a line end, from their chunk counts; -1 when they do not fit.
 int64_t EndOfDeclaredChannels(const RlaLayout& layout, const std::vector<uint8_t>& line) {
+  if (layout.data.width < 1) return -1;
   size_t at = 0;
   for (const RlaChannelGroup* group : {&layout.colour, &layout.matte, &layout.aux}) {
     for (int c = 0; c < group->count; ++c) {
