@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "platform/image/BmpHeaderCheck.h"
 #include "platform/image/DeclaredSize.h"
 #include "platform/image/ExrHeaderCheck.h"
 
@@ -149,6 +150,7 @@ bool LibraryImage::Open(const std::string& path, const ImageFileFormat& format, 
   }
   // What the image library would believe of a header and pay for before it finds the file short.
   if (format.IsOpenExr() && !CheckExrHeaders(path, error)) return false;
+  if (format.plugin == "bmp" && !CheckBmpHeader(path, error)) return false;
   auto& input = opened_->input;
   input = OIIO::ImageInput::create(format.plugin);
   if (!input) {
