@@ -15,6 +15,7 @@
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
 #include "project/ProjectSession.h"
+#include "support/GBufferRla.h"
 
 namespace fs = std::filesystem;
 
@@ -119,8 +120,39 @@ bool WriteRecordSeeds(const std::string& out, std::string& error) {
   return true;
 }
 
+size_t ExtensionIndex(const std::string& extension) {
+  for (size_t i = 0; i < FuzzImageExtensionCount(); ++i) {
+    if (extension == FuzzImageExtension(i)) return i;
+  }
+  return 0;
+}
+
+// RLA files laid out as a 3D package stores its render channels after the colour: 8-bit colour
+// with a matte and records, 16-bit colour with every render channel and straight colour.
+bool WriteGBufferSeeds(const CLayerBitmap& image, const std::string& out, std::string& error) {
+  CLayerBitmap withAlpha;
+  withAlpha.CopyLayers(image, kRgbBitmap | kFloatBitmap);
+  auto alpha = std::make_unique<alphaBitmap>(image.GetWidth(), image.GetHeight());
+  for (size_t i = 0; i < alpha->GetValueCount(); ++i) alpha->GetData()[i] = uint8_t(i % 3 ? 255 : 60);
+  withAlpha.AddLayer(std::move(alpha));
+  const struct {
+    const char* name;
+    const char* extension;
+    const CLayerBitmap* image;
+    GBufferRlaOptions options;
+  } seeds[] = {{"rpf-gbuffer-8.bin", "rpf", &withAlpha, {"Z C O E L P D", "Studio3D", 8}},
+               {"rla-gbuffer-16.bin", "rla", &image, {"Z E O U N R C B I G T V W M A", "Studio3D", 16}}};
+  for (const auto& seed : seeds) {
+    std::string bytes = EncodeGBufferRla(*seed.image, seed.options);
+    bytes.insert(bytes.begin(), char(ExtensionIndex(seed.extension)));
+    if (!WriteBytes(out + seed.name, std::vector<uint8_t>(bytes.begin(), bytes.end()), error)) return false;
+  }
+  return true;
+}
+
 bool WriteImageSeeds(const std::string& scene, const std::string& out, std::string& error) {
   auto image = SceneImage();
+  if (!WriteGBufferSeeds(*image, out, error)) return false;
   for (size_t i = 0; i < FuzzImageExtensionCount(); ++i) {
     std::string extension = FuzzImageExtension(i);
     std::string path = scene + "seed-image." + extension;

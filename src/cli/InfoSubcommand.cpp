@@ -55,6 +55,7 @@ void PrintJson(const std::string& file, const C2DIo& io, const CLayerBitmap& ima
     out["views"] = info.views;
     out["view"] = info.view;
   }
+  if (!info.gbuffer.empty()) out["gbuffer"] = info.gbuffer;
   if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     out["depth"] = {{"min", DepthValue(range.min)}, {"max", DepthValue(range.max)},
@@ -73,6 +74,7 @@ void PrintText(const std::string& file, const C2DIo& io, const CLayerBitmap& ima
   if (!info.views.empty()) {
     std::printf("  views: %s; taken: %s\n", Joined(info.views).c_str(), info.view.c_str());
   }
+  if (!info.gbuffer.empty()) std::printf("  gbuffer: %s\n", Joined(info.gbuffer).c_str());
   if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     std::printf("  depth: min %g, max %g, background %g (%lld background pixels)\n", range.min, range.max,

@@ -286,7 +286,8 @@ void WriteRlaWithDepth(const std::string& path, const CLayerBitmap& image, const
   FixturePart part;
   for (int k = 0; k < 3; ++k) {
     auto value = options.withColour ? ColourValue(image, k, false) : [](int, int) { return 0.0f; };
-    part.push_back({std::string(1, "RGB"[k]), OIIO::TypeDesc::UINT8, value});
+    part.push_back({std::string(1, "RGB"[k]), options.floatColour ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8,
+                    value});
   }
   const alphaBitmap* alpha = image.GetLayer<alphaBitmap>();
   if (alpha && options.withColour) part.push_back({"A", OIIO::TypeDesc::UINT8, AlphaValue(*alpha)});

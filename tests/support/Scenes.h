@@ -89,6 +89,9 @@ struct DepthFileOptions {
   // Overrides the depth channel's name ("Depth.V", "depth"); empty: "Z" or the multilayer name.
   std::string depthChannel;
   bool withColour = true;  // false: depth only (RLA keeps black colour beside it)
+  // RLA: colour as 32-bit floats holding the 8-bit values divided by 255, as production
+  // pipelines write it (the matte stays 8-bit).
+  bool floatColour = false;
 };
 
 // Written directly with the image library, independently of the program's writer: 8-bit colour

@@ -1,5 +1,6 @@
 #pragma once
-// Reading picture files through the image library: header checks and the layers of a file.
+// Reading picture files (through the image library, RLA through our own decoder): header checks
+// and the layers of a file.
 
 #include <memory>
 #include <string>
@@ -20,6 +21,9 @@ struct ImageFileInfo {
   // The names of the channels taken, "part:channel" in a multi-part file: colour (or grey),
   // alpha, depth.
   std::vector<std::string> takenChannels;
+  // The render channels an RLA file announces after its colour ("Z", "C", "O", ...), in the
+  // order its header lists them.
+  std::vector<std::string> gbuffer;
 };
 
 enum class LayersToRead {

@@ -156,14 +156,42 @@ TEST(HeaderChecksTest, RlaHeadersWithNoBitsOrRowsOutsideTheFileAreRefused) {
     inside[743] = 100;
     EXPECT_NE(RefusalOf(dir.Write(std::string("inside") + ext, inside)).find("inside the headers"),
               std::string::npos);
-    // And one said to start past the end of the file.
+    // And one said to start past the end of the file (the table starts with the bottom row).
     std::string past = good;
     PutBigEndian32(past, 740, uint32_t(good.size() + 10));
     const std::string refusal = RefusalOf(dir.Write(std::string("past") + ext, past));
-    EXPECT_NE(refusal.find(fmt::format("file is truncated (row 0 starts at byte {} of {})", good.size() + 10,
+    EXPECT_NE(refusal.find(fmt::format("file is truncated (row 15 starts at byte {} of {})", good.size() + 10,
                                        good.size())),
               std::string::npos)
         << refusal;
+  }
+}
+
+// A BMP file of 4 x 2 pixels: 8-bit palette indices, run-length compressed (compression 1).
+std::string RunLengthBmp(uint16_t bits) {
+  auto le = [](uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 255);
+    return s;
+  };
+  std::string palette = std::string("\x10\x20\x30\0", 4) + std::string("\xC0\xB0\xA0\0", 4);
+  // Bottom row: four pixels of index 1; top row: four of index 0; then the end of the bitmap.
+  std::string runs = std::string("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
+  uint32_t offset = 14 + 40 + uint32_t(palette.size());
+  std::string info = le(40, 4) + le(4, 4) + le(2, 4) + le(1, 2) + le(bits, 2) + le(1, 4) + le(uint32_t(runs.size()), 4) +
+                     le(2835, 4) + le(2835, 4) + le(2, 4) + le(0, 4);
+  return "BM" + le(offset + uint32_t(runs.size()), 4) + le(0, 4) + le(offset, 4) + info + palette + runs;
+}
+
+TEST(HeaderChecksTest, BmpRunLengthDataWithoutAPaletteIsRefused) {
+  TempFolder dir;
+  auto indexed = ReadLayered(dir.Write("rle8.bmp", RunLengthBmp(8)));
+  ASSERT_TRUE(indexed);
+  EXPECT_EQ(PixelColour(*indexed, 0, 1), (Rgb{0xA0, 0xB0, 0xC0}));
+  EXPECT_EQ(PixelColour(*indexed, 3, 0), (Rgb{0x30, 0x20, 0x10}));
+  // The image library would look the indices up in the palette a 24-bit file does not have.
+  for (uint16_t bits : {16, 24, 32}) {
+    EXPECT_NE(RefusalOf(dir.Write("rle24.bmp", RunLengthBmp(bits))).find("run-length"), std::string::npos) << bits;
   }
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// Where the image reader takes its channels from: the image library for most formats, our own
+// decoder for RLA. The reader places each channel's data window in the picture and converts it.
+
+#include <string>
+
+#include "platform/image/ChannelFinder.h"
+#include "platform/image/LayerBitmap.h"
+
+class ImageSource {
+ public:
+  virtual ~ImageSource() = default;
+
+  // The picture: the display window, in the file's coordinates.
+  virtual const ImageRect& Display() const = 0;
+  // The data window of the part that holds the channel, in the file's coordinates.
+  virtual const ImageRect& DataWindow(ChannelRef ref) const = 0;
+  // Colour stored as linear light (else display-encoded values in 0..1).
+  virtual bool IsLinear(ChannelRef ref) const = 0;
+  // Colour stored straight, unassociated from alpha (else premultiplied).
+  virtual bool IsStraight(ChannelRef ref) const = 0;
+  // The channel as info names it ("R", "Z", "part:Z", ...).
+  virtual std::string ChannelName(ChannelRef ref) const = 0;
+  // The channel's values over its data window: pixel i is data[i * stride]. They stay valid until
+  // the next call.
+  virtual bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) = 0;
+};

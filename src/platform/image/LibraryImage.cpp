@@ -1,0 +1,248 @@
+#include "platform/image/LibraryImage.h"
+
+#include <OpenImageIO/imageio.h>
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/image/BmpHeaderCheck.h"
+#include "platform/image/DeclaredSize.h"
+#include "platform/image/ExrHeaderCheck.h"
+
+namespace {
+
+constexpr int kMaxSubimages = 64;
+constexpr int kMaxChannels = 1024;
+// Channels are read a block at a time; a block holds at most this many floats (256 MB).
+constexpr int64_t kMaxBlockValues = int64_t(1) << 26;
+
+std::vector<std::string> StringList(const OIIO::ImageSpec& imageSpec, const char* name) {
+  std::vector<std::string> list;
+  const OIIO::ParamValue* p = imageSpec.find_attribute(name);
+  if (!p || p->type().basetype != OIIO::TypeDesc::STRING) return list;
+  for (int i = 0, n = p->nvalues() * std::max(1, p->type().arraylen); i < n; ++i) {
+    list.push_back(p->get_string_indexed(i));
+  }
+  return list;
+}
+
+// Whether a part's colour is straight: the library says so for the formats that may hold either
+// (TIFF) or that it would otherwise premultiply (PNG, Targa); the format tells for the others.
+bool HoldsStraightColour(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
+  if (imageSpec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0) return true;
+  return !format.StoresPremultipliedColour() && format.plugin != "tiff";
+}
+
+// --- Error wording ---
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return s;
+}
+
+// The library's message on one line, with the file's full path shortened to its name.
+std::string Detail(std::string message, const std::string& path) {
+  message = message.substr(0, message.find('\n'));
+  std::string name = std::filesystem::path(path).filename().string();
+  for (auto at = message.find(path); at != std::string::npos; at = message.find(path, at + name.size())) {
+    message.replace(at, path.size(), name);
+  }
+  return message;
+}
+
+bool SaysTruncated(const std::string& message) {
+  std::string m = Lower(message);
+  for (const char* hint : {"end of file", "eof", "premature", "truncat", "expected"}) {
+    if (m.find(hint) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string OpenFailure(const std::string& message, const std::string& path, const ImageFileFormat& format) {
+  if (SaysTruncated(message)) return "file is truncated";
+  return fmt::format("not a readable {} file ({})", format.name, Detail(message, path));
+}
+
+std::string ReadFailure(const std::string& message, const std::string& path) {
+  if (SaysTruncated(message)) return "file is truncated";
+  return fmt::format("cannot read the pixels ({})", Detail(message, path));
+}
+
+// --- Header checks ---
+
+// Most pixels one byte of a file can describe. Run-length packets (Targa) cover at most 128
+// pixels; deflate expands a byte at most ~1032 times and LZW ~1400 times, and a PNG or TIFF pixel
+// may be one bit; a baseline or progressive JPEG spends at least one bit on each 8 x 8 block;
+// OpenEXR's zip and wavelet codecs stay well below 4096 pixels a byte on any real picture. Other
+// formats get a bound no picture file comes near; a header beyond it describes data the file
+// does not hold.
+int64_t MaxPixelsPerByte(const ImageFileFormat& format) {
+  if (format.plugin == "targa") return 128;
+  if (format.plugin == "jpeg") return 1024;
+  if (format.plugin == "openexr") return 4096;
+  if (format.plugin == "png") return 8 * 1100;
+  if (format.plugin == "tiff") return 8 * 1400;
+  return 16384;
+}
+
+bool SameWindow(const ImageRect& a, const ImageRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+}  // namespace
+
+struct LibraryImage::Header {
+  ImageRect data;     // data window, in the file's coordinates
+  ImageRect display;  // display window, in the file's coordinates
+  bool deep = false;
+  bool straightAlpha = false;  // colour stored unassociated from alpha (not premultiplied)
+  PartChannels part;
+  std::vector<bool> floating;  // per channel: stored as floating point
+
+  Header(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format)
+      : data{imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height},
+        display{imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height},
+        deep(imageSpec.deep),
+        straightAlpha(HoldsStraightColour(imageSpec, format)) {
+    part.partName = imageSpec.get_string_attribute("oiio:subimagename");
+    part.view = imageSpec.get_string_attribute("view");
+    part.multiView = StringList(imageSpec, "multiView");
+    part.channels = imageSpec.channelnames;
+    part.channels.resize(size_t(std::max(imageSpec.nchannels, 0)));
+    for (int c = 0; c < imageSpec.nchannels; ++c) floating.push_back(imageSpec.channelformat(c).is_floating_point());
+  }
+
+  int64_t DataPixels() const { return int64_t(data.width) * data.height; }
+
+  bool Check(uintmax_t fileBytes, const ImageFileFormat& format, std::string& error) const {
+    if (deep) {
+      error = "deep images are not supported";
+      return false;
+    }
+    if (part.channels.empty() || part.channels.size() > size_t(kMaxChannels)) {
+      error = fmt::format("declares {} channels", part.channels.size());
+      return false;
+    }
+    return CheckDeclaredWindows(data, display, fileBytes, MaxPixelsPerByte(format), error);
+  }
+};
+
+struct LibraryImage::Opened {
+  std::string path;
+  std::unique_ptr<OIIO::ImageInput> input;
+  std::vector<Header> headers;
+  std::vector<bool> usable;
+};
+
+LibraryImage::LibraryImage() = default;
+LibraryImage::~LibraryImage() = default;
+
+bool LibraryImage::Open(const std::string& path, const ImageFileFormat& format, std::string& error) {
+  opened_ = std::make_unique<Opened>();
+  opened_->path = path;
+  std::error_code ec;
+  uintmax_t fileBytes = std::filesystem::file_size(path, ec);
+  if (ec) {
+    error = "cannot open the file";
+    return false;
+  }
+  // What the image library would believe of a header and pay for before it finds the file short.
+  if (format.IsOpenExr() && !CheckExrHeaders(path, error)) return false;
+  if (format.plugin == "bmp" && !CheckBmpHeader(path, error)) return false;
+  auto& input = opened_->input;
+  input = OIIO::ImageInput::create(format.plugin);
+  if (!input) {
+    error = fmt::format("no reader for the {} format ({})", format.name, Detail(OIIO::geterror(), path));
+    return false;
+  }
+  // Colour and alpha are wanted as stored; the header read then says whether the colour is
+  // premultiplied, and the premultiplication is ours.
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  OIIO::ImageSpec first;
+  if (!input->open(path, first, config)) {
+    error = OpenFailure(input->geterror(), path, format);
+    return false;
+  }
+  auto& headers = opened_->headers;
+  headers.emplace_back(first, format);
+  if (!headers[0].Check(fileBytes, format, error)) return false;
+  opened_->usable.push_back(true);
+  OIIO::ImageSpec next;
+  for (int s = 1; s < kMaxSubimages && input->seek_subimage(s, 0, next); ++s) {
+    headers.emplace_back(next, format);
+    // Parts of another frame, or whose header does not hold, are left out.
+    std::string ignored;
+    opened_->usable.push_back(SameWindow(headers[size_t(s)].display, Display()) &&
+                              headers[size_t(s)].Check(fileBytes, format, ignored));
+  }
+  input->geterror();  // seeking past the last subimage is not an error
+  return true;
+}
+
+std::vector<PartChannels> LibraryImage::UsableParts() const {
+  std::vector<PartChannels> parts;
+  for (size_t s = 0; s < opened_->headers.size(); ++s) {
+    parts.push_back(opened_->headers[s].part);
+    if (!opened_->usable[s]) parts.back().channels.clear();
+  }
+  return parts;
+}
+
+const LibraryImage::Header& LibraryImage::HeaderOf(int subimage) const { return opened_->headers[size_t(subimage)]; }
+
+const ImageRect& LibraryImage::Display() const { return HeaderOf(0).display; }
+
+const ImageRect& LibraryImage::DataWindow(ChannelRef ref) const { return HeaderOf(ref.subimage).data; }
+
+// Floating-point colour is linear light; integer colour is already encoded.
+bool LibraryImage::IsLinear(ChannelRef ref) const { return HeaderOf(ref.subimage).floating[size_t(ref.channel)]; }
+
+bool LibraryImage::IsStraight(ChannelRef ref) const { return HeaderOf(ref.subimage).straightAlpha; }
+
+std::string LibraryImage::ChannelName(ChannelRef ref) const {
+  const PartChannels& part = HeaderOf(ref.subimage).part;
+  const std::string& name = part.channels[size_t(ref.channel)];
+  return part.partName.empty() || HeaderOf(0).part.partName.empty() ? name : part.partName + ":" + name;
+}
+
+bool LibraryImage::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
+  if (!Holds(ref) && !Load(BlockFor(ref), error)) return false;
+  stride = end_ - begin_;
+  data = values_.data() + (ref.channel - begin_);
+  return true;
+}
+
+bool LibraryImage::Holds(ChannelRef ref) const {
+  return ref.subimage == subimage_ && ref.channel >= begin_ && ref.channel < end_;
+}
+
+// Every wanted channel of the subimage at once when that fits, else the one channel.
+LibraryImage::Block LibraryImage::BlockFor(ChannelRef ref) const {
+  int lo = ref.channel, hi = ref.channel;
+  for (ChannelRef w : wanted_) {
+    if (w.subimage != ref.subimage) continue;
+    lo = std::min(lo, w.channel);
+    hi = std::max(hi, w.channel);
+  }
+  if (HeaderOf(ref.subimage).DataPixels() * (hi - lo + 1) > kMaxBlockValues) lo = hi = ref.channel;
+  return {ref.subimage, lo, hi + 1};
+}
+
+bool LibraryImage::Load(const Block& block, std::string& error) {
+  subimage_ = -1;
+  values_.assign(size_t(HeaderOf(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
+  OIIO::ImageInput& in = *opened_->input;
+  bool ok = in.read_image(block.subimage, 0, block.begin, block.end, OIIO::TypeDesc::FLOAT, values_.data());
+  // A truncated file can "succeed" with missing pixels: the error is the only sign.
+  if (!ok || in.has_error()) {
+    error = ReadFailure(in.geterror(), opened_->path);
+    return false;
+  }
+  subimage_ = block.subimage;
+  begin_ = block.begin;
+  end_ = block.end;
+  return true;
+}
