@@ -11,6 +11,7 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/DepthTiles.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"
@@ -50,10 +51,11 @@ struct BorderRun {
 // complete once those rows have been searched for border pixels.
 class SliceMaskBuilder {
  public:
-  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const BlurKernelTable& table,
-                   double lo, double hi)
+  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                   const BlurKernelTable& table, double lo, double hi)
       : settings_(settings),
         depth_(depth),
+        tiles_(tiles),
         table_(table),
         runs_(table),
         loUp_(FloatNotBelow(lo)),
@@ -162,20 +164,9 @@ class SliceMaskBuilder {
     bool known_ = false;
   };
 
-  void FindBorderPixels(int y) { BorderSearch(*this, y).Run(); }
-
-  bool AnyBehind(const float* depth) const {
-    const float hi = hiDown_;
-    int x = 0;
-#if defined(__SSE2__)
-    for (; x + 4 <= width_; x += 4) {
-      if (_mm_movemask_ps(_mm_cmpgt_ps(_mm_loadu_ps(depth + x), _mm_set1_ps(hi))) != 0) return true;
-    }
-#endif
-    for (; x < width_; ++x) {
-      if (depth[x] > hi) return true;
-    }
-    return false;
+  // A border pixel is a pixel of the slice: rows that hold none have none.
+  void FindBorderPixels(int y) {
+    if (tiles_.RowMayHold(y, loUp_, hiDown_)) BorderSearch(*this, y).Run();
   }
 
   // The stamps of every border pixel whose kernel reaches row y, in raster order of the border
@@ -204,7 +195,7 @@ class SliceMaskBuilder {
   void FinishRow(int y) {
     uint8_t* mask = mask_->GetLine(y);
     const float* depth = depth_.GetLine(y);
-    if (AnyBehind(depth)) StampRow(y, mask, depth);
+    if (tiles_.RowHasDepthAbove(y, hiDown_)) StampRow(y, mask, depth);
     // Pixels no stamp reached: the slice's own, behind it, or in front of it.
     const float lo = loUp_;
     const float hi = hiDown_;
@@ -236,6 +227,7 @@ class SliceMaskBuilder {
 
   const DepthOfFieldSettings& settings_;
   const floatBitmap& depth_;
+  const DepthTiles& tiles_;
   const BlurKernelTable& table_;
   const SliceKernelRuns runs_;
   // The bounds as floats: d >= lo is d >= loUp_, d <= hi is d <= hiDown_ (and d > hi is d > hiDown_).
@@ -250,6 +242,11 @@ class SliceMaskBuilder {
 }  // namespace
 
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+                                         const DepthTiles& tiles, const BlurKernelTable& table, double lo, double hi) {
+  return SliceMaskBuilder(settings, depth, tiles, table, lo, hi).Build();
+}
+
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
-  return SliceMaskBuilder(settings, depth, table, lo, hi).Build();
+  return BuildSliceMask(settings, depth, DepthTiles(depth), table, lo, hi);
 }

@@ -17,6 +17,7 @@
 
 class BlurKernelTable;
 class DepthOfFieldSettings;
+class DepthTiles;
 
 enum class SliceResult { Done, Cancelled };
 
@@ -26,9 +27,12 @@ constexpr uint8_t kMaskBehind = 64;      // behind the slice, out of its border'
 constexpr uint8_t kMaskBorderBase = 128; // + blur diameter: behind, reached by the border's blur
 constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 
-// The mask of the slice lo <= d <= hi; null when cancelled.
+// The mask of the slice lo <= d <= hi; null when cancelled. With the depth layer's summary, the
+// rows that cannot hold the slice are not searched for its border.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+                                         const DepthTiles& tiles, const BlurKernelTable& table, double lo, double hi);
 
 // What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
 // into its output and, when both are given, the alpha (1 channel) into its own.
@@ -43,6 +47,7 @@ struct SliceLayers {
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table);
 
-// Kernels for the slice's blur range, its mask, then its composite.
+// Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
-                         const floatBitmap& depth, const g8Bitmap& diaph, double lo, double hi);
+                         const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
+                         double hi);

@@ -1,0 +1,69 @@
+#pragma once
+// A summary of a depth layer taken in one pass over all cores: every row cut into tiles that
+// know the range of their depths, and the layer's object range and background markers as the
+// layer's own depth queries report them. The slicing counts the pixels between two depths up to
+// a hundred times a frame and each slice's mask looks for its pixels row by row: the tiles
+// answer both, going back to the pixels only for the tiles that straddle a bound.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/image/Bitmap.h"
+
+class DepthTiles {
+ public:
+  explicit DepthTiles(const floatBitmap& depth);
+
+  int GetWidth() const { return width_; }
+  int GetHeight() const { return height_; }
+
+  // The pixels whose depth d satisfies lo <= d <= hi (a NaN depth lies nowhere).
+  int64_t CountBetween(float lo, float hi) const;
+  // False when no depth d of row y satisfies lo <= d <= hi.
+  bool RowMayHold(int y, float lo, float hi) const {
+    const Range& r = rows_[size_t(y)];
+    return r.max >= lo && r.min <= hi;
+  }
+  // True when a depth of row y is greater than d.
+  bool RowHasDepthAbove(int y, float d) const { return rows_[size_t(y)].max > d; }
+
+  // The same values as floatBitmap's GetMinDepth, GetMaxDepth, GetBackgroundDepth and
+  // GetBackgroundPixelCount.
+  float MinDepth() const { return objectCount_ > 0 ? objectMin_ : 0.0f; }
+  float MaxDepth() const { return objectCount_ > 0 ? objectMax_ : 0.0f; }
+  float BackgroundDepth() const { return backgroundCount_ > 0 ? farthestMarker_ : MaxDepth(); }
+  int64_t BackgroundPixelCount() const { return backgroundCount_; }
+
+  static constexpr int kTileWidth = 128;
+
+ private:
+  // The range of the depths that are numbers; min > max when there are none.
+  struct Range {
+    float min;
+    float max;
+    bool anyNaN;
+  };
+  // One row's share of the object range and background markers.
+  struct RowMarkers {
+    float objectMin;
+    float objectMax;
+    int64_t objectCount;
+    int64_t backgroundCount;
+    float farthestMarker;
+  };
+
+  void SummariseRow(int y, RowMarkers& markers);
+  int64_t CountInRow(int y, float lo, float hi) const;
+
+  const floatBitmap& depth_;
+  int width_ = 0;
+  int height_ = 0;
+  int tilesPerRow_ = 0;
+  std::vector<Range> tiles_;  // row by row
+  std::vector<Range> rows_;
+  float objectMin_ = 0.0f;
+  float objectMax_ = 0.0f;
+  int64_t objectCount_ = 0;
+  int64_t backgroundCount_ = 0;
+  float farthestMarker_ = kBackgroundThreshold;
+};
