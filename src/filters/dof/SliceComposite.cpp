@@ -64,19 +64,19 @@ class SliceCompositor {
 
   SliceResult Run() {
     FindRowWork();
+    auto source = [this](int y) {
+      return PrefixSource{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
+                          WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
+    };
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
-      const BandWork work = WorkIn(first, end);
-      if (!work.own && !work.border) return;
-      const int rowsFirst = std::max(0, first - reach_);
-      const int rowsEnd = std::min(height_, end + reach_);
-      // Every pixel to render needs the sums over the slice and what lies behind it; the border
-      // blend also needs the sums over the slice alone.
-      auto source = [this](int y) {
-        return PrefixSource{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
-                            WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
-      };
-      notBehind_.Ensure(rowsFirst, rowsEnd, PrefixSelection::SliceAndBehind, source);
-      if (work.border) own_.Ensure(rowsFirst, rowsEnd, PrefixSelection::SliceOnly, source);
+      // Every pixel to render needs the sums over the slice and what lies behind it around it;
+      // the border blend also needs the sums over the slice alone. Only the rows that the
+      // windows of the band's pixels to render reach are built.
+      const RowSpan any = RowsWith(first, end, kRowHasOwn | kRowHasBorder);
+      if (any.first == any.end) return;
+      notBehind_.Ensure(any.first, any.end, PrefixSelection::SliceAndBehind, source);
+      const RowSpan border = RowsWith(first, end, kRowHasBorder);
+      if (border.first != border.end) own_.Ensure(border.first, border.end, PrefixSelection::SliceOnly, source);
       ForRowsInParallel(first, end, [&](int y) {
         if (rowWork_[size_t(y)] != 0) CompositeRow(y);
       });
@@ -85,9 +85,10 @@ class SliceCompositor {
   }
 
  private:
-  struct BandWork {
-    bool own = false;     // pixels of the slice (255)
-    bool border = false;  // pixels behind it that its border reaches (128 to 254)
+  // Rows [first, end).
+  struct RowSpan {
+    int first = 0;
+    int end = 0;
   };
 
   static constexpr uint8_t kRowHasOwn = 1;
@@ -124,10 +125,15 @@ class SliceCompositor {
     return found;
   }
 
-  BandWork WorkIn(int first, int end) const {
-    uint8_t found = 0;
-    for (int y = first; y < end; ++y) found |= rowWork_[size_t(y)];
-    return {(found & kRowHasOwn) != 0, (found & kRowHasBorder) != 0};
+  // The rows that the windows reach of the pixels of rows [first, end) whose row work has any of
+  // the bits; empty when there are none.
+  RowSpan RowsWith(int first, int end, uint8_t bits) const {
+    int firstWith = first;
+    while (firstWith < end && (rowWork_[size_t(firstWith)] & bits) == 0) ++firstWith;
+    if (firstWith == end) return {};
+    int lastWith = end - 1;
+    while ((rowWork_[size_t(lastWith)] & bits) == 0) --lastWith;
+    return {std::max(0, firstWith - reach_), std::min(height_, lastWith + 1 + reach_)};
   }
 
   // A kernel's intervals, all rows in one list, each with its offsets from the pixel's entry
