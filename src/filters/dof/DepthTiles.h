@@ -27,6 +27,31 @@ class DepthTiles {
   // True when a depth of row y is greater than d.
   bool RowHasDepthAbove(int y, float d) const { return rows_[size_t(y)].max > d; }
 
+  // Where the depths of a tile lie against lo <= d <= hi.
+  enum class Side {
+    Below,   // every depth below lo, or NaN
+    Inside,  // every depth within
+    Above,   // every depth above hi
+    Mixed,   // any other tile
+  };
+  // Calls run(x0, x1, side) for the tiles of row y from left to right, neighbouring tiles on
+  // the same side in one call.
+  template <typename Run>
+  void ForTileRuns(int y, float lo, float hi, Run&& run) const {
+    const Range* tile = tiles_.data() + size_t(y) * size_t(tilesPerRow_);
+    int x0 = 0;
+    Side side = Side::Mixed;
+    for (int t = 0; t < tilesPerRow_; ++t) {
+      const Side s = SideOf(tile[t], lo, hi);
+      if (t > 0 && s != side) {
+        run(x0, t * kTileWidth, side);
+        x0 = t * kTileWidth;
+      }
+      side = s;
+    }
+    if (tilesPerRow_ > 0) run(x0, width_, side);
+  }
+
   // The same values as floatBitmap's GetMinDepth, GetMaxDepth, GetBackgroundDepth and
   // GetBackgroundPixelCount.
   float MinDepth() const { return objectCount_ > 0 ? objectMin_ : 0.0f; }
@@ -51,6 +76,13 @@ class DepthTiles {
     int64_t backgroundCount;
     float farthestMarker;
   };
+
+  static Side SideOf(const Range& r, float lo, float hi) {
+    if (r.max < lo || !(r.min <= r.max)) return Side::Below;  // no number at all: NaN only
+    if (r.anyNaN) return Side::Mixed;
+    if (r.min > hi) return Side::Above;
+    return lo <= r.min && r.max <= hi ? Side::Inside : Side::Mixed;
+  }
 
   void SummariseRow(int y, RowMarkers& markers);
   int64_t CountInRow(int y, float lo, float hi) const;

@@ -88,34 +88,37 @@ class SliceMaskBuilder {
    public:
     BorderSearch(SliceMaskBuilder& b, int y)
         : b_(b),
+          y_(y),
           row_(b.depth_.GetLine(y)),
           up_(y > 0 ? b.depth_.GetLine(y - 1) : nullptr),
           down_(y < b.height_ - 1 ? b.depth_.GetLine(y + 1) : nullptr),
           list_(b.border_[size_t(y)]) {}
 
+    // Only the tiles that may hold pixels of the slice are searched, from left to right.
     void Run() {
-      const int width = b_.width_;
-      int x = 0;
-#if defined(__SSE2__)
-      // Four pixels at a time where both side neighbours exist; most pixels are inside their
-      // slice or out of it together with their neighbours, and are skipped here.
-      if (width >= 2) {
-        TestOne(0);
-        x = 1;
-        for (; x + 5 <= width; x += 4) {
-          int bits = BorderBits(x);
-          while (bits != 0) {
-            const int i = __builtin_ctz(unsigned(bits));
-            Add(x + i);
-            bits &= bits - 1;
-          }
-        }
-      }
-#endif
-      for (; x < width; ++x) TestOne(x);
+      b_.tiles_.ForTileRuns(y_, b_.loUp_, b_.hiDown_, [this](int x0, int x1, DepthTiles::Side side) {
+        if (side == DepthTiles::Side::Inside || side == DepthTiles::Side::Mixed) Search(x0, x1);
+      });
     }
 
    private:
+    void Search(int x, int end) {
+#if defined(__SSE2__)
+      // Four pixels at a time where both side neighbours exist; most pixels are inside their
+      // slice or out of it together with their neighbours, and are skipped here.
+      if (x == 0 && end > 0) TestOne(x++);
+      for (; x + 4 <= end && x + 5 <= b_.width_; x += 4) {
+        int bits = BorderBits(x);
+        while (bits != 0) {
+          const int i = __builtin_ctz(unsigned(bits));
+          Add(x + i);
+          bits &= bits - 1;
+        }
+      }
+#endif
+      for (; x < end; ++x) TestOne(x);
+    }
+
 #if defined(__SSE2__)
     __m128 In(const float* p) const {
       const __m128 d = _mm_loadu_ps(p);
@@ -155,6 +158,7 @@ class SliceMaskBuilder {
     }
 
     SliceMaskBuilder& b_;
+    const int y_;
     const float* row_;
     const float* up_;
     const float* down_;
@@ -196,13 +200,27 @@ class SliceMaskBuilder {
     uint8_t* mask = mask_->GetLine(y);
     const float* depth = depth_.GetLine(y);
     if (tiles_.RowHasDepthAbove(y, hiDown_)) StampRow(y, mask, depth);
-    // Pixels no stamp reached: the slice's own, behind it, or in front of it.
+    // Pixels no stamp reached: the slice's own, behind it, or in front of it (where they stay
+    // 0). Tiles wholly on one side take their value without looking at their depths.
+    tiles_.ForTileRuns(y, loUp_, hiDown_, [&](int x0, int x1, DepthTiles::Side side) {
+      switch (side) {
+        case DepthTiles::Side::Below: break;
+        case DepthTiles::Side::Inside: FillUnset(mask, x0, x1, kMaskOwn); break;
+        case DepthTiles::Side::Above: FillUnset(mask, x0, x1, kMaskBehind); break;
+        case DepthTiles::Side::Mixed: ClassifyUnset(mask, depth, x0, x1); break;
+      }
+    });
+  }
+
+  static void FillUnset(uint8_t* mask, int x0, int x1, uint8_t value) {
+    for (int x = x0; x < x1; ++x) mask[x] = mask[x] != 0 ? mask[x] : value;
+  }
+
+  void ClassifyUnset(uint8_t* mask, const float* depth, int x, int end) const {
     const float lo = loUp_;
     const float hi = hiDown_;
-    const int width = width_;
-    int x = 0;
 #if defined(__SSE2__)
-    for (; x + 16 <= width; x += 16) {
+    for (; x + 16 <= end; x += 16) {
       __m128i kinds[4];
       for (int k = 0; k < 4; ++k) {
         const __m128 d = _mm_loadu_ps(depth + x + 4 * k);
@@ -218,7 +236,7 @@ class SliceMaskBuilder {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + x), merged);
     }
 #endif
-    for (; x < width; ++x) {
+    for (; x < end; ++x) {
       const float d = depth[x];
       const uint8_t kind = (d >= lo && d <= hi) ? kMaskOwn : (d > hi ? kMaskBehind : kMaskInFront);
       mask[x] = mask[x] != 0 ? mask[x] : kind;
