@@ -3,7 +3,7 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
-#include "filters/dof/DepthTiles.h"
+#include "filters/DepthTiles.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/SlicePasses.h"
 

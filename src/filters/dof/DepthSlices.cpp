@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "filters/dof/DepthOfFieldSettings.h"
-#include "filters/dof/DepthTiles.h"
+#include "filters/DepthTiles.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
-#include "filters/dof/DepthTiles.h"
+#include "filters/DepthTiles.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"

@@ -3,6 +3,8 @@
 // masks it speeds up against the reference on such depths.
 #include <gtest/gtest.h>
 
+#include <hwy/targets.h>
+
 #include <cmath>
 #include <limits>
 #include <random>
@@ -11,7 +13,7 @@
 #include "ReferenceDepthOfField.h"
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
-#include "filters/dof/DepthTiles.h"
+#include "filters/DepthTiles.h"
 #include "filters/dof/Diaph.h"
 #include "filters/dof/SlicePasses.h"
 #include "platform/framework/ScriptedUserInterface.h"
@@ -45,9 +47,8 @@ int64_t CountByHand(const floatBitmap& depth, float lo, float hi) {
   return n;
 }
 
-}  // namespace
-
-TEST(DepthTiles, CountsAndQueriesAgreeWithThePixels) {
+// Counts for every kind of bound, and the depth queries, on images of several sizes.
+void ExpectCountsAndQueriesAgree() {
   for (bool markers : {false, true}) {
     // Widths below, at and off the tile width; one row and one column.
     for (const auto& [width, height] : {std::pair{300, 40}, std::pair{128, 3}, std::pair{1, 50}, std::pair{517, 1}}) {
@@ -67,6 +68,18 @@ TEST(DepthTiles, CountsAndQueriesAgreeWithThePixels) {
       }
     }
   }
+}
+
+}  // namespace
+
+// On every instruction set of the vector code that takes the tiles' ranges.
+TEST(DepthTiles, CountsAndQueriesAgreeWithThePixels) {
+  for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    hwy::SetSupportedTargetsForTest(target);
+    SCOPED_TRACE(hwy::TargetName(target));
+    ExpectCountsAndQueriesAgree();
+  }
+  hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(DepthTiles, EveryTileRunLiesOnTheSideItReports) {

@@ -1,9 +1,10 @@
 #pragma once
 // A summary of a depth layer taken in one pass over all cores: every row cut into tiles that
 // know the range of their depths, and the layer's object range and background markers as the
-// layer's own depth queries report them. The slicing counts the pixels between two depths up to
-// a hundred times a frame and each slice's mask looks for its pixels row by row: the tiles
-// answer both, going back to the pixels only for the tiles that straddle a bound.
+// layer's own depth queries report them (in one vectorisable pass instead of one pass each).
+// The depth-of-field slicing counts the pixels between two depths up to a hundred times a
+// frame and each slice's mask looks for its pixels row by row: the tiles answer both, going
+// back to the pixels only for the tiles that straddle a bound.
 
 #include <cstdint>
 #include <vector>

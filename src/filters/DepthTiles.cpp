@@ -1,7 +1,54 @@
-#include "filters/dof/DepthTiles.h"
+// The tile ranges are taken in vector code compiled once for each instruction set that the
+// vector library targets; the first call picks the best one that the processor supports.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "filters/DepthTiles.cpp"
+#include <hwy/foreach_target.h>  // re-includes this file once per target
+#include <hwy/highway.h>
 
 #include <algorithm>
 #include <limits>
+
+#include "filters/DepthTiles.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace fovara_filters {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// The smallest and largest of the values that are numbers (a minimum or maximum whose first
+// operand is a NaN gives the second: NaNs take no part), and whether any is NaN.
+void TileRange(const float* p, int count, float& min, float& max, bool& anyNaN) {
+  const hn::ScalableTag<float> d;
+  const int lanes = int(hn::Lanes(d));
+  auto low = hn::Set(d, std::numeric_limits<float>::infinity());
+  auto high = hn::Set(d, -std::numeric_limits<float>::infinity());
+  auto nan = hn::Zero(d);
+  int x = 0;
+  for (; x + lanes <= count; x += lanes) {
+    const auto v = hn::LoadU(d, p + x);
+    low = hn::IfThenElse(hn::Lt(v, low), v, low);
+    high = hn::IfThenElse(hn::Gt(v, high), v, high);
+    nan = hn::Or(nan, hn::VecFromMask(d, hn::Not(hn::Eq(v, v))));  // (Ne is false for NaN)
+  }
+  min = hn::GetLane(hn::MinOfLanes(d, low));
+  max = hn::GetLane(hn::MaxOfLanes(d, high));
+  anyNaN = !hn::AllFalse(d, hn::MaskFromVec(nan));
+  for (; x < count; ++x) {
+    const float v = p[x];
+    min = v < min ? v : min;
+    max = v > max ? v : max;
+    anyNaN |= v != v;
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace fovara_filters
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace fovara_filters {
+HWY_EXPORT(TileRange);
+}  // namespace fovara_filters
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
@@ -48,15 +95,9 @@ void DepthTiles::SummariseRow(int y, RowMarkers& markers) {
   for (int x0 = 0; x0 < width_; x0 += kTileWidth, ++tile) {
     const int x1 = std::min(width_, x0 + kTileWidth);
     // Comparisons with a NaN are false: NaN depths take no part in the range.
-    float min = kInfinity;
-    float max = -kInfinity;
-    bool anyNaN = false;
-    for (int x = x0; x < x1; ++x) {
-      const float d = row[x];
-      min = d < min ? d : min;
-      max = d > max ? d : max;
-      anyNaN |= d != d;
-    }
+    float min, max;
+    bool anyNaN;
+    HWY_DYNAMIC_DISPATCH(fovara_filters::TileRange)(row + x0, x1 - x0, min, max, anyNaN);
     *tile = {min, max, anyNaN};
     whole = {std::min(whole.min, min), std::max(whole.max, max), whole.anyNaN || anyNaN};
     if (!MayHoldMarkers(min, max, anyNaN)) {
@@ -110,3 +151,4 @@ int64_t DepthTiles::CountBetween(float lo, float hi) const {
       },
       [](int64_t a, int64_t b) { return a + b; });
 }
+#endif  // HWY_ONCE
