@@ -43,10 +43,11 @@ class PassDepth {
 // Every slice of the list into the outputs, the farthest first.
 bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options, const g8Bitmap& diaph,
                   const DepthSliceList& slices, const SliceLayers& layers, const PassDepth& depth) {
+  SliceWorkspace workspace;
   for (int i = 0; i < slices.GetCount(); ++i) {
     const DepthSlice& s = slices.Get(i);
-    if (ProcessSlice(settings, options.KernelStep, layers, depth.Depth(), depth.Tiles(), diaph, s.lo, s.hi) ==
-        SliceResult::Cancelled) {
+    if (ProcessSlice(settings, options.KernelStep, layers, depth.Depth(), depth.Tiles(), diaph, s.lo, s.hi,
+                     workspace) == SliceResult::Cancelled) {
       return false;
     }
   }

@@ -7,14 +7,14 @@
 // stay inside the row.
 //
 // The rows live in a ring: a pass walks its bands from the top down, and the rows that one
-// band shares with the next are built once. Each row is kept twice, a ring's length apart, so
+// band shares with the next are built once, while the band before is composited. Each row is kept twice, a ring's length apart, so
 // that the rows around any row lie at a fixed stride from it: a window's taps are then plain
 // offsets from the entry of its pixel.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 #include "filters/dof/ParallelRows.h"
 
@@ -43,9 +43,11 @@ inline std::size_t PrefixRowEntries(int width, int pad, int overreach) {
 
 class PrefixRing {
  public:
-  // A ring of `ringRows` rows, at least 2 * reach + 1, for windows reaching `reach` rows up and down.
-  PrefixRing(int width, int pad, int overreach, int lanes, int ringRows, int reach)
-      : width_(width),
+  // A ring of `ringRows` rows (at least 2 * reach + 1) in `storage`, which keeps its capacity
+  // from one slice to the next; windows reach `reach` rows up and down.
+  PrefixRing(std::vector<uint16_t>& storage, int width, int pad, int overreach, int lanes, int ringRows, int reach)
+      : storage_(storage),
+        width_(width),
         pad_(pad),
         overreach_(overreach),
         lanes_(lanes),
@@ -53,21 +55,29 @@ class PrefixRing {
         reach_(reach),
         stride_(std::ptrdiff_t(PrefixRowEntries(width, pad, overreach)) * lanes) {}
 
-  // Makes rows [first, end) available, building on all cores those that are not; the rows of
-  // the previous call from `first` on are kept. Calls come with non-decreasing `first`, and
-  // end - first is at most the ring's row count. source(y) gives row y's PrefixSource.
-  template <typename Source>
-  void Ensure(int first, int end, PrefixSelection selection, Source&& source) {
-    // Every entry is written before it is read: the buffer is not cleared.
-    if (!data_) data_ = std::make_unique_for_overwrite<uint16_t[]>(2 * std::size_t(ringRows_) * std::size_t(stride_));
-    const int from = (first >= builtFirst_ && first <= builtEnd_) ? builtEnd_ : first;
-    ForRowsInParallel(from, end, [&](int y) {
-      uint16_t* row = data_.get() + std::size_t(y % ringRows_) * std::size_t(stride_);
-      BuildPrefixRow(source(y), selection, width_, pad_, overreach_, lanes_, row);
-      std::copy(row, row + stride_, row + std::ptrdiff_t(ringRows_) * stride_);
-    });
-    builtFirst_ = first;
-    builtEnd_ = std::max(end, from);
+  // Rows [first, end) that are not available: those from the end of the available rows when
+  // `first` lies within them, else all of them.
+  RowRange Missing(int first, int end) const {
+    return {(first >= availableFirst_ && first <= availableEnd_) ? std::min(availableEnd_, end) : first, end};
+  }
+  // After the rows Missing(first, end) gave have been built: rows [first, end) are available,
+  // and those before `first` may be overwritten. `first` never decreases from call to call, and
+  // the available rows span at most the ring.
+  void MarkAvailable(int first, int end) {
+    availableEnd_ = (first >= availableFirst_ && first <= availableEnd_) ? std::max(availableEnd_, end) : end;
+    availableFirst_ = first;
+  }
+
+  // Makes room for the ring; before any row is built.
+  void Prepare() {
+    const std::size_t size = 2 * std::size_t(ringRows_) * std::size_t(stride_);
+    if (storage_.size() < size) storage_.resize(size);
+  }
+  // Builds row y (any thread; one call a row).
+  void BuildRow(int y, const PrefixSource& source, PrefixSelection selection) {
+    uint16_t* row = storage_.data() + std::size_t(y % ringRows_) * std::size_t(stride_);
+    BuildPrefixRow(source, selection, width_, pad_, overreach_, lanes_, row);
+    std::copy(row, row + stride_, row + std::ptrdiff_t(ringRows_) * stride_);
   }
 
   // The entry of pixel 0 of row y; row y + dy, for |dy| up to the reach, lies dy strides away
@@ -75,12 +85,13 @@ class PrefixRing {
   const uint16_t* PixelZero(int y) const {
     // The copies of rows y - reach to y + reach that start in the ring's first half.
     const int firstSlot = ((y - reach_) % ringRows_ + ringRows_) % ringRows_;
-    return data_.get() + std::size_t(firstSlot + reach_) * std::size_t(stride_) + std::size_t(pad_) * lanes_;
+    return storage_.data() + std::size_t(firstSlot + reach_) * std::size_t(stride_) + std::size_t(pad_) * lanes_;
   }
   // Lanes from one row to the next.
   std::ptrdiff_t Stride() const { return stride_; }
 
  private:
+  std::vector<uint16_t>& storage_;
   const int width_;
   const int pad_;
   const int overreach_;
@@ -88,7 +99,6 @@ class PrefixRing {
   const int ringRows_;
   const int reach_;
   const std::ptrdiff_t stride_;
-  std::unique_ptr<uint16_t[]> data_;
-  int builtFirst_ = 0;
-  int builtEnd_ = 0;  // rows [builtFirst_, builtEnd_) hold their sums
+  int availableFirst_ = 0;
+  int availableEnd_ = 0;  // rows [availableFirst_, availableEnd_) hold their sums
 };

@@ -42,7 +42,7 @@ class SliceCompositor {
   static constexpr int kChunk = 64;
 
   SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                  const g8Bitmap& mask, const BlurKernelTable& table)
+                  const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace)
       : settings_(settings),
         layers_(layers),
         depth_(depth),
@@ -54,8 +54,8 @@ class SliceCompositor {
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
         overreach_(WindowSumsOverreach(kLanes)),
-        notBehind_(width_, pad_, overreach_, kLanes, RingRows(), reach_),
-        own_(width_, pad_, overreach_, kLanes, RingRows(), reach_) {
+        notBehind_(workspace.notBehindRows, width_, pad_, overreach_, kLanes, RingRows(), reach_),
+        own_(workspace.ownRows, width_, pad_, overreach_, kLanes, RingRows(), reach_) {
     if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
     // A border value records the truncated diameter of the border pixel that stamped it.
@@ -64,44 +64,72 @@ class SliceCompositor {
 
   SliceResult Run() {
     FindRowWork();
-    auto source = [this](int y) {
-      return PrefixSource{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
-                          WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
-    };
+    notBehind_.Prepare();
+    if (anyBorder_) own_.Prepare();
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
-      // windows of the band's pixels to render reach are built.
-      const RowSpan any = RowsWith(first, end, kRowHasOwn | kRowHasBorder);
-      if (any.first == any.end) return;
-      notBehind_.Ensure(any.first, any.end, PrefixSelection::SliceAndBehind, source);
-      const RowSpan border = RowsWith(first, end, kRowHasBorder);
-      if (border.first != border.end) own_.Ensure(border.first, border.end, PrefixSelection::SliceOnly, source);
-      ForRowsInParallel(first, end, [&](int y) {
-        if (rowWork_[size_t(y)] != 0) CompositeRow(y);
-      });
+      // windows of the band's pixels to render reach are built; those of the next band are
+      // built while this one is composited.
+      const BandRows band = RowsOfBand(first, end);
+      if (IsEmpty(band.any)) return;
+      BuildRows({notBehind_.Missing(band.any.first, band.any.end), own_.Missing(band.border.first, band.border.end)});
+      notBehind_.MarkAvailable(band.any.first, band.any.end);
+      if (!IsEmpty(band.border)) own_.MarkAvailable(band.border.first, band.border.end);
+      const BandRows next = RowsOfBand(end, NextBandEnd(height_, end));
+      const RowRange aheadNotBehind = IsEmpty(next.any) ? RowRange{} : notBehind_.Missing(next.any.first, next.any.end);
+      const RowRange aheadOwn = IsEmpty(next.border) ? RowRange{} : own_.Missing(next.border.first, next.border.end);
+      ForRowRangesInParallel(std::array<RowRange, 3>{RowRange{first, end}, aheadNotBehind, aheadOwn},
+                             [&](int kind, int y) {
+                               if (kind == 0) {
+                                 if (rowWork_[size_t(y)] != 0) CompositeRow(y);
+                               } else {
+                                 BuildRow(kind == 1 ? notBehind_ : own_, y);
+                               }
+                             });
+      if (!IsEmpty(next.any)) notBehind_.MarkAvailable(next.any.first, next.any.end);
+      if (!IsEmpty(next.border)) own_.MarkAvailable(next.border.first, next.border.end);
     });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
 
  private:
-  // Rows [first, end).
-  struct RowSpan {
-    int first = 0;
-    int end = 0;
+  // The rows that the windows of a band's pixels to render reach: of all of them, and of its
+  // border pixels (the only ones that read the sums over the slice alone).
+  struct BandRows {
+    RowRange any;
+    RowRange border;
   };
+  BandRows RowsOfBand(int first, int end) const {
+    return {RowsWith(first, end, kRowHasOwn | kRowHasBorder), RowsWith(first, end, kRowHasBorder)};
+  }
+
+  static bool IsEmpty(const RowRange& r) { return r.first >= r.end; }
+
+  // Rows missing before a band is composited (the first band, or one after bands without
+  // work): the sums over the slice and behind it, then over the slice alone.
+  void BuildRows(const std::array<RowRange, 2>& missing) {
+    ForRowRangesInParallel(missing, [&](int kind, int y) { BuildRow(kind == 0 ? notBehind_ : own_, y); });
+  }
+
+  void BuildRow(PrefixRing& ring, int y) {
+    const PrefixSource source{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
+                              WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
+    ring.BuildRow(y, source, &ring == &own_ ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
+  }
 
   static constexpr uint8_t kRowHasOwn = 1;
   static constexpr uint8_t kRowHasBorder = 2;
 
-  // Rows a band's windows span: the band's own (at most kRowsPerProgressStep) and the reach
-  // above and below it.
-  int RingRows() const { return kRowsPerProgressStep + 2 * reach_; }
+  // Rows the ring holds at once: those a band's windows span (the band's own, at most
+  // kRowsPerProgressStep, and the reach above and below it) and the next band's.
+  int RingRows() const { return 2 * kRowsPerProgressStep + 2 * reach_; }
 
   // What each row holds, found for all rows at once over all cores.
   void FindRowWork() {
     rowWork_.assign(size_t(height_), 0);
     ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+    for (uint8_t work : rowWork_) anyBorder_ = anyBorder_ || (work & kRowHasBorder) != 0;
   }
 
   // Border values (128 to 254) are the bytes with the high bit set that are not 255.
@@ -127,7 +155,7 @@ class SliceCompositor {
 
   // The rows that the windows reach of the pixels of rows [first, end) whose row work has any of
   // the bits; empty when there are none.
-  RowSpan RowsWith(int first, int end, uint8_t bits) const {
+  RowRange RowsWith(int first, int end, uint8_t bits) const {
     int firstWith = first;
     while (firstWith < end && (rowWork_[size_t(firstWith)] & bits) == 0) ++firstWith;
     if (firstWith == end) return {};
@@ -270,6 +298,7 @@ class SliceCompositor {
   std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
+  bool anyBorder_ = false;
   PrefixRing notBehind_;
   PrefixRing own_;
 };
@@ -283,19 +312,19 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 }  // namespace
 
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table) {
+                           const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace) {
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }
-  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table).Run();
+  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table, workspace).Run();
   if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
   CheckSameShape(*layers.alpha, depth);
   CheckSameShape(*layers.alphaOutput, depth);
   if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
     throw std::invalid_argument("slice alpha must have 1 channel");
   }
-  return SliceCompositor<true>(settings, layers, depth, mask, table).Run();
+  return SliceCompositor<true>(settings, layers, depth, mask, table, workspace).Run();
 }

@@ -1,6 +1,7 @@
 #include "filters/dof/SlicePasses.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -64,19 +65,25 @@ class SliceMaskBuilder {
         height_(depth.GetHeight()),
         border_(size_t(depth.GetHeight())) {}
 
-  std::unique_ptr<g8Bitmap> Build() {
-    mask_ = std::make_unique<g8Bitmap>(width_, height_);
+  // Builds the mask into `mask` (of the depth's size; its earlier content does not matter).
+  // False when cancelled.
+  bool Build(g8Bitmap& mask) {
+    mask_ = &mask;
     const int reach = runs_.MaxRadiusY();
+    int searched = 0;  // rows [0, searched) have been searched for border pixels
     int finished = 0;
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
-      ForRowsInParallel(first, end, [&](int y) { FindBorderPixels(y); });
-      // Rows whose every source row has been searched can be finished.
-      int ready = end == height_ ? height_ : std::max(finished, end - reach);
-      ForRowsInParallel(finished, ready, [&](int y) { FinishRow(y); });
-      finished = std::max(finished, ready);
+      // The band is searched while the rows whose every source row the earlier bands searched
+      // are finished: one join for both.
+      const int ready = std::max(finished, searched - reach);
+      ForRowRangesInParallel(std::array<RowRange, 2>{RowRange{first, end}, RowRange{finished, ready}},
+                             [&](int kind, int y) { kind == 0 ? FindBorderPixels(y) : FinishRow(y); });
+      finished = ready;
+      searched = end;
     });
-    if (!completed) return nullptr;
-    return std::move(mask_);
+    if (!completed) return false;
+    ForRowsInParallel(finished, height_, [&](int y) { FinishRow(y); });
+    return true;
   }
 
  private:
@@ -199,6 +206,7 @@ class SliceMaskBuilder {
   void FinishRow(int y) {
     uint8_t* mask = mask_->GetLine(y);
     const float* depth = depth_.GetLine(y);
+    std::fill(mask, mask + width_, kMaskInFront);
     if (tiles_.RowHasDepthAbove(y, hiDown_)) StampRow(y, mask, depth);
     // Pixels no stamp reached: the slice's own, behind it, or in front of it (where they stay
     // 0). Tiles wholly on one side take their value without looking at their depths.
@@ -254,17 +262,19 @@ class SliceMaskBuilder {
   const int width_;
   const int height_;
   std::vector<std::vector<BorderRun>> border_;
-  std::unique_ptr<g8Bitmap> mask_;
+  g8Bitmap* mask_ = nullptr;
 };
 
 }  // namespace
 
-std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
-                                         const DepthTiles& tiles, const BlurKernelTable& table, double lo, double hi) {
-  return SliceMaskBuilder(settings, depth, tiles, table, lo, hi).Build();
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                    const BlurKernelTable& table, double lo, double hi, g8Bitmap& mask) {
+  return SliceMaskBuilder(settings, depth, tiles, table, lo, hi).Build(mask);
 }
 
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
-  return BuildSliceMask(settings, depth, DepthTiles(depth), table, lo, hi);
+  auto mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
+  if (!BuildSliceMask(settings, depth, DepthTiles(depth), table, lo, hi, *mask)) return nullptr;
+  return mask;
 }

@@ -8,7 +8,7 @@
 
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
                          const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
-                         double hi) {
+                         double hi, SliceWorkspace& workspace) {
   const double rh = settings.BlurPixels(hi, false);
   const double rl = settings.BlurPixels(lo, false);
   double mn = std::min(rh, rl);
@@ -21,7 +21,7 @@ SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep
   const double a = std::min(std::fabs(mn), std::fabs(mx));
   const double b = std::max(std::fabs(mn), std::fabs(mx));
   const auto table = BlurKernelTable::Build(a, b, kernelStep, diaph);
-  const auto mask = BuildSliceMask(settings, depth, tiles, *table, lo, hi);
-  if (!mask) return SliceResult::Cancelled;
-  return CompositeSlice(settings, layers, depth, *mask, *table);
+  if (!workspace.mask) workspace.mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
+  if (!BuildSliceMask(settings, depth, tiles, *table, lo, hi, *workspace.mask)) return SliceResult::Cancelled;
+  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, workspace);
 }

@@ -11,7 +11,9 @@
 // An alpha layer, when given, is rendered along with the colour through the same mask and the
 // same kernels: exactly as a fourth colour channel would be.
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/image/Bitmap.h"
 
@@ -31,8 +33,9 @@ constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 // rows that cannot hold the slice are not searched for its border.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
-std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
-                                         const DepthTiles& tiles, const BlurKernelTable& table, double lo, double hi);
+// The same into a mask of the depth's size, whatever it held; false when cancelled.
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                    const BlurKernelTable& table, double lo, double hi, g8Bitmap& mask);
 
 // What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
 // into its output and, when both are given, the alpha (1 channel) into its own.
@@ -43,11 +46,19 @@ struct SliceLayers {
   Bitmap* alphaOutput = nullptr;
 };
 
+// Buffers that a render's slices share: the mask and the prefix rows of the composite, kept
+// from one slice to the next instead of allocated (and their pages cleared) for each.
+struct SliceWorkspace {
+  std::unique_ptr<g8Bitmap> mask;
+  std::vector<uint16_t> notBehindRows;
+  std::vector<uint16_t> ownRows;
+};
+
 // Writes the slice into the outputs.
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table);
+                           const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace);
 
 // Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
                          const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
-                         double hi);
+                         double hi, SliceWorkspace& workspace);

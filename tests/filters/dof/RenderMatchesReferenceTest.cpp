@@ -146,6 +146,7 @@ TEST(RenderMatchesReference, FramesWithEveryKindOfDiaphAndAlpha) {
       {"wide frame, alpha rendered: row sums far past 16 bits", 700, 90, 1, true, true, 20, 24},
       {"flat colours with alpha", 150, 64, 1, true, true, 18, 15, 0.3, 2.0, true},
       {"flat colours, file diaph", 90, 70, 0, false, true, 10, 12, 0.3, 2.0, true},
+      {"tall frame: seven bands, some without work, fine slices", 48, 520, 1, true, true, 18, 22, 0.3, 1.0},
   };
   for (const FrameCase& c : cases) ExpectFrameMatches(c);
 }
