@@ -42,13 +42,14 @@ class SliceCompositor {
   static constexpr int kChunk = 64;
 
   SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                  const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace)
+                  const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                  SliceWorkspace& workspace)
       : settings_(settings),
         layers_(layers),
         depth_(depth),
         mask_(mask),
         table_(table),
-        runs_(table),
+        runs_(runs),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
@@ -289,7 +290,7 @@ class SliceCompositor {
   const floatBitmap& depth_;
   const g8Bitmap& mask_;
   const BlurKernelTable& table_;
-  const SliceKernelRuns runs_;
+  const SliceKernelRuns& runs_;
   const int width_;
   const int height_;
   const int pad_;
@@ -312,19 +313,20 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 }  // namespace
 
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace) {
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                  SliceWorkspace& workspace) {
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }
-  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table, workspace).Run();
+  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table, runs, workspace).Run();
   if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
   CheckSameShape(*layers.alpha, depth);
   CheckSameShape(*layers.alphaOutput, depth);
   if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
     throw std::invalid_argument("slice alpha must have 1 channel");
   }
-  return SliceCompositor<true>(settings, layers, depth, mask, table, workspace).Run();
+  return SliceCompositor<true>(settings, layers, depth, mask, table, runs, workspace).Run();
 }

@@ -53,12 +53,12 @@ struct BorderRun {
 class SliceMaskBuilder {
  public:
   SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
-                   const BlurKernelTable& table, double lo, double hi)
+                   const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi)
       : settings_(settings),
         depth_(depth),
         tiles_(tiles),
         table_(table),
-        runs_(table),
+        runs_(runs),
         loUp_(FloatNotBelow(lo)),
         hiDown_(FloatNotAbove(hi)),
         width_(depth.GetWidth()),
@@ -255,7 +255,7 @@ class SliceMaskBuilder {
   const floatBitmap& depth_;
   const DepthTiles& tiles_;
   const BlurKernelTable& table_;
-  const SliceKernelRuns runs_;
+  const SliceKernelRuns& runs_;
   // The bounds as floats: d >= lo is d >= loUp_, d <= hi is d <= hiDown_ (and d > hi is d > hiDown_).
   const float loUp_;
   const float hiDown_;
@@ -268,13 +268,13 @@ class SliceMaskBuilder {
 }  // namespace
 
 bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
-                    const BlurKernelTable& table, double lo, double hi, g8Bitmap& mask) {
-  return SliceMaskBuilder(settings, depth, tiles, table, lo, hi).Build(mask);
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask) {
+  return SliceMaskBuilder(settings, depth, tiles, table, runs, lo, hi).Build(mask);
 }
 
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
   auto mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
-  if (!BuildSliceMask(settings, depth, DepthTiles(depth), table, lo, hi, *mask)) return nullptr;
+  if (!BuildSliceMask(settings, depth, DepthTiles(depth), table, SliceKernelRuns(table), lo, hi, *mask)) return nullptr;
   return mask;
 }

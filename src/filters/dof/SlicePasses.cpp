@@ -5,6 +5,7 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/KernelRuns.h"
 
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
                          const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
@@ -22,6 +23,7 @@ SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep
   const double b = std::max(std::fabs(mn), std::fabs(mx));
   const auto table = BlurKernelTable::Build(a, b, kernelStep, diaph);
   if (!workspace.mask) workspace.mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
-  if (!BuildSliceMask(settings, depth, tiles, *table, lo, hi, *workspace.mask)) return SliceResult::Cancelled;
-  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, workspace);
+  const SliceKernelRuns runs(*table);
+  if (!BuildSliceMask(settings, depth, tiles, *table, runs, lo, hi, *workspace.mask)) return SliceResult::Cancelled;
+  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, runs, workspace);
 }

@@ -18,6 +18,7 @@
 #include "platform/image/Bitmap.h"
 
 class BlurKernelTable;
+class SliceKernelRuns;
 class DepthOfFieldSettings;
 class DepthTiles;
 
@@ -33,9 +34,10 @@ constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 // rows that cannot hold the slice are not searched for its border.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
-// The same into a mask of the depth's size, whatever it held; false when cancelled.
+// The same into a mask of the depth's size, whatever it held, with the table's kernel runs;
+// false when cancelled.
 bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
-                    const BlurKernelTable& table, double lo, double hi, g8Bitmap& mask);
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask);
 
 // What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
 // into its output and, when both are given, the alpha (1 channel) into its own.
@@ -54,9 +56,10 @@ struct SliceWorkspace {
   std::vector<uint16_t> ownRows;
 };
 
-// Writes the slice into the outputs.
+// Writes the slice into the outputs; `runs` are those of the table's kernels.
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table, SliceWorkspace& workspace);
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                           SliceWorkspace& workspace);
 
 // Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
