@@ -25,13 +25,15 @@ bool Selected(uint8_t mask) {
 // wrap modulo 2^16 lane by lane, as the window sums expect.
 template <int kLanes, PrefixSelection kSelection>
 void AddPixels(const PrefixSource& source, int x, int end, uint16_t* sum, uint16_t* entry) {
-  constexpr int kCount = kLanes == kColourAlphaEntryLanes ? 4 : 3;
   for (; x < end; ++x, entry += kLanes) {
     // All ones or none: the pixel's values are added or not without a branch.
     const uint16_t take = uint16_t(-int(Selected<kSelection>(source.mask[x])));
-    for (int c = 0; c < 3; ++c) sum[c] = uint16_t(sum[c] + (source.colour[3 * x + c] & take));
-    if constexpr (kLanes == kColourAlphaEntryLanes) sum[3] = uint16_t(sum[3] + (source.alpha[x] & take));
-    sum[kCount] = uint16_t(sum[kCount] + (take & 1));
+    if constexpr (kLanes == kAlphaEntryLanes) {
+      sum[0] = uint16_t(sum[0] + (source.alpha[x] & take));
+    } else {
+      for (int c = 0; c < 3; ++c) sum[c] = uint16_t(sum[c] + (source.colour[3 * x + c] & take));
+      sum[3] = uint16_t(sum[3] + (take & 1));
+    }
     std::memcpy(entry, sum, kLanes * sizeof(uint16_t));
   }
 }
@@ -48,19 +50,18 @@ using D16 = hn::Full128<uint16_t>;
 using D64 = hn::Full128<uint64_t>;
 
 // 0xFF for the mask bytes whose pixels the row sums, 0 for the others.
-template <PrefixSelection kSelection>
-hn::Vec<D8> SelectedBytes(hn::Vec<D8> mask) {
-  const D8 d8;
+template <PrefixSelection kSelection, class D>
+hn::Vec<D> SelectedBytes(D d8, hn::Vec<D> mask) {
   if constexpr (kSelection == PrefixSelection::SliceOnly) return hn::VecFromMask(d8, hn::Eq(mask, hn::Set(d8, 255)));
   return hn::VecFromMask(d8, hn::Not(hn::Eq(mask, hn::Zero(d8))));
 }
 
-// Sixteen pixels at a time while their loads stay within the row (a colour load takes 16 bytes
-// for the 3 or 6 it uses); returns where it stopped. `entry` is that of the sums through pixel 0.
+// Several pixels at a time while their loads stay within the row (a colour load takes 16 bytes
+// for the 6 it uses); returns where it stopped. `entry` is that of the sums through pixel 0.
 //
-// Four lanes an entry: two pixels a vector, their bytes spread into lanes (red, green, blue,
-// count), summed in the vector, then added to the running sums of the pixels before.
-// Eight lanes: one pixel a vector (red, green, blue, alpha, count and three unused lanes).
+// Colour entries: two pixels a vector, their bytes spread into lanes (red, green, blue, count),
+// summed in the vector, then added to the running sums of the pixels before. Alpha entries:
+// eight pixels a vector, summed in it in three steps.
 template <int kLanes, PrefixSelection kSelection>
 int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
   const D8 d8;
@@ -76,7 +77,7 @@ int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
     const auto pairSelect = hn::Load(d8, kPairSelect);
     const auto count = hn::BitCast(d16, hn::Set(d64, uint64_t(1) << 48));
     for (; x + 22 <= width; x += 16) {
-      auto selected = SelectedBytes<kSelection>(hn::LoadU(d8, source.mask + x));
+      auto selected = SelectedBytes<kSelection>(d8, hn::LoadU(d8, source.mask + x));
       const uint8_t* colour = source.colour + 3 * x;
       uint16_t* e = entry + std::ptrdiff_t(x) * kLanes;
       for (int pair = 0; pair < 8; ++pair, colour += 6, e += 2 * kLanes) {
@@ -90,27 +91,17 @@ int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
       }
     }
   } else {
-    alignas(16) static constexpr uint8_t kSpread[16] = {0, Z, 1, Z, 2, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z};
-    alignas(16) static constexpr uint8_t kAlphaSpread[16] = {Z, Z, Z, Z, Z, Z, 0, Z, Z, Z, Z, Z, Z, Z, Z, Z};
-    const auto spread = hn::Load(d8, kSpread);
-    const auto alphaSpread = hn::Load(d8, kAlphaSpread);
-    const auto firstByte = hn::Zero(d8);
-    alignas(16) static constexpr uint16_t kCount[8] = {0, 0, 0, 0, 1, 0, 0, 0};
-    const auto countLane = hn::Load(d16, kCount);
-    for (; x + 22 <= width; x += 16) {
-      auto selected = SelectedBytes<kSelection>(hn::LoadU(d8, source.mask + x));
-      auto alpha = hn::LoadU(d8, source.alpha + x);
-      const uint8_t* colour = source.colour + 3 * x;
-      uint16_t* e = entry + std::ptrdiff_t(x) * kLanes;
-      for (int p = 0; p < 16; ++p, colour += 3, e += kLanes) {
-        auto v = hn::BitCast(d16, hn::Or(hn::TableLookupBytesOr0(hn::LoadU(d8, colour), spread),
-                                         hn::TableLookupBytesOr0(alpha, alphaSpread)));
-        v = hn::And(hn::Or(v, countLane), hn::BitCast(d16, hn::TableLookupBytes(selected, firstByte)));
-        selected = hn::ShiftRightBytes<1>(d8, selected);
-        alpha = hn::ShiftRightBytes<1>(d8, alpha);
-        running = hn::Add(running, v);
-        hn::StoreU(running, d16, e);
-      }
+    const hn::Full64<uint8_t> d8half;
+    for (; x + 8 <= width; x += 8) {
+      const auto taken = hn::And(hn::LoadU(d8half, source.alpha + x),
+                                 SelectedBytes<kSelection>(d8half, hn::LoadU(d8half, source.mask + x)));
+      auto v = hn::PromoteTo(d16, taken);
+      v = hn::Add(v, hn::ShiftLeftLanes<1>(d16, v));
+      v = hn::Add(v, hn::ShiftLeftLanes<2>(d16, v));
+      v = hn::Add(v, hn::ShiftLeftLanes<4>(d16, v));
+      v = hn::Add(v, running);
+      hn::StoreU(v, d16, entry + x);
+      running = hn::Broadcast<7>(v);
     }
   }
   return x;
@@ -142,7 +133,7 @@ void BuildRowOf(const PrefixSource& source, PrefixSelection selection, int width
 void BuildPrefixRow(const PrefixSource& source, PrefixSelection selection, int width, int pad, int overreach,
                     int lanes, uint16_t* entries) {
   if (lanes == kColourEntryLanes) return BuildRowOf<kColourEntryLanes>(source, selection, width, pad, overreach, entries);
-  BuildRowOf<kColourAlphaEntryLanes>(source, selection, width, pad, overreach, entries);
+  BuildRowOf<kAlphaEntryLanes>(source, selection, width, pad, overreach, entries);
 }
 
 }  // namespace HWY_NAMESPACE

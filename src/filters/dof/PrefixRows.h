@@ -24,15 +24,15 @@ enum class PrefixSelection {
   SliceOnly,       // 255: the slice itself
 };
 
-// What a row is built from: a mask row, its colour row (3 bytes a pixel) and, for entries of
-// kColourAlphaEntryLanes lanes, its alpha row.
+// What a row is built from: a mask row and its colour row (3 bytes a pixel) for colour entries,
+// or its alpha row for alpha entries.
 struct PrefixSource {
   const uint8_t* mask;
   const uint8_t* colour;
   const uint8_t* alpha;
 };
 
-// Builds one prefix row of `lanes` lanes an entry (kColourEntryLanes or kColourAlphaEntryLanes)
+// Builds one prefix row of `lanes` lanes an entry (kColourEntryLanes or kAlphaEntryLanes)
 // into `entries`, which holds PrefixRowEntries(width, pad, overreach) entries.
 void BuildPrefixRow(const PrefixSource& source, PrefixSelection selection, int width, int pad, int overreach,
                     int lanes, uint16_t* entries);

@@ -27,14 +27,15 @@ namespace {
 // together in vectors (WindowSums.h).
 //
 // The entries hold 16-bit lanes kept modulo 2^16: an interval's true sum stays below 2^15 (see
-// kWidestRun), so the difference of two entries modulo 2^16 is exact. The colour takes four
-// lanes (red, green, blue, count); with the alpha rendered along, eight (alpha and three unused
-// lanes more), which costs one more lane per interval instead of a second composite.
+// kWidestRun), so the difference of two entries modulo 2^16 is exact. The colour entries have
+// four lanes (red, green, blue, count); an alpha rendered along has rows of its own, of one
+// lane (a vector sums four times as many pixels of them), and takes the colour's count.
 template <bool WithAlpha>
 class SliceCompositor {
  public:
-  static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha); then the count
-  static constexpr int kLanes = WithAlpha ? kColourAlphaEntryLanes : kColourEntryLanes;
+  static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha)
+  static constexpr int kLanes = kColourEntryLanes;
+  static constexpr int kCount = 3;  // the count's lane in a colour entry
   // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
   // (255 a pixel, or a count) stays below 2^15. It also bounds the rows a window spans.
   static constexpr int kWidestRun = 128;
@@ -54,9 +55,12 @@ class SliceCompositor {
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
-        overreach_(WindowSumsOverreach(kLanes)),
-        notBehind_(workspace.notBehindRows, width_, pad_, overreach_, kLanes, RingRows(), reach_),
-        own_(workspace.ownRows, width_, pad_, overreach_, kLanes, RingRows(), reach_) {
+        notBehind_(workspace.notBehindRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
+        own_(workspace.ownRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
+        alphaNotBehind_(workspace.alphaNotBehindRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes),
+                        kAlphaEntryLanes, RingRows(), reach_),
+        alphaOwn_(workspace.alphaOwnRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes), kAlphaEntryLanes,
+                  RingRows(), reach_) {
     if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
     // A border value records the truncated diameter of the border pixel that stamped it.
@@ -65,31 +69,33 @@ class SliceCompositor {
 
   SliceResult Run() {
     FindRowWork();
-    notBehind_.Prepare();
-    if (anyBorder_) own_.Prepare();
+    Prepare(notBehind_, alphaNotBehind_);
+    if (anyBorder_) Prepare(own_, alphaOwn_);
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
       // windows of the band's pixels to render reach are built; those of the next band are
-      // built while this one is composited.
+      // built while this one is composited. The alpha's rows go with the colour's.
       const BandRows band = RowsOfBand(first, end);
       if (IsEmpty(band.any)) return;
-      BuildRows({notBehind_.Missing(band.any.first, band.any.end), own_.Missing(band.border.first, band.border.end)});
-      notBehind_.MarkAvailable(band.any.first, band.any.end);
-      if (!IsEmpty(band.border)) own_.MarkAvailable(band.border.first, band.border.end);
+      const RowRange missingNotBehind = notBehind_.Missing(band.any.first, band.any.end);
+      const RowRange missingOwn = own_.Missing(band.border.first, band.border.end);
+      ForRowRangesInParallel(std::array<RowRange, 4>{missingNotBehind, missingOwn, AlphaToo(missingNotBehind),
+                                                     AlphaToo(missingOwn)},
+                             [&](int kind, int y) { BuildRow(kind, y); });
+      MarkAvailable(notBehind_, alphaNotBehind_, band.any);
+      MarkAvailable(own_, alphaOwn_, band.border);
       const BandRows next = RowsOfBand(end, NextBandEnd(height_, end));
       const RowRange aheadNotBehind = IsEmpty(next.any) ? RowRange{} : notBehind_.Missing(next.any.first, next.any.end);
       const RowRange aheadOwn = IsEmpty(next.border) ? RowRange{} : own_.Missing(next.border.first, next.border.end);
-      ForRowRangesInParallel(std::array<RowRange, 3>{RowRange{first, end}, aheadNotBehind, aheadOwn},
+      ForRowRangesInParallel(std::array<RowRange, 5>{RowRange{first, end}, aheadNotBehind, aheadOwn,
+                                                     AlphaToo(aheadNotBehind), AlphaToo(aheadOwn)},
                              [&](int kind, int y) {
-                               if (kind == 0) {
-                                 if (rowWork_[size_t(y)] != 0) CompositeRow(y);
-                               } else {
-                                 BuildRow(kind == 1 ? notBehind_ : own_, y);
-                               }
+                               if (kind > 0) return BuildRow(kind - 1, y);
+                               if (rowWork_[size_t(y)] != 0) CompositeRow(y);
                              });
-      if (!IsEmpty(next.any)) notBehind_.MarkAvailable(next.any.first, next.any.end);
-      if (!IsEmpty(next.border)) own_.MarkAvailable(next.border.first, next.border.end);
+      MarkAvailable(notBehind_, alphaNotBehind_, next.any);
+      MarkAvailable(own_, alphaOwn_, next.border);
     });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
@@ -106,17 +112,26 @@ class SliceCompositor {
   }
 
   static bool IsEmpty(const RowRange& r) { return r.first >= r.end; }
+  static RowRange AlphaToo(const RowRange& r) { return WithAlpha ? r : RowRange{}; }
 
-  // Rows missing before a band is composited (the first band, or one after bands without
-  // work): the sums over the slice and behind it, then over the slice alone.
-  void BuildRows(const std::array<RowRange, 2>& missing) {
-    ForRowRangesInParallel(missing, [&](int kind, int y) { BuildRow(kind == 0 ? notBehind_ : own_, y); });
+  void Prepare(PrefixRing& colour, PrefixRing& alpha) {
+    colour.Prepare();
+    if (WithAlpha) alpha.Prepare();
   }
 
-  void BuildRow(PrefixRing& ring, int y) {
+  void MarkAvailable(PrefixRing& colour, PrefixRing& alpha, const RowRange& rows) {
+    if (IsEmpty(rows)) return;
+    colour.MarkAvailable(rows.first, rows.end);
+    if (WithAlpha) alpha.MarkAvailable(rows.first, rows.end);
+  }
+
+  // Row y of the ring of a kind: the colour over the slice and behind it, over the slice alone,
+  // then the alpha over the same.
+  void BuildRow(int kind, int y) {
+    PrefixRing* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
     const PrefixSource source{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
                               WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
-    ring.BuildRow(y, source, &ring == &own_ ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
+    rings[kind]->BuildRow(y, source, kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
   }
 
   static constexpr uint8_t kRowHasOwn = 1;
@@ -166,44 +181,60 @@ class SliceCompositor {
   }
 
   // A kernel's intervals, all rows in one list, each with its offsets from the pixel's entry
-  // (rows included, as the prefix rows lie at a fixed stride). The rows of a window clipped at
-  // the top or bottom of the image are a contiguous part of the list.
+  // (rows included, as the prefix rows lie at a fixed stride): in the colour rows, and in the
+  // alpha rows. The rows of a window clipped at the top or bottom of the image are a contiguous
+  // part of the list.
   struct KernelWindow {
     int radiusY = 0;
     std::vector<WindowTap> taps;
+    std::vector<WindowTap> alphaTaps;
     std::vector<size_t> rowStart;  // taps of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
     KernelWindow w;
     w.radiusY = kernel.RadiusY();
-    const std::ptrdiff_t stride = notBehind_.Stride();
     for (int dy = -kernel.RadiusY(); dy <= kernel.RadiusY(); ++dy) {
       w.rowStart.push_back(w.taps.size());
       for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        const std::ptrdiff_t row = dy * stride;
-        w.taps.push_back({int32_t(row + r->dxEnd * kLanes), int32_t(row + r->dxBegin * kLanes), r->weight, 0});
+        w.taps.push_back(Tap(*r, dy, notBehind_.Stride(), kLanes));
+        if (WithAlpha) w.alphaTaps.push_back(Tap(*r, dy, alphaNotBehind_.Stride(), kAlphaEntryLanes));
       }
     }
     w.rowStart.push_back(w.taps.size());
-    for (size_t i = 0; i < w.taps.size(); ++i) {
-      const uint32_t next = i + 1 < w.taps.size() ? w.taps[i + 1].weight : 0;
-      w.taps[i].pairWeight = w.taps[i].weight | (next << 16);
-    }
+    PairWeights(w.taps);
+    PairWeights(w.alphaTaps);
     return w;
   }
 
-  // The taps of a window centred on row y, clipped to the image.
+  static WindowTap Tap(const KernelRun& r, int dy, std::ptrdiff_t stride, int lanes) {
+    const std::ptrdiff_t row = dy * stride;
+    return {int32_t(row + r.dxEnd * lanes), int32_t(row + r.dxBegin * lanes), r.weight, 0};
+  }
+
+  static void PairWeights(std::vector<WindowTap>& taps) {
+    for (size_t i = 0; i < taps.size(); ++i) {
+      const uint32_t next = i + 1 < taps.size() ? taps[i + 1].weight : 0;
+      taps[i].pairWeight = taps[i].weight | (next << 16);
+    }
+  }
+
+  // The taps of a window centred on row y, clipped to the image, in the colour rows and in the
+  // alpha rows.
   struct Taps {
     const WindowTap* first;
     const WindowTap* last;
+    const WindowTap* alphaFirst;
+    const WindowTap* alphaLast;
   };
   Taps TapsAt(const KernelWindow& kernel, int y) const {
     const int dyFirst = std::max(-kernel.radiusY, -y);
     const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
-    const WindowTap* taps = kernel.taps.data();
-    return {taps + kernel.rowStart[size_t(dyFirst + kernel.radiusY)],
-            taps + kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)]};
+    const size_t first = kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
+    const size_t last = kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
+    const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() : nullptr;
+    return {kernel.taps.data() + first, kernel.taps.data() + last, alpha ? alpha + first : nullptr,
+            alpha ? alpha + last : nullptr};
   }
 
   // The row's pixels to render come in runs that take one kernel: the slice's own pixels of one
@@ -211,8 +242,9 @@ class SliceCompositor {
   void CompositeRow(int y) {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
-    const uint16_t* notBehind = notBehind_.PixelZero(y);
-    const uint16_t* own = (rowWork_[size_t(y)] & kRowHasBorder) ? own_.PixelZero(y) : nullptr;
+    const bool border = (rowWork_[size_t(y)] & kRowHasBorder) != 0;
+    const RowSums notBehind{notBehind_.PixelZero(y), WithAlpha ? alphaNotBehind_.PixelZero(y) : nullptr};
+    const RowSums own{border ? own_.PixelZero(y) : nullptr, border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
     float lastDepth = 0.0f;
     int lastKernel = -1;
     auto ownKernel = [&](int x) {
@@ -241,6 +273,12 @@ class SliceCompositor {
     }
   }
 
+  // The entries of pixel 0 of a row's prefix rows.
+  struct RowSums {
+    const uint16_t* colour;
+    const uint16_t* alpha;
+  };
+
   // A row of the outputs, the alpha as a fourth channel.
   struct OutputRow {
     uint8_t* colour;
@@ -252,34 +290,44 @@ class SliceCompositor {
   }
 
   // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
-  void AverageRun(const uint16_t* notBehind, const Taps& taps, int y, int x, int end) const {
+  void AverageRun(const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
     alignas(16) uint32_t averages[kChunk * kLanes];
-    AverageWindows(notBehind, kLanes, taps.first, taps.last, x, end - x, averages);
+    AverageWindows(notBehind.colour, taps.first, taps.last, x, end - x, averages);
     const OutputRow out = OutputAt(y);
     for (int p = 0; p < end - x; ++p) {
-      for (int c = 0; c < C; ++c) *out.Channel(x + p, c) = uint8_t(averages[p * kLanes + c]);
+      for (int c = 0; c < 3; ++c) *out.Channel(x + p, c) = uint8_t(averages[p * kLanes + c]);
+    }
+    if constexpr (WithAlpha) {
+      alignas(16) uint32_t alpha[kChunk];
+      SumWindows(notBehind.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, alpha);
+      for (int p = 0; p < end - x; ++p) {
+        const uint32_t weight = averages[p * kLanes + kCount];
+        *out.Channel(x + p, 3) = uint8_t(weight != 0 ? alpha[p] / weight : 0);
+      }
     }
   }
 
   // Pixels behind the slice that its blurred border reaches: the slice's average colour around
   // each, weighed by the share of the window that the slice covers.
-  void BlendBorderRun(const uint16_t* own, const uint16_t* notBehind, const Taps& taps, int y, int x,
-                      int end) const {
+  void BlendBorderRun(const RowSums& own, const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
     alignas(16) uint32_t insideSums[kChunk * kLanes];
     alignas(16) uint32_t anySums[kChunk * kLanes];
-    SumWindows(own, kLanes, taps.first, taps.last, x, end - x, insideSums);
-    SumWindows(notBehind, kLanes, taps.first, taps.last, x, end - x, anySums);
+    alignas(16) uint32_t insideAlpha[kChunk];
+    SumWindows(own.colour, kLanes, taps.first, taps.last, x, end - x, insideSums);
+    SumWindows(notBehind.colour, kLanes, taps.first, taps.last, x, end - x, anySums);
+    if (WithAlpha) SumWindows(own.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, insideAlpha);
     const OutputRow out = OutputAt(y);
     for (int p = 0; p < end - x; ++p) {
       const uint32_t* inside = insideSums + p * kLanes;
-      const uint32_t insideWeight = inside[C];
-      const uint32_t outsideWeight = anySums[p * kLanes + C] - insideWeight;
+      const uint32_t insideWeight = inside[kCount];
+      const uint32_t outsideWeight = anySums[p * kLanes + kCount] - insideWeight;
       // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
       if (insideWeight + outsideWeight == 0) continue;
       const double alpha = double(insideWeight) / double(insideWeight + outsideWeight);
       for (int c = 0; c < C; ++c) {
         uint8_t* pixel = out.Channel(x + p, c);
-        const uint32_t average = insideWeight != 0 ? inside[c] / insideWeight : inside[c];
+        const uint32_t sum = c < 3 ? inside[c] : insideAlpha[p];
+        const uint32_t average = insideWeight != 0 ? sum / insideWeight : sum;
         *pixel = uint8_t(double(average) * alpha + double(*pixel) * (1.0 - alpha));
       }
     }
@@ -295,13 +343,14 @@ class SliceCompositor {
   const int height_;
   const int pad_;
   const int reach_;
-  const int overreach_;
   std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
   bool anyBorder_ = false;
   PrefixRing notBehind_;
   PrefixRing own_;
+  PrefixRing alphaNotBehind_;
+  PrefixRing alphaOwn_;
 };
 
 void CheckSameShape(const Bitmap& a, const Bitmap& b) {

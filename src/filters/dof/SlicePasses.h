@@ -54,6 +54,8 @@ struct SliceWorkspace {
   std::unique_ptr<g8Bitmap> mask;
   std::vector<uint16_t> notBehindRows;
   std::vector<uint16_t> ownRows;
+  std::vector<uint16_t> alphaNotBehindRows;
+  std::vector<uint16_t> alphaOwnRows;
 };
 
 // Writes the slice into the outputs; `runs` are those of the table's kernels.

@@ -35,14 +35,12 @@ void SumWindowsOf(const uint16_t* pixelZero, const WindowTap* first, const Windo
   }
 }
 
-template <int kLanes>
-void AverageWindowsOf(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
-                      uint32_t* out) {
-  constexpr int kCount = kLanes == kColourEntryLanes ? 3 : 4;
-  SumWindowsOf<kLanes>(pixelZero, first, last, x, count, out);
-  for (int p = 0; p < count; ++p, out += kLanes) {
-    const uint32_t weight = out[kCount];
-    for (int l = 0; l < kCount; ++l) out[l] = weight != 0 ? out[l] / weight : 0;
+void AverageColourWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
+                          uint32_t* out) {
+  SumWindowsOf<kColourEntryLanes>(pixelZero, first, last, x, count, out);
+  for (int p = 0; p < count; ++p, out += kColourEntryLanes) {
+    const uint32_t weight = out[3];
+    for (int l = 0; l < 3; ++l) out[l] = weight != 0 ? out[l] / weight : 0;
   }
 }
 #else
@@ -76,8 +74,8 @@ int GroupWidth() {
   return int(hn::Lanes(D16())) / kLanes;
 }
 
-// Each 128-bit block of a vector holds whole entries: two pixels of four lanes, or one of
-// eight. Two taps are summed at once: their differences interleaved lane by lane, so that one
+// Each 128-bit block of a vector holds whole entries: two pixels of four lanes, or eight of
+// one. Two taps are summed at once: their differences interleaved lane by lane, so that one
 // widening multiply-add of 16-bit pairs by the pair of weights gives, in 32-bit lanes, the
 // first half of each block's lanes (from the lower halves) and the second half (from the
 // upper halves). The differences and weights are below 2^15, so the signed multiply is exact.
@@ -87,6 +85,9 @@ int GroupWidth() {
 template <int kLanes, int kGroups>
 class GroupSums {
  public:
+  // Pixels whose entries fill half a block.
+  static constexpr int kHalfBlockPixels = 4 / kLanes;
+
   GroupSums() {
     for (int k = 0; k < kGroups; ++k) lower_[k] = upper_[k] = oddLower_[k] = oddUpper_[k] = hn::Zero(D32());
   }
@@ -107,29 +108,25 @@ class GroupSums {
     }
   }
 
-  // The averages of the first `pixels` pixels, kLanes a pixel: every lane divided by the count
-  // lane (lanes from the count on are left undefined).
+  // The colour averages of the first `pixels` pixels: red, green and blue divided by the count,
+  // which stays in its lane.
   void StoreAverages(int pixels, uint32_t* out) const {
-    const int group = GroupWidth<kLanes>();
-    GroupSums averages = *this;
-    for (int k = 0; k * group < pixels; ++k) {
+    static_assert(kLanes == kColourEntryLanes, "averages are of colour entries");
+    const D32 d32;
+    const auto countLane = hn::Eq(hn::And(hn::Iota(d32, 0), hn::Set(d32, 3)), hn::Set(d32, 3));
+    GroupSums averages;
+    for (int k = 0; k * GroupWidth<kLanes>() < pixels; ++k) {
+      // Each block's halves are whole pixels: red, green, blue, count.
       const V32 lower = hn::RearrangeToOddPlusEven(lower_[k], oddLower_[k]);
       const V32 upper = hn::RearrangeToOddPlusEven(upper_[k], oddUpper_[k]);
-      averages.oddLower_[k] = averages.oddUpper_[k] = hn::Zero(D32());
-      if constexpr (kLanes == kColourEntryLanes) {
-        // Each block's halves are whole pixels: red, green, blue, count.
-        averages.lower_[k] = Divide(lower, hn::Broadcast<3>(lower));
-        averages.upper_[k] = Divide(upper, hn::Broadcast<3>(upper));
-      } else {
-        // Each block is one pixel: red, green, blue, alpha in the lower half, the count first in the upper.
-        averages.lower_[k] = Divide(lower, hn::Broadcast<0>(upper));
-      }
+      averages.lower_[k] = hn::IfThenElse(countLane, lower, Divide(lower, hn::Broadcast<3>(lower)));
+      averages.upper_[k] = hn::IfThenElse(countLane, upper, Divide(upper, hn::Broadcast<3>(upper)));
     }
     averages.Store(pixels, out);
   }
 
-  // The sums of the first `pixels` pixels, kLanes a pixel. Block b's lower half is lanes 4b to
-  // 4b + 3 of the lower sums, its upper half those of the upper sums.
+  // The sums of the first `pixels` pixels, kLanes a pixel. In block b, the pixels of the first
+  // half have their lanes at 4b and on in the lower sums, those of the second half in the upper.
   void Store(int pixels, uint32_t* out) const {
     const int group = GroupWidth<kLanes>();
     HWY_ALIGN int32_t lower[HWY_MAX_BYTES / sizeof(int32_t)];
@@ -140,13 +137,10 @@ class GroupSums {
       const int n = std::min(group, pixels - k * group);
       uint32_t* o = out + std::ptrdiff_t(k) * group * kLanes;
       for (int p = 0; p < n; ++p, o += kLanes) {
-        if constexpr (kLanes == kColourEntryLanes) {
-          const int32_t* half = (p % 2 == 0 ? lower : upper) + 4 * (p / 2);
-          for (int l = 0; l < 4; ++l) o[l] = uint32_t(half[l]);
-        } else {
-          for (int l = 0; l < 4; ++l) o[l] = uint32_t(lower[4 * p + l]);
-          for (int l = 0; l < 4; ++l) o[4 + l] = uint32_t(upper[4 * p + l]);
-        }
+        const int block = p / (2 * kHalfBlockPixels);
+        const int q = p % (2 * kHalfBlockPixels);
+        const int32_t* half = (q < kHalfBlockPixels ? lower : upper) + 4 * block + (q % kHalfBlockPixels) * kLanes;
+        for (int l = 0; l < kLanes; ++l) o[l] = uint32_t(half[l]);
       }
     }
   }
@@ -208,28 +202,26 @@ void SumWindowsOf(const uint16_t* pixelZero, const WindowTap* first, const Windo
   WindowsOf<kLanes, false>(pixelZero, first, last, x, count, out);
 }
 
-template <int kLanes>
-void AverageWindowsOf(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
-                      uint32_t* out) {
-  WindowsOf<kLanes, true>(pixelZero, first, last, x, count, out);
+void AverageColourWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
+                          uint32_t* out) {
+  WindowsOf<kColourEntryLanes, true>(pixelZero, first, last, x, count, out);
 }
 #endif
 
 void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
                 int count, uint32_t* out) {
   if (lanes == kColourEntryLanes) return SumWindowsOf<kColourEntryLanes>(pixelZero, first, last, x, count, out);
-  SumWindowsOf<kColourAlphaEntryLanes>(pixelZero, first, last, x, count, out);
+  SumWindowsOf<kAlphaEntryLanes>(pixelZero, first, last, x, count, out);
 }
 
-void AverageWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
-                    int count, uint32_t* out) {
-  if (lanes == kColourEntryLanes) return AverageWindowsOf<kColourEntryLanes>(pixelZero, first, last, x, count, out);
-  AverageWindowsOf<kColourAlphaEntryLanes>(pixelZero, first, last, x, count, out);
+void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
+                    uint32_t* out) {
+  AverageColourWindows(pixelZero, first, last, x, count, out);
 }
 
 int WindowSumsOverreach(int lanes) {
   // Whole groups of vectors are summed: up to two vectors' pixels past the first.
-  const int group = lanes == kColourEntryLanes ? GroupWidth<kColourEntryLanes>() : GroupWidth<kColourAlphaEntryLanes>();
+  const int group = lanes == kColourEntryLanes ? GroupWidth<kColourEntryLanes>() : GroupWidth<kAlphaEntryLanes>();
   return 2 * group - 1;
 }
 
@@ -249,9 +241,9 @@ void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, co
   HWY_DYNAMIC_DISPATCH(fovara_dof::SumWindows)(pixelZero, lanes, first, last, x, count, out);
 }
 
-void AverageWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
-                    int count, uint32_t* out) {
-  HWY_DYNAMIC_DISPATCH(fovara_dof::AverageWindows)(pixelZero, lanes, first, last, x, count, out);
+void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
+                    uint32_t* out) {
+  HWY_DYNAMIC_DISPATCH(fovara_dof::AverageWindows)(pixelZero, first, last, x, count, out);
 }
 
 int WindowSumsOverreach(int lanes) { return HWY_DYNAMIC_DISPATCH(fovara_dof::WindowSumsOverreach)(lanes); }

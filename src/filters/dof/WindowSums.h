@@ -20,10 +20,10 @@ struct WindowTap {
   uint32_t pairWeight;  // weight | the next tap's weight << 16: two taps are summed at once
 };
 
-// Lanes of a prefix entry: red, green, blue, count; or red, green, blue, alpha, count and three
-// unused lanes (the entry then fills a 128-bit vector block).
+// Lanes of a prefix entry: red, green, blue and the pixel count; or the alpha alone (rendered
+// along with the colour, through the colour's count).
 constexpr int kColourEntryLanes = 4;
-constexpr int kColourAlphaEntryLanes = 8;
+constexpr int kAlphaEntryLanes = 1;
 
 // For the pixels x to x + count - 1 of the row whose pixel 0 has its entry at `pixelZero`:
 // out[p * lanes + l] is the sum over the taps [first, last) of weight times lane l of
@@ -33,10 +33,10 @@ constexpr int kColourAlphaEntryLanes = 8;
 void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
                 int count, uint32_t* out);
 
-// The same sums divided by the count lane (the last of red, green, blue, alpha, count),
-// truncated, 0 for a count of 0: out[p * lanes + l] for the lanes before the count.
-void AverageWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
-                    int count, uint32_t* out);
+// The colour sums (kColourEntryLanes) with red, green and blue divided by the count, truncated
+// (0 for a count of 0); the count lane keeps the count.
+void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
+                    uint32_t* out);
 
 // Entries past the last summed pixel that SumWindows may read, for the processor it runs on.
 int WindowSumsOverreach(int lanes);
