@@ -7,9 +7,9 @@
 // stay inside the row.
 //
 // The rows live in a ring: a pass walks its bands from the top down, and the rows that one
-// band shares with the next are built once, while the band before is composited. Each row is kept twice, a ring's length apart, so
-// that the rows around any row lie at a fixed stride from it: a window's taps are then plain
-// offsets from the entry of its pixel.
+// band shares with the next are built once, while the band before is composited. The ring's
+// first rows are kept a second time after its end, so that the rows around any row lie at a
+// fixed stride from it: a window's taps are then plain offsets from the entry of its pixel.
 
 #include <algorithm>
 #include <cstddef>
@@ -70,20 +70,23 @@ class PrefixRing {
 
   // Makes room for the ring; before any row is built.
   void Prepare() {
-    const std::size_t size = 2 * std::size_t(ringRows_) * std::size_t(stride_);
+    const std::size_t size = std::size_t(ringRows_ + 2 * reach_) * std::size_t(stride_);
     if (storage_.size() < size) storage_.resize(size);
   }
   // Builds row y (any thread; one call a row).
   void BuildRow(int y, const PrefixSource& source, PrefixSelection selection) {
-    uint16_t* row = storage_.data() + std::size_t(y % ringRows_) * std::size_t(stride_);
+    const int slot = y % ringRows_;
+    uint16_t* row = storage_.data() + std::size_t(slot) * std::size_t(stride_);
     BuildPrefixRow(source, selection, width_, pad_, overreach_, lanes_, row);
-    std::copy(row, row + stride_, row + std::ptrdiff_t(ringRows_) * stride_);
+    // A window that starts near the ring's end reads on past it, into this copy.
+    if (slot < 2 * reach_) std::copy(row, row + stride_, row + std::ptrdiff_t(ringRows_) * stride_);
   }
 
   // The entry of pixel 0 of row y; row y + dy, for |dy| up to the reach, lies dy strides away
   // (rows y - reach to y + reach must be available).
   const uint16_t* PixelZero(int y) const {
-    // The copies of rows y - reach to y + reach that start in the ring's first half.
+    // Rows y - reach to y + reach lie in the slots from that of y - reach on, past the ring's
+    // end into the copies of its first rows.
     const int firstSlot = ((y - reach_) % ringRows_ + ringRows_) % ringRows_;
     return storage_.data() + std::size_t(firstSlot + reach_) * std::size_t(stride_) + std::size_t(pad_) * lanes_;
   }

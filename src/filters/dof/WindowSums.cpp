@@ -53,8 +53,8 @@ using V32 = hn::Vec<D32>;
 
 // Each lane of `sums` divided by the lane of `weights` beside it, truncated; 0 where the weight
 // is 0. The lanes hold whole sums below 2^31 whose quotients are at most 255: the quotient of
-// their float values is within a thousandth of the true one, so the truncation is at most one
-// off, which the remainder tells and corrects.
+// their float values is within a ten-thousandth of the true one, so its truncation is at most
+// one off, which the remainder tells and corrects.
 V32 Divide(V32 sums, V32 weights) {
   const D32 d32;
   const DF32 df32;
