@@ -45,11 +45,25 @@ FilterLayers GetFilterLayers(const CLayerBitmap& source, rgbBitmap& destination)
 void UnpremultiplyPixel(const uint8_t* in, uint8_t alpha, uint8_t* straight);
 void PremultiplyPixel(uint8_t* colour, uint8_t alpha);
 
-// Runs a per-pixel law over the whole destination:
-// law(const uint8_t* in, float depth, uint8_t* out) writes the three bytes of out.
-// Where the source has alpha the law sees the straight colour and its result is premultiplied
-// again; transparent pixels are copied unchanged. Returns false when the pass was cancelled or
-// the layers are unusable (nothing is written).
+// One pixel through a per-pixel law: law(const uint8_t* in, float depth, uint8_t* out) writes
+// the three bytes of out. Where there is alpha the law sees the straight colour and its result
+// is premultiplied again; transparent pixels are copied unchanged.
+template <typename PixelLaw>
+void ApplyToPixel(const PixelLaw& law, const uint8_t* in, float depth, uint8_t alpha, uint8_t* out) {
+  if (alpha == 255) {
+    law(in, depth, out);
+  } else if (alpha == 0) {
+    out[0] = in[0], out[1] = in[1], out[2] = in[2];
+  } else {
+    uint8_t straight[3];
+    UnpremultiplyPixel(in, alpha, straight);
+    law(straight, depth, out);
+    PremultiplyPixel(out, alpha);
+  }
+}
+
+// Runs a per-pixel law over the whole destination, pixel by pixel (see ApplyToPixel).
+// Returns false when the pass was cancelled or the layers are unusable (nothing is written).
 template <typename PixelLaw>
 bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law) {
   const FilterLayers layers = GetFilterLayers(source, destination);
@@ -60,17 +74,34 @@ bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const Pixe
     const float* depth = layers.depth->GetLine(y);
     const uint8_t* alpha = layers.alpha ? layers.alpha->GetLine(y) : nullptr;
     uint8_t* out = layers.destination->GetLine(y);
-    for (int x = 0; x < width; ++x, in += 3, out += 3) {
-      const uint8_t a = alpha ? alpha[x] : 255;
-      if (a == 255) {
-        law(in, depth[x], out);
-      } else if (a == 0) {
-        out[0] = in[0], out[1] = in[1], out[2] = in[2];
+    for (int x = 0; x < width; ++x) ApplyToPixel(law, in + 3 * x, depth[x], alpha ? alpha[x] : 255, out + 3 * x);
+  });
+}
+
+// The same with the law's vector form: opaqueRun(in, depth, out, count) takes each run of
+// opaque pixels (alpha 255, or the whole row without alpha) at once and writes the same bytes
+// as the law pixel by pixel; the other pixels go through the law one by one.
+template <typename PixelLaw, typename OpaqueRun>
+bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law,
+                  const OpaqueRun& opaqueRun) {
+  const FilterLayers layers = GetFilterLayers(source, destination);
+  if (!layers.IsUsable()) return false;
+  const int width = destination.GetWidth();
+  return RunRowPass(destination.GetHeight(), [&](int y) {
+    const uint8_t* in = layers.colour->GetLine(y);
+    const float* depth = layers.depth->GetLine(y);
+    uint8_t* out = layers.destination->GetLine(y);
+    if (!layers.alpha) return opaqueRun(in, depth, out, width);
+    const uint8_t* alpha = layers.alpha->GetLine(y);
+    for (int x = 0; x < width;) {
+      int end = x;
+      while (end < width && alpha[end] == 255) ++end;
+      if (end > x) {
+        opaqueRun(in + 3 * x, depth + x, out + 3 * x, end - x);
+        x = end;
       } else {
-        uint8_t straight[3];
-        UnpremultiplyPixel(in, a, straight);
-        law(straight, depth[x], out);
-        PremultiplyPixel(out, a);
+        ApplyToPixel(law, in + 3 * x, depth[x], alpha[x], out + 3 * x);
+        ++x;
       }
     }
   });

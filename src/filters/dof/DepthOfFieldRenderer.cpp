@@ -3,6 +3,7 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
+#include "filters/DepthTiles.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/SlicePasses.h"
 
@@ -10,27 +11,47 @@ namespace {
 
 constexpr int kProgressStepSize = 10;
 
+// A depth layer as the passes read it, with its summary.
+// The project replaces background markers (infinite, undefined or huge depths) by the maximum
+// depth when it loads a frame. A frame that still holds some gets the same treatment here, on
+// a copy: a marker would lie in no slice and its pixel would come out black.
+class PassDepth {
+ public:
+  // The markers take the layer's own maximum depth.
+  explicit PassDepth(const floatBitmap& depth) : PassDepth(depth, nullptr) {}
+  // The markers take the given depth.
+  PassDepth(const floatBitmap& depth, float markerDepth) : PassDepth(depth, &markerDepth) {}
+
+  const floatBitmap& Depth() const { return *depth_; }
+  const DepthTiles& Tiles() const { return *tiles_; }
+
+ private:
+  PassDepth(const floatBitmap& depth, const float* markerDepth)
+      : depth_(&depth), tiles_(std::make_unique<DepthTiles>(depth)) {
+    if (tiles_->BackgroundPixelCount() == 0) return;
+    copy_.reset(static_cast<floatBitmap*>(depth.Copy().release()));
+    copy_->ReplaceBackgroundDepth(markerDepth ? *markerDepth : tiles_->MaxDepth());
+    depth_ = copy_.get();
+    tiles_ = std::make_unique<DepthTiles>(*copy_);
+  }
+
+  const floatBitmap* depth_;
+  std::unique_ptr<floatBitmap> copy_;
+  std::unique_ptr<DepthTiles> tiles_;
+};
+
 // Every slice of the list into the outputs, the farthest first.
 bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options, const g8Bitmap& diaph,
-                  const DepthSliceList& slices, const SliceLayers& layers, const floatBitmap& depth) {
+                  const DepthSliceList& slices, const SliceLayers& layers, const PassDepth& depth) {
+  SliceWorkspace workspace;
   for (int i = 0; i < slices.GetCount(); ++i) {
     const DepthSlice& s = slices.Get(i);
-    if (ProcessSlice(settings, options.KernelStep, layers, depth, diaph, s.lo, s.hi) == SliceResult::Cancelled) {
+    if (ProcessSlice(settings, options.KernelStep, layers, depth.Depth(), depth.Tiles(), diaph, s.lo, s.hi,
+                     workspace) == SliceResult::Cancelled) {
       return false;
     }
   }
   return true;
-}
-
-// The project replaces background markers (infinite, undefined or huge depths) by the maximum
-// depth when it loads a frame. A frame that still holds some gets the same treatment here, on
-// a copy: a marker would lie in no slice and its pixel would come out black.
-const floatBitmap& WithoutBackgroundMarkers(const floatBitmap& depth, float maxDepth,
-                                            std::unique_ptr<floatBitmap>& copy) {
-  if (depth.GetBackgroundPixelCount() == 0) return depth;
-  copy.reset(static_cast<floatBitmap*>(depth.Copy().release()));
-  copy->ReplaceBackgroundDepth(maxDepth);
-  return *copy;
 }
 
 }  // namespace
@@ -40,13 +61,12 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
   const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
   const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
   if (!colour || !frameDepth) return nullptr;
-  std::unique_ptr<floatBitmap> replaced;
-  const floatBitmap* depth = &WithoutBackgroundMarkers(*frameDepth, frameDepth->GetMaxDepth(), replaced);
+  const PassDepth depth(*frameDepth);
   const alphaBitmap* alpha = frame.GetLayer<alphaBitmap>();
   const int width = colour->GetWidth();
   const int height = colour->GetHeight();
 
-  const auto slices = BuildSlices(settings_, *depth, options_.SliceStep);
+  const auto slices = BuildSlices(settings_, depth.Tiles(), options_.SliceStep);
   // Each slice has a mask pass and a composite pass, each polling once per 80 rows; a rendered
   // alpha goes through the colour's passes.
   BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * 2, kProgressStepSize, imageIndex, imageCount);
@@ -60,7 +80,7 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
     layers.alpha = alpha;
     layers.alphaOutput = alphaOutput.get();
   }
-  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, *depth);
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, depth);
   EndProgress(1);
   if (!completed) return nullptr;
 
@@ -82,17 +102,16 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBi
   const rgbBitmap* colour = crop->GetLayer<rgbBitmap>();
   const floatBitmap* cropDepth = crop->GetLayer<floatBitmap>();
   if (!colour || !cropDepth) return nullptr;
-  const float maxDepth = rawFrameDepth->GetMaxDepth();
-  std::unique_ptr<floatBitmap> replacedFrame;
-  std::unique_ptr<floatBitmap> replacedCrop;
-  const floatBitmap& frameDepth = WithoutBackgroundMarkers(*rawFrameDepth, maxDepth, replacedFrame);
-  const floatBitmap* depth = &WithoutBackgroundMarkers(*cropDepth, maxDepth, replacedCrop);
+  // The crop's markers take the whole frame's maximum depth, as in a frame render (the frame's
+  // markers, replaced, do not change it).
+  const PassDepth frameDepth(*rawFrameDepth);
+  const PassDepth depth(*cropDepth, frameDepth.Tiles().MaxDepth());
 
   // The slices follow the whole frame, so that a preview shows what the frame render gives.
-  const auto slices = BuildSlices(settings_, frameDepth, options_.SliceStep);
+  const auto slices = BuildSlices(settings_, frameDepth.Tiles(), options_.SliceStep);
   BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
   auto output = std::make_unique<rgbBitmap>(rect.width, rect.height);
-  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*colour, *output}, *depth);
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*colour, *output}, depth);
   EndProgress(1);
   if (!completed) return nullptr;
   return std::make_unique<CLayerBitmap>(std::move(output));

@@ -2,27 +2,10 @@
 
 #include <cmath>
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_reduce.h>
-
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/DepthTiles.h"
 
 namespace {
-
-// The pixels whose depth d satisfies lo <= d <= hi, as floats. The slicing asks this up to a
-// hundred times a frame, so the image is counted in chunks on all cores (a count does not
-// depend on the order of the chunks).
-int64_t CountDepthsBetween(const floatBitmap& depth, float lo, float hi) {
-  const float* p = depth.GetData();
-  return tbb::parallel_reduce(
-      tbb::blocked_range<size_t>(0, depth.GetValueCount(), 1 << 16), int64_t(0),
-      [&](const tbb::blocked_range<size_t>& r, int64_t n) {
-        int32_t inside = 0;
-        for (size_t i = r.begin(); i != r.end(); ++i) inside += (lo <= p[i]) & (p[i] <= hi);
-        return n + inside;
-      },
-      [](int64_t a, int64_t b) { return a + b; });
-}
 
 // Steps finer than this cannot change a render but would multiply the passes over the image.
 constexpr double kFinestStep = 0.01;
@@ -31,11 +14,16 @@ constexpr double kFinestStep = 0.01;
 
 std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                             double step) {
+  return BuildSlices(settings, DepthTiles(depth), step);
+}
+
+std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const DepthTiles& depth,
+                                            double step) {
   auto list = std::make_unique<DepthSliceList>();
   const double P = settings.EffectivePixelScale();
-  const double m = depth.GetMinDepth();
-  const double g = depth.GetBackgroundDepth();
-  const int64_t minPixels = depth.GetPixelCount() / 20;
+  const double m = depth.MinDepth();
+  const double g = depth.BackgroundDepth();
+  const int64_t minPixels = int64_t(depth.GetWidth()) * depth.GetHeight() / 20;
   if (!(step >= kFinestStep)) step = kFinestStep;
   const double s = step / P;
   const double maxBlur = DepthOfFieldSettings::kMaxBlurPixels;
@@ -66,7 +54,7 @@ std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings
     // A law left undefined by a zero limit gives no boundary here.
     if (std::isnan(z)) z = prev;
     if (settings.FieldNear <= z && z <= settings.FieldFar) z = settings.FieldNear;
-    acc += CountDepthsBetween(depth, float(z), float(prev));
+    acc += depth.CountBetween(float(z), float(prev));
     const bool last = i == n - 1;
     // Thin slices merge with the next step.
     if (!last && acc <= minPixels && z > m) continue;

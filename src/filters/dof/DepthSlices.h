@@ -8,6 +8,7 @@
 #include "platform/image/Bitmap.h"
 
 class DepthOfFieldSettings;
+class DepthTiles;
 
 struct DepthSlice {
   double lo = 0.0;  // near bound
@@ -30,4 +31,7 @@ class DepthSliceList {
 // closes once it holds more than a twentieth of the pixels, at the last step, or when the
 // minimum depth is passed. The whole sharp field falls into one slice. Always at least one slice.
 std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+                                            double step);
+// The same from the depth layer's summary, for a render that has one.
+std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const DepthTiles& depth,
                                             double step);

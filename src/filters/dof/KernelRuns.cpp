@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <tbb/parallel_for.h>
+
 #include "filters/dof/BlurKernelTable.h"
 #include "platform/image/Bitmap.h"
 
@@ -62,11 +64,11 @@ KernelRuns::KernelRuns(const g8Bitmap& kernel)
   }
 }
 
-SliceKernelRuns::SliceKernelRuns(const BlurKernelTable& table) {
-  kernels_.reserve(size_t(table.GetCount()));
-  for (int i = 0; i < table.GetCount(); ++i) {
-    kernels_.emplace_back(table.GetKernel(i));
-    maxRx_ = std::max(maxRx_, kernels_.back().RadiusX());
-    maxRy_ = std::max(maxRy_, kernels_.back().RadiusY());
+SliceKernelRuns::SliceKernelRuns(const BlurKernelTable& table) : kernels_(size_t(table.GetCount())) {
+  // Each kernel's runs depend on that kernel only.
+  tbb::parallel_for(0, table.GetCount(), [&](int i) { kernels_[size_t(i)] = KernelRuns(table.GetKernel(i)); });
+  for (const KernelRuns& k : kernels_) {
+    maxRx_ = std::max(maxRx_, k.RadiusX());
+    maxRy_ = std::max(maxRy_, k.RadiusY());
   }
 }

@@ -19,6 +19,7 @@ struct KernelRun {
 
 class KernelRuns {
  public:
+  KernelRuns() = default;
   explicit KernelRuns(const g8Bitmap& kernel);
 
   int RadiusX() const { return rx_; }
@@ -40,7 +41,7 @@ class KernelRuns {
   std::vector<size_t> spanRowStart_;
 };
 
-// Every kernel of a table, by index.
+// Every kernel of a table, by index (built side by side on all cores).
 class SliceKernelRuns {
  public:
   explicit SliceKernelRuns(const BlurKernelTable& table);

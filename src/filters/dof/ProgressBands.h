@@ -9,14 +9,19 @@ constexpr int kRowsPerProgressStep = 80;
 // Number of polls in a pass over `height` rows.
 constexpr int ProgressStepsForRows(int height) { return height / kRowsPerProgressStep; }
 
+// The end of the band of rows that starts at row `first`: the next polled row, or the height.
+constexpr int NextBandEnd(int height, int first) {
+  const int nextPolled = ((first + 1) / kRowsPerProgressStep + 1) * kRowsPerProgressStep - 1;
+  return nextPolled < height ? nextPolled : height;
+}
+
 // Calls work(first, end) for each band of rows [first, end), polling before each band that
 // starts on a polled row. False when a poll reported a cancel (later bands are not worked).
 template <typename Work>
 bool ForEachProgressBand(int height, Work&& work) {
   for (int first = 0; first < height;) {
     if ((first + 1) % kRowsPerProgressStep == 0 && ProgressStep()) return false;
-    int nextPolled = ((first + 1) / kRowsPerProgressStep + 1) * kRowsPerProgressStep - 1;
-    int end = nextPolled < height ? nextPolled : height;
+    const int end = NextBandEnd(height, first);
     work(first, end);
     first = end;
   }

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <stdexcept>
-#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -15,86 +14,138 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
+#include "filters/dof/PrefixRows.h"
 #include "filters/dof/ProgressBands.h"
+#include "filters/dof/WindowSums.h"
 
 namespace {
 
-// Window sums come from per-row prefix sums: for the pixels whose mask is not 0 (the slice and
-// what lies behind it) and for those whose mask is 255 (the slice itself), each entry holding
-// the channel sums and the pixel count. An interval of constant kernel weight then costs one
-// difference per lane; the sums are integers, so grouping them changes nothing. The rows are
-// padded by the widest kernel radius on both sides, so that the window's clipping at the image
-// edges comes for free: outside pixels add nothing.
+// Window sums come from per-row prefix sums (PrefixRows.h): for the pixels whose mask is not 0
+// (the slice and what lies behind it) and for those whose mask is 255 (the slice itself). An
+// interval of constant kernel weight then costs one difference per lane; the sums are integers,
+// so grouping them changes nothing. Neighbouring pixels that take the same kernel are summed
+// together in vectors (WindowSums.h).
 //
-// The colour alone takes four 32-bit lanes (red, green, blue, count). With the alpha rendered
-// along, five lanes would not fit one vector, so the entries hold 16-bit sums kept modulo 2^16
-// in eight lanes: an interval's true sum stays below 2^15 (see kWidestRun), so the difference
-// of two entries modulo 2^16 is exact. The alpha then costs one more multiply-add per interval
-// instead of a second composite.
+// The entries hold 16-bit lanes kept modulo 2^16: an interval's true sum stays below 2^15 (see
+// kWidestRun), so the difference of two entries modulo 2^16 is exact. The colour entries have
+// four lanes (red, green, blue, count); an alpha rendered along has rows of its own, of one
+// lane (a vector sums four times as many pixels of them), and takes the colour's count.
 template <bool WithAlpha>
 class SliceCompositor {
  public:
   static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha)
-  static constexpr int kLanes = C + 1;           // the channels and the count
-  static constexpr int kSlots = WithAlpha ? 8 : 4;  // lanes of a prefix entry: one vector
-  using Sum = std::conditional_t<WithAlpha, uint16_t, uint32_t>;
+  static constexpr int kLanes = kColourEntryLanes;
+  static constexpr int kCount = 3;  // the count's lane in a colour entry
   // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
-  // (255 a pixel, or a count) stays below 2^15.
+  // (255 a pixel, or a count) stays below 2^15. It also bounds the rows a window spans.
   static constexpr int kWidestRun = 128;
+  // Pixels summed by one call: enough to fill the widest vectors several times over.
+  static constexpr int kChunk = 64;
 
   SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                  const g8Bitmap& mask, const BlurKernelTable& table)
+                  const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                  SliceWorkspace& workspace)
       : settings_(settings),
         layers_(layers),
         depth_(depth),
         mask_(mask),
         table_(table),
-        runs_(table),
+        runs_(runs),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
-        stride_(size_t(width_ + 2 * pad_ + 1) * kSlots) {
+        reach_(runs_.MaxRadiusY()),
+        notBehind_(workspace.notBehindRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
+        own_(workspace.ownRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
+        alphaNotBehind_(workspace.alphaNotBehindRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes),
+                        kAlphaEntryLanes, RingRows(), reach_),
+        alphaOwn_(workspace.alphaOwnRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes), kAlphaEntryLanes,
+                  RingRows(), reach_) {
+    if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
     // A border value records the truncated diameter of the border pixel that stamped it.
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
   SliceResult Run() {
-    if (2 * runs_.MaxRadiusX() + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
-    const int reach = runs_.MaxRadiusY();
-    const size_t bandRows = size_t(std::min(height_, kRowsPerProgressStep + 2 * reach));
-    notBehind_.resize(bandRows * stride_);
     FindRowWork();
+    Prepare(notBehind_, alphaNotBehind_);
+    if (anyBorder_) Prepare(own_, alphaOwn_);
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
-      const BandWork work = WorkIn(first, end);
-      if (!work.own && !work.border) return;
-      prefixFirst_ = std::max(0, first - reach);
-      const int prefixEnd = std::min(height_, end + reach);
-      // Every pixel to render needs the sums over the slice and what lies behind it; the border
-      // blend also needs the sums over the slice alone.
-      if (work.border) own_.resize(bandRows * stride_);
-      ForRowsInParallel(prefixFirst_, prefixEnd, [&](int y) {
-        BuildPrefixRow(y, notBehind_, [](uint8_t v) { return v != 0; });
-        if (work.border) BuildPrefixRow(y, own_, [](uint8_t v) { return v == kMaskOwn; });
-      });
-      ForRowsInParallel(first, end, [&](int y) { CompositeRow(y); });
+      // Every pixel to render needs the sums over the slice and what lies behind it around it;
+      // the border blend also needs the sums over the slice alone. Only the rows that the
+      // windows of the band's pixels to render reach are built; those of the next band are
+      // built while this one is composited. The alpha's rows go with the colour's.
+      const BandRows band = RowsOfBand(first, end);
+      if (IsEmpty(band.any)) return;
+      const RowRange missingNotBehind = notBehind_.Missing(band.any.first, band.any.end);
+      const RowRange missingOwn = own_.Missing(band.border.first, band.border.end);
+      ForRowRangesInParallel(std::array<RowRange, 4>{missingNotBehind, missingOwn, AlphaToo(missingNotBehind),
+                                                     AlphaToo(missingOwn)},
+                             [&](int kind, int y) { BuildRow(kind, y); });
+      MarkAvailable(notBehind_, alphaNotBehind_, band.any);
+      MarkAvailable(own_, alphaOwn_, band.border);
+      const BandRows next = RowsOfBand(end, NextBandEnd(height_, end));
+      const RowRange aheadNotBehind = IsEmpty(next.any) ? RowRange{} : notBehind_.Missing(next.any.first, next.any.end);
+      const RowRange aheadOwn = IsEmpty(next.border) ? RowRange{} : own_.Missing(next.border.first, next.border.end);
+      ForRowRangesInParallel(std::array<RowRange, 5>{RowRange{first, end}, aheadNotBehind, aheadOwn,
+                                                     AlphaToo(aheadNotBehind), AlphaToo(aheadOwn)},
+                             [&](int kind, int y) {
+                               if (kind > 0) return BuildRow(kind - 1, y);
+                               if (rowWork_[size_t(y)] != 0) CompositeRow(y);
+                             });
+      MarkAvailable(notBehind_, alphaNotBehind_, next.any);
+      MarkAvailable(own_, alphaOwn_, next.border);
     });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
 
  private:
-  struct BandWork {
-    bool own = false;     // pixels of the slice (255)
-    bool border = false;  // pixels behind it that its border reaches (128 to 254)
+  // The rows that the windows of a band's pixels to render reach: of all of them, and of its
+  // border pixels (the only ones that read the sums over the slice alone).
+  struct BandRows {
+    RowRange any;
+    RowRange border;
   };
+  BandRows RowsOfBand(int first, int end) const {
+    return {RowsWith(first, end, kRowHasOwn | kRowHasBorder), RowsWith(first, end, kRowHasBorder)};
+  }
+
+  static bool IsEmpty(const RowRange& r) { return r.first >= r.end; }
+  static RowRange AlphaToo(const RowRange& r) { return WithAlpha ? r : RowRange{}; }
+
+  void Prepare(PrefixRing& colour, PrefixRing& alpha) {
+    colour.Prepare();
+    if (WithAlpha) alpha.Prepare();
+  }
+
+  void MarkAvailable(PrefixRing& colour, PrefixRing& alpha, const RowRange& rows) {
+    if (IsEmpty(rows)) return;
+    colour.MarkAvailable(rows.first, rows.end);
+    if (WithAlpha) alpha.MarkAvailable(rows.first, rows.end);
+  }
+
+  // Row y of the ring of a kind: the colour over the slice and behind it, over the slice alone,
+  // then the alpha over the same.
+  void BuildRow(int kind, int y) {
+    PrefixRing* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
+    const PrefixSource source{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
+                              WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
+    rings[kind]->BuildRow(y, source, kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
+  }
 
   static constexpr uint8_t kRowHasOwn = 1;
   static constexpr uint8_t kRowHasBorder = 2;
+
+  // Rows the ring holds at once: those a band's windows span (the band's own, at most
+  // kRowsPerProgressStep, and the reach above and below it) and the next band's.
+  int RingRows() const { return 2 * kRowsPerProgressStep + 2 * reach_; }
 
   // What each row holds, found for all rows at once over all cores.
   void FindRowWork() {
     rowWork_.assign(size_t(height_), 0);
     ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+    for (uint8_t work : rowWork_) anyBorder_ = anyBorder_ || (work & kRowHasBorder) != 0;
   }
 
   // Border values (128 to 254) are the bytes with the high bit set that are not 255.
@@ -118,178 +169,167 @@ class SliceCompositor {
     return found;
   }
 
-  BandWork WorkIn(int first, int end) const {
-    uint8_t found = 0;
-    for (int y = first; y < end; ++y) found |= rowWork_[size_t(y)];
-    return {(found & kRowHasOwn) != 0, (found & kRowHasBorder) != 0};
+  // The rows that the windows reach of the pixels of rows [first, end) whose row work has any of
+  // the bits; empty when there are none.
+  RowRange RowsWith(int first, int end, uint8_t bits) const {
+    int firstWith = first;
+    while (firstWith < end && (rowWork_[size_t(firstWith)] & bits) == 0) ++firstWith;
+    if (firstWith == end) return {};
+    int lastWith = end - 1;
+    while ((rowWork_[size_t(lastWith)] & bits) == 0) --lastWith;
+    return {std::max(0, firstWith - reach_), std::min(height_, lastWith + 1 + reach_)};
   }
 
-  Sum* PrefixRow(std::vector<Sum>& buffer, int y) { return buffer.data() + size_t(y - prefixFirst_) * stride_; }
-  const Sum* PrefixRow(const std::vector<Sum>& buffer, int y) const {
-    return buffer.data() + size_t(y - prefixFirst_) * stride_;
-  }
-
-  // Entry e of the row holds the sums over the selected pixels left of x = e - pad.
-  template <typename Selected>
-  void BuildPrefixRow(int y, std::vector<Sum>& buffer, Selected selected) {
-    Sum* entry = PrefixRow(buffer, y);
-    const uint8_t* mask = mask_.GetLine(y);
-    const uint8_t* colour = layers_.colour.GetLineBytes(y);
-    const uint8_t* alpha = WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr;
-    Sum sum[kSlots] = {};
-    auto write = [&] {
-      for (int l = 0; l < kSlots; ++l) entry[l] = sum[l];
-      entry += kSlots;
-    };
-    for (int e = 0; e <= pad_; ++e) write();
-    for (int x = 0; x < width_; ++x) {
-      const unsigned take = selected(mask[x]) ? 1 : 0;
-      for (int c = 0; c < 3; ++c) sum[c] = Sum(sum[c] + take * colour[x * 3 + c]);
-      if constexpr (WithAlpha) sum[3] = Sum(sum[3] + take * alpha[x]);
-      sum[C] = Sum(sum[C] + take);
-      write();
-    }
-    for (int e = 0; e < pad_; ++e) write();
-  }
-
-  // A kernel's intervals, all rows in one list, each with its offsets from the centre entry of
-  // the prefix buffer (rows included, as the buffer's rows lie at a fixed stride) and its weight
-  // in every 32-bit lane (for 16-bit lanes: in the even ones, and in the odd ones). The rows of a
-  // window clipped at the top or bottom of the image are a contiguous part of the list.
-  struct WindowRun {
-    alignas(16) uint32_t weight[4];
-    alignas(16) uint32_t weightHigh[4];
-    std::ptrdiff_t end;
-    std::ptrdiff_t begin;
-  };
+  // A kernel's intervals, all rows in one list, each with its offsets from the pixel's entry
+  // (rows included, as the prefix rows lie at a fixed stride): in the colour rows, and in the
+  // alpha rows. The rows of a window clipped at the top or bottom of the image are a contiguous
+  // part of the list.
   struct KernelWindow {
     int radiusY = 0;
-    std::vector<WindowRun> runs;
-    std::vector<size_t> rowStart;  // runs of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
+    std::vector<WindowTap> taps;
+    std::vector<WindowTap> alphaTaps;
+    std::vector<size_t> rowStart;  // taps of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
     KernelWindow w;
     w.radiusY = kernel.RadiusY();
     for (int dy = -kernel.RadiusY(); dy <= kernel.RadiusY(); ++dy) {
-      w.rowStart.push_back(w.runs.size());
-      const std::ptrdiff_t row = std::ptrdiff_t(dy) * std::ptrdiff_t(stride_);
+      w.rowStart.push_back(w.taps.size());
       for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        WindowRun run;
-        for (uint32_t& lane : run.weight) lane = r->weight;
-        for (uint32_t& lane : run.weightHigh) lane = r->weight << 16;
-        run.end = row + std::ptrdiff_t(r->dxEnd) * kSlots;
-        run.begin = row + std::ptrdiff_t(r->dxBegin) * kSlots;
-        w.runs.push_back(run);
+        w.taps.push_back(Tap(*r, dy, notBehind_.Stride(), kLanes));
+        if (WithAlpha) w.alphaTaps.push_back(Tap(*r, dy, alphaNotBehind_.Stride(), kAlphaEntryLanes));
       }
     }
-    w.rowStart.push_back(w.runs.size());
+    w.rowStart.push_back(w.taps.size());
+    PairWeights(w.taps);
+    PairWeights(w.alphaTaps);
     return w;
   }
 
-  // acc[l] = the kernel-weighted sum of lane l over the window around (x, y).
-  void SumWindow(const std::vector<Sum>& buffer, const KernelWindow& kernel, int x, int y, uint32_t* acc) const {
-    const int dyFirst = std::max(-kernel.radiusY, -y);
-    const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
-    const WindowRun* run = kernel.runs.data() + kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
-    const WindowRun* last = kernel.runs.data() + kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
-    const Sum* centre = PrefixRow(buffer, y) + size_t(pad_ + x) * kSlots;
-#if defined(__SSE2__)
-    // An interval's lane sums stay below 2^15 (see kWidestRun), so each difference is a 16-bit
-    // value, and pmaddwd multiplies it by the weight exactly.
-    if constexpr (WithAlpha) {
-      // 16-bit differences, two intervals at a time: their lanes interleaved, each pair of
-      // 16-bit values is multiplied by the pair of weights and summed by one pmaddwd, giving the
-      // four channels in one vector and the count in another.
-      __m128i channels = _mm_setzero_si128();
-      __m128i count = _mm_setzero_si128();
-      auto difference = [centre](const WindowRun& r) {
-        const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r.end));
-        const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + r.begin));
-        return _mm_sub_epi16(end, begin);
-      };
-      for (; last - run >= 2; run += 2) {
-        const __m128i first = difference(run[0]);
-        const __m128i second = difference(run[1]);
-        const __m128i weights = _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(run[0].weight)),
-                                             _mm_load_si128(reinterpret_cast<const __m128i*>(run[1].weightHigh)));
-        channels = _mm_add_epi32(channels, _mm_madd_epi16(_mm_unpacklo_epi16(first, second), weights));
-        count = _mm_add_epi32(count, _mm_madd_epi16(_mm_unpackhi_epi16(first, second), weights));
-      }
-      if (run != last) {
-        const __m128i only = difference(*run);
-        const __m128i weight = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight));
-        channels = _mm_add_epi32(channels, _mm_madd_epi16(_mm_unpacklo_epi16(only, _mm_setzero_si128()), weight));
-        count = _mm_add_epi32(count, _mm_madd_epi16(_mm_unpackhi_epi16(only, _mm_setzero_si128()), weight));
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), channels);
-      acc[4] = uint32_t(_mm_cvtsi128_si32(count));
-      return;
-    } else {
-      // 32-bit differences with a zero high half.
-      __m128i sum = _mm_setzero_si128();
-      for (; run != last; ++run) {
-        const __m128i end = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->end));
-        const __m128i begin = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + run->begin));
-        const __m128i weight = _mm_load_si128(reinterpret_cast<const __m128i*>(run->weight));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_sub_epi32(end, begin), weight));
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), sum);
-      return;
-    }
-#endif
-    for (int l = 0; l < kLanes; ++l) acc[l] = 0;
-    for (; run != last; ++run) {
-      const Sum* end = centre + run->end;
-      const Sum* begin = centre + run->begin;
-      for (int l = 0; l < kLanes; ++l) acc[l] += run->weight[0] * Sum(end[l] - begin[l]);
+  static WindowTap Tap(const KernelRun& r, int dy, std::ptrdiff_t stride, int lanes) {
+    const std::ptrdiff_t row = dy * stride;
+    return {int32_t(row + r.dxEnd * lanes), int32_t(row + r.dxBegin * lanes), r.weight, 0};
+  }
+
+  static void PairWeights(std::vector<WindowTap>& taps) {
+    for (size_t i = 0; i < taps.size(); ++i) {
+      const uint32_t next = i + 1 < taps.size() ? taps[i + 1].weight : 0;
+      taps[i].pairWeight = taps[i].weight | (next << 16);
     }
   }
 
+  // The taps of a window centred on row y, clipped to the image, in the colour rows and in the
+  // alpha rows.
+  struct Taps {
+    const WindowTap* first;
+    const WindowTap* last;
+    const WindowTap* alphaFirst;
+    const WindowTap* alphaLast;
+  };
+  Taps TapsAt(const KernelWindow& kernel, int y) const {
+    const int dyFirst = std::max(-kernel.radiusY, -y);
+    const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
+    const size_t first = kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
+    const size_t last = kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
+    const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() : nullptr;
+    return {kernel.taps.data() + first, kernel.taps.data() + last, alpha ? alpha + first : nullptr,
+            alpha ? alpha + last : nullptr};
+  }
+
+  // The row's pixels to render come in runs that take one kernel: the slice's own pixels of one
+  // depth (neighbours mostly share it), or border pixels stamped with one value.
   void CompositeRow(int y) {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
-    uint8_t* colour = layers_.output.GetLineBytes(y);
-    uint8_t* alpha = WithAlpha ? layers_.alphaOutput->GetLineBytes(y) : nullptr;
-    // Neighbours mostly share their depth, hence their kernel.
+    const bool border = (rowWork_[size_t(y)] & kRowHasBorder) != 0;
+    const RowSums notBehind{notBehind_.PixelZero(y), WithAlpha ? alphaNotBehind_.PixelZero(y) : nullptr};
+    const RowSums own{border ? own_.PixelZero(y) : nullptr, border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
     float lastDepth = 0.0f;
     int lastKernel = -1;
-    for (int x = 0; x < width_; ++x) {
+    auto ownKernel = [&](int x) {
+      if (lastKernel < 0 || !(depth[x] == lastDepth)) {
+        lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
+        lastDepth = depth[x];
+      }
+      return lastKernel;
+    };
+    for (int x = 0; x < width_;) {
       const uint8_t v = mask[x];
-      if (v < kMaskBorderBase) continue;
-      uint8_t* pixel[C];
-      for (int c = 0; c < 3; ++c) pixel[c] = colour + size_t(x) * 3 + c;
-      if constexpr (WithAlpha) pixel[3] = alpha + x;
+      if (v < kMaskBorderBase) {
+        ++x;
+        continue;
+      }
+      const int kernel = v == kMaskOwn ? ownKernel(x) : borderKernel_[v];
+      int end = x + 1;
+      while (end < width_ && end - x < kChunk && mask[end] == v && (v != kMaskOwn || ownKernel(end) == kernel)) ++end;
+      const Taps taps = TapsAt(windows_[size_t(kernel)], y);
       if (v == kMaskOwn) {
-        if (lastKernel < 0 || !(depth[x] == lastDepth)) {
-          lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
-          lastDepth = depth[x];
-        }
-        alignas(16) uint32_t acc[kSlots];
-        SumWindow(notBehind_, windows_[size_t(lastKernel)], x, y, acc);
-        const uint32_t weight = acc[C];
-        for (int c = 0; c < C; ++c) *pixel[c] = uint8_t(weight != 0 ? acc[c] / weight : 0);
+        AverageRun(notBehind, taps, y, x, end);
       } else {
-        BlendBorder(windows_[size_t(borderKernel_[v])], x, y, pixel);
+        BlendBorderRun(own, notBehind, taps, y, x, end);
+      }
+      x = end;
+    }
+  }
+
+  // The entries of pixel 0 of a row's prefix rows.
+  struct RowSums {
+    const uint16_t* colour;
+    const uint16_t* alpha;
+  };
+
+  // A row of the outputs, the alpha as a fourth channel.
+  struct OutputRow {
+    uint8_t* colour;
+    uint8_t* alpha;
+    uint8_t* Channel(int x, int c) const { return c < 3 ? colour + size_t(x) * 3 + c : alpha + x; }
+  };
+  OutputRow OutputAt(int y) const {
+    return {layers_.output.GetLineBytes(y), WithAlpha ? layers_.alphaOutput->GetLineBytes(y) : nullptr};
+  }
+
+  // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
+  void AverageRun(const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
+    alignas(16) uint32_t averages[kChunk * kLanes];
+    AverageWindows(notBehind.colour, taps.first, taps.last, x, end - x, averages);
+    const OutputRow out = OutputAt(y);
+    for (int p = 0; p < end - x; ++p) {
+      for (int c = 0; c < 3; ++c) *out.Channel(x + p, c) = uint8_t(averages[p * kLanes + c]);
+    }
+    if constexpr (WithAlpha) {
+      alignas(16) uint32_t alpha[kChunk];
+      SumWindows(notBehind.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, alpha);
+      for (int p = 0; p < end - x; ++p) {
+        const uint32_t weight = averages[p * kLanes + kCount];
+        *out.Channel(x + p, 3) = uint8_t(weight != 0 ? alpha[p] / weight : 0);
       }
     }
   }
 
-  // A pixel behind the slice that its blurred border reaches: the slice's average colour
-  // around it, weighed by the share of the window that the slice covers.
-  void BlendBorder(const KernelWindow& kernel, int x, int y, uint8_t* const* pixel) const {
-    alignas(16) uint32_t inside[kSlots];
-    alignas(16) uint32_t any[kSlots];
-    SumWindow(own_, kernel, x, y, inside);
-    SumWindow(notBehind_, kernel, x, y, any);
-    const uint32_t insideWeight = inside[C];
-    const uint32_t outsideWeight = any[C] - insideWeight;
-    // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
-    if (insideWeight + outsideWeight == 0) return;
-    const double alpha = double(insideWeight) / double(insideWeight + outsideWeight);
-    for (int c = 0; c < C; ++c) {
-      const uint32_t average = insideWeight != 0 ? inside[c] / insideWeight : inside[c];
-      *pixel[c] = uint8_t(double(average) * alpha + double(*pixel[c]) * (1.0 - alpha));
+  // Pixels behind the slice that its blurred border reaches: the slice's average colour around
+  // each, weighed by the share of the window that the slice covers.
+  void BlendBorderRun(const RowSums& own, const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
+    alignas(16) uint32_t insideSums[kChunk * kLanes];
+    alignas(16) uint32_t anySums[kChunk * kLanes];
+    alignas(16) uint32_t insideAlpha[kChunk];
+    SumWindows(own.colour, kLanes, taps.first, taps.last, x, end - x, insideSums);
+    SumWindows(notBehind.colour, kLanes, taps.first, taps.last, x, end - x, anySums);
+    if (WithAlpha) SumWindows(own.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, insideAlpha);
+    const OutputRow out = OutputAt(y);
+    for (int p = 0; p < end - x; ++p) {
+      const uint32_t* inside = insideSums + p * kLanes;
+      const uint32_t insideWeight = inside[kCount];
+      const uint32_t outsideWeight = anySums[p * kLanes + kCount] - insideWeight;
+      // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
+      if (insideWeight + outsideWeight == 0) continue;
+      const double alpha = double(insideWeight) / double(insideWeight + outsideWeight);
+      for (int c = 0; c < C; ++c) {
+        uint8_t* pixel = out.Channel(x + p, c);
+        const uint32_t sum = c < 3 ? inside[c] : insideAlpha[p];
+        const uint32_t average = insideWeight != 0 ? sum / insideWeight : sum;
+        *pixel = uint8_t(double(average) * alpha + double(*pixel) * (1.0 - alpha));
+      }
     }
   }
 
@@ -298,17 +338,19 @@ class SliceCompositor {
   const floatBitmap& depth_;
   const g8Bitmap& mask_;
   const BlurKernelTable& table_;
-  const SliceKernelRuns runs_;
+  const SliceKernelRuns& runs_;
   const int width_;
   const int height_;
   const int pad_;
-  const size_t stride_;
+  const int reach_;
   std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
-  int prefixFirst_ = 0;
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
-  std::vector<Sum> notBehind_;
-  std::vector<Sum> own_;
+  bool anyBorder_ = false;
+  PrefixRing notBehind_;
+  PrefixRing own_;
+  PrefixRing alphaNotBehind_;
+  PrefixRing alphaOwn_;
 };
 
 void CheckSameShape(const Bitmap& a, const Bitmap& b) {
@@ -320,19 +362,20 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 }  // namespace
 
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table) {
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                  SliceWorkspace& workspace) {
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }
-  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table).Run();
+  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table, runs, workspace).Run();
   if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
   CheckSameShape(*layers.alpha, depth);
   CheckSameShape(*layers.alphaOutput, depth);
   if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
     throw std::invalid_argument("slice alpha must have 1 channel");
   }
-  return SliceCompositor<true>(settings, layers, depth, mask, table).Run();
+  return SliceCompositor<true>(settings, layers, depth, mask, table, runs, workspace).Run();
 }

@@ -1,6 +1,7 @@
 #include "filters/dof/SlicePasses.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -11,6 +12,7 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/DepthTiles.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"
@@ -50,31 +52,38 @@ struct BorderRun {
 // complete once those rows have been searched for border pixels.
 class SliceMaskBuilder {
  public:
-  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const BlurKernelTable& table,
-                   double lo, double hi)
+  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                   const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi)
       : settings_(settings),
         depth_(depth),
+        tiles_(tiles),
         table_(table),
-        runs_(table),
+        runs_(runs),
         loUp_(FloatNotBelow(lo)),
         hiDown_(FloatNotAbove(hi)),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         border_(size_t(depth.GetHeight())) {}
 
-  std::unique_ptr<g8Bitmap> Build() {
-    mask_ = std::make_unique<g8Bitmap>(width_, height_);
+  // Builds the mask into `mask` (of the depth's size; its earlier content does not matter).
+  // False when cancelled.
+  bool Build(g8Bitmap& mask) {
+    mask_ = &mask;
     const int reach = runs_.MaxRadiusY();
+    int searched = 0;  // rows [0, searched) have been searched for border pixels
     int finished = 0;
     bool completed = ForEachProgressBand(height_, [&](int first, int end) {
-      ForRowsInParallel(first, end, [&](int y) { FindBorderPixels(y); });
-      // Rows whose every source row has been searched can be finished.
-      int ready = end == height_ ? height_ : std::max(finished, end - reach);
-      ForRowsInParallel(finished, ready, [&](int y) { FinishRow(y); });
-      finished = std::max(finished, ready);
+      // The band is searched while the rows whose every source row the earlier bands searched
+      // are finished: one join for both.
+      const int ready = std::max(finished, searched - reach);
+      ForRowRangesInParallel(std::array<RowRange, 2>{RowRange{first, end}, RowRange{finished, ready}},
+                             [&](int kind, int y) { kind == 0 ? FindBorderPixels(y) : FinishRow(y); });
+      finished = ready;
+      searched = end;
     });
-    if (!completed) return nullptr;
-    return std::move(mask_);
+    if (!completed) return false;
+    ForRowsInParallel(finished, height_, [&](int y) { FinishRow(y); });
+    return true;
   }
 
  private:
@@ -86,34 +95,37 @@ class SliceMaskBuilder {
    public:
     BorderSearch(SliceMaskBuilder& b, int y)
         : b_(b),
+          y_(y),
           row_(b.depth_.GetLine(y)),
           up_(y > 0 ? b.depth_.GetLine(y - 1) : nullptr),
           down_(y < b.height_ - 1 ? b.depth_.GetLine(y + 1) : nullptr),
           list_(b.border_[size_t(y)]) {}
 
+    // Only the tiles that may hold pixels of the slice are searched, from left to right.
     void Run() {
-      const int width = b_.width_;
-      int x = 0;
-#if defined(__SSE2__)
-      // Four pixels at a time where both side neighbours exist; most pixels are inside their
-      // slice or out of it together with their neighbours, and are skipped here.
-      if (width >= 2) {
-        TestOne(0);
-        x = 1;
-        for (; x + 5 <= width; x += 4) {
-          int bits = BorderBits(x);
-          while (bits != 0) {
-            const int i = __builtin_ctz(unsigned(bits));
-            Add(x + i);
-            bits &= bits - 1;
-          }
-        }
-      }
-#endif
-      for (; x < width; ++x) TestOne(x);
+      b_.tiles_.ForTileRuns(y_, b_.loUp_, b_.hiDown_, [this](int x0, int x1, DepthTiles::Side side) {
+        if (side == DepthTiles::Side::Inside || side == DepthTiles::Side::Mixed) Search(x0, x1);
+      });
     }
 
    private:
+    void Search(int x, int end) {
+#if defined(__SSE2__)
+      // Four pixels at a time where both side neighbours exist; most pixels are inside their
+      // slice or out of it together with their neighbours, and are skipped here.
+      if (x == 0 && end > 0) TestOne(x++);
+      for (; x + 4 <= end && x + 5 <= b_.width_; x += 4) {
+        int bits = BorderBits(x);
+        while (bits != 0) {
+          const int i = __builtin_ctz(unsigned(bits));
+          Add(x + i);
+          bits &= bits - 1;
+        }
+      }
+#endif
+      for (; x < end; ++x) TestOne(x);
+    }
+
 #if defined(__SSE2__)
     __m128 In(const float* p) const {
       const __m128 d = _mm_loadu_ps(p);
@@ -153,6 +165,7 @@ class SliceMaskBuilder {
     }
 
     SliceMaskBuilder& b_;
+    const int y_;
     const float* row_;
     const float* up_;
     const float* down_;
@@ -162,20 +175,9 @@ class SliceMaskBuilder {
     bool known_ = false;
   };
 
-  void FindBorderPixels(int y) { BorderSearch(*this, y).Run(); }
-
-  bool AnyBehind(const float* depth) const {
-    const float hi = hiDown_;
-    int x = 0;
-#if defined(__SSE2__)
-    for (; x + 4 <= width_; x += 4) {
-      if (_mm_movemask_ps(_mm_cmpgt_ps(_mm_loadu_ps(depth + x), _mm_set1_ps(hi))) != 0) return true;
-    }
-#endif
-    for (; x < width_; ++x) {
-      if (depth[x] > hi) return true;
-    }
-    return false;
+  // A border pixel is a pixel of the slice: rows that hold none have none.
+  void FindBorderPixels(int y) {
+    if (tiles_.RowMayHold(y, loUp_, hiDown_)) BorderSearch(*this, y).Run();
   }
 
   // The stamps of every border pixel whose kernel reaches row y, in raster order of the border
@@ -204,14 +206,29 @@ class SliceMaskBuilder {
   void FinishRow(int y) {
     uint8_t* mask = mask_->GetLine(y);
     const float* depth = depth_.GetLine(y);
-    if (AnyBehind(depth)) StampRow(y, mask, depth);
-    // Pixels no stamp reached: the slice's own, behind it, or in front of it.
+    std::fill(mask, mask + width_, kMaskInFront);
+    if (tiles_.RowHasDepthAbove(y, hiDown_)) StampRow(y, mask, depth);
+    // Pixels no stamp reached: the slice's own, behind it, or in front of it (where they stay
+    // 0). Tiles wholly on one side take their value without looking at their depths.
+    tiles_.ForTileRuns(y, loUp_, hiDown_, [&](int x0, int x1, DepthTiles::Side side) {
+      switch (side) {
+        case DepthTiles::Side::Below: break;
+        case DepthTiles::Side::Inside: FillUnset(mask, x0, x1, kMaskOwn); break;
+        case DepthTiles::Side::Above: FillUnset(mask, x0, x1, kMaskBehind); break;
+        case DepthTiles::Side::Mixed: ClassifyUnset(mask, depth, x0, x1); break;
+      }
+    });
+  }
+
+  static void FillUnset(uint8_t* mask, int x0, int x1, uint8_t value) {
+    for (int x = x0; x < x1; ++x) mask[x] = mask[x] != 0 ? mask[x] : value;
+  }
+
+  void ClassifyUnset(uint8_t* mask, const float* depth, int x, int end) const {
     const float lo = loUp_;
     const float hi = hiDown_;
-    const int width = width_;
-    int x = 0;
 #if defined(__SSE2__)
-    for (; x + 16 <= width; x += 16) {
+    for (; x + 16 <= end; x += 16) {
       __m128i kinds[4];
       for (int k = 0; k < 4; ++k) {
         const __m128 d = _mm_loadu_ps(depth + x + 4 * k);
@@ -227,7 +244,7 @@ class SliceMaskBuilder {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + x), merged);
     }
 #endif
-    for (; x < width; ++x) {
+    for (; x < end; ++x) {
       const float d = depth[x];
       const uint8_t kind = (d >= lo && d <= hi) ? kMaskOwn : (d > hi ? kMaskBehind : kMaskInFront);
       mask[x] = mask[x] != 0 ? mask[x] : kind;
@@ -236,20 +253,28 @@ class SliceMaskBuilder {
 
   const DepthOfFieldSettings& settings_;
   const floatBitmap& depth_;
+  const DepthTiles& tiles_;
   const BlurKernelTable& table_;
-  const SliceKernelRuns runs_;
+  const SliceKernelRuns& runs_;
   // The bounds as floats: d >= lo is d >= loUp_, d <= hi is d <= hiDown_ (and d > hi is d > hiDown_).
   const float loUp_;
   const float hiDown_;
   const int width_;
   const int height_;
   std::vector<std::vector<BorderRun>> border_;
-  std::unique_ptr<g8Bitmap> mask_;
+  g8Bitmap* mask_ = nullptr;
 };
 
 }  // namespace
 
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask) {
+  return SliceMaskBuilder(settings, depth, tiles, table, runs, lo, hi).Build(mask);
+}
+
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
-  return SliceMaskBuilder(settings, depth, table, lo, hi).Build();
+  auto mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
+  if (!BuildSliceMask(settings, depth, DepthTiles(depth), table, SliceKernelRuns(table), lo, hi, *mask)) return nullptr;
+  return mask;
 }

@@ -5,9 +5,11 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/KernelRuns.h"
 
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
-                         const floatBitmap& depth, const g8Bitmap& diaph, double lo, double hi) {
+                         const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
+                         double hi, SliceWorkspace& workspace) {
   const double rh = settings.BlurPixels(hi, false);
   const double rl = settings.BlurPixels(lo, false);
   double mn = std::min(rh, rl);
@@ -20,7 +22,8 @@ SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep
   const double a = std::min(std::fabs(mn), std::fabs(mx));
   const double b = std::max(std::fabs(mn), std::fabs(mx));
   const auto table = BlurKernelTable::Build(a, b, kernelStep, diaph);
-  const auto mask = BuildSliceMask(settings, depth, *table, lo, hi);
-  if (!mask) return SliceResult::Cancelled;
-  return CompositeSlice(settings, layers, depth, *mask, *table);
+  if (!workspace.mask) workspace.mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
+  const SliceKernelRuns runs(*table);
+  if (!BuildSliceMask(settings, depth, tiles, *table, runs, lo, hi, *workspace.mask)) return SliceResult::Cancelled;
+  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, runs, workspace);
 }

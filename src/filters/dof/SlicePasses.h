@@ -11,12 +11,16 @@
 // An alpha layer, when given, is rendered along with the colour through the same mask and the
 // same kernels: exactly as a fourth colour channel would be.
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/image/Bitmap.h"
 
 class BlurKernelTable;
+class SliceKernelRuns;
 class DepthOfFieldSettings;
+class DepthTiles;
 
 enum class SliceResult { Done, Cancelled };
 
@@ -26,9 +30,14 @@ constexpr uint8_t kMaskBehind = 64;      // behind the slice, out of its border'
 constexpr uint8_t kMaskBorderBase = 128; // + blur diameter: behind, reached by the border's blur
 constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 
-// The mask of the slice lo <= d <= hi; null when cancelled.
+// The mask of the slice lo <= d <= hi; null when cancelled. With the depth layer's summary, the
+// rows that cannot hold the slice are not searched for its border.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
+// The same into a mask of the depth's size, whatever it held, with the table's kernel runs;
+// false when cancelled.
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask);
 
 // What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
 // into its output and, when both are given, the alpha (1 channel) into its own.
@@ -39,10 +48,22 @@ struct SliceLayers {
   Bitmap* alphaOutput = nullptr;
 };
 
-// Writes the slice into the outputs.
-SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table);
+// Buffers that a render's slices share: the mask and the prefix rows of the composite, kept
+// from one slice to the next instead of allocated (and their pages cleared) for each.
+struct SliceWorkspace {
+  std::unique_ptr<g8Bitmap> mask;
+  std::vector<uint16_t> notBehindRows;
+  std::vector<uint16_t> ownRows;
+  std::vector<uint16_t> alphaNotBehindRows;
+  std::vector<uint16_t> alphaOwnRows;
+};
 
-// Kernels for the slice's blur range, its mask, then its composite.
+// Writes the slice into the outputs; `runs` are those of the table's kernels.
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                           SliceWorkspace& workspace);
+
+// Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
-                         const floatBitmap& depth, const g8Bitmap& diaph, double lo, double hi);
+                         const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
+                         double hi, SliceWorkspace& workspace);

@@ -13,8 +13,10 @@ struct Hsl {
   double l = 0.0;
 };
 
+// A byte as a channel: the product is a float.
+constexpr float kByteToChannel = 0.003921569f;
+
 inline Hsl PixelToHsl(const uint8_t* rgb) {
-  constexpr float kByteToChannel = 0.003921569f;
   Hsl c;
   ConvertRGBToHSL(rgb[0] * kByteToChannel, rgb[1] * kByteToChannel, rgb[2] * kByteToChannel, c.h, c.s, c.l);
   return c;

@@ -1,79 +1,13 @@
 #include "filters/zone/ZHueFilter.h"
 
 #include "filters/RowPass.h"
-#include "filters/zone/HslPixel.h"
-
-namespace {
-
-// The hue of a colour, from its bytes as they are: the hue does not depend on a common scale
-// of the channels, so light and dark colours of one hue tint alike.
-double HueOf(const CRGBColor& colour) {
-  double h, s, l;
-  ConvertRGBToHSL(colour.Red(), colour.Green(), colour.Blue(), h, s, l);
-  return h;
-}
-
-class ZHueLaw {
- public:
-  ZHueLaw(const ZHueSettings& settings, const ZHueOptions& options)
-      : hue_(HueOf(settings.Colour)),
-        foregroundPoint_(settings.ForegroundPoint),
-        backgroundPoint_(settings.BackgroundPoint),
-        zoneNear_(settings.ZoneNear),
-        zoneFar_(settings.ZoneFar),
-        frontLength_(settings.FrontLength()),
-        backLength_(settings.BackLength()),
-        invert_(options.InvertZone) {}
-
-  void operator()(const uint8_t* in, float d, uint8_t* out) const {
-    if (zoneNear_ <= d && d <= zoneFar_) {
-      if (!invert_) return CopyPixel(in, out);
-      return WriteHslPixel(Tinted(in), out);
-    }
-    double channels[3];
-    HslToChannels(Tinted(in), channels);
-    float tinted[3];
-    for (int i = 0; i < 3; ++i) tinted[i] = float(channels[i] * 255.0);
-
-    // w is the share of the input colour: 1 at the zone edge and 0 at the point, or the
-    // reverse when the zone is the tinted part.
-    double w;
-    if (d < zoneNear_) {
-      if (d < foregroundPoint_) return Beyond(in, tinted, out);
-      w = invert_ ? (zoneNear_ - double(d)) / frontLength_ : (double(d) - foregroundPoint_) / frontLength_;
-    } else {
-      if (d > backgroundPoint_) return Beyond(in, tinted, out);
-      w = invert_ ? (double(d) - zoneFar_) / backLength_ : (backgroundPoint_ - double(d)) / backLength_;
-    }
-    for (int i = 0; i < 3; ++i) out[i] = TruncateToByte(in[i] * w + (1.0 - w) * tinted[i]);
-  }
-
- private:
-  Hsl Tinted(const uint8_t* in) const {
-    Hsl c = PixelToHsl(in);
-    c.h = hue_;
-    return c;
-  }
-
-  // Beyond a point the pixel is fully tinted, or untouched when the zone is the tinted part.
-  void Beyond(const uint8_t* in, const float tinted[3], uint8_t* out) const {
-    if (invert_) return CopyPixel(in, out);
-    for (int i = 0; i < 3; ++i) out[i] = TruncateToByte(tinted[i]);
-  }
-
-  double hue_;
-  float foregroundPoint_;
-  float backgroundPoint_;
-  float zoneNear_;
-  float zoneFar_;
-  double frontLength_;
-  double backLength_;
-  bool invert_;
-};
-
-}  // namespace
+#include "filters/zone/ZHueLaw.h"
+#include "filters/zone/ZHueRows.h"
 
 bool FilterPixels(const ZHueSettings& settings, const ZHueOptions& options, const CLayerBitmap& source,
                   rgbBitmap& destination) {
-  return RunPixelPass(source, destination, ZHueLaw(settings, options));
+  const ZHueLaw law(settings, options);
+  return RunPixelPass(source, destination, law, [&law](const uint8_t* in, const float* depth, uint8_t* out, int count) {
+    ApplyZHue(law, in, depth, out, count);
+  });
 }

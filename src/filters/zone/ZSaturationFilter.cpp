@@ -1,16 +1,16 @@
 #include "filters/zone/ZSaturationFilter.h"
 
 #include "filters/RowPass.h"
-#include "filters/zone/HslPixel.h"
 #include "filters/zone/ZoneRampLaw.h"
+#include "filters/zone/ZoneRampRows.h"
 
 bool FilterPixels(const ZSaturationSettings& settings, const ZoneOptions& options,
                   const CLayerBitmap& source, rgbBitmap& destination) {
   const ZoneRampLaw law(settings, options);
-  return RunPixelPass(source, destination, [&law](const uint8_t* in, float depth, uint8_t* out) {
-    if (law.KeepsPixel(depth)) return CopyPixel(in, out);
-    Hsl c = PixelToHsl(in);
-    c.s = law.RampedValue(depth, c.s);
-    WriteHslPixel(c, out);
-  });
+  return RunPixelPass(
+      source, destination,
+      [&law](const uint8_t* in, float depth, uint8_t* out) { law.Apply<HslComponent::Saturation>(in, depth, out); },
+      [&law](const uint8_t* in, const float* depth, uint8_t* out, int count) {
+        ApplyZoneRamp(law, HslComponent::Saturation, in, depth, out, count);
+      });
 }

@@ -5,8 +5,12 @@
 // instead (to twice its value at the point); InvertZone takes it away in the zone and gives it
 // back toward the points.
 
+#include "filters/zone/HslPixel.h"
 #include "filters/zone/ZoneOptions.h"
 #include "filters/zone/ZoneSettings.h"
+
+// The component the law ramps.
+enum class HslComponent { Saturation, Lightness };
 
 class ZoneRampLaw {
  public:
@@ -18,6 +22,16 @@ class ZoneRampLaw {
         frontLength_(settings.FrontLength()),
         backLength_(settings.BackLength()),
         options_(options) {}
+
+  // One pixel: its bytes, its depth, the bytes it becomes.
+  template <HslComponent kComponent>
+  void Apply(const uint8_t* in, float depth, uint8_t* out) const {
+    if (KeepsPixel(depth)) return CopyPixel(in, out);
+    Hsl c = PixelToHsl(in);
+    double& value = kComponent == HslComponent::Saturation ? c.s : c.l;
+    value = RampedValue(depth, value);
+    WriteHslPixel(c, out);
+  }
 
   // True when the pixel's bytes pass unchanged (inside the zone, not inverted).
   bool KeepsPixel(float depth) const { return !options_.InvertZone && IsInZone(depth); }
@@ -36,6 +50,16 @@ class ZoneRampLaw {
     if (!(v >= 0.0f)) return 0.0f;
     return v > 1.0f ? 1.0f : v;
   }
+
+  // The constants, for the law's vector form (ZoneRampRows.cpp), which evaluates the same
+  // expressions.
+  double ForegroundPoint() const { return foregroundPoint_; }
+  double BackgroundPoint() const { return backgroundPoint_; }
+  float ZoneNear() const { return zoneNear_; }
+  float ZoneFar() const { return zoneFar_; }
+  double FrontLength() const { return frontLength_; }
+  double BackLength() const { return backLength_; }
+  const ZoneOptions& Options() const { return options_; }
 
  private:
   // A reversed zone (ZoneNear > ZoneFar) holds no depth.

@@ -2,9 +2,12 @@
 // on all of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include <hwy/targets.h>
 #include <tbb/global_control.h>
 
 #include "DofScenes.h"
@@ -85,11 +88,28 @@ struct FrameCase {
   int back;
   double kernelStep = 0.3;
   double sliceStep = 2.0;
+  bool flatColours = false;  // blocks of one colour: window averages that divide exactly
 };
+
+// Blocks of 6 x 5 pixels take the colour (and alpha) of their first pixel.
+void FlattenColours(CLayerBitmap& scene) {
+  for (int kind : {kRgbBitmap, kAlphaBitmap}) {
+    Bitmap* layer = scene.GetLayerByType(kind);
+    if (!layer) continue;
+    const int bytes = layer->GetBytesPerPixel();
+    for (int y = 0; y < layer->GetHeight(); ++y) {
+      for (int x = 0; x < layer->GetWidth(); ++x) {
+        const uint8_t* from = layer->GetLineBytes(y - y % 5) + (x - x % 6) * bytes;
+        std::copy(from, from + bytes, layer->GetLineBytes(y) + x * bytes);
+      }
+    }
+  }
+}
 
 void ExpectFrameMatches(const FrameCase& c, const DofSceneDepths& depths = {}) {
   ScriptedUserInterface ui;
   auto scene = MakeDofScene(c.width, c.height, c.alpha, depths);
+  if (c.flatColours) FlattenColours(*scene);
   DepthOfFieldSettings settings = DofSceneSettings(*scene, c.front, c.back, depths);
   DepthOfFieldOptions options;
   options.ApplyOnAlpha = c.applyOnAlpha;
@@ -124,8 +144,32 @@ TEST(RenderMatchesReference, FramesWithEveryKindOfDiaphAndAlpha) {
       {"diagonal band, one-pixel image rows", 40, 1, 4, false, true, 9, 9},
       {"mirror band, one column", 1, 45, 5, false, true, 9, 9},
       {"wide frame, alpha rendered: row sums far past 16 bits", 700, 90, 1, true, true, 20, 24},
+      {"flat colours with alpha", 150, 64, 1, true, true, 18, 15, 0.3, 2.0, true},
+      {"flat colours, file diaph", 90, 70, 0, false, true, 10, 12, 0.3, 2.0, true},
+      {"tall frame: seven bands, some without work, fine slices", 48, 520, 1, true, true, 18, 22, 0.3, 1.0},
   };
   for (const FrameCase& c : cases) ExpectFrameMatches(c);
+}
+
+// The vector code is compiled for several instruction sets and the best one the processor has
+// is taken: every one that this processor runs must give the reference's bytes, whatever the
+// number of pixels its vectors hold (frames narrower than one vector's pixels included).
+TEST(RenderMatchesReference, EveryInstructionSetOfTheVectorCode) {
+  const FrameCase cases[] = {
+      {"disc with alpha", 96, 72, 1, true, true, 12, 9},
+      {"file diaph black at its centre", 77, 95, 0, false, true, 11, 13},
+      {"wide frame, alpha rendered", 300, 60, 1, true, true, 20, 24},
+      {"flat colours", 64, 50, 8, false, true, 14, 10, 0.3, 2.0, true},
+      {"three columns", 3, 40, 1, true, true, 6, 6},
+  };
+  const std::vector<int64_t> targets = hwy::SupportedAndGeneratedTargets();
+  EXPECT_GE(targets.size(), 2u);
+  for (int64_t target : targets) {
+    hwy::SetSupportedTargetsForTest(target);
+    SCOPED_TRACE(hwy::TargetName(target));
+    for (const FrameCase& c : cases) ExpectFrameMatches(c);
+  }
+  hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(RenderMatchesReference, DepthsExactlyOnSliceBoundaries) {

@@ -1,0 +1,77 @@
+// ZHueLaw in vector form, compiled once for each instruction set that the vector library
+// targets; the first call picks the best one that the processor supports.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "filters/zone/ZHueRows.cpp"
+#include <hwy/foreach_target.h>  // re-includes this file once per target
+#include <hwy/highway.h>
+
+#include "filters/PixelLanes-inl.h"
+#include "filters/zone/HslVectors-inl.h"
+#include "filters/zone/ZHueRows.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace fovara_zone {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+using fovara_colour::HWY_NAMESPACE::Constant;
+using fovara_colour::HWY_NAMESPACE::HslLanes;
+using fovara_pixels::HWY_NAMESPACE::DD;
+using fovara_pixels::HWY_NAMESPACE::PixelLanes;
+using fovara_pixels::HWY_NAMESPACE::TruncateToByte;
+using fovara_pixels::HWY_NAMESPACE::VD;
+using DF = hn::Rebind<float, DD>;
+
+// A byte as a channel, through the float product of the scalar law.
+VD HueChannel(VD byte) {
+  return hn::PromoteTo(DD(), hn::Mul(hn::DemoteTo(DF(), byte), hn::Set(DF(), kByteToChannel)));
+}
+
+void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_t* out, int count) {
+  const VD hue = Constant(law.Hue());
+  const VD foregroundPoint = Constant(law.ForegroundPoint());
+  const VD backgroundPoint = Constant(law.BackgroundPoint());
+  const VD zoneNear = Constant(law.ZoneNear());
+  const VD zoneFar = Constant(law.ZoneFar());
+  const VD frontLength = Constant(law.FrontLength());
+  const VD backLength = Constant(law.BackLength());
+  const bool inverted = law.Inverted();
+  fovara_pixels::HWY_NAMESPACE::ForPixelGroups(in, depth, out, count, [&](const PixelLanes& px, VD(&result)[3]) {
+    const VD d = px.depth;
+    HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToHsl(HueChannel(px.channel[0]), HueChannel(px.channel[1]),
+                                                          HueChannel(px.channel[2]));
+    c.h = hue;
+    VD channels[3];
+    fovara_colour::HWY_NAMESPACE::HslToRgb(c, channels[0], channels[1], channels[2]);
+
+    const auto inZone = hn::And(hn::Le(zoneNear, d), hn::Le(d, zoneFar));
+    const auto front = hn::Lt(d, zoneNear);
+    const auto beyond = hn::Or(hn::And(front, hn::Lt(d, foregroundPoint)), hn::AndNot(front, hn::Gt(d, backgroundPoint)));
+    // The share of the input colour: one division, of each side's numerator by its length.
+    const VD numerator = inverted ? hn::IfThenElse(front, hn::Sub(zoneNear, d), hn::Sub(d, zoneFar))
+                                  : hn::IfThenElse(front, hn::Sub(d, foregroundPoint), hn::Sub(backgroundPoint, d));
+    const VD w = hn::Div(numerator, hn::IfThenElse(front, frontLength, backLength));
+    for (int i = 0; i < 3; ++i) {
+      const VD scaled = hn::Mul(channels[i], Constant(255.0));
+      const VD tinted = hn::PromoteTo(DD(), hn::DemoteTo(DF(), scaled));  // held as a float
+      const VD blend = TruncateToByte(hn::Add(hn::Mul(px.channel[i], w), hn::Mul(hn::Sub(Constant(1.0), w), tinted)));
+      const VD beyondValue = inverted ? px.channel[i] : TruncateToByte(tinted);
+      const VD zoneValue = inverted ? TruncateToByte(scaled) : px.channel[i];
+      const VD outside = hn::IfThenElse(beyond, beyondValue, blend);
+      result[i] = hn::IfThenElse(inZone, zoneValue, outside);
+    }
+  });
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace fovara_zone
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace fovara_zone {
+HWY_EXPORT(ApplyZHue);
+}  // namespace fovara_zone
+
+void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_t* out, int count) {
+  HWY_DYNAMIC_DISPATCH(fovara_zone::ApplyZHue)(law, in, depth, out, count);
+}
+#endif
