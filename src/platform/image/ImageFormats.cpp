@@ -1,13 +1,13 @@
 #include "platform/image/ImageFormats.h"
 
-#include <OpenImageIO/imageio.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
+
+#include "platform/image/LibraryImage.h"
 
 namespace {
 
@@ -28,31 +28,69 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-// Extension -> plugin, from the library's own list ("openexr:exr,sxr;tiff:tif,tiff;...").
-const std::map<std::string, std::string>& PluginsByExtension() {
-  static const std::map<std::string, std::string> table = [] {
-    std::map<std::string, std::string> t;
-    for (const std::string& entry : Split(OIIO::get_string_attribute("extension_list"), ';')) {
-      auto colon = entry.find(':');
-      if (colon == std::string::npos) continue;
-      std::string plugin = entry.substr(0, colon);
-      if (kIgnoredPlugins.count(plugin)) continue;
-      for (const std::string& ext : Split(entry.substr(colon + 1), ',')) t.emplace(Lower(ext), plugin);
-    }
-    return t;
-  }();
-  return table;
+// What the image library reads and writes, as its own lists word them: known here so that
+// naming a format does not load the library. An extension missing from them is asked of the
+// library itself (a newer one may know more).
+constexpr const char* kExtensionList =
+    "openexr:exr,sxr,mxr;tiff:tif,tiff,tx,env,sm,vsm;jpeg:jpg,jpe,jpeg,jif,jfif,jfi;bmp:bmp,dib;cineon:cin;"
+    "dds:dds;dicom:dcm;dpx:dpx;fits:fits;gif:gif;heif:heic,heif,heics,avif;hdr:hdr,rgbe;ico:ico;iff:iff,z;"
+    "jpeg2000:jp2,j2k,j2c;png:png;pnm:ppm,pgm,pbm,pnm,pfm;psd:psd,pdd,psb;"
+    "raw:bay,bmq,cr2,cr3,crw,cs1,dc2,dcr,dng,erf,fff,k25,kdc,mdc,mos,mrw,nef,orf,pef,pxn,raf,raw,rdc,sr2,srf,"
+    "x3f,arw,3fr,cine,ia,kc2,mef,nrw,qtk,rw2,sti,rwl,srw,drf,dsc,ptx,cap,iiq,rwz;rla:rla;"
+    "sgi:sgi,rgb,rgba,bw,int,inta;softimage:pic;targa:tga,tpic;webp:webp;zfile:zfile";
+constexpr const char* kOutputFormatList =
+    "openexr,tiff,jpeg,bmp,dpx,fits,gif,heif,hdr,ico,iff,jpeg2000,png,pnm,rla,sgi,targa,webp,zfile";
+
+// Extension -> plugin, from a list like the library's ("openexr:exr,sxr;tiff:tif,tiff;...").
+std::map<std::string, std::string> PluginTable(const std::string& list) {
+  std::map<std::string, std::string> t;
+  for (const std::string& entry : Split(list, ';')) {
+    auto colon = entry.find(':');
+    if (colon == std::string::npos) continue;
+    std::string plugin = entry.substr(0, colon);
+    if (kIgnoredPlugins.count(plugin)) continue;
+    for (const std::string& ext : Split(entry.substr(colon + 1), ',')) t.emplace(Lower(ext), plugin);
+  }
+  return t;
 }
 
-const std::set<std::string>& WritablePlugins() {
-  static const std::set<std::string> plugins = [] {
-    std::set<std::string> s;
-    for (const std::string& p : Split(OIIO::get_string_attribute("output_format_list"), ',')) {
-      if (!kIgnoredPlugins.count(p)) s.insert(p);
-    }
-    return s;
+std::set<std::string> PluginSet(const std::string& list) {
+  std::set<std::string> s;
+  for (const std::string& p : Split(list, ',')) {
+    if (!kIgnoredPlugins.count(p)) s.insert(p);
+  }
+  return s;
+}
+
+// The library's own lists, loading it.
+struct LibraryLists {
+  std::map<std::string, std::string> plugins;
+  std::set<std::string> writable;
+};
+
+const LibraryLists& AskedOfLibrary() {
+  static const LibraryLists lists = [] {
+    std::string ignored;
+    ImageLibraryModule* library = ImageLibrary(ignored);
+    if (!library) return LibraryLists{};
+    return LibraryLists{PluginTable(library->ExtensionList()), PluginSet(library->OutputFormatList())};
   }();
-  return plugins;
+  return lists;
+}
+
+std::optional<std::string> PluginFor(const std::string& ext) {
+  static const std::map<std::string, std::string> known = PluginTable(kExtensionList);
+  auto it = known.find(ext);
+  if (it != known.end()) return it->second;
+  const auto& asked = AskedOfLibrary().plugins;
+  it = asked.find(ext);
+  if (it != asked.end()) return it->second;
+  return std::nullopt;
+}
+
+bool Writable(const std::string& plugin) {
+  static const std::set<std::string> known = PluginSet(kOutputFormatList);
+  return known.count(plugin) || AskedOfLibrary().writable.count(plugin);
 }
 
 std::optional<ImageFileFormat> FindFormat(const std::string& path) {
@@ -62,10 +100,9 @@ std::optional<ImageFileFormat> FindFormat(const std::string& path) {
   if (ext == "qel") return ImageFileFormat{"qel", "openexr"};
   // The library knows no .rpf, but the content is RLA.
   if (ext == "rpf") return ImageFileFormat{"rla", "rla"};
-  const auto& table = PluginsByExtension();
-  auto it = table.find(ext);
-  if (it == table.end()) return std::nullopt;
-  return ImageFileFormat{it->second, it->second};
+  auto plugin = PluginFor(ext);
+  if (!plugin) return std::nullopt;
+  return ImageFileFormat{*plugin, *plugin};
 }
 
 }  // namespace
@@ -81,6 +118,6 @@ std::optional<ImageFileFormat> FindReadableFormat(const std::string& path) { ret
 
 std::optional<ImageFileFormat> FindWritableFormat(const std::string& path) {
   auto format = FindFormat(path);
-  if (!format || format->IsZpic() || WritablePlugins().count(format->plugin)) return format;
+  if (!format || format->IsZpic() || Writable(format->plugin)) return format;
   return std::nullopt;
 }

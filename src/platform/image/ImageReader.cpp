@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "platform/image/DeclaredSize.h"
+#include "platform/image/ExrFile.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/LibraryImage.h"
 #include "platform/image/PixelConversion.h"
+#include "platform/image/PngFile.h"
 #include "platform/image/RlaReader.h"
 
 namespace {
@@ -137,9 +139,9 @@ std::vector<ChannelRef> WantedChannels(const ChannelPlan& plan, LayersToRead lay
 // A depth file without a depth channel whose picture is floating point holds the depth in its
 // picture channels (a renderer's depth pass): the first of them is the depth, and there is no
 // picture. Integer pictures stay pictures: they are depth pictures of a few hundred levels.
-void TakeDepthPass(const LibraryImage& image, ChannelPlan& plan) {
+void TakeDepthPass(const ImageSource& image, ChannelPlan& plan) {
   ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
-  if (plan.depth || !first || !image.IsFloatingPoint(first)) return;
+  if (plan.depth || !first || !image.IsLinear(first)) return;  // floating-point channels are linear
   plan.depth = first;
   plan.red = plan.green = plan.blue = plan.grey = {};
 }
@@ -193,10 +195,15 @@ bool OpenRla(const std::string& path, RlaImage& image, std::string& error) {
   return CheckDeclaredWindows(layout.data, layout.display, fileBytes, kRlaPixelsPerByte, error);
 }
 
-bool OpenLibraryImage(const std::string& path, const ImageFileFormat& format, LibraryImage& image,
-                      std::string& error) {
+std::unique_ptr<LibraryImage> OpenLibraryImage(const std::string& path, const ImageFileFormat& format,
+                                               std::string& error) {
   uintmax_t fileBytes = 0;
-  return CheckFileLength(path, fileBytes, error) && image.Open(path, format, error);
+  if (!CheckFileLength(path, fileBytes, error)) return nullptr;
+  ImageLibraryModule* library = ImageLibrary(error);
+  if (!library) return nullptr;
+  std::unique_ptr<LibraryImage> image = library->NewImage();
+  if (!image->Open(path, format, error)) return nullptr;
+  return image;
 }
 
 bool CheckPlan(const ChannelPlan& plan, LayersToRead layers, std::string& error) {
@@ -233,6 +240,25 @@ std::unique_ptr<CLayerBitmap> ReadRla(const std::string& path, LayersToRead laye
   return ReadLayers(image, image.Channels(), layers, error);
 }
 
+// The formats read by their own libraries, without the general image library.
+std::unique_ptr<ImageSource> OpenOwnReader(const std::string& path, const ImageFileFormat& format,
+                                           std::vector<PartChannels>& parts, std::string& error) {
+  uintmax_t fileBytes = 0;
+  if (!CheckFileLength(path, fileBytes, error)) return nullptr;
+  if (format.plugin == "png") {
+    auto image = std::make_unique<PngImage>();
+    if (!image->Open(path, error)) return nullptr;
+    parts = {PartChannels{{}, {}, {}, image->ChannelNames()}};
+    return image;
+  }
+  auto image = std::make_unique<ExrImage>();
+  if (!image->Open(path, error)) return nullptr;
+  parts = image->UsableParts();
+  return image;
+}
+
+bool ReadsOwnFormat(const ImageFileFormat& format) { return format.plugin == "png" || format.IsOpenExr(); }
+
 }  // namespace
 
 bool ProbeImageFile(const std::string& path, const ImageFileFormat& format, const std::string& view,
@@ -243,10 +269,19 @@ bool ProbeImageFile(const std::string& path, const ImageFileFormat& format, cons
     DescribeRla(image, view, info);
     return true;
   }
-  LibraryImage image;
-  if (!OpenLibraryImage(path, format, image, error)) return false;
-  ViewSelection selection = SelectView(image.UsableParts(), view);
-  Describe(image, FindChannels(selection.channels), info);
+  if (ReadsOwnFormat(format)) {
+    std::vector<PartChannels> parts;
+    std::unique_ptr<ImageSource> image = OpenOwnReader(path, format, parts, error);
+    if (!image) return false;
+    ViewSelection selection = SelectView(parts, view);
+    Describe(*image, FindChannels(selection.channels), info);
+    DescribeViews(selection, info);
+    return true;
+  }
+  std::unique_ptr<LibraryImage> image = OpenLibraryImage(path, format, error);
+  if (!image) return false;
+  ViewSelection selection = SelectView(image->UsableParts(), view);
+  Describe(*image, FindChannels(selection.channels), info);
   DescribeViews(selection, info);
   return true;
 }
@@ -255,13 +290,25 @@ std::unique_ptr<CLayerBitmap> ReadImageFile(const std::string& path, const Image
                                             LayersToRead layers, const std::string& view, std::string& error) {
   // RLA files carry depth in channels of their own, never in their colour.
   if (format.IsRla()) return ReadRla(path, layers == LayersToRead::DepthFile ? LayersToRead::All : layers, error);
-  LibraryImage image;
-  if (!OpenLibraryImage(path, format, image, error)) return nullptr;
-  ChannelPlan plan = FindChannels(SelectView(image.UsableParts(), view).channels);
+  if (ReadsOwnFormat(format)) {
+    std::vector<PartChannels> parts;
+    std::unique_ptr<ImageSource> image = OpenOwnReader(path, format, parts, error);
+    if (!image) return nullptr;
+    ChannelPlan plan = FindChannels(SelectView(parts, view).channels);
+    if (layers == LayersToRead::DepthFile) {
+      TakeDepthPass(*image, plan);
+      layers = LayersToRead::All;
+    }
+    if (auto* exr = dynamic_cast<ExrImage*>(image.get())) exr->Want(WantedChannels(plan, layers));
+    return ReadLayers(*image, plan, layers, error);
+  }
+  std::unique_ptr<LibraryImage> image = OpenLibraryImage(path, format, error);
+  if (!image) return nullptr;
+  ChannelPlan plan = FindChannels(SelectView(image->UsableParts(), view).channels);
   if (layers == LayersToRead::DepthFile) {
-    TakeDepthPass(image, plan);
+    TakeDepthPass(*image, plan);
     layers = LayersToRead::All;
   }
-  image.Want(WantedChannels(plan, layers));
-  return ReadLayers(image, plan, layers, error);
+  image->Want(WantedChannels(plan, layers));
+  return ReadLayers(*image, plan, layers, error);
 }

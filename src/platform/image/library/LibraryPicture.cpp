@@ -1,4 +1,4 @@
-#include "platform/image/LibraryImage.h"
+#include "platform/image/library/LibraryPicture.h"
 
 #include <OpenImageIO/imageio.h>
 #include <fmt/format.h>
@@ -93,7 +93,7 @@ bool SameWindow(const ImageRect& a, const ImageRect& b) {
 
 }  // namespace
 
-struct LibraryImage::Header {
+struct LibraryPicture::Header {
   ImageRect data;     // data window, in the file's coordinates
   ImageRect display;  // display window, in the file's coordinates
   bool deep = false;
@@ -129,17 +129,17 @@ struct LibraryImage::Header {
   }
 };
 
-struct LibraryImage::Opened {
+struct LibraryPicture::Opened {
   std::string path;
   std::unique_ptr<OIIO::ImageInput> input;
   std::vector<Header> headers;
   std::vector<bool> usable;
 };
 
-LibraryImage::LibraryImage() = default;
-LibraryImage::~LibraryImage() = default;
+LibraryPicture::LibraryPicture() = default;
+LibraryPicture::~LibraryPicture() = default;
 
-bool LibraryImage::Open(const std::string& path, const ImageFileFormat& format, std::string& error) {
+bool LibraryPicture::Open(const std::string& path, const ImageFileFormat& format, std::string& error) {
   opened_ = std::make_unique<Opened>();
   opened_->path = path;
   std::error_code ec;
@@ -182,7 +182,7 @@ bool LibraryImage::Open(const std::string& path, const ImageFileFormat& format, 
   return true;
 }
 
-std::vector<PartChannels> LibraryImage::UsableParts() const {
+std::vector<PartChannels> LibraryPicture::UsableParts() const {
   std::vector<PartChannels> parts;
   for (size_t s = 0; s < opened_->headers.size(); ++s) {
     parts.push_back(opened_->headers[s].part);
@@ -191,36 +191,36 @@ std::vector<PartChannels> LibraryImage::UsableParts() const {
   return parts;
 }
 
-const LibraryImage::Header& LibraryImage::HeaderOf(int subimage) const { return opened_->headers[size_t(subimage)]; }
+const LibraryPicture::Header& LibraryPicture::HeaderOf(int subimage) const { return opened_->headers[size_t(subimage)]; }
 
-const ImageRect& LibraryImage::Display() const { return HeaderOf(0).display; }
+const ImageRect& LibraryPicture::Display() const { return HeaderOf(0).display; }
 
-const ImageRect& LibraryImage::DataWindow(ChannelRef ref) const { return HeaderOf(ref.subimage).data; }
+const ImageRect& LibraryPicture::DataWindow(ChannelRef ref) const { return HeaderOf(ref.subimage).data; }
 
 // Floating-point colour is linear light; integer colour is already encoded.
-bool LibraryImage::IsLinear(ChannelRef ref) const { return HeaderOf(ref.subimage).floating[size_t(ref.channel)]; }
+bool LibraryPicture::IsLinear(ChannelRef ref) const { return HeaderOf(ref.subimage).floating[size_t(ref.channel)]; }
 
-bool LibraryImage::IsStraight(ChannelRef ref) const { return HeaderOf(ref.subimage).straightAlpha; }
+bool LibraryPicture::IsStraight(ChannelRef ref) const { return HeaderOf(ref.subimage).straightAlpha; }
 
-std::string LibraryImage::ChannelName(ChannelRef ref) const {
+std::string LibraryPicture::ChannelName(ChannelRef ref) const {
   const PartChannels& part = HeaderOf(ref.subimage).part;
   const std::string& name = part.channels[size_t(ref.channel)];
   return part.partName.empty() || HeaderOf(0).part.partName.empty() ? name : part.partName + ":" + name;
 }
 
-bool LibraryImage::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
+bool LibraryPicture::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
   if (!Holds(ref) && !Load(BlockFor(ref), error)) return false;
   stride = end_ - begin_;
   data = values_.data() + (ref.channel - begin_);
   return true;
 }
 
-bool LibraryImage::Holds(ChannelRef ref) const {
+bool LibraryPicture::Holds(ChannelRef ref) const {
   return ref.subimage == subimage_ && ref.channel >= begin_ && ref.channel < end_;
 }
 
 // Every wanted channel of the subimage at once when that fits, else the one channel.
-LibraryImage::Block LibraryImage::BlockFor(ChannelRef ref) const {
+LibraryPicture::Block LibraryPicture::BlockFor(ChannelRef ref) const {
   int lo = ref.channel, hi = ref.channel;
   for (ChannelRef w : wanted_) {
     if (w.subimage != ref.subimage) continue;
@@ -231,7 +231,7 @@ LibraryImage::Block LibraryImage::BlockFor(ChannelRef ref) const {
   return {ref.subimage, lo, hi + 1};
 }
 
-bool LibraryImage::Load(const Block& block, std::string& error) {
+bool LibraryPicture::Load(const Block& block, std::string& error) {
   subimage_ = -1;
   values_.assign(size_t(HeaderOf(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
   OIIO::ImageInput& in = *opened_->input;

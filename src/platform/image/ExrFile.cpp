@@ -1,0 +1,208 @@
+#include "platform/image/ExrFile.h"
+
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputPart.h>
+#include <ImfMultiPartInputFile.h>
+#include <ImfMultiView.h>
+#include <ImfPartType.h>
+#include <ImfStandardAttributes.h>
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/image/DeclaredSize.h"
+#include "platform/image/ExrHeaderCheck.h"
+
+namespace {
+
+constexpr int kMaxParts = 64;
+constexpr int kMaxChannels = 1024;
+// OpenEXR's zip and wavelet codecs stay well below 4096 pixels a byte on any real picture.
+constexpr int64_t kExrPixelsPerByte = 4096;
+// The wanted channels of a part are read together when they hold at most this many floats.
+constexpr int64_t kMaxBlockValues = int64_t(1) << 26;
+
+bool SaysTruncated(const std::string& message) {
+  std::string m = message;
+  std::transform(m.begin(), m.end(), m.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  for (const char* hint : {"end of file", "eof", "premature", "truncat", "expected"}) {
+    if (m.find(hint) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The library's message on one line, with the file's full path shortened to its name.
+std::string Detail(std::string message, const std::string& path) {
+  message = message.substr(0, message.find('\n'));
+  std::string name = std::filesystem::path(path).filename().string();
+  for (auto at = message.find(path); at != std::string::npos; at = message.find(path, at + name.size())) {
+    message.replace(at, path.size(), name);
+  }
+  return message;
+}
+
+ImageRect Rect(const Imath::Box2i& box) {
+  return {box.min.x, box.min.y, int(int64_t(box.max.x) - box.min.x + 1), int(int64_t(box.max.y) - box.min.y + 1)};
+}
+
+bool SameWindow(const ImageRect& a, const ImageRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+}  // namespace
+
+struct ExrImage::Part {
+  ImageRect data;
+  ImageRect display;
+  bool deep = false;
+  PartChannels channels;
+  std::vector<bool> floating;
+
+  explicit Part(const Imf::Header& header)
+      : data(Rect(header.dataWindow())),
+        display(Rect(header.displayWindow())),
+        deep(header.hasType() && Imf::isDeepData(header.type())) {
+    if (header.hasName()) channels.partName = header.name();
+    if (header.hasView()) channels.view = header.view();
+    if (Imf::hasMultiView(header)) channels.multiView = Imf::multiView(header);
+    for (auto c = header.channels().begin(); c != header.channels().end(); ++c) {
+      channels.channels.push_back(c.name());
+      floating.push_back(c.channel().type != Imf::UINT);
+    }
+  }
+
+  int64_t DataPixels() const { return int64_t(data.width) * data.height; }
+
+  bool Check(uintmax_t fileBytes, std::string& error) const {
+    if (deep) {
+      error = "deep images are not supported";
+      return false;
+    }
+    if (channels.channels.empty() || channels.channels.size() > size_t(kMaxChannels)) {
+      error = fmt::format("declares {} channels", channels.channels.size());
+      return false;
+    }
+    return CheckDeclaredWindows(data, display, fileBytes, kExrPixelsPerByte, error);
+  }
+};
+
+struct ExrImage::Opened {
+  std::string path;
+  std::unique_ptr<Imf::MultiPartInputFile> file;
+  std::vector<Part> parts;
+  std::vector<bool> usable;
+};
+
+ExrImage::ExrImage() = default;
+ExrImage::~ExrImage() = default;
+
+bool ExrImage::Open(const std::string& path, std::string& error) {
+  opened_ = std::make_unique<Opened>();
+  opened_->path = path;
+  std::error_code ec;
+  const uintmax_t fileBytes = std::filesystem::file_size(path, ec);
+  if (ec) {
+    error = "cannot open the file";
+    return false;
+  }
+  // What the library would believe of a header and pay for before it finds the file short.
+  if (!CheckExrHeaders(path, error)) return false;
+  try {
+    opened_->file = std::make_unique<Imf::MultiPartInputFile>(path.c_str(), 0, false);
+    auto& parts = opened_->parts;
+    const int count = std::min(opened_->file->parts(), kMaxParts);
+    for (int p = 0; p < count; ++p) parts.emplace_back(opened_->file->header(p));
+  } catch (const std::exception& e) {
+    error = SaysTruncated(e.what()) ? "file is truncated"
+                                    : fmt::format("not a readable openexr file ({})", Detail(e.what(), path));
+    return false;
+  }
+  if (opened_->parts.empty()) {
+    error = "not a readable openexr file (no part)";
+    return false;
+  }
+  if (!opened_->parts[0].Check(fileBytes, error)) return false;
+  opened_->usable.push_back(true);
+  for (size_t p = 1; p < opened_->parts.size(); ++p) {
+    // Parts of another frame, or whose header does not hold, are left out.
+    std::string ignored;
+    opened_->usable.push_back(SameWindow(opened_->parts[p].display, Display()) &&
+                              opened_->parts[p].Check(fileBytes, ignored));
+  }
+  return true;
+}
+
+std::vector<PartChannels> ExrImage::UsableParts() const {
+  std::vector<PartChannels> parts;
+  for (size_t p = 0; p < opened_->parts.size(); ++p) {
+    parts.push_back(opened_->parts[p].channels);
+    if (!opened_->usable[p]) parts.back().channels.clear();
+  }
+  return parts;
+}
+
+const ImageRect& ExrImage::Display() const { return opened_->parts[0].display; }
+
+const ImageRect& ExrImage::DataWindow(ChannelRef ref) const { return opened_->parts[size_t(ref.subimage)].data; }
+
+bool ExrImage::IsLinear(ChannelRef ref) const {
+  return opened_->parts[size_t(ref.subimage)].floating[size_t(ref.channel)];
+}
+
+std::string ExrImage::ChannelName(ChannelRef ref) const {
+  const PartChannels& part = opened_->parts[size_t(ref.subimage)].channels;
+  const std::string& name = part.channels[size_t(ref.channel)];
+  return part.partName.empty() || opened_->parts[0].channels.partName.empty() ? name : part.partName + ":" + name;
+}
+
+bool ExrImage::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
+  const bool held = ref.subimage == loadedPart_ && loadedChannels_[size_t(ref.channel)] >= 0;
+  if (!held) {
+    // Every wanted channel of the part at once when that fits, else the one channel.
+    wanted_.erase(std::remove_if(wanted_.begin(), wanted_.end(),
+                                 [&](ChannelRef w) { return w.subimage == ref.subimage && w.channel == ref.channel; }),
+                  wanted_.end());
+    wanted_.insert(wanted_.begin(), ref);
+    if (!Load(ref.subimage, error)) return false;
+  }
+  stride = loadedCount_;
+  data = values_.data() + loadedChannels_[size_t(ref.channel)];
+  return true;
+}
+
+bool ExrImage::Load(int partIndex, std::string& error) {
+  const Part& part = opened_->parts[size_t(partIndex)];
+  loadedPart_ = -1;
+  loadedChannels_.assign(part.channels.channels.size(), -1);
+  loadedCount_ = 0;
+  for (ChannelRef w : wanted_) {
+    if (w.subimage != partIndex || loadedChannels_[size_t(w.channel)] >= 0) continue;
+    if (loadedCount_ > 0 && part.DataPixels() * (loadedCount_ + 1) > kMaxBlockValues) break;
+    loadedChannels_[size_t(w.channel)] = loadedCount_++;
+  }
+  values_.assign(size_t(part.DataPixels()) * size_t(loadedCount_), 0.0f);
+  try {
+    Imf::InputPart in(*opened_->file, partIndex);
+    Imf::FrameBuffer frame;
+    const size_t xStride = sizeof(float) * size_t(loadedCount_);
+    const Imath::Box2i window = in.header().dataWindow();
+    for (size_t c = 0; c < loadedChannels_.size(); ++c) {
+      if (loadedChannels_[c] < 0) continue;
+      frame.insert(part.channels.channels[c],
+                   Imf::Slice::Make(Imf::FLOAT, values_.data() + loadedChannels_[c], window, xStride,
+                                    xStride * size_t(part.data.width)));
+    }
+    in.setFrameBuffer(frame);
+    in.readPixels(window.min.y, window.max.y);
+  } catch (const std::exception& e) {
+    error = SaysTruncated(e.what()) ? "file is truncated"
+                                    : fmt::format("cannot read the pixels ({})", Detail(e.what(), opened_->path));
+    return false;
+  }
+  loadedPart_ = partIndex;
+  return true;
+}
