@@ -6,6 +6,7 @@
 
 #include "platform/image/LibraryImage.h"
 #include "platform/image/PngFile.h"
+#include "platform/image/TargaFile.h"
 #include "platform/image/ZpicFormat.h"
 
 namespace {
@@ -68,6 +69,7 @@ bool WriteImageFile(const std::string& path, const ImageFileFormat& format, cons
                     std::string& error, ImageCompression compression) {
   if (format.IsZpic()) return WriteZpic(path, *content.depth, error);
   if (format.plugin == "png") return WritePng(path, content, compression, error);
+  if (format.plugin == "targa") return WriteTarga(path, content, compression, error);
   ImageLibraryModule* library = ImageLibrary(error);
   return library && library->Write(path, format, content, compression, error);
 }
