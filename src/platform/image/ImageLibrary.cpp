@@ -22,14 +22,16 @@ fs::path OwnFolder() {
   return ec ? fs::path() : binary.parent_path();
 }
 
-// Beside the binary (a build tree's programs), in the installation's library folder, and in the
-// build tree that made this binary (tests, benchmarks, a module run from its build folder).
+// Beside the binary (a build tree's programs), in the installation's library folder as seen from
+// its programs (bin/../lib/fovara) and from the Python module (lib/python3/dist-packages/../../fovara),
+// and in the build tree that made this binary (tests, benchmarks).
 std::vector<fs::path> Candidates() {
   std::vector<fs::path> places;
   fs::path own = OwnFolder();
   if (!own.empty()) {
     places.push_back(own / kModuleName);
     places.push_back(own.parent_path() / "lib" / "fovara" / kModuleName);
+    places.push_back(own.parent_path().parent_path() / "fovara" / kModuleName);
   }
 #ifdef FOVARA_IMAGE_MODULE_INSTALLED
   places.push_back(fs::path(FOVARA_IMAGE_MODULE_INSTALLED) / kModuleName);

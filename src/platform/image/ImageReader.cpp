@@ -34,21 +34,28 @@ Placement PlaceData(const ImageRect& data, const ImageRect& display) {
   return {left - display.x, top - display.y, right - left, bottom - top, left - data.x, top - data.y};
 }
 
-// One channel over the whole picture: the data placed at its offset, fill everywhere else.
-bool ReadPlane(ImageSource& image, ChannelRef ref, float fill, std::vector<float>& plane, std::string& error) {
+// One channel over the whole picture (plane: the display window's size): the data placed at its
+// offset, fill everywhere else.
+bool PlaceChannel(ImageSource& image, ChannelRef ref, float fill, float* plane, std::string& error) {
   const float* src = nullptr;
   int stride = 0;
   if (!image.Get(ref, src, stride, error)) return false;
   const ImageRect& data = image.DataWindow(ref);
   const int64_t width = image.Display().width;
-  plane.assign(size_t(width) * size_t(image.Display().height), fill);
   Placement at = PlaceData(data, image.Display());
+  const bool whole = at.columns == width && at.rows == image.Display().height;
+  if (!whole) std::fill(plane, plane + width * image.Display().height, fill);
   for (int64_t row = 0; row < at.rows; ++row) {
     const float* in = src + ((at.skipRows + row) * data.width + at.skipColumns) * stride;
-    float* out = plane.data() + (at.firstRow + row) * width + at.firstColumn;
+    float* out = plane + (at.firstRow + row) * width + at.firstColumn;
     for (int64_t x = 0; x < at.columns; ++x) out[x] = in[x * stride];
   }
   return true;
+}
+
+bool ReadPlane(ImageSource& image, ChannelRef ref, float fill, std::vector<float>& plane, std::string& error) {
+  plane.resize(size_t(image.Display().width) * size_t(image.Display().height));
+  return PlaceChannel(image, ref, fill, plane.data(), error);
 }
 
 // --- Colour and alpha ---
@@ -105,6 +112,88 @@ bool ReadPicture(ImageSource& image, const ChannelPlan& plan, const float* alpha
   return true;
 }
 
+// --- 8-bit pictures, straight to bytes ---
+
+// The byte conversions of PictureConversion for byte channels, as tables: the same float
+// expressions, evaluated once for every value.
+struct ByteTables {
+  uint8_t plain[256];            // a value alone (no alpha, opaque, or premultiplied in the file)
+  uint8_t premultiplied[256][256];  // [alpha][straight value]
+
+  ByteTables() {
+    for (int v = 0; v < 256; ++v) plain[v] = UnitToByte(float(v) * (1.0f / 255.0f));
+    for (int a = 0; a < 256; ++a) {
+      const float alpha = float(a) * (1.0f / 255.0f);
+      for (int v = 0; v < 256; ++v) {
+        const float value = float(v) * (1.0f / 255.0f);
+        premultiplied[a][v] = !(alpha > 0.0f) ? 0 : !(alpha < 1.0f) ? plain[v] : UnitToByte(alpha * value);
+      }
+    }
+  }
+};
+
+const ByteTables& Tables() {
+  static const ByteTables tables;
+  return tables;
+}
+
+// Whether the picture (and alpha) can go straight from the file's bytes: every channel stored as
+// bytes over the whole picture.
+bool ReadsAsBytes(const ImageSource& image, const ChannelPlan& plan, bool withAlpha) {
+  std::vector<ChannelRef> channels = plan.HasColour() ? std::vector<ChannelRef>{plan.red, plan.green, plan.blue}
+                                                      : std::vector<ChannelRef>{plan.grey};
+  if (withAlpha) channels.push_back(plan.alpha);
+  const ImageRect& display = image.Display();
+  for (ChannelRef r : channels) {
+    const ImageRect& data = image.DataWindow(r);
+    if (!r || !image.HoldsBytes(r) || data.x != display.x || data.y != display.y || data.width != display.width ||
+        data.height != display.height) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReadBytePicture(ImageSource& image, const ChannelPlan& plan, bool withAlpha, CLayerBitmap& out,
+                     std::string& error) {
+  const int width = image.Display().width, height = image.Display().height;
+  const size_t pixels = size_t(width) * size_t(height);
+  const uint8_t* alpha = nullptr;
+  int alphaStride = 0;
+  if (withAlpha && !image.GetBytes(plan.alpha, alpha, alphaStride, error)) return false;
+  const ByteTables& t = Tables();
+  std::unique_ptr<Bitmap> picture;
+  std::vector<ChannelRef> channels;
+  if (plan.HasColour()) {
+    picture = std::make_unique<rgbBitmap>(width, height);
+    channels = {plan.red, plan.green, plan.blue};
+  } else {
+    picture = std::make_unique<g8Bitmap>(width, height);
+    channels = {plan.grey};
+  }
+  const bool straight = image.IsStraight(channels[0]);
+  const int n = int(channels.size());
+  uint8_t* dst = picture->GetLineBytes(0);
+  for (int k = 0; k < n; ++k) {
+    const uint8_t* src = nullptr;
+    int stride = 0;
+    if (!image.GetBytes(channels[k], src, stride, error)) return false;
+    if (!alpha || !straight) {
+      for (size_t i = 0; i < pixels; ++i) dst[i * n + k] = t.plain[src[i * stride]];
+      continue;
+    }
+    for (size_t i = 0; i < pixels; ++i) dst[i * n + k] = t.premultiplied[alpha[i * alphaStride]][src[i * stride]];
+  }
+  out.AddLayer(std::move(picture));
+  if (alpha) {
+    auto layer = std::make_unique<alphaBitmap>(width, height);
+    uint8_t* a = layer->GetData();
+    for (size_t i = 0; i < pixels; ++i) a[i] = t.plain[alpha[i * alphaStride]];
+    out.AddLayer(std::move(layer));
+  }
+  return true;
+}
+
 void ReadAlpha(const std::vector<float>& plane, int width, int height, CLayerBitmap& out) {
   auto alpha = std::make_unique<alphaBitmap>(width, height);
   uint8_t* dst = alpha->GetData();
@@ -114,10 +203,9 @@ void ReadAlpha(const std::vector<float>& plane, int width, int height, CLayerBit
 
 // Outside the data window there is no depth: background.
 bool ReadDepth(ImageSource& image, ChannelRef ref, CLayerBitmap& out, std::string& error) {
-  std::vector<float> plane;
-  if (!ReadPlane(image, ref, std::numeric_limits<float>::infinity(), plane, error)) return false;
+  // Straight into the depth layer: no plane of its own.
   auto depth = std::make_unique<floatBitmap>(image.Display().width, image.Display().height);
-  std::copy(plane.begin(), plane.end(), depth->GetData());
+  if (!PlaceChannel(image, ref, std::numeric_limits<float>::infinity(), depth->GetData(), error)) return false;
   ReadDepthChannel(depth->GetData(), depth->GetValueCount());
   out.AddLayer(std::move(depth));
   return true;
@@ -225,6 +313,11 @@ std::unique_ptr<CLayerBitmap> ReadLayers(ImageSource& image, const ChannelPlan& 
   auto out = std::make_unique<CLayerBitmap>();
   std::vector<float> alpha;
   bool withAlpha = layers == LayersToRead::All && plan.alpha;
+  if (plan.HasPicture() && ReadsAsBytes(image, plan, withAlpha)) {
+    if (!ReadBytePicture(image, plan, withAlpha, *out, error)) return nullptr;
+    if (layers == LayersToRead::All && plan.depth && !ReadDepth(image, plan.depth, *out, error)) return nullptr;
+    return out;
+  }
   if (withAlpha && !ReadPlane(image, plan.alpha, 0.0f, alpha, error)) return nullptr;
   if (!ReadPicture(image, plan, withAlpha ? alpha.data() : nullptr, *out, error)) return nullptr;
   if (withAlpha) ReadAlpha(alpha, image.Display().width, image.Display().height, *out);

@@ -2,6 +2,7 @@
 // Where the image reader takes its channels from: the image library for most formats, our own
 // decoder for RLA. The reader places each channel's data window in the picture and converts it.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/image/ChannelFinder.h"
@@ -24,4 +25,11 @@ class ImageSource {
   // The channel's values over its data window: pixel i is data[i * stride]. They stay valid until
   // the next call.
   virtual bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) = 0;
+  // Whether the channel is stored as bytes (values 0..255 for 0..1) that GetBytes gives as they
+  // are, without a float plane.
+  virtual bool HoldsBytes(ChannelRef) const { return false; }
+  virtual bool GetBytes(ChannelRef, const uint8_t*&, int&, std::string& error) {
+    error = "no byte channel";
+    return false;
+  }
 };

@@ -125,6 +125,7 @@ bool PngImage::Open(const std::string& path, std::string& error) {
     return false;
   }
   window_ = {0, 0, int(width), int(height)};
+  bytes_ = depth == 8;
   static const std::vector<std::string> kNames[] = {{"Y"}, {"Y", "A"}, {"R", "G", "B"}, {"R", "G", "B", "A"}};
   names_ = kNames[channels - 1];
   return CheckDeclaredWindows(window_, window_, fileBytes, kPngPixelsPerByte, error);
@@ -133,7 +134,7 @@ bool PngImage::Open(const std::string& path, std::string& error) {
 bool PngImage::Decode(std::string& error) {
   Reader& r = *reader_;
   const size_t rowBytes = png_get_rowbytes(r.png, r.info);
-  const size_t width = size_t(window_.width), height = size_t(window_.height), channels = names_.size();
+  const size_t height = size_t(window_.height);
   std::vector<png_byte> pixels(rowBytes * height);
   std::vector<png_bytep> rows(height);
   for (size_t y = 0; y < height; ++y) rows[y] = pixels.data() + y * rowBytes;
@@ -142,19 +143,29 @@ bool PngImage::Decode(std::string& error) {
                                               : fmt::format("cannot read the pixels ({})", r.failure.message);
     return false;
   }
-  const size_t count = width * height * channels;
-  values_.resize(count);
-  if (png_get_bit_depth(r.png, r.info) == 16) {
-    const auto* samples = reinterpret_cast<const uint16_t*>(pixels.data());
-    for (size_t i = 0; i < count; ++i) values_[i] = float(samples[i]) * (1.0f / 65535.0f);
-  } else {
-    for (size_t i = 0; i < count; ++i) values_[i] = float(pixels[i]) * (1.0f / 255.0f);
-  }
+  pixels_ = std::move(pixels);
+  return true;
+}
+
+bool PngImage::GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) {
+  if (pixels_.empty() && !Decode(error)) return false;
+  stride = int(names_.size());
+  data = pixels_.data() + ref.channel;
   return true;
 }
 
 bool PngImage::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
-  if (values_.empty() && !Decode(error)) return false;
+  if (values_.empty()) {
+    if (pixels_.empty() && !Decode(error)) return false;
+    const size_t count = size_t(window_.width) * size_t(window_.height) * names_.size();
+    values_.resize(count);
+    if (bytes_) {
+      for (size_t i = 0; i < count; ++i) values_[i] = float(pixels_[i]) * (1.0f / 255.0f);
+    } else {
+      const auto* samples = reinterpret_cast<const uint16_t*>(pixels_.data());
+      for (size_t i = 0; i < count; ++i) values_[i] = float(samples[i]) * (1.0f / 65535.0f);
+    }
+  }
   stride = int(names_.size());
   data = values_.data() + ref.channel;
   return true;

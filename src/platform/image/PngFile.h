@@ -29,6 +29,8 @@ class PngImage final : public ImageSource {
   bool IsStraight(ChannelRef) const override { return true; }
   std::string ChannelName(ChannelRef ref) const override { return names_[size_t(ref.channel)]; }
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) override;
+  bool HoldsBytes(ChannelRef) const override { return bytes_; }
+  bool GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) override;
 
  private:
   struct Reader;
@@ -37,7 +39,9 @@ class PngImage final : public ImageSource {
   std::unique_ptr<Reader> reader_;
   ImageRect window_;
   std::vector<std::string> names_;
-  std::vector<float> values_;  // every channel of every pixel, interleaved
+  bool bytes_ = false;          // 8-bit samples
+  std::vector<uint8_t> pixels_;  // the decoded rows: every channel of every pixel, interleaved
+  std::vector<float> values_;    // the same as floats, made when asked for
 };
 
 // Writes the content's 8-bit picture (and alpha, as straight colour) as PNG.
