@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
+#include <utility>
 
 #include "platform/image/DeclaredSize.h"
 #include "platform/image/ExrHeaderCheck.h"
@@ -49,6 +51,24 @@ ImageRect Rect(const Imath::Box2i& box) {
   return {box.min.x, box.min.y, int(int64_t(box.max.x) - box.min.x + 1), int(int64_t(box.max.y) - box.min.y + 1)};
 }
 
+// The order a part's channels are listed in, as the general image library lists them (so that a
+// file reads the same whichever reader opens it): layer by layer, and in each layer colour, alpha
+// and depth first, in that order, then the others as the file stores them (alphabetically).
+int ChannelRank(const std::string& name) {
+  static const char* const kFirst[] = {"R",  "Red", "G",  "Green", "B",  "Blue", "Y", "real", "imag", "A",
+                                       "Alpha", "AR", "RA", "AG", "GA", "AB", "BA", "Z", "Depth", "Zback"};
+  const std::string suffix = name.substr(name.rfind('.') + 1);
+  for (int i = 0; i < int(std::size(kFirst)); ++i) {
+    if (suffix == kFirst[i]) return i;
+  }
+  return int(std::size(kFirst));
+}
+
+std::string LayerOf(const std::string& name) {
+  auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
+
 bool SameWindow(const ImageRect& a, const ImageRect& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
@@ -69,9 +89,17 @@ struct ExrImage::Part {
     if (header.hasName()) channels.partName = header.name();
     if (header.hasView()) channels.view = header.view();
     if (Imf::hasMultiView(header)) channels.multiView = Imf::multiView(header);
+    std::vector<std::pair<std::string, bool>> listed;
     for (auto c = header.channels().begin(); c != header.channels().end(); ++c) {
-      channels.channels.push_back(c.name());
-      floating.push_back(c.channel().type != Imf::UINT);
+      listed.emplace_back(c.name(), c.channel().type != Imf::UINT);
+    }
+    std::stable_sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
+      const std::string la = LayerOf(a.first), lb = LayerOf(b.first);
+      return la != lb ? la < lb : ChannelRank(a.first) < ChannelRank(b.first);
+    });
+    for (const auto& [name, isFloat] : listed) {
+      channels.channels.push_back(name);
+      floating.push_back(isFloat);
     }
   }
 
