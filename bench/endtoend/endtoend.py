@@ -21,6 +21,7 @@ import sys
 import time
 
 FRAMES, WIDTH, HEIGHT = 24, 1920, 1080
+BIG_WIDTH, BIG_HEIGHT = 4096, 3112  # a full-aperture 4K scan
 SETTINGS = ["DMIN=1.8", "DMAX=2.2", "FARB=49"]
 
 
@@ -50,12 +51,12 @@ def fastest(runs):
     return min(runs, key=lambda r: r.wall)
 
 
-def prepare(render, generator, work):
-    seq = os.path.join(work, "seq")
-    if not os.path.exists(os.path.join(seq, f"bench{FRAMES:04d}.exr")):
+def prepare(render, generator, work, name="seq", frames=FRAMES, width=WIDTH, height=HEIGHT):
+    seq = os.path.join(work, name)
+    if not os.path.exists(os.path.join(seq, f"bench{frames:04d}.exr")):
         shutil.rmtree(seq, ignore_errors=True)
-        subprocess.run([generator, seq, str(FRAMES), str(WIDTH), str(HEIGHT)], check=True)
-    project = os.path.join(work, "shot.fvz")
+        subprocess.run([generator, seq, str(frames), str(width), str(height)], check=True)
+    project = os.path.join(work, name + ".fvz")
     subprocess.run([render, "new", os.path.join(seq, "bench0001.png"), "--filter", "dof", "-o", project],
                    check=True, stdout=subprocess.DEVNULL)
     subprocess.run([render, "set", project, "--frame", "0"] + SETTINGS, check=True, stdout=subprocess.DEVNULL)
@@ -81,15 +82,16 @@ def main():
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)
     seq, project = prepare(args.render, args.generator, args.work)
+    _, big_project = prepare(args.render, args.generator, args.work, "big", 1, BIG_WIDTH, BIG_HEIGHT)
     repeat = int(os.environ.get("FOVARA_BENCH_REPEAT", "3"))
     builds = [("this tree", args.render)] + ([("baseline", args.baseline)] if args.baseline else [])
 
-    def render_job(render, frames, extension, times):
+    def render_job(render, frames, extension, times, shot=project):
         results = []
         for _ in range(times):
             out = os.path.join(args.work, "out")
             shutil.rmtree(out, ignore_errors=True)
-            results.append(run([render, "render", project, "--frames", frames, "-o",
+            results.append(run([render, "render", shot, "--frames", frames, "-o",
                                 os.path.join(out, "bench." + extension), "--quiet"]))
         return fastest(results)
 
@@ -109,6 +111,9 @@ def main():
             r = render_job(render, frames, extension, times)
             results[(name, build)] = r
             print(f"  {name:28} {build:10} {describe(r, count)}")
+    for build, render in builds:
+        r = render_job(render, "0-0", "png", repeat, big_project)
+        print(f"  {f'one {BIG_WIDTH} x {BIG_HEIGHT} frame, PNG out':28} {build:10} {describe(r, 1)}")
     for build, render in builds:
         r = fastest([run([render, "--help"]) for _ in range(repeat)])
         print(f"  {'fovara-render --help':28} {build:10} {describe(r, 1)}")
