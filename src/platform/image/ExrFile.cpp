@@ -8,12 +8,15 @@
 #include <ImfMultiView.h>
 #include <ImfPartType.h>
 #include <ImfStandardAttributes.h>
+#include <ImfThreading.h>
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <iterator>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/image/DeclaredSize.h"
@@ -67,6 +70,17 @@ int ChannelRank(const std::string& name) {
 std::string LayerOf(const std::string& name) {
   auto dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
+
+// The library decodes a file's chunks on a pool of threads shared by every file: one per core.
+int DecodingThreads() {
+  static std::once_flag once;
+  static int threads = 1;
+  std::call_once(once, [] {
+    threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    Imf::setGlobalThreadCount(threads);
+  });
+  return threads;
 }
 
 bool SameWindow(const ImageRect& a, const ImageRect& b) {
@@ -140,7 +154,7 @@ bool ExrImage::Open(const std::string& path, std::string& error) {
   // What the library would believe of a header and pay for before it finds the file short.
   if (!CheckExrHeaders(path, error)) return false;
   try {
-    opened_->file = std::make_unique<Imf::MultiPartInputFile>(path.c_str(), 0, false);
+    opened_->file = std::make_unique<Imf::MultiPartInputFile>(path.c_str(), DecodingThreads(), false);
     auto& parts = opened_->parts;
     const int count = std::min(opened_->file->parts(), kMaxParts);
     for (int p = 0; p < count; ++p) parts.emplace_back(opened_->file->header(p));
