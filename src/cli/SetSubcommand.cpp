@@ -8,7 +8,7 @@
 #include "animation/AnimationActions.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"

@@ -32,9 +32,7 @@ struct FilterDescription {
   uint32_t id;
   int nameStringId;
   int descriptionStringId;
-  int panelDialogId;
   int panelTitleStringId;
-  int pictureId;
 };
 
 class DepthFilterCommand : public CBitmapCommand {

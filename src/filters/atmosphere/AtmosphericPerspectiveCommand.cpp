@@ -5,11 +5,10 @@
 #include "tools/DepthTools.h"
 
 namespace {
-constexpr FilterDescription kAtmosphere{FourCC("FXDF"), 2161, 2160, 2129, 2161, 2024};
 }
 
 AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
-    : ColourFilterCommand(project, kAtmosphere) {}
+    : ColourFilterCommand(project, kDescription) {}
 
 void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
   if (result != kCommandOk || !other || other->GetID() != kDepthPointToolId) return;

@@ -7,7 +7,6 @@
 #include "tools/DepthTools.h"
 
 namespace {
-constexpr FilterDescription kDepthOfField{FourCC("FXDE"), 2155, 2154, 2135, 2166, 2020};
 // Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
 constexpr int kRefreshStore = 1;
 constexpr int kRefreshControls = 2;
@@ -18,7 +17,7 @@ constexpr int kFrontDepthChange = 64064;
 constexpr int kBackDepthChange = 64065;
 }  // namespace
 
-DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDepthOfField) {}
+DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDescription) {}
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderPreview(const KeyframeSettings& settings, int x, int y,
                                                                 int width, int height) {

@@ -4,12 +4,6 @@
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
 
-namespace {
-constexpr FilterDescription kZSaturation{FourCC("FXDS"), 2168, 2167, 2132, 2168, 2027};
-constexpr FilterDescription kZLuminance{FourCC("FXDL"), 2165, 2164, 2131, 2165, 2026};
-constexpr FilterDescription kZHue{FourCC("FXDH"), 2163, 2162, 2130, 2163, 2025};
-}  // namespace
-
 void ZoneFilterCommand::OnLooseFocus(int, CQelCommand* other) {
   if (!other) return;
   if (other->GetID() == kDepthIntervalToolId) {
@@ -36,6 +30,6 @@ void ZoneFilterCommand::OnGetFocus(int, CQelCommand* other, CommandResult result
   GetProject().NotifyChanged(kChangeSettings);
 }
 
-ZSaturationFilter::ZSaturationFilter(ProjectData& project) : ZoneFilterOf(project, kZSaturation) {}
-ZLuminanceFilter::ZLuminanceFilter(ProjectData& project) : ZoneFilterOf(project, kZLuminance) {}
-ZHueFilter::ZHueFilter(ProjectData& project) : ZoneFilterOf(project, kZHue) {}
+ZSaturationFilter::ZSaturationFilter(ProjectData& project) : ZoneFilterOf(project, kDescription) {}
+ZLuminanceFilter::ZLuminanceFilter(ProjectData& project) : ZoneFilterOf(project, kDescription) {}
+ZHueFilter::ZHueFilter(ProjectData& project) : ZoneFilterOf(project, kDescription) {}
