@@ -13,7 +13,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace fs = std::filesystem;
 

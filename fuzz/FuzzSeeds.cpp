@@ -16,7 +16,7 @@
 #include "platform/framework/ScriptedUserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/GBufferRla.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/ConsoleUserInterface.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 struct CliProject {
   ConsoleUserInterface ui;  // installed before the session exists

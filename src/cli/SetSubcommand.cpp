@@ -5,7 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
 #include "tools/RecordText.h"

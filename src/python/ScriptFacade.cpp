@@ -9,7 +9,7 @@
 #include <fmt/format.h>
 #include <tbb/global_control.h>
 
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 #include "tools/RecordText.h"
 #include "filters/DepthFilterCommand.h"
 #include "filters/FilterRegistry.h"
@@ -19,7 +19,7 @@
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "python/ScriptUserInterface.h"
 #include "tools/RenderOutputName.h"
 #include "tools/RenderRun.h"

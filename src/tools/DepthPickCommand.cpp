@@ -1,7 +1,7 @@
 #include "platform/framework/StringTable.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { access_.SetAccess(0, 512, 0); }
 

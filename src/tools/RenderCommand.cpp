@@ -8,7 +8,7 @@
 #include "platform/image/ImageFormats.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 #include "tools/RenderOutputCheck.h"
 #include "tools/RenderRun.h"
 

@@ -4,7 +4,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
     : project_(project), id_(id), nameId_(nameId), helpId_(helpId) {}

@@ -30,7 +30,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/Preferences.h"
 #include "platform/framework/ScriptedUserInterface.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 

@@ -8,7 +8,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 

@@ -2,7 +2,7 @@
 
 #include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "project/ProjectData.h"
-#include "tools/DepthTools.h"
+#include "filters/DepthToolExchange.h"
 
 namespace {
 }
@@ -12,7 +12,7 @@ AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
 
 void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
   if (result != kCommandOk || !other || other->GetID() != kDepthPointToolId) return;
-  ApplyAtmospherePointPick(settings_, static_cast<DepthPickCommand*>(other)->GetPickedDepth());
+  ApplyAtmospherePointPick(settings_, dynamic_cast<DepthPointExchange&>(*other).GetPickedDepth());
   SyncPanel();
   GetProject().NotifyChanged(kChangeSettings);
 }

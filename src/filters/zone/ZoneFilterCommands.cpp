@@ -2,15 +2,15 @@
 
 #include "filters/zone/ZoneDepthTools.h"
 #include "project/ProjectData.h"
-#include "tools/DepthTools.h"
+#include "filters/DepthToolExchange.h"
 
 void ZoneFilterCommand::OnLooseFocus(int, CQelCommand* other) {
   if (!other) return;
   if (other->GetID() == kDepthIntervalToolId) {
     DepthIntervalPick zone = ZoneIntervalForTool(Zone());
-    static_cast<IntervalSelectCommand*>(other)->SetLimits(zone.first, zone.second);
+    dynamic_cast<DepthIntervalExchange&>(*other).SetLimits(zone.first, zone.second);
   } else if (other->GetID() == kDepthPointToolId) {
-    auto* picker = static_cast<DepthPickCommand*>(other);
+    auto* picker = &dynamic_cast<DepthPointExchange&>(*other);
     picker->SetReferenceDepth(ZoneReferenceDepthForTool(Zone(), picker->GetMode()));
   }
 }
@@ -18,10 +18,10 @@ void ZoneFilterCommand::OnLooseFocus(int, CQelCommand* other) {
 void ZoneFilterCommand::OnGetFocus(int, CQelCommand* other, CommandResult result) {
   if (result != kCommandOk || !other) return;
   if (other->GetID() == kDepthIntervalToolId) {
-    auto* selector = static_cast<IntervalSelectCommand*>(other);
+    auto* selector = &dynamic_cast<DepthIntervalExchange&>(*other);
     ApplyZoneIntervalPick(Zone(), {selector->GetNearLimit(), selector->GetFarLimit()});
   } else if (other->GetID() == kDepthPointToolId) {
-    auto* picker = static_cast<DepthPickCommand*>(other);
+    auto* picker = &dynamic_cast<DepthPointExchange&>(*other);
     ApplyZonePointPick(Zone(), picker->GetMode(), picker->GetPickedDepth());
   } else {
     return;

@@ -16,7 +16,7 @@
 #include "filters/zone/ZSaturationFilter.h"
 #include "platform/framework/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 namespace {
 

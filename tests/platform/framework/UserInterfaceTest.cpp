@@ -2,7 +2,7 @@
 
 #include "platform/framework/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 TEST(UserInterface, WithNothingInstalledQuestionsAreRefusedQuietly) {
   EXPECT_EQ(UI().Ask("Save?", Buttons::YesNoCancel), Answer::Cancel);
