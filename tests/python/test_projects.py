@@ -1,6 +1,7 @@
 # Projects from scripts: made, changed and saved as fovara-render makes them, rendered to the
 # same files, followed frame by frame, and stopped without leaving a frame half written.
 import _thread
+import signal
 import threading
 import time
 
@@ -138,7 +139,16 @@ def test_keyboard_interrupt_in_the_callback_stops_the_render(tmp_path, focus_pul
     assert_complete_frames_only(tmp_path / "stopped", whole, fewer_than=6)
 
 
-def test_ctrl_c_stops_a_render_while_a_frame_renders(tmp_path, focus_pull):
+@pytest.fixture
+def ctrl_c_raises():
+    """A process started in the background by a shell ignores SIGINT, and Python then raises
+    nothing for Ctrl+C: the handler of an interactive session is put in place meanwhile."""
+    previous = signal.signal(signal.SIGINT, signal.default_int_handler)
+    yield
+    signal.signal(signal.SIGINT, previous)
+
+
+def test_ctrl_c_stops_a_render_while_a_frame_renders(tmp_path, focus_pull, ctrl_c_raises):
     project, whole = focus_pull
     # Ctrl+C arrives while the core works without the GIL; it is seen at its next poll.
     started = threading.Event()
