@@ -13,7 +13,7 @@
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
 #include "tools/ProjectSession.h"

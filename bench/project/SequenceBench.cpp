@@ -9,7 +9,7 @@
 #include <string>
 
 #include "filters/DepthFilterCommand.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"

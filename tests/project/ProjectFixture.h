@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "filters/DepthFilterCommand.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "tools/ProjectSession.h"
 #include "support/Scenes.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/Progress.h"
 
