@@ -1,13 +1,13 @@
 #include "project/ApplicationFrame.h"
 
 #include "filters/DepthFilterCommand.h"
+#include "platform/framework/CommandIds.h"
 #include "platform/framework/NavigationCommands.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/FovaraDoc.h"
 
 namespace {
-constexpr uint32_t kAreaPreviewToolId = FourCC("DNFX");
 
 bool IsMouseTool(uint32_t id) { return id == kAreaPreviewToolId || id == kMoveToolId || id == kZoomToolId; }
 }  // namespace

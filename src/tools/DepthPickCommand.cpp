@@ -1,4 +1,5 @@
 #include "platform/framework/StringTable.h"
+#include "platform/framework/CommandIds.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
 #include "platform/framework/Progress.h"
@@ -7,7 +8,7 @@ DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { a
 
 std::string DepthPickCommand::GetName() const { return LoadString(2178); }
 CommandIdentity DepthPickCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, FourCC("DEPP"), 1};
+  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthPointToolId, 1};
 }
 std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2071); }
 
