@@ -9,11 +9,11 @@
 #include "animation/KeyframeTrack.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace fs = std::filesystem;
 

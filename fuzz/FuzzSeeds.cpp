@@ -7,14 +7,16 @@
 
 #include "FuzzEntries.h"
 #include "animation/KeyframeTrack.h"
+#include "animation/SettingsTypes.h"
 #include "filters/DepthFilterCommand.h"
+#include "filters/FilterRegistry.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/GBufferRla.h"
 
 namespace fs = std::filesystem;
@@ -66,8 +68,8 @@ bool SaveImage(const CLayerBitmap& image, const std::string& path, std::string& 
 
 // One project per filter, over the scene; the first one also keyframes frame 4.
 bool WriteProjectSeeds(const std::string& scene, const std::string& out, std::string& error) {
-  const uint32_t filterIds[] = {FourCC("FXDE"), FourCC("FXDS"), FourCC("FXDL"), FourCC("FXDH"), FourCC("FXDF")};
-  for (uint32_t id : filterIds) {
+  for (const FilterEntry& filter : RegisteredFilters()) {
+    const uint32_t id = filter.description.id;
     ScriptedUserInterface ui;
     ProjectSession session;
     auto filters = session.Frame().GetFilters();
@@ -79,7 +81,7 @@ bool WriteProjectSeeds(const std::string& scene, const std::string& out, std::st
       return false;
     }
     ProjectData& project = session.Project();
-    if (id == filterIds[0]) project.GetTrack().SetKeyframe(4, project.GetFilter()->GetCurrentSettings());
+    if (&filter == &RegisteredFilters().front()) project.GetTrack().SetKeyframe(4, project.GetFilter()->GetCurrentSettings());
     std::string path = scene + "seed.fvz";
     if (!session.Document().OnSaveDocument(path)) {
       error = session.Document().GetLastError();
@@ -106,8 +108,7 @@ bool WriteRecordSeeds(const std::string& out, std::string& error) {
 
   // A record followed by a track with a keyframe of every settings type.
   KeyframeTrack track;
-  const uint32_t codes[] = {FourCC("DOFF"), FourCC("ZSAT"), FourCC("ZLUM"), FourCC("ZHUE"), FourCC("ZFOG")};
-  for (uint32_t code : codes) {
+  for (uint32_t code : RegisteredSettingsTypes()) {
     CArchive withTrack;
     CCustomData(record).Serialize(withTrack);
     track.RemoveAll();

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "platform/framework/CustomData.h"
 #include "platform/image/ImageIo.h"

@@ -9,7 +9,7 @@
 #include <QPainter>
 
 #include "app/FovaraView.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace {
 

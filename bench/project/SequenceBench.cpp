@@ -9,11 +9,11 @@
 #include <string>
 
 #include "filters/DepthFilterCommand.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/ZpicFormat.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <map>
 #include <vector>
 
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 
 class ProjectData;
 class QAbstractButton;

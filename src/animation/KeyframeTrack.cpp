@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "animation/SettingsTypes.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"

@@ -69,6 +69,3 @@ class KeyframeTrack {
   int currentFrame_ = 0;
   int mode_ = kSingleImageMode;
 };
-
-// A new, empty settings object of a type code; null for a code no filter uses.
-std::unique_ptr<KeyframeSettings> CreateSettingsOfType(uint32_t typeCode);

@@ -33,7 +33,7 @@
 #include "platform/framework/Preferences.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "tools/DepthTools.h"
 
 namespace {

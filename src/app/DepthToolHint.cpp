@@ -2,14 +2,14 @@
 
 #include <cmath>
 
-#include "app/ui/UiText.h"
+#include "controls/FilterPanelRegistry.h"
+#include "controls/UiText.h"
 #include "filters/DepthFilterCommand.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
 
 namespace {
 
-constexpr int kSetsFocus = 62050;
 constexpr int kSetsBackground = 62051;
 constexpr int kSetsForeground = 62052;
 constexpr int kNotFarther = 62053;
@@ -18,22 +18,22 @@ constexpr int kSetsFirstLimit = 62055;
 constexpr int kSetsSecondLimit = 62056;
 constexpr int kOutside = 62057;
 constexpr int kSetsDepth = 62058;
-constexpr int kSetsBackgroundBlur = 62059;
-constexpr int kSetsForegroundBlur = 62060;
 constexpr int kOverBackground = 64022;
 
 QString Depth(double depth) {
   return QString::fromStdString(FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4)));
 }
 
-// The depth of field's point tool sets the focus or where a blur is full; the zone filters'
-// their points, the atmospheric perspective its start depth.
+// What a pick sets: a depth, a background or a foreground, unless the filter's panel says
+// otherwise (the depth of field's focus and full-blur points).
 int PickText(const ProjectData& project, int mode) {
   const DepthFilterCommand* filter = project.GetFilter();
-  const bool depthOfField = filter && filter->GetID() == FourCC("FXDE");
-  if (mode == kPickFartherThanReference) return depthOfField ? kSetsBackgroundBlur : kSetsBackground;
-  if (mode == kPickNearerThanReference) return depthOfField ? kSetsForegroundBlur : kSetsForeground;
-  return depthOfField ? kSetsFocus : kSetsDepth;
+  const FilterPanelEntry* entry = filter ? FindFilterPanel(filter->GetID()) : nullptr;
+  const PickHints hints = entry ? entry->pickHints : PickHints{};
+  auto either = [](int own, int usual) { return own ? own : usual; };
+  if (mode == kPickFartherThanReference) return either(hints.fartherThanReference, kSetsBackground);
+  if (mode == kPickNearerThanReference) return either(hints.nearerThanReference, kSetsForeground);
+  return either(hints.atPoint, kSetsDepth);
 }
 
 }  // namespace

@@ -4,12 +4,8 @@
 #include <QWidget>
 
 #include "app/CustomVReBar.h"
-#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
-#include "filters/atmosphere/AtmosphericPerspectivePanel.h"
-#include "filters/dof/DepthOfFieldFilter.h"
-#include "filters/dof/DepthOfFieldPanel.h"
-#include "filters/zone/ZoneFilterCommands.h"
-#include "filters/zone/ZonePanels.h"
+#include "controls/FilterPanelRegistry.h"
+#include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
 
 namespace {
@@ -37,23 +33,14 @@ class DockedPanel : public FilterPanel {
   FilterPanel* panel_;
 };
 
-template <typename Panel, typename Filter>
-std::unique_ptr<FilterPanel> Dock(CCustomVReBar* dock, Filter& filter) {
-  auto* panel = new Panel(filter);
-  dock->AddNewBar(panel, LoadString(filter.GetDescription().panelTitleStringId));
-  panel->SyncToPanel();
-  return std::make_unique<DockedPanel>(dock, panel, panel);
-}
-
 std::unique_ptr<FilterPanel> MakePanel(CCustomVReBar* dock, DepthFilterCommand& filter) {
-  if (auto* dof = dynamic_cast<DepthOfFieldFilter*>(&filter)) return Dock<DepthOfFieldPanel>(dock, *dof);
-  if (auto* saturation = dynamic_cast<ZSaturationFilter*>(&filter)) return Dock<ZSaturationPanel>(dock, *saturation);
-  if (auto* luminance = dynamic_cast<ZLuminanceFilter*>(&filter)) return Dock<ZLuminancePanel>(dock, *luminance);
-  if (auto* hue = dynamic_cast<ZHueFilter*>(&filter)) return Dock<ZHuePanel>(dock, *hue);
-  if (auto* fog = dynamic_cast<AtmosphericPerspectiveFilter*>(&filter)) {
-    return Dock<AtmosphericPerspectivePanel>(dock, *fog);
-  }
-  return nullptr;
+  const FilterPanelEntry* entry = FindFilterPanel(filter.GetID());
+  if (!entry) return nullptr;
+  PanelParts parts = entry->createPanel(filter);
+  if (!parts.widget || !parts.panel) return nullptr;
+  dock->AddNewBar(parts.widget, LoadString(filter.GetDescription().panelTitleStringId));
+  parts.panel->SyncToPanel();
+  return std::make_unique<DockedPanel>(dock, parts.widget, parts.panel);
 }
 
 }  // namespace

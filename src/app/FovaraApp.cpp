@@ -19,7 +19,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/framework/WorkAside.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace fs = std::filesystem;
 

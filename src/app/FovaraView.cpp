@@ -7,6 +7,7 @@
 #include <QRubberBand>
 #include <QScrollBar>
 
+#include "platform/framework/CommandIds.h"
 #include "app/ToolCursors.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/NavigationCommands.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kAreaPreviewId = FourCC("DNFX");
 constexpr int kWheelNotch = 120;
 
 constexpr int kCheckerSquare = 8;
@@ -302,7 +302,7 @@ void CFovaraView::mousePressEvent(QMouseEvent* event) {
     ZoomAround(in ? ZoomLevels::NextIn(GetZoom()) : ZoomLevels::NextOut(GetZoom()), event->position());
   } else if (id == kMoveToolId && left) {
     StartPan(at);
-  } else if (id == kAreaPreviewId && left) {
+  } else if (id == kAreaPreviewToolId && left) {
     dragFrom_ = at;
     rubberBand_->setGeometry(QRect(at, QSize()));
     rubberBand_->show();

@@ -3,37 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/framework/FourCC.h"
-
-namespace {
-
-struct FilterName {
-  const char* name;
-  uint32_t id;
-};
-
-constexpr FilterName kFilterNames[] = {
-    {"dof", FourCC("FXDE")}, {"zsat", FourCC("FXDS")}, {"zlum", FourCC("FXDL")},
-    {"zhue", FourCC("FXDH")}, {"fog", FourCC("FXDF")},
-};
-
-}  // namespace
+#include "filters/FilterRegistry.h"
 
 std::optional<uint32_t> FilterIdFromName(const std::string& name) {
-  for (const auto& f : kFilterNames) {
-    if (name == f.name) return f.id;
-  }
+  if (const FilterEntry* filter = FindFilterByCliName(name)) return filter->description.id;
   return std::nullopt;
 }
 
-std::string FilterNames() {
-  std::string names;
-  for (const auto& f : kFilterNames) {
-    if (!names.empty()) names += '|';
-    names += f.name;
-  }
-  return names;
-}
+std::string FilterNames() { return FilterCliNames("|"); }
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/ConsoleUserInterface.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 struct CliProject {
   ConsoleUserInterface ui;  // installed before the session exists
@@ -20,7 +20,7 @@ struct CliProject {
   bool Save(const std::string& path);
 };
 
-// "dof", "zsat", "zlum", "zhue", "fog" to filter ids; nothing for other names.
+// A registered filter's command-line name ("dof", "zsat", ...) to its id; nothing for other names.
 std::optional<uint32_t> FilterIdFromName(const std::string& name);
 std::string FilterNames();
 

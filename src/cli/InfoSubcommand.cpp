@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliCommands.h"
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 #include "cli/ViewCheck.h"
 #include "platform/image/DepthRange.h"
 #include "platform/image/ImageIo.h"

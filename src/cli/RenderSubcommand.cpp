@@ -17,6 +17,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/image/ImageIo.h"
+#include "tools/RenderOutputName.h"
 #include "tools/RenderOutputCheck.h"
 #include "tools/RenderRun.h"
 
@@ -67,17 +68,7 @@ bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange
 
 // The output file name (base, and the extension that names the format).
 std::string OutputName(const RenderOptions& options, ProjectData& project) {
-  std::string base = options.output.empty() ? project.OutputBaseName() : AbsolutePath(options.output);
-  CFileInfo info(base);
-  std::string extension = info.GetExtension();
-  // A base such as "shot.v2" has no format extension: only known picture extensions count.
-  static const std::regex kFormats(R"(\.(tga|png|tif|tiff|exr|jpg|jpeg|bmp|rla|qel))", std::regex::icase);
-  bool hasFormat = std::regex_match(extension, kFormats);
-  std::string stem = hasFormat ? info.GetPath() + info.GetNameWithoutExt() : base;
-  std::string format = options.format;
-  if (format.empty()) format = hasFormat ? extension.substr(1) : CFileInfo(project.GetImageName(0)).GetExtension().substr(1);
-  if (!std::regex_match("." + format, kFormats)) format = "png";
-  return stem + "." + format;
+  return RenderOutputName(options.output.empty() ? std::string() : AbsolutePath(options.output), options.format, project);
 }
 
 int RunRender(const RenderOptions& options) {

@@ -5,10 +5,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"

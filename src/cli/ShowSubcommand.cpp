@@ -10,7 +10,7 @@
 #include "animation/KeyframeTrack.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"

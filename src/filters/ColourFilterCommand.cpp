@@ -1,7 +1,7 @@
 #include "filters/ColourFilterCommand.h"
 
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 namespace {
 constexpr int kProgressSteps = 5;

@@ -11,6 +11,7 @@
 #include "animation/KeyframeSettings.h"
 #include "filters/FilterPanel.h"
 #include "platform/framework/Command.h"
+#include "platform/framework/CommandIds.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
 
@@ -21,9 +22,6 @@ class ProjectData;
 // The framework state every filter switches on at construction.
 constexpr int kFilterCommandState = 0x10000;
 
-// Ids of the depth tools a filter exchanges depths with.
-constexpr uint32_t kDepthIntervalToolId = FourCC("DEPI");
-constexpr uint32_t kDepthPointToolId = FourCC("DEPP");
 
 // The first view mode a filter may define for itself.
 constexpr uint32_t kFilterViewModeBase = 65536;
@@ -32,9 +30,7 @@ struct FilterDescription {
   uint32_t id;
   int nameStringId;
   int descriptionStringId;
-  int panelDialogId;
   int panelTitleStringId;
-  int pictureId;
 };
 
 class DepthFilterCommand : public CBitmapCommand {

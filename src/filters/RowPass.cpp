@@ -5,7 +5,7 @@
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 int ProgressRowInterval(int height) { return std::max(1, height / 5); }
 

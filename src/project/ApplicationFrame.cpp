@@ -1,26 +1,26 @@
 #include "project/ApplicationFrame.h"
 
 #include "filters/DepthFilterCommand.h"
+#include "platform/framework/CommandIds.h"
 #include "platform/framework/NavigationCommands.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/FovaraDoc.h"
-#include "tools/CommandTable.h"
 
 namespace {
-constexpr uint32_t kAreaPreviewToolId = FourCC("DNFX");
 
 bool IsMouseTool(uint32_t id) { return id == kAreaPreviewToolId || id == kMoveToolId || id == kZoomToolId; }
 }  // namespace
 
-ApplicationFrame::ApplicationFrame(CFovaraDoc& document) : document_(document), lastMouseTool_(kZoomToolId) {
-  AddCommands();
+ApplicationFrame::ApplicationFrame(CFovaraDoc& document, ProgramCommandMaker makeCommands)
+    : document_(document), lastMouseTool_(kZoomToolId) {
+  AddCommands(makeCommands);
 }
 
 ApplicationFrame::~ApplicationFrame() { CloseCommands(0); }
 
-void ApplicationFrame::AddCommands() {
-  commands_ = CreateProgramCommands(document_.GetProject());
+void ApplicationFrame::AddCommands(ProgramCommandMaker makeCommands) {
+  commands_ = makeCommands(document_.GetProject());
   // The framework's own navigation commands come after the program's; the simple ones act
   // on whatever view is set when they run.
   for (const NavigationEntry& entry : kNavigationCommands) {

@@ -14,10 +14,15 @@
 
 class CFovaraDoc;
 class DepthFilterCommand;
+class ProjectData;
+
+// Makes the program's commands (filters, tools) for a project; handed to the frame by whoever
+// assembles the program, so the frame does not know the command table.
+using ProgramCommandMaker = std::vector<std::unique_ptr<CQelCommand>> (*)(ProjectData& project);
 
 class ApplicationFrame : public CommandFrame {
  public:
-  explicit ApplicationFrame(CFovaraDoc& document);
+  ApplicationFrame(CFovaraDoc& document, ProgramCommandMaker makeCommands);
   ~ApplicationFrame() override;
 
   // Refused (false) when no command is current and the command is not a filter.
@@ -55,7 +60,7 @@ class ApplicationFrame : public CommandFrame {
   }
 
  private:
-  void AddCommands();
+  void AddCommands(ProgramCommandMaker makeCommands);
 
   CFovaraDoc& document_;
   std::vector<std::unique_ptr<CQelCommand>> commands_;

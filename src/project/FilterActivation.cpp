@@ -6,7 +6,7 @@
 #include "platform/framework/WorkAside.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 namespace {
 

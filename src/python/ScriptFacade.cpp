@@ -9,45 +9,31 @@
 #include <fmt/format.h>
 #include <tbb/global_control.h>
 
-#include "animation/AnimationActions.h"
-#include "cli/RecordText.h"
+#include "tools/AnimationActions.h"
+#include "tools/RecordText.h"
 #include "filters/DepthFilterCommand.h"
+#include "filters/FilterRegistry.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "python/ScriptUserInterface.h"
+#include "tools/RenderOutputName.h"
 #include "tools/RenderRun.h"
 
 namespace {
 
-struct FilterName {
-  const char* name;
-  uint32_t id;
-};
-
-// The names fovara-render's --filter takes.
-constexpr FilterName kFilterNames[] = {
-    {"dof", FourCC("FXDE")}, {"zsat", FourCC("FXDS")}, {"zlum", FourCC("FXDL")},
-    {"zhue", FourCC("FXDH")}, {"fog", FourCC("FXDF")},
-};
-
+// The names fovara-render's --filter takes, from the filter registry.
 uint32_t FilterId(const std::string& name) {
-  for (const auto& f : kFilterNames) {
-    if (name == f.name) return f.id;
-  }
-  std::string names;
-  for (const auto& f : kFilterNames) names += std::string(names.empty() ? "" : ", ") + f.name;
-  throw ScriptError("unknown filter '" + name + "' (use " + names + ")");
+  if (const FilterEntry* filter = FindFilterByCliName(name)) return filter->description.id;
+  throw ScriptError("unknown filter '" + name + "' (use " + FilterCliNames(", ") + ")");
 }
 
 std::string FilterNameOf(uint32_t id) {
-  for (const auto& f : kFilterNames) {
-    if (id == f.id) return f.name;
-  }
+  if (const FilterEntry* filter = FindFilter(id)) return filter->cliName;
   return FourCCToString(id);
 }
 
@@ -255,26 +241,17 @@ FrameRange FramesOf(const RenderRequest& request, const ProjectData& project) {
 
 // The output file name, as fovara-render makes it: base and the extension naming the format.
 std::string OutputName(const RenderRequest& request, ProjectData& project) {
-  static const std::regex kFormats(R"(\.(tga|png|tif|tiff|exr|jpg|jpeg|bmp|rla|qel))", std::regex::icase);
-  if (!request.format.empty() && !std::regex_match("." + request.format, kFormats)) {
+  if (!request.format.empty() && !IsRenderOutputFormat(request.format)) {
     throw ScriptError("unknown format '" + request.format + "'");
   }
-  std::string base = request.output.empty() ? project.OutputBaseName() : AbsolutePath(request.output);
-  CFileInfo info(base);
-  const std::string extension = info.GetExtension();
-  const bool hasFormat = std::regex_match(extension, kFormats);
-  std::string stem = hasFormat ? info.GetPath() + info.GetNameWithoutExt() : base;
-  std::string format = request.format;
-  if (format.empty()) format = hasFormat ? extension.substr(1) : CFileInfo(project.GetImageName(0)).GetExtension().substr(1);
-  if (!std::regex_match("." + format, kFormats)) format = "png";
-  return stem + "." + format;
+  return RenderOutputName(AbsolutePath(request.output), request.format, project);
 }
 
 }  // namespace
 
 std::vector<std::string> FilterNames() {
   std::vector<std::string> names;
-  for (const auto& f : kFilterNames) names.emplace_back(f.name);
+  for (const FilterEntry& filter : RegisteredFilters()) names.emplace_back(filter.cliName);
   return names;
 }
 

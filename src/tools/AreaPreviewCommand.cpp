@@ -1,4 +1,5 @@
 #include "filters/DepthFilterCommand.h"
+#include "platform/framework/CommandIds.h"
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
@@ -18,7 +19,7 @@ AreaPreviewCommand::AreaPreviewCommand(ProjectData& project) : project_(project)
 
 std::string AreaPreviewCommand::GetName() const { return LoadString(2149); }
 CommandIdentity AreaPreviewCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryRender, FourCC("DNFX"), 1};
+  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryRender, kAreaPreviewToolId, 1};
 }
 std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2150); }
 int AreaPreviewCommand::SetCursor(int, int) { return kCursorAreaPreview; }

@@ -1,5 +1,5 @@
 #pragma once
-// The program's commands, one instance each, in registration order: the five filters, then
+// The program's commands, one instance each, in registration order: the registered filters, then
 // the render, preview, depth and view tools.
 
 #include <memory>

@@ -1,13 +1,14 @@
 #include "platform/framework/StringTable.h"
+#include "platform/framework/CommandIds.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { access_.SetAccess(0, 512, 0); }
 
 std::string DepthPickCommand::GetName() const { return LoadString(2178); }
 CommandIdentity DepthPickCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, FourCC("DEPP"), 1};
+  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthPointToolId, 1};
 }
 std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2071); }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "filters/DepthToolExchange.h"
 #include "platform/framework/Command.h"
 #include "platform/image/LayerBitmap.h"
 
@@ -27,10 +28,6 @@ inline bool IsDepthTool(const CQelCommand* command) {
   return command && command->GetCategory() == kCategoryDepthTool;
 }
 
-// Depth picker modes.
-constexpr int kPickAnyDepth = 1;
-constexpr int kPickFartherThanReference = 2;
-constexpr int kPickNearerThanReference = 3;
 
 class AreaPreviewCommand : public CBitmapCommand {
  public:
@@ -47,7 +44,7 @@ class AreaPreviewCommand : public CBitmapCommand {
   ProjectData& project_;
 };
 
-class DepthPickCommand : public CBitmapCommand {
+class DepthPickCommand : public CBitmapCommand, public DepthPointExchange {
  public:
   explicit DepthPickCommand(ProjectData& project);
   std::string GetName() const override;
@@ -61,10 +58,10 @@ class DepthPickCommand : public CBitmapCommand {
   bool OnLButtonDown(int x, int y) override;
   int GetOptions() const override { return pickedDepth_ != 0.0 ? 6 : 4; }
 
-  int GetMode() const { return mode_; }
-  double GetPickedDepth() const { return pickedDepth_; }
+  int GetMode() const override { return mode_; }
+  double GetPickedDepth() const override { return pickedDepth_; }
   double GetReferenceDepth() const { return referenceDepth_; }
-  void SetReferenceDepth(double depth) { referenceDepth_ = depth; }
+  void SetReferenceDepth(double depth) override { referenceDepth_ = depth; }
 
   // The depth under an image point, or 0 when it is outside the image or refused by the mode.
   double DepthAt(int x, int y) const;
@@ -79,7 +76,7 @@ class DepthPickCommand : public CBitmapCommand {
   uint32_t savedViewMode_ = 0;
 };
 
-class IntervalSelectCommand : public CBitmapCommand {
+class IntervalSelectCommand : public CBitmapCommand, public DepthIntervalExchange {
  public:
   explicit IntervalSelectCommand(ProjectData& project);
   std::string GetName() const override;
@@ -91,9 +88,12 @@ class IntervalSelectCommand : public CBitmapCommand {
   bool OnLButtonDown(int x, int y) override;
   int GetOptions() const override { return bothClicksDone_ ? 6 : 4; }
 
-  double GetNearLimit() const { return nearLimit_; }
-  double GetFarLimit() const { return farLimit_; }
-  void SetLimits(double nearLimit, double farLimit) { nearLimit_ = nearLimit; farLimit_ = farLimit; }
+  double GetNearLimit() const override { return nearLimit_; }
+  double GetFarLimit() const override { return farLimit_; }
+  void SetLimits(double nearLimit, double farLimit) override {
+    nearLimit_ = nearLimit;
+    farLimit_ = farLimit;
+  }
 
  private:
   ProjectData& project_;

@@ -1,9 +1,10 @@
 #include <algorithm>
 
 #include "platform/framework/StringTable.h"
+#include "platform/framework/CommandIds.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 IntervalSelectCommand::IntervalSelectCommand(ProjectData& project) : project_(project) {
   access_.SetAccess(0, 512, 0);
@@ -11,7 +12,7 @@ IntervalSelectCommand::IntervalSelectCommand(ProjectData& project) : project_(pr
 
 std::string IntervalSelectCommand::GetName() const { return LoadString(2177); }
 CommandIdentity IntervalSelectCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, FourCC("DEPI"), 1};
+  return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthIntervalToolId, 1};
 }
 std::string IntervalSelectCommand::GetHelp(int kind) const {
   return GetCommandHelp(kind, awaitingFirstClick_ ? 2181 : 2183);

@@ -1,5 +1,6 @@
 #include "tools/RenderCommand.h"
 
+#include "platform/framework/CommandIds.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
@@ -8,13 +9,11 @@
 #include "platform/image/ImageFormats.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 #include "tools/RenderOutputCheck.h"
 #include "tools/RenderRun.h"
 
 namespace {
-constexpr uint32_t kRenderId = FourCC("DOFX");
-constexpr uint32_t kRenderSaveId = FourCC("DSFX");
 constexpr int kSaveDialogFlags = 0x11000;
 constexpr int kF5 = 116;
 constexpr int kWarningTitle = 7354;
@@ -33,7 +32,7 @@ RenderCommand::RenderCommand(ProjectData& project, bool saves) : project_(projec
 
 std::string RenderCommand::GetName() const { return LoadString(2141); }
 CommandIdentity RenderCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderId, 1};
+  return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderCommandId, 1};
 }
 std::string RenderCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 41001); }
 
@@ -106,6 +105,6 @@ RenderSaveCommand::RenderSaveCommand(ProjectData& project) : RenderCommand(proje
 
 std::string RenderSaveCommand::GetName() const { return LoadString(2142); }
 CommandIdentity RenderSaveCommand::GetIdentity() const {
-  return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderSaveId, 1};
+  return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderSaveCommandId, 1};
 }
 std::string RenderSaveCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2059); }

@@ -1,10 +1,11 @@
 #include "tools/ViewCommands.h"
 
+#include "platform/framework/CommandIds.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
     : project_(project), id_(id), nameId_(nameId), helpId_(helpId) {}
@@ -16,7 +17,7 @@ CommandIdentity ViewCommand::GetIdentity() const {
 std::string ViewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, helpId_); }
 
 PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
-    : ViewCommand(project, FourCC("PWFX"), 2199, 41008) {
+    : ViewCommand(project, kPreviewEffectCommandId, 2199, 41008) {
   access_.SetAccess(120, 512, 64);
   access_.SetMenuPosition(4, 0, 0);
   access_.SetBitmap(2028, 2029);
@@ -36,7 +37,7 @@ CommandResult PreviewEffectCommand::OnApplyCommand() {
 }
 
 ViewLastRenderedCommand::ViewLastRenderedCommand(ProjectData& project)
-    : ViewCommand(project, FourCC("VLSI"), 2206, 41013) {
+    : ViewCommand(project, kViewLastRenderedCommandId, 2206, 41013) {
   access_.SetAccess(121, 512, 0);
   access_.SetMenuPosition(4, 0x10000, 0);
 }
@@ -52,7 +53,7 @@ CommandResult ViewLastRenderedCommand::OnApplyCommand() {
   return kCommandOk;
 }
 
-ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(project, FourCC("VZBF"), 2207, 41014) {
+ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(project, kViewZBufferCommandId, 2207, 41014) {
   access_.SetAccess(0, 512, 0);
   access_.SetMenuPosition(4, 0x10001, 0);
 }
@@ -81,7 +82,7 @@ CommandResult ViewZBufferCommand::OnApplyCommand() {
   return kCommandOk;
 }
 
-ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, FourCC("VALP"), 2204, 2204) {
+ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, kViewAlphaCommandId, 2204, 2204) {
   access_.SetAccess(0, 512, 0);
   access_.SetMenuPosition(4, 0x10002, 0);
 }

@@ -17,14 +17,9 @@ std::string Slurp(const std::string& path) {
   return s.str();
 }
 
-}  // namespace
-
-CliRun RunCli(const std::string& arguments) { return RunCliIn("", arguments); }
-
-CliRun RunCliIn(const std::string& folder, const std::string& arguments) {
-  const char* program = std::getenv("FOVARA_RENDER");
+CliRun RunProgramIn(const std::string& program, const std::string& folder, const std::string& arguments) {
   std::string errPath = "/tmp/fovara-cli-err-" + std::to_string(getpid());
-  std::string command = std::string(program ? program : "fovara-render") + " " + arguments + " 2>" + errPath;
+  std::string command = program + " " + arguments + " 2>" + errPath;
   if (!folder.empty()) command = "cd '" + folder + "' && " + command;
   CliRun run;
   FILE* pipe = popen(command.c_str(), "r");
@@ -37,4 +32,17 @@ CliRun RunCliIn(const std::string& folder, const std::string& arguments) {
   run.err = Slurp(errPath);
   std::remove(errPath.c_str());
   return run;
+}
+
+}  // namespace
+
+CliRun RunCli(const std::string& arguments) { return RunCliIn("", arguments); }
+
+CliRun RunCliIn(const std::string& folder, const std::string& arguments) {
+  const char* program = std::getenv("FOVARA_RENDER");
+  return RunProgramIn(program ? program : "fovara-render", folder, arguments);
+}
+
+CliRun RunProgram(const std::string& program, const std::string& arguments) {
+  return RunProgramIn(program, "", arguments);
 }

@@ -13,3 +13,5 @@ struct CliRun {
 CliRun RunCli(const std::string& arguments);
 // The same, run from another working folder (given complete).
 CliRun RunCliIn(const std::string& folder, const std::string& arguments);
+// Another build of the program (a path), run the same way.
+CliRun RunProgram(const std::string& program, const std::string& arguments);

@@ -16,7 +16,7 @@
 #include "app/ui/QtUserInterface.h"
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "project/ApplicationFrame.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 
 int main(int argc, char** argv) {

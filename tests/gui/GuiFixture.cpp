@@ -9,7 +9,7 @@
 
 #include "app/FovaraView.h"
 #include "filters/DepthFilterCommand.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 
 GuiFixture::GuiFixture(const QStringList& arguments) {

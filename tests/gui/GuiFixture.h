@@ -11,7 +11,7 @@
 #include "app/ChildFrame.h"
 #include "app/FovaraApp.h"
 #include "platform/framework/FourCC.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "project/ProjectData.h"
 #include "support/TempFolder.h"
 

@@ -18,7 +18,7 @@
 #include "app/FovaraView.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace {
 const QStringList kShortMenu = {QStringLiteral("&File"), QStringLiteral("&Help")};

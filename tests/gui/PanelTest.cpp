@@ -9,7 +9,7 @@
 #include "GuiFixture.h"
 #include "PanelTest.h"
 #include "app/CustomVReBar.h"
-#include "app/PanelWidgets.h"
+#include "controls/PanelWidgets.h"
 #include "controls/CCustomScrollbar.h"
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"

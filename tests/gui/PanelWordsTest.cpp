@@ -24,7 +24,7 @@
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 
 namespace {

@@ -29,8 +29,8 @@
 #include "controls/CCustomScrollbar.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/Preferences.h"
-#include "platform/framework/ScriptedUserInterface.h"
-#include "project/ProjectSession.h"
+#include "support/ScriptedUserInterface.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 

@@ -32,7 +32,7 @@
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace {
 

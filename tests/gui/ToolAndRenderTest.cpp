@@ -19,7 +19,7 @@
 #include "filters/zone/ZonePanels.h"
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 
 namespace {
 

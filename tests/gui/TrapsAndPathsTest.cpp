@@ -18,7 +18,7 @@
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/Preferences.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/FileChecks.h"
 #include "support/Scenes.h"
 

@@ -14,7 +14,7 @@
 #include "app/FovaraView.h"
 #include "app/ViewStatusBar.h"
 #include "platform/framework/NavigationCommands.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "platform/framework/CommandFrame.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 
 namespace fs = std::filesystem;

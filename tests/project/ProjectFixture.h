@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "filters/DepthFilterCommand.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "project/ProjectSession.h"
+#include "tools/ProjectSession.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"
 

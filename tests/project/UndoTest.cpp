@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "ProjectFixture.h"
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 #include "filters/zone/ZSaturationSettings.h"
 #include "filters/zone/ZoneFilterCommands.h"
 #include "project/UndoHistory.h"

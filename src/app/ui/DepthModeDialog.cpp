@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "app/ui/BitmapImage.h"
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 #include "platform/image/Bitmap.h"

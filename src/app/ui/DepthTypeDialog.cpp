@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/BitmapImage.h"
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 

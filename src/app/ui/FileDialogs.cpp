@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/image/ImageFormats.h"
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/FilterPictures.h"
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 
 namespace {
 

@@ -6,74 +6,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <algorithm>
-#include <cmath>
 #include <functional>
 
-#include "platform/framework/FourCC.h"
+#include "controls/FilterPanelRegistry.h"
 
 namespace {
-
-// How a filter changes one layer of the landscape at distance t (0 near, 1 far).
-using LayerEffect = std::function<void(QImage&, double t)>;
-
-void ForEachPixel(QImage& layer, const std::function<QColor(const QColor&)>& change) {
-  for (int y = 0; y < layer.height(); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(layer.scanLine(y));
-    for (int x = 0; x < layer.width(); ++x) {
-      if (qAlpha(row[x]) == 0) continue;
-      QColor c = QColor::fromRgba(qUnpremultiply(row[x]));
-      row[x] = qPremultiply(change(c).rgba());
-    }
-  }
-}
-
-QColor Mix(const QColor& a, const QColor& b, double t) {
-  auto channel = [t](int x, int y) { return int(x + (y - x) * t + 0.5); };
-  return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
-                a.alpha());
-}
-
-void Blur(QImage& layer, double t) {
-  const double shrink = 1.0 + 7.0 * t;
-  if (shrink < 1.5) return;
-  const QSize small(std::max(1, int(layer.width() / shrink)), std::max(1, int(layer.height() / shrink)));
-  layer = layer.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-              .scaled(layer.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-void Desaturate(QImage& layer, double t) {
-  ForEachPixel(layer, [t](const QColor& c) { return Mix(c, QColor(qGray(c.rgb()), qGray(c.rgb()), qGray(c.rgb())), t); });
-}
-
-void Darken(QImage& layer, double t) {
-  ForEachPixel(layer, [t](const QColor& c) { return Mix(c, QColor(Qt::black), 0.85 * t); });
-}
-
-void ShiftHue(QImage& layer, double t) {
-  ForEachPixel(layer, [t](const QColor& c) {
-    float h, s, l, a;
-    c.getHslF(&h, &s, &l, &a);
-    if (h < 0) return c;
-    return QColor::fromHslF(float(std::fmod(h + 0.45 * t, 1.0)), s, l, a);
-  });
-}
-
-void AddHaze(QImage& layer, double t) {
-  const QColor haze(214, 222, 232);
-  ForEachPixel(layer, [t, &haze](const QColor& c) { return Mix(c, haze, 0.9 * t); });
-}
-
-LayerEffect EffectOf(uint32_t filterId) {
-  switch (filterId) {
-    case FourCC("FXDE"): return Blur;
-    case FourCC("FXDS"): return Desaturate;
-    case FourCC("FXDL"): return Darken;
-    case FourCC("FXDH"): return ShiftHue;
-    case FourCC("FXDF"): return AddHaze;
-    default: return [](QImage&, double) {};
-  }
-}
 
 // One layer of the landscape, drawn in a 100 x 75 space.
 struct Layer {
@@ -127,7 +64,8 @@ QPixmap FilterPicture(uint32_t filterId, QSize size, qreal devicePixelRatio) {
   const QSize pixels = size * devicePixelRatio;
   QImage picture(pixels, QImage::Format_ARGB32_Premultiplied);
   picture.fill(Qt::transparent);
-  const LayerEffect effect = EffectOf(filterId);
+  const FilterPanelEntry* entry = FindFilterPanel(filterId);
+  const PictureEffect effect = entry && entry->pictureEffect ? entry->pictureEffect : [](QImage&, double) {};
   QPainter out(&picture);
   for (const Layer& layer : Landscape()) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 
 FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FramePickerDialog"));

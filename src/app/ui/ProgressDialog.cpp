@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 
 namespace {
 // Events are handled at most this often while the render runs.

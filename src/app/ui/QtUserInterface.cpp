@@ -21,7 +21,7 @@
 #include "app/ui/NotificationDialog.h"
 #include "app/ui/ProgressDialog.h"
 #include "app/ui/RenderOptionsDialog.h"
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 
 namespace {
 

@@ -2,18 +2,17 @@
 
 #include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "project/ProjectData.h"
-#include "tools/DepthTools.h"
+#include "filters/DepthToolExchange.h"
 
 namespace {
-constexpr FilterDescription kAtmosphere{FourCC("FXDF"), 2161, 2160, 2129, 2161, 2024};
 }
 
 AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
-    : ColourFilterCommand(project, kAtmosphere) {}
+    : ColourFilterCommand(project, kDescription) {}
 
 void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
   if (result != kCommandOk || !other || other->GetID() != kDepthPointToolId) return;
-  ApplyAtmospherePointPick(settings_, static_cast<DepthPickCommand*>(other)->GetPickedDepth());
+  ApplyAtmospherePointPick(settings_, dynamic_cast<DepthPointExchange&>(*other).GetPickedDepth());
   SyncPanel();
   GetProject().NotifyChanged(kChangeSettings);
 }

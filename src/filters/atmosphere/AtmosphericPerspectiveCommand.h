@@ -6,6 +6,7 @@
 
 class AtmosphericPerspectiveFilter : public ColourFilterCommand {
  public:
+  static constexpr FilterDescription kDescription{FourCC("FXDF"), 2161, 2160, 2161};
   explicit AtmosphericPerspectiveFilter(ProjectData& project);
   KeyframeSettings& GetCurrentSettings() override { return settings_; }
   void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }

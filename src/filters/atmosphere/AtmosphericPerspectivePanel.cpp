@@ -9,9 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/PanelWidgets.h"
-#include "app/ui/UiText.h"
+#include "controls/PanelWidgets.h"
+#include "controls/UiText.h"
 #include "controls/CCustomScrollbar.h"
+#include "controls/FilterPanelRegistry.h"
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
@@ -175,3 +176,17 @@ QImage AtmosphericPerspectivePanel::DrawRamp(const AtmosphericPerspectiveSetting
   }
   return ramp;
 }
+
+namespace {
+
+// The filter list's picture: the farther, the hazier.
+void AddHaze(QImage& layer, double t) {
+  const QColor haze(214, 222, 232);
+  ForEachPixel(layer, [t, &haze](const QColor& c) { return MixColours(c, haze, 0.9 * t); });
+}
+
+const FilterPanelRegistration kRegistration({AtmosphericPerspectiveFilter::kDescription.id,
+                                             MakePanel<AtmosphericPerspectivePanel, AtmosphericPerspectiveFilter>,
+                                             AddHaze});
+
+}  // namespace

@@ -4,10 +4,9 @@
 #include "filters/dof/FieldOverlay.h"
 #include "platform/image/DepthRange.h"
 #include "project/ProjectData.h"
-#include "tools/DepthTools.h"
+#include "filters/DepthToolExchange.h"
 
 namespace {
-constexpr FilterDescription kDepthOfField{FourCC("FXDE"), 2155, 2154, 2135, 2166, 2020};
 // Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
 constexpr int kRefreshStore = 1;
 constexpr int kRefreshControls = 2;
@@ -18,7 +17,7 @@ constexpr int kFrontDepthChange = 64064;
 constexpr int kBackDepthChange = 64065;
 }  // namespace
 
-DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDepthOfField) {}
+DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDescription) {}
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderPreview(const KeyframeSettings& settings, int x, int y,
                                                                 int width, int height) {
@@ -58,9 +57,9 @@ KeyframeSettings& DepthOfFieldFilter::GoToFrame(int frame) {
 void DepthOfFieldFilter::OnLooseFocus(int, CQelCommand* other) {
   if (!other) return;
   if (other->GetID() == kDepthIntervalToolId) {
-    static_cast<IntervalSelectCommand*>(other)->SetLimits(settings_.FieldNear, settings_.FieldFar);
+    dynamic_cast<DepthIntervalExchange&>(*other).SetLimits(settings_.FieldNear, settings_.FieldFar);
   } else if (other->GetID() == kDepthPointToolId) {
-    auto* picker = static_cast<DepthPickCommand*>(other);
+    auto* picker = &dynamic_cast<DepthPointExchange&>(*other);
     auto reference = settings_.ReferenceDepthFor(DepthOfFieldSettings::DepthPointMode(picker->GetMode()));
     if (reference) picker->SetReferenceDepth(*reference);
   }
@@ -71,11 +70,11 @@ void DepthOfFieldFilter::OnGetFocus(int, CQelCommand* other, CommandResult resul
   if (result != kCommandOk || !other || !image) return;
   const DepthRange range = GetProject().GetCurrentDepthRange();
   if (other->GetID() == kDepthIntervalToolId) {
-    auto* selector = static_cast<IntervalSelectCommand*>(other);
+    auto* selector = &dynamic_cast<DepthIntervalExchange&>(*other);
     settings_.ApplyFieldInterval(selector->GetNearLimit(), selector->GetFarLimit(), range);
     GetProject().NameNextChange(kFieldChange);
   } else if (other->GetID() == kDepthPointToolId) {
-    auto* picker = static_cast<DepthPickCommand*>(other);
+    auto* picker = &dynamic_cast<DepthPointExchange&>(*other);
     settings_.ApplyDepthPoint(picker->GetMode(), picker->GetPickedDepth(), range);
     using Mode = DepthOfFieldSettings::DepthPointMode;
     const Mode mode = Mode(picker->GetMode());

@@ -11,6 +11,7 @@
 
 class DepthOfFieldFilter : public DepthFilterCommand {
  public:
+  static constexpr FilterDescription kDescription{FourCC("FXDE"), 2155, 2154, 2166};
   explicit DepthOfFieldFilter(ProjectData& project);
 
   std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width,

@@ -1,6 +1,7 @@
 #include "filters/dof/DepthOfFieldPanel.h"
 
 #include <cmath>
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -10,9 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/PanelWidgets.h"
-#include "app/ui/UiText.h"
+#include "controls/PanelWidgets.h"
+#include "controls/UiText.h"
 #include "controls/CCustomScrollbar.h"
+#include "controls/FilterPanelRegistry.h"
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
@@ -424,3 +426,22 @@ QImage DepthOfFieldPanel::DrawBlurGraph(const DepthOfFieldSettings& settings, co
   p.drawLine(half + 1, 0, half + 1, h);
   return graph;
 }
+
+namespace {
+
+// The filter list's picture: the farther, the more blurred.
+void Blur(QImage& layer, double t) {
+  const double shrink = 1.0 + 7.0 * t;
+  if (shrink < 1.5) return;
+  const QSize small(std::max(1, int(layer.width() / shrink)), std::max(1, int(layer.height() / shrink)));
+  layer = layer.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+              .scaled(layer.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// Its point tool sets the focus, or where a blur is full.
+constexpr PickHints kPickHints{62050, 62059, 62060};
+
+const FilterPanelRegistration kRegistration({DepthOfFieldFilter::kDescription.id,
+                                             MakePanel<DepthOfFieldPanel, DepthOfFieldFilter>, Blur, kPickHints});
+
+}  // namespace

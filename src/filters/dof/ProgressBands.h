@@ -2,7 +2,7 @@
 // Long passes poll the progress display before each row y with (y + 1) % 80 == 0. Between two
 // polls the rows form a band that may be worked on all at once, in any order.
 
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 constexpr int kRowsPerProgressStep = 80;
 

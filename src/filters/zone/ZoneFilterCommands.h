@@ -43,15 +43,18 @@ class ZoneFilterOf : public ZoneFilterCommand {
 
 class ZSaturationFilter : public ZoneFilterOf<ZSaturationSettings, ZoneOptions> {
  public:
+  static constexpr FilterDescription kDescription{FourCC("FXDS"), 2168, 2167, 2168};
   explicit ZSaturationFilter(ProjectData& project);
 };
 
 class ZLuminanceFilter : public ZoneFilterOf<ZLuminanceSettings, ZoneOptions> {
  public:
+  static constexpr FilterDescription kDescription{FourCC("FXDL"), 2165, 2164, 2165};
   explicit ZLuminanceFilter(ProjectData& project);
 };
 
 class ZHueFilter : public ZoneFilterOf<ZHueSettings, ZHueOptions> {
  public:
+  static constexpr FilterDescription kDescription{FourCC("FXDH"), 2163, 2162, 2163};
   explicit ZHueFilter(ProjectData& project);
 };

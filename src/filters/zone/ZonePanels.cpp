@@ -1,13 +1,15 @@
 #include "filters/zone/ZonePanels.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/PanelWidgets.h"
+#include "controls/PanelWidgets.h"
+#include "controls/FilterPanelRegistry.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/zone/ZoneDepthTools.h"
 #include "filters/zone/ZoneFilterCommands.h"
@@ -134,3 +136,34 @@ void ZHuePanel::ChooseColour() {
   SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
   SyncFromPanel();
 }
+
+namespace {
+
+// The filter list's pictures: the farther, the greyer, the darker, the more the hue turns.
+void Desaturate(QImage& layer, double t) {
+  ForEachPixel(layer, [t](const QColor& c) {
+    const int grey = qGray(c.rgb());
+    return MixColours(c, QColor(grey, grey, grey), t);
+  });
+}
+
+void Darken(QImage& layer, double t) {
+  ForEachPixel(layer, [t](const QColor& c) { return MixColours(c, QColor(Qt::black), 0.85 * t); });
+}
+
+void ShiftHue(QImage& layer, double t) {
+  ForEachPixel(layer, [t](const QColor& c) {
+    float h, s, l, a;
+    c.getHslF(&h, &s, &l, &a);
+    if (h < 0) return c;
+    return QColor::fromHslF(float(std::fmod(h + 0.45 * t, 1.0)), s, l, a);
+  });
+}
+
+const FilterPanelRegistration kZSaturation({ZSaturationFilter::kDescription.id,
+                                            MakePanel<ZSaturationPanel, ZSaturationFilter>, Desaturate});
+const FilterPanelRegistration kZLuminance({ZLuminanceFilter::kDescription.id,
+                                           MakePanel<ZLuminancePanel, ZLuminanceFilter>, Darken});
+const FilterPanelRegistration kZHue({ZHueFilter::kDescription.id, MakePanel<ZHuePanel, ZHueFilter>, ShiftHue});
+
+}  // namespace

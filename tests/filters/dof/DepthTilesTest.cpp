@@ -16,7 +16,7 @@
 #include "filters/DepthTiles.h"
 #include "filters/dof/Diaph.h"
 #include "filters/dof/SlicePasses.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"

@@ -11,7 +11,7 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
 #include "filters/dof/Diaph.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace {
 

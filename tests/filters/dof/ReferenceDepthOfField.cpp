@@ -8,7 +8,7 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "filters/dof/Diaph.h"
 #include "filters/dof/ResampleDiaph.h"
 #include "filters/dof/SlicePasses.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace {
 

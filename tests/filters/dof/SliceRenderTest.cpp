@@ -15,7 +15,7 @@
 #include "filters/dof/Diaph.h"
 #include "filters/dof/FieldOverlay.h"
 #include "filters/dof/SlicePasses.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace {
 

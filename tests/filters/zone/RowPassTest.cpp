@@ -14,9 +14,9 @@
 #include "filters/zone/ZHueFilter.h"
 #include "filters/zone/ZLuminanceFilter.h"
 #include "filters/zone/ZSaturationFilter.h"
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 namespace {
 

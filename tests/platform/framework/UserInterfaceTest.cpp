@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 TEST(UserInterface, WithNothingInstalledQuestionsAreRefusedQuietly) {
   EXPECT_EQ(UI().Ask("Save?", Buttons::YesNoCancel), Answer::Cancel);

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "support/ImageCompare.h"
 #include "support/Scenes.h"

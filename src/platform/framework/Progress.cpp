@@ -1,4 +1,4 @@
-#include "tools/Progress.h"
+#include "platform/framework/Progress.h"
 
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"

@@ -1,4 +1,4 @@
-#include "animation/AnimationActions.h"
+#include "tools/AnimationActions.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "app/PanelWidgets.h"
+#include "controls/PanelWidgets.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 
-#include "app/ui/UiText.h"
+#include "controls/UiText.h"
 #include "controls/CCustomScrollbar.h"
 #include "controls/DrawnIcon.h"
 #include "controls/ToolBitmapButton.h"

@@ -1,4 +1,4 @@
-#include "cli/RecordText.h"
+#include "tools/RecordText.h"
 
 #include <cerrno>
 #include <cmath>

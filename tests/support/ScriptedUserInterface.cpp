@@ -1,4 +1,4 @@
-#include "platform/framework/ScriptedUserInterface.h"
+#include "support/ScriptedUserInterface.h"
 
 #include <utility>
 

@@ -4,10 +4,11 @@
 
 #include "project/ApplicationFrame.h"
 #include "project/FovaraDoc.h"
+#include "tools/CommandTable.h"
 
 class ProjectSession {
  public:
-  ProjectSession() : frame_(document_) { document_.AttachFrame(&frame_); }
+  ProjectSession() : frame_(document_, CreateProgramCommands) { document_.AttachFrame(&frame_); }
   ~ProjectSession() { document_.OnCloseDocument(); }
   ProjectSession(const ProjectSession&) = delete;
   ProjectSession& operator=(const ProjectSession&) = delete;

@@ -1,0 +1,50 @@
+#pragma once
+// The filters the program knows. Each filter folder registers one entry from a file of its
+// own (a static FilterRegistration), so the command table, the keyframe archive, the command
+// line and the scripting module learn of a filter without naming it.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "animation/KeyframeSettings.h"
+#include "filters/DepthFilterCommand.h"
+
+class ProjectData;
+
+struct FilterEntry {
+  // Where the filter stands among the others: in the filter list, the command table and the
+  // command line's list of names (smaller first).
+  int listPosition;
+  FilterDescription description;  // command id and string ids
+  uint32_t settingsTypeCode;      // the record type of its keyframes
+  const char* cliName;            // the name fovara-render and the scripting module use
+  std::unique_ptr<KeyframeSettings> (*createSettings)();
+  std::unique_ptr<DepthFilterCommand> (*createCommand)(ProjectData& project);
+};
+
+// Adds a filter (and its settings type to the keyframe archive's types).
+void RegisterFilter(const FilterEntry& entry);
+// Every registered filter, by list position.
+const std::vector<FilterEntry>& RegisteredFilters();
+const FilterEntry* FindFilter(uint32_t commandId);
+const FilterEntry* FindFilterByCliName(const std::string& name);
+// The command-line names joined by separator, in list order: "dof|zsat|...".
+std::string FilterCliNames(const std::string& separator);
+
+// Registers its entry when the program starts: one static object per filter.
+struct FilterRegistration {
+  explicit FilterRegistration(const FilterEntry& entry) { RegisterFilter(entry); }
+};
+
+// The two factories of an entry for a command class and a settings class.
+template <typename Settings>
+std::unique_ptr<KeyframeSettings> MakeSettings() {
+  return std::make_unique<Settings>();
+}
+template <typename Command>
+std::unique_ptr<DepthFilterCommand> MakeCommand(ProjectData& project) {
+  return std::make_unique<Command>(project);
+}

@@ -1,0 +1,12 @@
+// The atmospheric perspective in the filter registry.
+
+#include "filters/FilterRegistry.h"
+#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
+
+namespace {
+const FilterRegistration kRegistration({3, AtmosphericPerspectiveFilter::kDescription,
+                                        AtmosphericPerspectiveSettings::kTypeCode, "fog",
+                                        MakeSettings<AtmosphericPerspectiveSettings>,
+                                        MakeCommand<AtmosphericPerspectiveFilter>});
+}  // namespace
