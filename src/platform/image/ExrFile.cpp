@@ -12,7 +12,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iterator>
 #include <mutex>
@@ -21,6 +20,7 @@
 
 #include "platform/image/DeclaredSize.h"
 #include "platform/image/ExrHeaderCheck.h"
+#include "platform/image/ReaderMessages.h"
 
 namespace {
 
@@ -30,25 +30,6 @@ constexpr int kMaxChannels = 1024;
 constexpr int64_t kExrPixelsPerByte = 4096;
 // The wanted channels of a part are read together when they hold at most this many floats.
 constexpr int64_t kMaxBlockValues = int64_t(1) << 26;
-
-bool SaysTruncated(const std::string& message) {
-  std::string m = message;
-  std::transform(m.begin(), m.end(), m.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  for (const char* hint : {"end of file", "eof", "premature", "truncat", "expected"}) {
-    if (m.find(hint) != std::string::npos) return true;
-  }
-  return false;
-}
-
-// The library's message on one line, with the file's full path shortened to its name.
-std::string Detail(std::string message, const std::string& path) {
-  message = message.substr(0, message.find('\n'));
-  std::string name = std::filesystem::path(path).filename().string();
-  for (auto at = message.find(path); at != std::string::npos; at = message.find(path, at + name.size())) {
-    message.replace(at, path.size(), name);
-  }
-  return message;
-}
 
 ImageRect Rect(const Imath::Box2i& box) {
   return {box.min.x, box.min.y, int(int64_t(box.max.x) - box.min.x + 1), int(int64_t(box.max.y) - box.min.y + 1)};
@@ -159,8 +140,7 @@ bool ExrImage::Open(const std::string& path, std::string& error) {
     const int count = std::min(opened_->file->parts(), kMaxParts);
     for (int p = 0; p < count; ++p) parts.emplace_back(opened_->file->header(p));
   } catch (const std::exception& e) {
-    error = SaysTruncated(e.what()) ? "file is truncated"
-                                    : fmt::format("not a readable openexr file ({})", Detail(e.what(), path));
+    error = OpenFailure(e.what(), path, "openexr");
     return false;
   }
   if (opened_->parts.empty()) {
@@ -241,8 +221,7 @@ bool ExrImage::Load(int partIndex, std::string& error) {
     in.setFrameBuffer(frame);
     in.readPixels(window.min.y, window.max.y);
   } catch (const std::exception& e) {
-    error = SaysTruncated(e.what()) ? "file is truncated"
-                                    : fmt::format("cannot read the pixels ({})", Detail(e.what(), opened_->path));
+    error = ReadFailure(e.what(), opened_->path);
     return false;
   }
   loadedPart_ = partIndex;

@@ -4,12 +4,12 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "platform/image/BmpHeaderCheck.h"
 #include "platform/image/DeclaredSize.h"
 #include "platform/image/ExrHeaderCheck.h"
+#include "platform/image/ReaderMessages.h"
 
 namespace {
 
@@ -33,41 +33,6 @@ std::vector<std::string> StringList(const OIIO::ImageSpec& imageSpec, const char
 bool HoldsStraightColour(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format) {
   if (imageSpec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0) return true;
   return !format.StoresPremultipliedColour() && format.plugin != "tiff";
-}
-
-// --- Error wording ---
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  return s;
-}
-
-// The library's message on one line, with the file's full path shortened to its name.
-std::string Detail(std::string message, const std::string& path) {
-  message = message.substr(0, message.find('\n'));
-  std::string name = std::filesystem::path(path).filename().string();
-  for (auto at = message.find(path); at != std::string::npos; at = message.find(path, at + name.size())) {
-    message.replace(at, path.size(), name);
-  }
-  return message;
-}
-
-bool SaysTruncated(const std::string& message) {
-  std::string m = Lower(message);
-  for (const char* hint : {"end of file", "eof", "premature", "truncat", "expected"}) {
-    if (m.find(hint) != std::string::npos) return true;
-  }
-  return false;
-}
-
-std::string OpenFailure(const std::string& message, const std::string& path, const ImageFileFormat& format) {
-  if (SaysTruncated(message)) return "file is truncated";
-  return fmt::format("not a readable {} file ({})", format.name, Detail(message, path));
-}
-
-std::string ReadFailure(const std::string& message, const std::string& path) {
-  if (SaysTruncated(message)) return "file is truncated";
-  return fmt::format("cannot read the pixels ({})", Detail(message, path));
 }
 
 // --- Header checks ---
@@ -154,7 +119,7 @@ bool LibraryPicture::Open(const std::string& path, const ImageFileFormat& format
   auto& input = opened_->input;
   input = OIIO::ImageInput::create(format.plugin);
   if (!input) {
-    error = fmt::format("no reader for the {} format ({})", format.name, Detail(OIIO::geterror(), path));
+    error = fmt::format("no reader for the {} format ({})", format.name, ShortDetail(OIIO::geterror(), path));
     return false;
   }
   // Colour and alpha are wanted as stored; the header read then says whether the colour is
@@ -163,7 +128,7 @@ bool LibraryPicture::Open(const std::string& path, const ImageFileFormat& format
   config.attribute("oiio:UnassociatedAlpha", 1);
   OIIO::ImageSpec first;
   if (!input->open(path, first, config)) {
-    error = OpenFailure(input->geterror(), path, format);
+    error = OpenFailure(input->geterror(), path, format.name);
     return false;
   }
   auto& headers = opened_->headers;
