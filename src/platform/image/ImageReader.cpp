@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "platform/image/DeclaredSize.h"
@@ -88,21 +89,22 @@ bool FillByteChannel(ImageSource& image, ChannelRef ref, const PictureConversion
   return true;
 }
 
+// The picture layer a plan fills (colour or grey) and the channels that go into it, in order.
+std::pair<std::unique_ptr<Bitmap>, std::vector<ChannelRef>> PictureFor(const ChannelPlan& plan, int width,
+                                                                      int height) {
+  if (plan.HasColour()) {
+    return {std::make_unique<rgbBitmap>(width, height), std::vector<ChannelRef>{plan.red, plan.green, plan.blue}};
+  }
+  return {std::make_unique<g8Bitmap>(width, height), std::vector<ChannelRef>{plan.grey}};
+}
+
 bool ReadPicture(ImageSource& image, const ChannelPlan& plan, const float* alpha, CLayerBitmap& out,
                  std::string& error) {
   ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
   if (!first) return true;
   bool straight = image.IsStraight(first);
   const int width = image.Display().width, height = image.Display().height;
-  std::unique_ptr<Bitmap> picture;
-  std::vector<ChannelRef> channels;
-  if (plan.HasColour()) {
-    picture = std::make_unique<rgbBitmap>(width, height);
-    channels = {plan.red, plan.green, plan.blue};
-  } else {
-    picture = std::make_unique<g8Bitmap>(width, height);
-    channels = {plan.grey};
-  }
+  auto [picture, channels] = PictureFor(plan, width, height);
   std::vector<float> plane;
   for (int k = 0; k < int(channels.size()); ++k) {
     PictureConversion convert{image.IsLinear(channels[k]), straight, alpha};
@@ -162,15 +164,7 @@ bool ReadBytePicture(ImageSource& image, const ChannelPlan& plan, bool withAlpha
   int alphaStride = 0;
   if (withAlpha && !image.GetBytes(plan.alpha, alpha, alphaStride, error)) return false;
   const ByteTables& t = Tables();
-  std::unique_ptr<Bitmap> picture;
-  std::vector<ChannelRef> channels;
-  if (plan.HasColour()) {
-    picture = std::make_unique<rgbBitmap>(width, height);
-    channels = {plan.red, plan.green, plan.blue};
-  } else {
-    picture = std::make_unique<g8Bitmap>(width, height);
-    channels = {plan.grey};
-  }
+  auto [picture, channels] = PictureFor(plan, width, height);
   const bool straight = image.IsStraight(channels[0]);
   const int n = int(channels.size());
   uint8_t* dst = picture->GetLineBytes(0);
