@@ -43,6 +43,9 @@ class KeyframeSettings {
   // their reading defaults).
   virtual void StoreRecord(CCustomData& record) const = 0;
   virtual void LoadRecord(const CCustomData& record) = 0;
+  // Every field under its key, also those a project stores only when they are set: what a user
+  // may set by key.
+  virtual void StoreEveryField(CCustomData& record) const { StoreRecord(record); }
 
   // Why these values are not ones the filter's panel can give (a blur amount out of its range,
   // a reversed field, a number that is not finite), naming the record keys; empty when they

@@ -40,6 +40,9 @@ struct SettingsField {
   FieldBlend blend = FieldBlend::Linear;
   double least = -std::numeric_limits<double>::infinity();  // what a typed value may be
   double most = std::numeric_limits<double>::infinity();
+  // A field newer than the stored records: written only when it differs from readDefault, so
+  // that a record without it reads as it did and records of unchanged settings stay as they were.
+  bool writtenWhenSet = false;
 };
 
 template <class Settings>
@@ -96,12 +99,20 @@ void BlendFields(const SettingsFields<Settings>& fields, Settings& to, const Set
   }
 }
 
+// Which fields a record gets: those a project stores, or every one (what a user may set by key).
+enum class StoredFields { AsSet, All };
+
 template <class Settings>
-void StoreFields(const SettingsFields<Settings>& fields, const Settings& from, CCustomData& record) {
+void StoreFields(const SettingsFields<Settings>& fields, const Settings& from, CCustomData& record,
+                 StoredFields which = StoredFields::AsSet) {
   for (const auto& f : fields) {
     std::visit(
         [&](auto m) {
           using T = std::remove_cvref_t<decltype(from.*m)>;
+          if (which == StoredFields::AsSet && f.writtenWhenSet &&
+              settings_fields::AsNumber(from.*m) == f.readDefault) {
+            return;
+          }
           if constexpr (std::is_same_v<T, int>) record.SetInt(f.key, from.*m);
           else if constexpr (std::is_same_v<T, float>) record.SetFloat(f.key, from.*m);
           else if constexpr (std::is_same_v<T, double>) record.SetDouble(f.key, from.*m);

@@ -25,9 +25,9 @@ struct InfoOptions {
 
 std::vector<std::string> LayerNames(const CLayerBitmap& image) {
   std::vector<std::string> names;
-  if (image.GetLayerByType(kRgbBitmap)) names.push_back("colour");
+  if (image.GetLayerByType(kRgbBitmap) || image.GetLayerByType(kRgbFloatBitmap)) names.push_back("colour");
   if (image.GetLayerByType(kGreyBitmap)) names.push_back("grey");
-  if (image.GetLayerByType(kAlphaBitmap)) names.push_back("alpha");
+  if (image.GetLayerByType(kAlphaBitmap) || image.GetLayerByType(kAlphaFloatBitmap)) names.push_back("alpha");
   if (image.GetLayerByType(kFloatBitmap)) names.push_back("depth");
   return names;
 }

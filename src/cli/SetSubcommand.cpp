@@ -77,7 +77,7 @@ int RunSet(const SetOptions& options) {
     auto settings = filter->GetCurrentSettings().Clone();
     track.GetSettingsAt(*settings, options.frame);
     CCustomData record;
-    settings->StoreRecord(record);
+    settings->StoreEveryField(record);
     std::string error = Assign(record, options.settings);
     if (!error.empty()) return Fail(error);
     settings->LoadRecord(record);

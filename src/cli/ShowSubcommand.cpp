@@ -27,7 +27,7 @@ nlohmann::ordered_json KeyframesToJson(const KeyframeTrack& track) {
   for (int i = 0; i < track.GetCount(); ++i) {
     const KeyframeSettings* k = track.GetAt(i);
     CCustomData record;
-    k->StoreRecord(record);
+    k->StoreEveryField(record);
     list.push_back({{"frame", k->GetFrameNumber()}, {"type", FourCCToString(k->GetTypeCode())},
                     {"settings", RecordToJson(record)}});
   }

@@ -1,21 +1,43 @@
 #include "filters/ColourFilterCommand.h"
 
+#include <algorithm>
+
 #include "project/ProjectData.h"
 #include "platform/framework/Progress.h"
+#include "platform/image/FloatLayers.h"
 
 namespace {
 constexpr int kProgressSteps = 5;
 constexpr int kProgressStepSize = 20;
 }  // namespace
 
-std::unique_ptr<rgbBitmap> ColourFilterCommand::RenderInProgress(const KeyframeSettings& settings,
-                                                                 const CLayerBitmap& source, int frameIndex,
-                                                                 int frameCount) {
-  auto output = std::make_unique<rgbBitmap>(source.GetWidth(), source.GetHeight());
+std::unique_ptr<Bitmap> ColourFilterCommand::RenderInProgress(const KeyframeSettings& settings,
+                                                              const CLayerBitmap& source, int frameIndex,
+                                                              int frameCount) {
   BeginProgress(kProgressSteps, kProgressStepSize, frameIndex, frameCount);
-  bool complete = FilterPixels(settings, source, *output);
+  std::unique_ptr<Bitmap> output;
+  bool complete = false;
+  if (HasFloatColour(source)) {
+    auto floatOutput = std::make_unique<rgbFloatBitmap>(source.GetWidth(), source.GetHeight());
+    complete = FilterFloatPixels(settings, source, *floatOutput);
+    output = std::move(floatOutput);
+  } else {
+    auto byteOutput = std::make_unique<rgbBitmap>(source.GetWidth(), source.GetHeight());
+    complete = FilterPixels(settings, source, *byteOutput);
+    output = std::move(byteOutput);
+  }
   EndProgress(1);
   return complete ? std::move(output) : nullptr;
+}
+
+bool ColourFilterCommand::FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                            rgbFloatBitmap& destination) {
+  const auto shown = EncodeFloatLayers(source);
+  rgbBitmap bytes(destination.GetWidth(), destination.GetHeight());
+  if (!FilterPixels(settings, *shown, bytes)) return false;
+  auto decoded = DecodeColour(bytes, shown->GetLayer<alphaBitmap>());
+  std::copy(decoded->GetData(), decoded->GetData() + decoded->GetValueCount(), destination.GetData());
+  return true;
 }
 
 std::unique_ptr<CLayerBitmap> ColourFilterCommand::RenderPreview(const KeyframeSettings& settings, int x, int y,
@@ -37,7 +59,7 @@ std::unique_ptr<CLayerBitmap> ColourFilterCommand::RenderFrame(const KeyframeSet
   if (!output) return nullptr;
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
   // The filters never change alpha: it passes through.
-  if (const Bitmap* alpha = image->GetLayerByType(kAlphaBitmap)) result->AddLayer(alpha->Copy());
+  if (const Bitmap* alpha = GetAlphaLayer(*image)) result->AddLayer(alpha->Copy());
   return result;
 }
 
@@ -45,5 +67,5 @@ std::unique_ptr<NTBitmap> ColourFilterCommand::GetViewBitmap(uint32_t viewMode) 
   if (viewMode != kViewFilterPreview) return nullptr;
   auto rendered = RenderFrame(GetCurrentSettings(), 1, 1);
   if (!rendered) return nullptr;
-  return std::make_unique<NTBitmap>(*rendered->GetLayerByType(kRgbBitmap));
+  return std::make_unique<NTBitmap>(*rendered->GetStandardLayer());
 }

@@ -6,6 +6,7 @@
 #include "filters/DepthFilterCommand.h"
 
 class rgbBitmap;
+class rgbFloatBitmap;
 
 class ColourFilterCommand : public DepthFilterCommand {
  public:
@@ -23,8 +24,12 @@ class ColourFilterCommand : public DepthFilterCommand {
   // False when the user cancelled.
   virtual bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
                             rgbBitmap& destination) = 0;
+  // The same on float colour. A filter without a float law works on the display bytes of the
+  // frame, decoded back to linear light afterwards (values above white are lost).
+  virtual bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                 rgbFloatBitmap& destination);
 
  private:
-  std::unique_ptr<rgbBitmap> RenderInProgress(const KeyframeSettings& settings, const CLayerBitmap& source,
+  std::unique_ptr<Bitmap> RenderInProgress(const KeyframeSettings& settings, const CLayerBitmap& source,
                                               int frameIndex, int frameCount);
 };

@@ -48,7 +48,8 @@ class DepthFilterCommand : public CBitmapCommand {
   const FilterDescription& GetDescription() const { return description_; }
   virtual float GetVersion() const { return 1.0f; }
   // Layer-type mask: colour (1) and depth (512).
-  virtual uint32_t GetRequiredLayers() const { return kColourAndDepthMask; }
+  // Colour (bytes or float) and depth.
+  virtual uint32_t GetRequiredLayers() const { return kRgbBitmap | kFloatBitmap; }
   // Drawn over the view in the effect preview mode; the result is not used.
   virtual int OnPreviewDraw() { return 1; }
 

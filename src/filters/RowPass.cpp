@@ -6,6 +6,7 @@
 #include <tbb/parallel_for.h>
 
 #include "platform/framework/Progress.h"
+#include "platform/image/PixelConversion.h"
 
 int ProgressRowInterval(int height) { return std::max(1, height / 5); }
 
@@ -42,4 +43,26 @@ void UnpremultiplyPixel(const uint8_t* in, uint8_t alpha, uint8_t* straight) {
 
 void PremultiplyPixel(uint8_t* colour, uint8_t alpha) {
   for (int k = 0; k < 3; ++k) colour[k] = uint8_t((colour[k] * alpha + 127) / 255);
+}
+
+float LinearToDisplay(float linear) { return LinearToSrgbUnit(linear); }
+
+float DisplayToLinear(float shown) { return SrgbUnitToLinear(shown); }
+
+float DisplayScale(const float* premultiplied, float alpha) {
+  const float brightest = std::max({premultiplied[0], premultiplied[1], premultiplied[2]}) / alpha;
+  return brightest > 1.0f ? brightest : 1.0f;
+}
+
+FloatFilterLayers GetFloatFilterLayers(const CLayerBitmap& source, rgbFloatBitmap& destination) {
+  const auto* colour = source.GetLayer<rgbFloatBitmap>();
+  const auto* depth = source.GetLayer<floatBitmap>();
+  if (!colour || !depth) return {};
+  const int width = destination.GetWidth();
+  const int height = destination.GetHeight();
+  if (colour->GetWidth() != width || colour->GetHeight() != height) return {};
+  if (depth->GetWidth() != width || depth->GetHeight() != height) return {};
+  const auto* alpha = source.GetLayer<alphaFloatBitmap>();
+  if (alpha && (alpha->GetWidth() != width || alpha->GetHeight() != height)) alpha = nullptr;
+  return {colour, depth, alpha, &destination};
 }

@@ -26,6 +26,12 @@ inline uint8_t TruncateToByte(double value) {
   return value > 0.0 ? uint8_t(value) : 0;
 }
 
+// Linear light and display values (the sRGB curve, followed beyond 1), and the factor that
+// brings a straight pixel's brightest channel down to white (1 for pixels not above it).
+float LinearToDisplay(float linear);
+float DisplayToLinear(float shown);
+float DisplayScale(const float* premultiplied, float alpha);
+
 // The layers a colour filter reads and writes, checked for size.
 struct FilterLayers {
   const rgbBitmap* colour = nullptr;
@@ -103,6 +109,58 @@ bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const Pixe
         ApplyToPixel(law, in + 3 * x, depth[x], alpha[x], out + 3 * x);
         ++x;
       }
+    }
+  });
+}
+
+// --- Float colour ---
+//
+// Float frames hold linear light, premultiplied by alpha, unclipped. A per-pixel law made for
+// display values sees each pixel as they would be shown: the straight colour through the sRGB
+// curve, in 0..1. A pixel brighter than white is first divided by its brightest channel, so the
+// law sees its hue, saturation and relative lightness, and the result is multiplied back: what
+// lies above white stays above white, scaled by what the law does to the pixel's colour. A law
+// that adds (the fog) may give values above 1, which are kept.
+
+// The float layers a float pass reads and writes, checked for size.
+struct FloatFilterLayers {
+  const rgbFloatBitmap* colour = nullptr;
+  const floatBitmap* depth = nullptr;
+  const alphaFloatBitmap* alpha = nullptr;  // null when the source has none
+  rgbFloatBitmap* destination = nullptr;
+
+  bool IsUsable() const { return colour && depth && destination; }
+};
+FloatFilterLayers GetFloatFilterLayers(const CLayerBitmap& source, rgbFloatBitmap& destination);
+
+// One float pixel through a law on display values: law(const float* in, float depth, float* out).
+template <typename FloatLaw>
+void ApplyToFloatPixel(const FloatLaw& law, const float* in, float depth, float alpha, float* out) {
+  if (!(alpha > 0.0f)) {
+    out[0] = in[0], out[1] = in[1], out[2] = in[2];
+    return;
+  }
+  float shown[3];
+  const float scale = DisplayScale(in, alpha);
+  for (int c = 0; c < 3; ++c) shown[c] = LinearToDisplay(in[c] / (alpha * scale));
+  float result[3];
+  law(shown, depth, result);
+  for (int c = 0; c < 3; ++c) out[c] = DisplayToLinear(result[c]) * scale * alpha;
+}
+
+// Runs a float law over the whole destination; false when cancelled or the layers are unusable.
+template <typename FloatLaw>
+bool RunFloatPixelPass(const CLayerBitmap& source, rgbFloatBitmap& destination, const FloatLaw& law) {
+  const FloatFilterLayers layers = GetFloatFilterLayers(source, destination);
+  if (!layers.IsUsable()) return false;
+  const int width = destination.GetWidth();
+  return RunRowPass(destination.GetHeight(), [&](int y) {
+    const float* in = layers.colour->GetLine(y);
+    const float* depth = layers.depth->GetLine(y);
+    const float* alpha = layers.alpha ? layers.alpha->GetLine(y) : nullptr;
+    float* out = layers.destination->GetLine(y);
+    for (int x = 0; x < width; ++x) {
+      ApplyToFloatPixel(law, in + 3 * x, depth[x], alpha ? alpha[x] : 1.0f, out + 3 * x);
     }
   });
 }

@@ -15,7 +15,7 @@ namespace {
 
 // The filters work on colour: a grey picture becomes colour.
 void MakeColour(CLayerBitmap& image) {
-  if (image.GetLayerByType(kRgbBitmap)) return;
+  if (image.GetLayerByType(kRgbBitmap) || image.GetLayerByType(kRgbFloatBitmap)) return;
   auto grey = image.DetachBitmap(image.GetStandardLayer()->GetType());
   image.AddLayer(grey->ConvertToType(kRgbBitmap));
 }

@@ -186,7 +186,7 @@ Record WithAbsoluteDiaph(Record changes) {
 
 void SetSettings(KeyframeSettings& settings, const Record& changes) {
   CCustomData data;
-  settings.StoreRecord(data);
+  settings.StoreEveryField(data);
   Assign(data, changes);
   settings.LoadRecord(data);
 }
@@ -375,7 +375,7 @@ Record ScriptProject::GetSettings(int frame) const {
   auto settings = project.GetFilter()->GetCurrentSettings().Clone();
   project.GetTrack().GetSettingsAt(*settings, frame);
   CCustomData data;
-  settings->StoreRecord(data);
+  settings->StoreEveryField(data);
   return RecordOf(data);
 }
 

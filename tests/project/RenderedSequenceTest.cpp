@@ -7,6 +7,7 @@
 
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "platform/framework/StringTable.h"
+#include "platform/image/FloatLayers.h"
 #include "platform/image/PixelConversion.h"
 #include "project/ProjectFixture.h"
 #include "support/RenderedExr.h"
@@ -69,21 +70,21 @@ TEST_F(ProjectTest, RenderedSequenceFramesLineUpAndTheResetFieldLiesOnTheSubject
 
 // A subject with soft edges on nothing, all at one depth, blurred: over white it must look like
 // the picture over white, blurred. Premultiplied colour blurs so; straight colour would leave a
-// dark fringe where the empty pixels' black bleeds in.
+// dark fringe where the empty pixels' black bleeds in. A rendered file is float colour, blurred in
+// linear light: the layering over white is done in linear light too.
 TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
   SoftDisc disc = FrameSubject(1);
   disc.depthPerPixel = 0.0f;
   WriteRenderedExr(dir.File("soft0001.exr"), kW, kH, {{"", "", {}, Around(disc), disc.Channels(true)}});
   // The same picture laid over white, opaque, at the same depth everywhere.
   auto overWhite = [&](int k, int x, int y) {
-    double a = UnitToByte(disc.Alpha(x, y)) / 255.0;
-    double straight = LinearToSrgbUnit(k == 0 ? disc.red : k == 1 ? disc.green : disc.blue) * 255.0;
-    return std::round(a * straight + (1 - a) * 255.0);
+    double a = disc.Alpha(x, y);
+    double straight = k == 0 ? disc.red : k == 1 ? disc.green : disc.blue;
+    return float(a * straight + (1 - a));
   };
   std::vector<ExrChannel> white;
   for (int k = 0; k < 3; ++k) {
-    white.push_back({std::string(1, "RGB"[k]), false,
-                     [=](int x, int y) { return SrgbUnitToLinear(float(overWhite(k, x, y) / 255.0)); }});
+    white.push_back({std::string(1, "RGB"[k]), false, [=](int x, int y) { return overWhite(k, x, y); }});
   }
   white.push_back({"Z", false, [&](int, int) { return disc.depth; }});
   WriteRenderedExr(dir.File("white0001.exr"), kW, kH, {{"", "", {}, {0, 0, kW, kH}, white}});
@@ -101,7 +102,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
   };
   auto soft = render("soft0001.exr");
   auto reference = render("white0001.exr");
-  ASSERT_TRUE(soft && reference && soft->GetLayer<alphaBitmap>());
+  ASSERT_TRUE(soft && reference && GetAlphaLayer(*soft));
 
   // Through a saved straight-alpha file, as a compositor would take it.
   WriteImage(dir.File("soft.png"), *soft);
@@ -119,7 +120,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
       double a = p[3] / 255.0;
       if (p[3] > 0 && p[3] < 255 && std::fabs(disc.Alpha(x, y) - a) > 0.05) ++blurredEdge;
       for (int k = 0; k < 3; ++k) {
-        double composite = a * p[k] + (1 - a) * 255.0;
+        double composite = LinearToSrgbUnit(float(a * SrgbByteToLinear(p[k]) + (1 - a))) * 255.0;
         int expected = PixelColour(*reference, x, y).r;
         if (k == 1) expected = PixelColour(*reference, x, y).g;
         if (k == 2) expected = PixelColour(*reference, x, y).b;

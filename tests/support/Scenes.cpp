@@ -7,6 +7,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/image/FloatLayers.h"
+#include "platform/image/PixelConversion.h"
 #include "platform/image/RlaRowEnds.h"
 
 namespace {
@@ -67,7 +69,8 @@ struct FixtureChannel {
 };
 using FixturePart = std::vector<FixtureChannel>;
 
-OIIO::ImageSpec FixtureSpec(int width, int height, const FixturePart& part, const std::string& partName) {
+OIIO::ImageSpec FixtureSpec(int width, int height, const FixturePart& part, const std::string& partName,
+                            bool eightBitPicture) {
   OIIO::ImageSpec imageSpec(width, height, int(part.size()), part[0].type);
   imageSpec.channelnames.clear();
   for (int c = 0; c < int(part.size()); ++c) {
@@ -78,6 +81,7 @@ OIIO::ImageSpec FixtureSpec(int width, int height, const FixturePart& part, cons
   }
   if (!partName.empty()) imageSpec.attribute("oiio:subimagename", partName);
   imageSpec.attribute("oiio:UnassociatedAlpha", 1);
+  if (eightBitPicture) imageSpec.attribute(kPictureAttribute, kEightBitPicture);
   return imageSpec;
 }
 
@@ -93,12 +97,13 @@ std::vector<float> FixturePixels(int width, int height, const FixturePart& part)
 }
 
 void WriteFixture(const std::string& path, const std::string& plugin, int width, int height,
-                  const std::vector<FixturePart>& parts) {
+                  const std::vector<FixturePart>& parts, bool eightBitPicture = false) {
   auto out = OIIO::ImageOutput::create(plugin);
   if (!out) throw std::runtime_error("no " + plugin + " writer");
   std::vector<OIIO::ImageSpec> specs;
   for (size_t p = 0; p < parts.size(); ++p) {
-    specs.push_back(FixtureSpec(width, height, parts[p], parts.size() > 1 ? "part" + std::to_string(p) : ""));
+    specs.push_back(FixtureSpec(width, height, parts[p], parts.size() > 1 ? "part" + std::to_string(p) : "",
+                                eightBitPicture));
   }
   bool ok = out->open(path, int(specs.size()), specs.data());
   for (size_t p = 0; ok && p < parts.size(); ++p) {
@@ -194,6 +199,7 @@ std::unique_ptr<CLayerBitmap> MakeImage(int width, int height, const ColourFn& c
 }
 
 Rgb PixelColour(const CLayerBitmap& image, int x, int y) {
+  if (HasFloatColour(image)) return PixelColour(*EncodeFloatLayers(*image.Crop(kColourMask | kAlphaMask, {x, y, 1, 1})), 0, 0);
   const rgbBitmap* colour = image.GetLayer<rgbBitmap>();
   if (!colour) throw std::logic_error("the image has no colour layer");
   const uint8_t* p = colour->GetLine(y) + 3 * x;
@@ -201,6 +207,7 @@ Rgb PixelColour(const CLayerBitmap& image, int x, int y) {
 }
 
 uint8_t PixelAlpha(const CLayerBitmap& image, int x, int y) {
+  if (const auto* floatAlpha = image.GetLayer<alphaFloatBitmap>()) return UnitToByte(floatAlpha->GetLine(y)[x]);
   const alphaBitmap* alpha = image.GetLayer<alphaBitmap>();
   if (!alpha) throw std::logic_error("the image has no alpha layer");
   return alpha->GetLine(y)[x];
@@ -329,7 +336,7 @@ void WriteExrWithDepth(const std::string& path, const CLayerBitmap& image, const
     colour.push_back(z);
     parts = {colour};
   }
-  WriteFixture(path, "openexr", image.GetWidth(), image.GetHeight(), parts);
+  WriteFixture(path, "openexr", image.GetWidth(), image.GetHeight(), parts, !colour.empty() && options.markEightBit);
 }
 
 PlanesSceneOptions SequenceFrameScene(const SequenceOptions& options, int k) {
@@ -368,6 +375,11 @@ std::vector<std::string> WriteSequence(const std::string& folder, const std::str
     names.push_back(name);
   }
   return names;
+}
+
+std::unique_ptr<CLayerBitmap> ReadShown(const std::string& path, int flags) {
+  auto image = ReadLayered(path, flags);
+  return image ? EncodeFloatLayers(*image) : nullptr;
 }
 
 std::unique_ptr<CLayerBitmap> ReadLayered(const std::string& path, int flags, std::string* error) {

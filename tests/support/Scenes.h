@@ -92,6 +92,9 @@ struct DepthFileOptions {
   // RLA: colour as 32-bit floats holding the 8-bit values divided by 255, as production
   // pipelines write it (the matte stays 8-bit).
   bool floatColour = false;
+  // OpenEXR: the 8-bit colour is marked as an 8-bit picture (as the program marks what it writes
+  // from bytes), so it reads back as those bytes; false: a float render, read as float colour.
+  bool markEightBit = true;
 };
 
 // Written directly with the image library, independently of the program's writer: 8-bit colour
@@ -129,3 +132,5 @@ std::vector<std::string> WriteSequence(const std::string& folder, const std::str
 // read, with the reader's message in *error when given.
 std::unique_ptr<CLayerBitmap> ReadLayered(const std::string& path, int flags = kIoWithDepth,
                                           std::string* error = nullptr);
+// The same as the screen and the 8-bit formats show it: float colour and alpha as display bytes.
+std::unique_ptr<CLayerBitmap> ReadShown(const std::string& path, int flags = kIoWithDepth);

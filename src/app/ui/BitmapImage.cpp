@@ -25,6 +25,10 @@ QImage ToQImage(const Bitmap& picture) {
     case kGreyBitmap:
     case kAlphaBitmap:
       return CopyRows(picture, QImage::Format_Grayscale8);
+    case kRgbFloatBitmap:
+      return CopyRows(*picture.ConvertToType(kRgbBitmap), QImage::Format_RGB888);
+    case kAlphaFloatBitmap:
+      return CopyRows(*picture.ConvertToType(kAlphaBitmap), QImage::Format_Grayscale8);
     case kFloatBitmap: {
       auto grey = static_cast<const floatBitmap&>(picture).GetFloatBitmap(kGreyBitmap, 0, 0.2f);
       return grey ? CopyRows(*grey, QImage::Format_Grayscale8) : QImage();

@@ -36,6 +36,19 @@ class AtmosphereLaw {
     AddColour(in, Intensity(t), out);
   }
 
+  // The same on display values (RowPass.h), without rounding or clipping: the colour, as a
+  // display value, is added.
+  void ApplyFloat(const float* in, float d, float* out) const {
+    const float t = RampPosition(d);
+    const bool affected = Affects(d) && t >= 0.0f;
+    const double intensity = affected ? Intensity(t) : 0.0;
+    constexpr double kByteToDisplay = 1.0 / 255.0;
+    for (int i = 0; i < 3; ++i) {
+      const double added = colour_[i] * intensity * kByteToDisplay;
+      out[i] = float(in[i] + (added > 0.0 ? added : 0.0));
+    }
+  }
+
   bool Affects(float d) const { return inForeground_ ? d <= startDepth_ : d >= startDepth_; }
   // The position along the ramp: 0 at the start depth.
   float RampPosition(float d) const {

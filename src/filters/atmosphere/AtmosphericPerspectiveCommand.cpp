@@ -17,6 +17,12 @@ void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandRe
   GetProject().NotifyChanged(kChangeSettings);
 }
 
+bool AtmosphericPerspectiveFilter::FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                                     rgbFloatBitmap& destination) {
+  return ::FilterFloatPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,
+                             destination);
+}
+
 bool AtmosphericPerspectiveFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
                                                 rgbBitmap& destination) {
   return ::FilterPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,

@@ -17,6 +17,8 @@ class AtmosphericPerspectiveFilter : public ColourFilterCommand {
 
  protected:
   bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
+  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                         rgbFloatBitmap& destination) override;
 
  private:
   AtmosphericPerspectiveSettings settings_;

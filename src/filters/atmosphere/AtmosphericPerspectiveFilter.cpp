@@ -16,3 +16,13 @@ bool FilterPixels(const AtmosphericPerspectiveSettings& settings, const Atmosphe
     ApplyAtmosphere(law, in, d, out, count);
   });
 }
+
+bool FilterFloatPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options,
+                       const CLayerBitmap& source, rgbFloatBitmap& destination) {
+  const floatBitmap* depth = source.GetLayer<floatBitmap>();
+  if (!depth) return false;
+  const DepthTiles range(*depth);
+  const AtmosphereLaw law(settings, options.InForeground, range.MinDepth(), range.MaxDepth());
+  return RunFloatPixelPass(source, destination,
+                           [&law](const float* in, float d, float* out) { law.ApplyFloat(in, d, out); });
+}

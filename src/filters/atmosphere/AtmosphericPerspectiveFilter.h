@@ -11,3 +11,6 @@
 // cancelled (the rows done so far stay written) or when the source lacks those layers.
 bool FilterPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options,
                   const CLayerBitmap& source, rgbBitmap& destination);
+// The same on float colour (linear light; see RowPass.h for how the law sees it).
+bool FilterFloatPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination);

@@ -3,9 +3,11 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
+#include "filters/dof/Highlights.h"
 #include "filters/DepthTiles.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/SlicePasses.h"
+#include "platform/image/FloatLayers.h"
 
 namespace {
 
@@ -58,26 +60,27 @@ bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOption
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitmap& frame, int imageIndex,
                                                                  int imageCount) const {
-  const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
+  const Bitmap* frameColour = GetColourLayer(frame);
   const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
-  if (!colour || !frameDepth) return nullptr;
+  if (!frameColour || !frameDepth) return nullptr;
   const PassDepth depth(*frameDepth);
-  const alphaBitmap* alpha = frame.GetLayer<alphaBitmap>();
-  const int width = colour->GetWidth();
-  const int height = colour->GetHeight();
+  const RenderColour render = PrepareRenderColour(settings_, *frameColour, GetAlphaLayer(frame));
+  const Bitmap& colour = *render.colour;
+  const int width = colour.GetWidth();
+  const int height = colour.GetHeight();
 
   const auto slices = BuildSlices(settings_, depth.Tiles(), options_.SliceStep);
   // Each slice has a mask pass and a composite pass, each polling once per 80 rows; a rendered
   // alpha goes through the colour's passes.
   BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * 2, kProgressStepSize, imageIndex, imageCount);
 
-  auto output = std::make_unique<rgbBitmap>(width, height);
-  SliceLayers layers{*colour, *output};
+  auto output = Bitmap::CreateFrom(colour, width, height);
+  SliceLayers layers{colour, *output};
   // The alpha is rendered as a fourth channel: the same sums as its grey RGB copy would give.
-  std::unique_ptr<alphaBitmap> alphaOutput;
-  if (alpha && options_.ApplyOnAlpha) {
-    alphaOutput = std::make_unique<alphaBitmap>(width, height);
-    layers.alpha = alpha;
+  std::unique_ptr<Bitmap> alphaOutput;
+  if (render.alpha && options_.ApplyOnAlpha) {
+    alphaOutput = Bitmap::CreateFrom(*render.alpha, width, height);
+    layers.alpha = render.alpha;
     layers.alphaOutput = alphaOutput.get();
   }
   const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, depth);
@@ -87,10 +90,12 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
   if (alphaOutput) {
     result->AddLayer(std::move(alphaOutput));
-  } else if (alpha) {
-    result->AddLayer(alpha->Copy());
+  } else if (render.alpha) {
+    result->AddLayer(render.alpha->Copy());
   }
-  return result;
+  if (!render.encodeResult) return result;
+  // An 8-bit frame whose highlights were lifted in float comes back as 8 bits.
+  return EncodeFloatLayers(*result);
 }
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBitmap& frame,
@@ -99,20 +104,23 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBi
   if (!rawFrameDepth) return nullptr;
   const auto crop = frame.Crop(kColourAndDepthMask, rect);
   if (!crop) return nullptr;
-  const rgbBitmap* colour = crop->GetLayer<rgbBitmap>();
+  const Bitmap* cropColour = GetColourLayer(*crop);
   const floatBitmap* cropDepth = crop->GetLayer<floatBitmap>();
-  if (!colour || !cropDepth) return nullptr;
+  if (!cropColour || !cropDepth) return nullptr;
   // The crop's markers take the whole frame's maximum depth, as in a frame render (the frame's
   // markers, replaced, do not change it).
   const PassDepth frameDepth(*rawFrameDepth);
   const PassDepth depth(*cropDepth, frameDepth.Tiles().MaxDepth());
+  const RenderColour render = PrepareRenderColour(settings_, *cropColour, nullptr);
 
   // The slices follow the whole frame, so that a preview shows what the frame render gives.
   const auto slices = BuildSlices(settings_, frameDepth.Tiles(), options_.SliceStep);
   BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
-  auto output = std::make_unique<rgbBitmap>(rect.width, rect.height);
-  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*colour, *output}, depth);
+  auto output = Bitmap::CreateFrom(*render.colour, rect.width, rect.height);
+  const bool completed =
+      RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*render.colour, *output}, depth);
   EndProgress(1);
   if (!completed) return nullptr;
-  return std::make_unique<CLayerBitmap>(std::move(output));
+  auto result = std::make_unique<CLayerBitmap>(std::move(output));
+  return render.encodeResult ? EncodeFloatLayers(*result) : std::move(result);
 }

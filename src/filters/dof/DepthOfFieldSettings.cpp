@@ -22,6 +22,8 @@ constexpr uint32_t kBackMaxKey = FourCC("ZMAX");
 constexpr uint32_t kFilmWidthKey = FourCC("FMWD");
 constexpr uint32_t kFilmHeightKey = FourCC("FMHG");
 constexpr uint32_t kPixelScaleKey = FourCC("PXSZ");
+constexpr uint32_t kHighlightThresholdKey = FourCC("HLTH");
+constexpr uint32_t kHighlightGainKey = FourCC("HLGN");
 
 using S = DepthOfFieldSettings;
 
@@ -39,6 +41,9 @@ const SettingsFields<S>& Fields() {
       {kFilmWidthKey, &S::FilmWidth, 24.0, 36.0, FieldBlend::Earlier},
       {kFilmHeightKey, &S::FilmHeight, 36.0, 24.0, FieldBlend::Earlier},
       {kPixelScaleKey, &S::PixelScale, 1.0, {}, FieldBlend::Earlier},
+      {kHighlightThresholdKey, &S::HighlightThreshold, S::kDefaultHighlightThreshold, S::kDefaultHighlightThreshold,
+       FieldBlend::Linear, 0.0, 1.0, true},
+      {kHighlightGainKey, &S::HighlightGain, 0.0, 0.0, FieldBlend::Linear, 0.0, S::kMaxHighlightGain, true},
   };
   return fields;
 }
@@ -101,6 +106,17 @@ void DepthOfFieldSettings::InterpolateInRange(const CLayerBitmap* currentImage, 
 void DepthOfFieldSettings::StoreRecord(CCustomData& record) const { StoreFields(Fields(), *this, record); }
 
 void DepthOfFieldSettings::LoadRecord(const CCustomData& record) { LoadFields(Fields(), *this, record); }
+
+void DepthOfFieldSettings::StoreEveryField(CCustomData& record) const {
+  StoreFields(Fields(), *this, record, StoredFields::All);
+}
+
+double DepthOfFieldSettings::HighlightFactor(double brightest) const {
+  if (!HighlightsOn() || !(brightest > HighlightThreshold)) return 1.0;
+  // A threshold of 1 lifts only values above white (float pictures), as from a threshold just below it.
+  constexpr double kNarrowestRange = 1.0 / 255.0;
+  return 1.0 + HighlightGain * (brightest - HighlightThreshold) / std::max(1.0 - HighlightThreshold, kNarrowestRange);
+}
 
 std::string DepthOfFieldSettings::CheckValues() const {
   std::string refusal = CheckFields(Fields(), *this);

@@ -18,6 +18,8 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   // The blur amounts the panel offers, in pixels.
   static constexpr int kMinAmount = 1;
   static constexpr int kMaxAmount = 50;
+  static constexpr double kDefaultHighlightThreshold = 0.9;
+  static constexpr double kMaxHighlightGain = 100.0;
 
   // The depth tools' modes when the panel starts the depth-point tool.
   enum class DepthPointMode { Focus = 1, BackMax = 2, FrontMax = 3 };
@@ -32,6 +34,11 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   double FilmWidth = 24.0;   // reading defaults; Reset gives 36 x 24
   double FilmHeight = 36.0;
   double PixelScale = 1.0;   // pixels per film unit: image width / FilmWidth
+  // Highlights: before the blur, pixels whose brightest channel's display value exceeds the
+  // threshold (0 to 1) have their light multiplied by 1 + gain x (value - threshold) /
+  // (1 - threshold), so that small bright spots spread into bright discs. A gain of 0 is off.
+  double HighlightThreshold = kDefaultHighlightThreshold;
+  double HighlightGain = 0.0;
 
   DepthOfFieldSettings() : KeyframeSettings(kTypeCode) {}
 
@@ -44,6 +51,7 @@ class DepthOfFieldSettings final : public KeyframeSettings {
                           const KeyframeSettings& later, double t) override;
   void StoreRecord(CCustomData& record) const override;
   void LoadRecord(const CCustomData& record) override;
+  void StoreEveryField(CCustomData& record) const override;
   // Amounts of 1 to 50 pixels; the field in order; every depth finite.
   std::string CheckValues() const override;
 
@@ -81,6 +89,11 @@ class DepthOfFieldSettings final : public KeyframeSettings {
   // far one; the maximum-blur depths keep outside the field. False (nothing changes) for a
   // limit on the wrong side of the other.
   bool SetFieldLimit(bool nearLimit, double depth, const DepthRange& range);
+  // Whether the highlights lift anything.
+  bool HighlightsOn() const { return HighlightGain > 0.0; }
+  // The factor the highlights give a pixel whose brightest channel has this display value.
+  double HighlightFactor(double brightest) const;
+
   // The focus the panel shows: the middle of the sharp field.
   double FocusDepth() const { return (FieldNear + FieldFar) * 0.5; }
 };

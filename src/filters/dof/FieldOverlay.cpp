@@ -3,9 +3,13 @@
 #include <algorithm>
 
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "platform/image/FloatLayers.h"
 
 std::unique_ptr<CLayerBitmap> MakeFieldOverlay(const DepthOfFieldSettings& settings, const CLayerBitmap& image) {
-  const rgbBitmap* colour = image.GetLayer<rgbBitmap>();
+  // Float colour is shown as the screen shows it.
+  std::unique_ptr<rgbBitmap> encoded;
+  if (const auto* floatColour = image.GetLayer<rgbFloatBitmap>()) encoded = EncodeColour(*floatColour, nullptr);
+  const rgbBitmap* colour = encoded ? encoded.get() : image.GetLayer<rgbBitmap>();
   const floatBitmap* depth = image.GetLayer<floatBitmap>();
   if (!colour || !depth || colour->GetWidth() != depth->GetWidth() || colour->GetHeight() != depth->GetHeight()) {
     return nullptr;

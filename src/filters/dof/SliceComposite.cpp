@@ -15,6 +15,7 @@
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/PrefixRows.h"
+#include "filters/dof/SliceCompositeFloat.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/WindowSums.h"
 
@@ -359,6 +360,21 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
   }
 }
 
+// Float colour goes with float output and float alpha.
+SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs) {
+  auto* output = BitmapCast<rgbFloatBitmap>(&layers.output);
+  const auto* alpha = BitmapCast<alphaFloatBitmap>(layers.alpha);
+  auto* alphaOutput = BitmapCast<alphaFloatBitmap>(layers.alphaOutput);
+  if (!output || bool(layers.alpha) != bool(alpha) || bool(layers.alphaOutput) != bool(alphaOutput) ||
+      bool(alpha) != bool(alphaOutput)) {
+    throw std::invalid_argument("float slice layers must all be float");
+  }
+  if (alpha) CheckSameShape(*alpha, depth), CheckSameShape(*alphaOutput, depth);
+  const FloatSliceLayers floatLayers{static_cast<const rgbFloatBitmap&>(layers.colour), *output, alpha, alphaOutput};
+  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs);
+}
+
 }  // namespace
 
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
@@ -367,6 +383,7 @@ SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLaye
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
+  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }

@@ -33,6 +33,18 @@ inline void WriteHslPixel(const Hsl& c, uint8_t* out) {
   for (int i = 0; i < 3; ++i) out[i] = TruncateToByte(channels[i] * 255.0);
 }
 
+// Display values in 0..1 (float passes) in hue, saturation and lightness, and back.
+inline Hsl ChannelsToHsl(const float* rgb) {
+  Hsl c;
+  ConvertRGBToHSL(rgb[0], rgb[1], rgb[2], c.h, c.s, c.l);
+  return c;
+}
+inline void WriteHslChannels(const Hsl& c, float* out) {
+  double channels[3];
+  HslToChannels(c, channels);
+  for (int i = 0; i < 3; ++i) out[i] = float(channels[i]);
+}
+
 inline void CopyPixel(const uint8_t* in, uint8_t* out) {
   out[0] = in[0];
   out[1] = in[1];

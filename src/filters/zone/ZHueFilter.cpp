@@ -11,3 +11,10 @@ bool FilterPixels(const ZHueSettings& settings, const ZHueOptions& options, cons
     ApplyZHue(law, in, depth, out, count);
   });
 }
+
+bool FilterFloatPixels(const ZHueSettings& settings, const ZHueOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination) {
+  const ZHueLaw law(settings, options);
+  return RunFloatPixelPass(source, destination,
+                           [&law](const float* in, float depth, float* out) { law.ApplyFloat(in, depth, out); });
+}

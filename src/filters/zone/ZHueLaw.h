@@ -44,6 +44,32 @@ class ZHueLaw {
     for (int i = 0; i < 3; ++i) out[i] = TruncateToByte(in[i] * w + (1.0 - w) * tinted[i]);
   }
 
+  // The same on display values in 0..1 (RowPass.h), without rounding.
+  void ApplyFloat(const float* in, float d, float* out) const {
+    const bool inZone = zoneNear_ <= d && d <= zoneFar_;
+    if (inZone && !invert_) {
+      out[0] = in[0], out[1] = in[1], out[2] = in[2];
+      return;
+    }
+    Hsl c = ChannelsToHsl(in);
+    c.h = hue_;
+    float tinted[3];
+    WriteHslChannels(c, tinted);
+    double w = 0.0;  // the share of the input colour
+    if (inZone) {
+      w = 0.0;
+    } else if (d < zoneNear_) {
+      w = d < foregroundPoint_ ? (invert_ ? 1.0 : 0.0)
+                               : invert_ ? (zoneNear_ - double(d)) / frontLength_
+                                         : (double(d) - foregroundPoint_) / frontLength_;
+    } else {
+      w = d > backgroundPoint_ ? (invert_ ? 1.0 : 0.0)
+                               : invert_ ? (double(d) - zoneFar_) / backLength_
+                                         : (backgroundPoint_ - double(d)) / backLength_;
+    }
+    for (int i = 0; i < 3; ++i) out[i] = float(in[i] * w + (1.0 - w) * tinted[i]);
+  }
+
   // The constants, for the law's vector form (ZHueRows.cpp), which evaluates the same
   // expressions.
   double Hue() const { return hue_; }

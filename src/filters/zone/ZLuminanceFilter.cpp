@@ -14,3 +14,11 @@ bool FilterPixels(const ZLuminanceSettings& settings, const ZoneOptions& options
         ApplyZoneRamp(law, HslComponent::Lightness, in, depth, out, count);
       });
 }
+
+bool FilterFloatPixels(const ZLuminanceSettings& settings, const ZoneOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination) {
+  const ZoneRampLaw law(settings, options);
+  return RunFloatPixelPass(source, destination, [&law](const float* in, float depth, float* out) {
+    law.ApplyFloat<HslComponent::Lightness>(in, depth, out);
+  });
+}

@@ -9,3 +9,6 @@
 // As the Z Saturation pass: false when cancelled or when the source lacks its layers.
 bool FilterPixels(const ZLuminanceSettings& settings, const ZoneOptions& options,
                   const CLayerBitmap& source, rgbBitmap& destination);
+// The same on float colour (linear light; see RowPass.h for how the law sees it).
+bool FilterFloatPixels(const ZLuminanceSettings& settings, const ZoneOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination);

@@ -14,3 +14,11 @@ bool FilterPixels(const ZSaturationSettings& settings, const ZoneOptions& option
         ApplyZoneRamp(law, HslComponent::Saturation, in, depth, out, count);
       });
 }
+
+bool FilterFloatPixels(const ZSaturationSettings& settings, const ZoneOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination) {
+  const ZoneRampLaw law(settings, options);
+  return RunFloatPixelPass(source, destination, [&law](const float* in, float depth, float* out) {
+    law.ApplyFloat<HslComponent::Saturation>(in, depth, out);
+  });
+}

@@ -11,3 +11,6 @@
 // the source lacks those layers (nothing is written).
 bool FilterPixels(const ZSaturationSettings& settings, const ZoneOptions& options,
                   const CLayerBitmap& source, rgbBitmap& destination);
+// The same on float colour (linear light; see RowPass.h for how the law sees it).
+bool FilterFloatPixels(const ZSaturationSettings& settings, const ZoneOptions& options, const CLayerBitmap& source,
+                       rgbFloatBitmap& destination);

@@ -34,6 +34,10 @@ class ZoneFilterOf : public ZoneFilterCommand {
   bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override {
     return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination);
   }
+  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                         rgbFloatBitmap& destination) override {
+    return ::FilterFloatPixels(static_cast<const Settings&>(settings), options_, source, destination);
+  }
   ZoneSettings& Zone() override { return settings_; }
 
  private:

@@ -33,6 +33,19 @@ class ZoneRampLaw {
     WriteHslPixel(c, out);
   }
 
+  // The same on display values in 0..1 (RowPass.h), without rounding.
+  template <HslComponent kComponent>
+  void ApplyFloat(const float* in, float depth, float* out) const {
+    if (KeepsPixel(depth)) {
+      out[0] = in[0], out[1] = in[1], out[2] = in[2];
+      return;
+    }
+    Hsl c = ChannelsToHsl(in);
+    double& value = kComponent == HslComponent::Saturation ? c.s : c.l;
+    value = RampedValue(depth, value);
+    WriteHslChannels(c, out);
+  }
+
   // True when the pixel's bytes pass unchanged (inside the zone, not inverted).
   bool KeepsPixel(float depth) const { return !options_.InvertZone && IsInZone(depth); }
 

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
+#include "platform/image/FloatLayers.h"
+
 std::unique_ptr<Bitmap> Bitmap::Create(BitmapType type, int width, int height) {
   switch (type) {
     case kRgbBitmap: return std::make_unique<rgbBitmap>(width, height);
     case kGreyBitmap: return std::make_unique<g8Bitmap>(width, height);
     case kAlphaBitmap: return std::make_unique<alphaBitmap>(width, height);
     case kFloatBitmap: return std::make_unique<floatBitmap>(width, height);
+    case kRgbFloatBitmap: return std::make_unique<rgbFloatBitmap>(width, height);
+    case kAlphaFloatBitmap: return std::make_unique<alphaFloatBitmap>(width, height);
   }
   throw std::invalid_argument("unknown bitmap type");
 }
@@ -46,6 +50,12 @@ void ConvertRow(const uint8_t* src, int srcChannels, uint8_t* dst, int dstChanne
 
 std::unique_ptr<Bitmap> Bitmap::ConvertToType(BitmapType type) const {
   if (type == GetType()) return Copy();
+  if (GetType() == kRgbFloatBitmap && IsByteType(type)) {
+    return EncodeColour(static_cast<const rgbFloatBitmap&>(*this), nullptr)->ConvertToType(type);
+  }
+  if (GetType() == kAlphaFloatBitmap && IsByteType(type)) {
+    return EncodeAlpha(static_cast<const alphaFloatBitmap&>(*this))->ConvertToType(type);
+  }
   if (!IsByteType(type) || !IsByteType(GetType())) return nullptr;
   auto out = Create(type, GetWidth(), GetHeight());
   for (int y = 0; y < GetHeight(); ++y) {

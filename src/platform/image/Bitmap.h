@@ -14,10 +14,16 @@ enum BitmapType : uint32_t {
   kGreyBitmap = 64,    // 1 byte a pixel
   kAlphaBitmap = 256,  // 1 byte a pixel
   kFloatBitmap = 512,  // one float a pixel: depth, larger is farther
+  // Colour and alpha of frames read from floating-point files: linear light, premultiplied by
+  // alpha, unclipped (values above 1 are lights brighter than white).
+  kRgbFloatBitmap = 2,      // 3 floats a pixel, R G B
+  kAlphaFloatBitmap = 1024, // 1 float a pixel
 };
 
-// Layer mask of colour and depth together.
-constexpr uint32_t kColourAndDepthMask = kRgbBitmap | kFloatBitmap;
+// Layer masks: the colour (either kind), the alpha (either kind), and colour with depth.
+constexpr uint32_t kColourMask = kRgbBitmap | kRgbFloatBitmap;
+constexpr uint32_t kAlphaMask = kAlphaBitmap | kAlphaFloatBitmap;
+constexpr uint32_t kColourAndDepthMask = kColourMask | kFloatBitmap;
 
 // Largest image the program will allocate, in pixels (a 32k x 32k frame).
 constexpr int64_t kMaxPixelCount = int64_t(32768) * 32768;
@@ -48,6 +54,8 @@ class Bitmap {
 
   // A new image of another type. Grey, alpha and colour convert into each other
   // (colour to grey by luminance); depth converts to nothing else and nothing converts to depth.
+  // Float colour and float alpha convert to their byte types (and grey) as FloatLayers.h
+  // encodes them; nothing converts to them here.
   std::unique_ptr<Bitmap> ConvertToType(BitmapType type) const;
 
   // The grey view: this image as a g8Bitmap, or null when it is not grey.
@@ -109,6 +117,16 @@ class g8Bitmap final : public PixelBitmap<uint8_t, 1, kGreyBitmap> {
 };
 
 class alphaBitmap final : public PixelBitmap<uint8_t, 1, kAlphaBitmap> {
+ public:
+  using PixelBitmap::PixelBitmap;
+};
+
+class rgbFloatBitmap final : public PixelBitmap<float, 3, kRgbFloatBitmap> {
+ public:
+  using PixelBitmap::PixelBitmap;
+};
+
+class alphaFloatBitmap final : public PixelBitmap<float, 1, kAlphaFloatBitmap> {
  public:
   using PixelBitmap::PixelBitmap;
 };

@@ -8,6 +8,7 @@
 #include <ImfMultiView.h>
 #include <ImfPartType.h>
 #include <ImfStandardAttributes.h>
+#include <ImfStringAttribute.h>
 #include <ImfThreading.h>
 #include <fmt/format.h>
 
@@ -20,6 +21,7 @@
 
 #include "platform/image/DeclaredSize.h"
 #include "platform/image/ExrHeaderCheck.h"
+#include "platform/image/FloatLayers.h"
 #include "platform/image/ReaderMessages.h"
 
 namespace {
@@ -76,11 +78,14 @@ struct ExrImage::Part {
   bool deep = false;
   PartChannels channels;
   std::vector<bool> floating;
+  bool eightBitPicture = false;
 
   explicit Part(const Imf::Header& header)
       : data(Rect(header.dataWindow())),
         display(Rect(header.displayWindow())),
         deep(header.hasType() && Imf::isDeepData(header.type())) {
+    const auto* picture = header.findTypedAttribute<Imf::StringAttribute>(kPictureAttribute);
+    eightBitPicture = picture && picture->value() == kEightBitPicture;
     if (header.hasName()) channels.partName = header.name();
     if (header.hasView()) channels.view = header.view();
     if (Imf::hasMultiView(header)) channels.multiView = Imf::multiView(header);
@@ -170,6 +175,10 @@ std::vector<PartChannels> ExrImage::UsableParts() const {
 const ImageRect& ExrImage::Display() const { return opened_->parts[0].display; }
 
 const ImageRect& ExrImage::DataWindow(ChannelRef ref) const { return opened_->parts[size_t(ref.subimage)].data; }
+
+bool ExrImage::HoldsEightBitPicture(ChannelRef ref) const {
+  return opened_->parts[size_t(ref.subimage)].eightBitPicture;
+}
 
 bool ExrImage::IsLinear(ChannelRef ref) const {
   return opened_->parts[size_t(ref.subimage)].floating[size_t(ref.channel)];

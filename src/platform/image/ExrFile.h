@@ -30,6 +30,7 @@ class ExrImage final : public ImageSource {
   const ImageRect& DataWindow(ChannelRef ref) const override;
   bool IsLinear(ChannelRef ref) const override;
   bool IsStraight(ChannelRef) const override { return false; }  // OpenEXR colour is premultiplied
+  bool HoldsEightBitPicture(ChannelRef ref) const override;
   std::string ChannelName(ChannelRef ref) const override;
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) override;
 

@@ -190,6 +190,7 @@ bool C2DIo::Save(const CLayerBitmap& image, int number) {
     return false;
   }
   SaveContent content;
+  content.fullFloat = fullFloat_;
   std::string reason;
   if (!PlanSave(*format, image, content, reason)) {
     SetError(target, reason);

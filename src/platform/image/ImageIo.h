@@ -75,6 +75,8 @@ class C2DIo {
   // Announces a save of frameCount frames of images like this one; the format comes from
   // the file name's extension. 1 when that format can be written.
   int PrepareSaving(const CLayerBitmap& image, int frameCount);
+  // OpenEXR files keep float colour as 32-bit floats rather than half floats (default half).
+  void SetFullFloat(bool fullFloat) { fullFloat_ = fullFloat; }
   // How hard saved files are compressed (default fast).
   void SetCompression(ImageCompression compression) { compression_ = compression; }
   // Digits of the frame numbers in saved names (default 4).
@@ -105,6 +107,7 @@ class C2DIo {
   int neededHeight_ = 0;
   int numberWidth_ = 4;
   ImageCompression compression_ = ImageCompression::Fast;
+  bool fullFloat_ = false;
   int frameCount_ = 0;
   bool prepared_ = false;
 };

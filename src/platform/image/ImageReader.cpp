@@ -114,6 +114,52 @@ bool ReadPicture(ImageSource& image, const ChannelPlan& plan, const float* alpha
   return true;
 }
 
+// --- Floating-point pictures, as float colour ---
+
+// A frame's picture stored as floating point (linear light) is kept as float colour; integer
+// pictures, and floating-point ones this program wrote from bytes, stay bytes.
+bool IsFloatPicture(const ImageSource& image, const ChannelPlan& plan) {
+  const ChannelRef first = plan.HasColour() ? plan.red : plan.grey;
+  return image.IsLinear(first) && !image.HoldsEightBitPicture(first);
+}
+
+// Not a number reads as 0; infinities are kept out of the sums as the largest float.
+float CleanValue(float v) {
+  if (!(v == v)) return 0.0f;
+  return std::clamp(v, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
+}
+
+// Colour (a grey picture gives three equal channels) premultiplied by alpha, and alpha as read.
+bool ReadFloatPicture(ImageSource& image, const ChannelPlan& plan, const std::vector<float>* alpha, CLayerBitmap& out,
+                      std::string& error) {
+  const int width = image.Display().width, height = image.Display().height;
+  auto colour = std::make_unique<rgbFloatBitmap>(width, height);
+  const std::vector<ChannelRef> channels =
+      plan.HasColour() ? std::vector<ChannelRef>{plan.red, plan.green, plan.blue} : std::vector<ChannelRef>{plan.grey};
+  const bool straight = alpha && image.IsStraight(channels[0]);
+  std::vector<float> plane;
+  float* dst = colour->GetData();
+  const size_t pixels = size_t(width) * size_t(height);
+  for (size_t k = 0; k < channels.size(); ++k) {
+    if (!ReadPlane(image, channels[k], 0.0f, plane, error)) return false;
+    for (size_t i = 0; i < pixels; ++i) {
+      const float v = straight ? CleanValue(plane[i]) * CleanValue((*alpha)[i]) : CleanValue(plane[i]);
+      if (channels.size() == 1) {
+        dst[3 * i] = dst[3 * i + 1] = dst[3 * i + 2] = v;
+      } else {
+        dst[3 * i + k] = v;
+      }
+    }
+  }
+  out.AddLayer(std::move(colour));
+  if (alpha) {
+    auto layer = std::make_unique<alphaFloatBitmap>(width, height);
+    for (size_t i = 0; i < pixels; ++i) layer->GetData()[i] = CleanValue((*alpha)[i]);
+    out.AddLayer(std::move(layer));
+  }
+  return true;
+}
+
 // --- 8-bit pictures, straight to bytes ---
 
 // The byte conversions of PictureConversion for byte channels, as tables: the same float
@@ -313,6 +359,11 @@ std::unique_ptr<CLayerBitmap> ReadLayers(ImageSource& image, const ChannelPlan& 
     return out;
   }
   if (withAlpha && !ReadPlane(image, plan.alpha, 0.0f, alpha, error)) return nullptr;
+  if (layers == LayersToRead::All && plan.HasPicture() && IsFloatPicture(image, plan)) {
+    if (!ReadFloatPicture(image, plan, withAlpha ? &alpha : nullptr, *out, error)) return nullptr;
+    if (plan.depth && !ReadDepth(image, plan.depth, *out, error)) return nullptr;
+    return out;
+  }
   if (!ReadPicture(image, plan, withAlpha ? alpha.data() : nullptr, *out, error)) return nullptr;
   if (withAlpha) ReadAlpha(alpha, image.Display().width, image.Display().height, *out);
   if (layers == LayersToRead::All && plan.depth && !ReadDepth(image, plan.depth, *out, error)) return nullptr;

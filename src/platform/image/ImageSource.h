@@ -25,6 +25,9 @@ class ImageSource {
   // The channel's values over its data window: pixel i is data[i * stride]. They stay valid until
   // the next call.
   virtual bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) = 0;
+  // A floating-point picture that this program wrote from an 8-bit picture (its header says so):
+  // it reads back as those bytes rather than as float colour.
+  virtual bool HoldsEightBitPicture(ChannelRef) const { return false; }
   // Whether the channel is stored as bytes (values 0..255 for 0..1) that GetBytes gives as they
   // are, without a float plane.
   virtual bool HoldsBytes(ChannelRef) const { return false; }

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "platform/image/FloatLayers.h"
 #include "platform/image/LibraryImage.h"
 #include "platform/image/PngFile.h"
 #include "platform/image/TargaFile.h"
@@ -30,8 +31,13 @@ bool FormatKeepsAlpha(const ImageFileFormat& format) {
 
 }  // namespace
 
-bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveContent& content, std::string& error) {
+bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& source, SaveContent& content, std::string& error) {
+  const bool fullFloat = content.fullFloat;
   content = {};
+  content.fullFloat = fullFloat;
+  const bool floatLayers = source.GetLayerByType(kRgbFloatBitmap) || source.GetLayerByType(kAlphaFloatBitmap);
+  if (floatLayers && !format.HasLinearColour()) content.encoded = EncodeFloatLayers(source);
+  const CLayerBitmap& image = content.encoded ? *content.encoded : source;
   const floatBitmap* depth = image.GetLayer<floatBitmap>();
   if (format.IsZpic()) {
     if (!depth) {
@@ -55,7 +61,7 @@ bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& image, SaveCont
                   : "the image has no picture to save";
     return false;
   }
-  if (const alphaBitmap* alpha = image.GetLayer<alphaBitmap>()) {
+  if (const Bitmap* alpha = GetAlphaLayer(image)) {
     if (FormatKeepsAlpha(format)) {
       content.alpha = alpha;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 // Writing a layered image in a chosen format: what the format keeps of it, then the file.
 
+#include <memory>
 #include <string>
 
 #include "platform/image/ImageFormats.h"
@@ -11,10 +12,15 @@
 // files; None stores the pixels as they are where the format allows it.
 enum class ImageCompression { Fast, Small, None };
 
-// The layers a format keeps of an image.
+// The layers a format keeps of an image. Float colour and float alpha reach only the formats that
+// keep linear light; for the others they are encoded to display bytes (clipped) here.
 struct SaveContent {
-  const Bitmap* picture = nullptr;  // colour, else grey
-  const alphaBitmap* alpha = nullptr;
+  const Bitmap* picture = nullptr;  // colour (bytes or float), else grey
+  const Bitmap* alpha = nullptr;    // alpha: bytes, or float beside float colour
+  // OpenEXR colour and alpha as 32-bit floats rather than half floats.
+  bool fullFloat = false;
+  // The encoded copy of a float image, when the format needs bytes.
+  std::shared_ptr<const CLayerBitmap> encoded;
   const floatBitmap* depth = nullptr;
   // A note on a layer the format cannot keep (alpha in JPEG); empty when none is lost.
   std::string warning;

@@ -30,11 +30,13 @@ int CLayerBitmap::GetWidth() const { return layers_.empty() ? 0 : layers_.begin(
 int CLayerBitmap::GetHeight() const { return layers_.empty() ? 0 : layers_.begin()->second->GetHeight(); }
 
 Bitmap* CLayerBitmap::GetStandardLayer() {
+  if (Bitmap* colour = GetLayerByType(kRgbFloatBitmap)) return colour;
   if (Bitmap* colour = GetLayerByType(kRgbBitmap)) return colour;
   return GetLayerByType(kGreyBitmap);
 }
 
 const Bitmap* CLayerBitmap::GetStandardLayer() const {
+  if (const Bitmap* colour = GetLayerByType(kRgbFloatBitmap)) return colour;
   if (const Bitmap* colour = GetLayerByType(kRgbBitmap)) return colour;
   return GetLayerByType(kGreyBitmap);
 }

@@ -2,14 +2,22 @@
 
 #include <memory>
 
+#include "platform/image/FloatLayers.h"
+
 NTBitmap::NTBitmap(int width, int height)
     : width_(width), height_(height), pixels_(size_t(width) * height * 4, 255) {}
 
-NTBitmap::NTBitmap(const Bitmap& source) : NTBitmap(source.GetWidth(), source.GetHeight()) {
+NTBitmap::NTBitmap(const Bitmap& source, float exposureStops) : NTBitmap(source.GetWidth(), source.GetHeight()) {
   std::unique_ptr<Bitmap> converted;
   const Bitmap* pic = &source;
   if (source.GetType() == kFloatBitmap) {
     converted = static_cast<const floatBitmap&>(source).GetFloatBitmap(kGreyBitmap, 1, 0.2f);
+    pic = converted.get();
+  } else if (source.GetType() == kRgbFloatBitmap) {
+    converted = EncodeColour(static_cast<const rgbFloatBitmap&>(source), nullptr, exposureStops);
+    pic = converted.get();
+  } else if (source.GetType() == kAlphaFloatBitmap) {
+    converted = EncodeAlpha(static_cast<const alphaFloatBitmap&>(source));
     pic = converted.get();
   }
   int channels = pic->GetChannels();

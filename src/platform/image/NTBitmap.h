@@ -9,7 +9,8 @@
 class NTBitmap {
  public:
   // Colour, grey and alpha images copy their values; a depth layer is shown as its grey picture.
-  explicit NTBitmap(const Bitmap& source);
+  // Float colour is shown through the sRGB curve, its light first scaled by 2^exposureStops.
+  explicit NTBitmap(const Bitmap& source, float exposureStops = 0.0f);
   NTBitmap(int width, int height);
 
   int GetWidth() const { return width_; }

@@ -212,7 +212,7 @@ bool WritePng(const std::string& path, const SaveContent& content, ImageCompress
   std::vector<png_byte> pixels(size_t(width) * size_t(height) * size_t(channels));
   std::vector<png_bytep> rows(static_cast<size_t>(height));
   const uint8_t* in = picture.GetLineBytes(0);
-  const uint8_t* alpha = content.alpha ? content.alpha->GetData() : nullptr;
+  const uint8_t* alpha = content.alpha ? content.alpha->GetLineBytes(0) : nullptr;
   for (size_t p = 0, n = size_t(width) * size_t(height); p < n; ++p) {
     png_byte* out = pixels.data() + p * size_t(channels);
     const uint8_t a = alpha ? alpha[p] : 255;

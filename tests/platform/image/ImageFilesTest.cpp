@@ -179,7 +179,7 @@ TEST(ImageFilesTest, SixteenBitAndFloatColourAreScaledAndClamped) {
     ASSERT_TRUE(out->open(dir.File("f.exr"), imageSpec) && out->write_image(OIIO::TypeDesc::FLOAT, px.data()));
     out->close();
   }
-  auto hdr = ReadLayered(dir.File("f.exr"));
+  auto hdr = ReadShown(dir.File("f.exr"));
   ASSERT_TRUE(hdr);
   EXPECT_EQ(PixelColour(*hdr, 0, 0), (Rgb{255, 0, 0}));
   EXPECT_EQ(PixelColour(*hdr, 1, 0), (Rgb{118, 255, 0})) << "linear 0.18 is sRGB 118";
@@ -254,7 +254,7 @@ TEST_P(ExrDepthNames, DepthAndColourAreFound) {
   auto scene = SceneWithAlpha();
   WriteExrWithDepth(dir.File("e.exr"), *scene, GetParam().options);
   EXPECT_EQ(rlaIO::HasChannels(dir.File("e.exr"), kFloatBitmap), 1);
-  auto back = ReadLayered(dir.File("e.exr"));
+  auto back = ReadShown(dir.File("e.exr"));
   ASSERT_TRUE(back && back->GetLayer<floatBitmap>() && back->GetLayer<rgbBitmap>());
   EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *scene->GetLayer<floatBitmap>()));
   EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *scene->GetStandardLayer()), 0);
@@ -284,7 +284,7 @@ TEST(ImageFilesTest, NegativeCameraDepthIsNegatedAndBackgroundMarkersStayBackgro
     WriteExrWithDepth(dir.File("n.exr"), *scene, options);
     WriteRlaWithDepth(dir.File("n.rla"), *scene, options);
     for (const char* name : {"n.exr", "n.rla"}) {
-      auto back = ReadLayered(dir.File(name));
+      auto back = ReadShown(dir.File(name));
       ASSERT_TRUE(back) << name;
       const floatBitmap& d = *back->GetLayer<floatBitmap>();
       EXPECT_EQ(d.GetPixelDepth(nearP.x, nearP.y), 10.0f) << name;

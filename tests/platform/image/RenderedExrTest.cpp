@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "platform/image/FloatLayers.h"
 #include "platform/image/ImageIo.h"
 #include "platform/image/PixelConversion.h"
 #include "support/ImageCompare.h"
@@ -56,7 +57,7 @@ TEST(RenderedExrTest, DataWindowsArePlacedInTheDisplayWindowAndEmptyPixelsAreBac
     ImageRect data = reader.GetFileInfo().data;
     ImageRect expected = Around(disc);
     EXPECT_TRUE(data.x == expected.x && data.y == expected.y && data.width == expected.width) << data.x;
-    auto image = reader.Read();
+    auto image = EncodeFloatLayers(*reader.Read());
     ASSERT_TRUE(image);
     ASSERT_EQ(image->GetWidth(), kW);
     ASSERT_EQ(image->GetHeight(), kH);
@@ -88,7 +89,7 @@ TEST(RenderedExrTest, HalfDepthIsReadExactly) {
                                       {"B", true, [](int, int) { return 0.5f; }},
                                       {"Z", true, depthAt}};
   WriteRenderedExr(dir.File("h.exr"), 20, 10, {{"", "", {}, {0, 0, 20, 10}, channels}});
-  auto image = ReadLayered(dir.File("h.exr"));
+  auto image = ReadShown(dir.File("h.exr"));
   ASSERT_TRUE(image && image->GetLayer<floatBitmap>());
   for (int y = 0; y < 10; ++y) {
     for (int x = 0; x < 20; ++x) {
@@ -104,7 +105,7 @@ TEST(RenderedExrTest, SoftEdgesKeepTheirStraightColourThroughEverySave) {
   TempFolder dir;
   SoftDisc disc = Subject(40, 30);
   WriteSubject(dir.File("s.exr"), disc);
-  auto image = ReadLayered(dir.File("s.exr"));
+  auto image = ReadShown(dir.File("s.exr"));
   ASSERT_TRUE(image);
   const uint8_t straightRed = LinearToSrgbByte(disc.red);
 
@@ -142,7 +143,7 @@ TEST(RenderedExrTest, SoftEdgesKeepTheirStraightColourThroughEverySave) {
     EXPECT_NEAR(sum / edgePixels, straightRed, 1.0) << ext;
 
     // Read back by the program: the same premultiplied colour.
-    auto back = ReadLayered(path);
+    auto back = ReadShown(path);
     ASSERT_TRUE(back) << ext;
     EXPECT_LE(MaxByteDifference(*back->GetLayer<rgbBitmap>(), *image->GetLayer<rgbBitmap>()), 1) << ext;
     EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *image->GetLayer<alphaBitmap>()), 0) << ext;
@@ -154,7 +155,7 @@ TEST(RenderedExrTest, SoftEdgesKeepTheirStraightColourThroughEverySave) {
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->spec().full_width, kW) << "the display window is kept";
   EXPECT_EQ(saved->spec().full_height, kH);
-  auto back = ReadLayered(dir.File("back.exr"));
+  auto back = ReadShown(dir.File("back.exr"));
   ASSERT_TRUE(back);
   EXPECT_LE(MaxByteDifference(*back->GetLayer<rgbBitmap>(), *image->GetLayer<rgbBitmap>()), 1);
   for (int x = 0; x < kW; ++x) {
@@ -173,7 +174,7 @@ TEST(RenderedExrTest, TheIssuesPixelIsSavedWithItsStraightColour) {
                                       {"B", true, [](int, int) { return 0.0f; }},
                                       {"A", true, [](int, int) { return 0.85f; }}};
   WriteRenderedExr(dir.File("p.exr"), 4, 4, {{"", "", {}, {0, 0, 4, 4}, channels}});
-  auto image = ReadLayered(dir.File("p.exr"));
+  auto image = ReadShown(dir.File("p.exr"));
   ASSERT_TRUE(image);
   WriteImage(dir.File("p.png"), *image);
   OIIO::ImageSpec config;
@@ -197,7 +198,7 @@ TEST(RenderedExrTest, StraightFilesArePremultipliedOnReading) {
     spec.alpha_channel = 3;
     spec.attribute("oiio:UnassociatedAlpha", 1);
     ASSERT_TRUE(out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::UINT8, pixels) && out->close());
-    auto image = ReadLayered(path);
+    auto image = ReadShown(path);
     ASSERT_TRUE(image) << ext;
     EXPECT_EQ(PixelColour(*image, 0, 0), Rgb{}) << ext;
     EXPECT_EQ(PixelColour(*image, 1, 0), (Rgb{100, 50, 25})) << ext;
@@ -215,7 +216,7 @@ TEST(RenderedExrTest, ColourAndDepthInSeparatePartsWithTheirOwnDataWindows) {
     ExrChannel z{depthName, false, [&](int x, int y) { return disc.Depth(x, y); }};
     WriteRenderedExr(dir.File("mp.exr"), kW, kH,
                      {{"rgba", "", {}, Around(disc), colour}, {"depth", "", {}, {5, 5, 60, 50}, {z}}});
-    auto image = ReadLayered(dir.File("mp.exr"));
+    auto image = ReadShown(dir.File("mp.exr"));
     ASSERT_TRUE(image && image->GetLayer<floatBitmap>() && image->GetLayer<alphaBitmap>()) << depthName;
     EXPECT_EQ(image->GetWidth(), kW);
     EXPECT_EQ(image->GetLayer<floatBitmap>()->GetMinDepth(), disc.depth);
@@ -251,8 +252,9 @@ TEST(RenderedExrTest, StereoFilesGiveTheirDefaultViewOrTheOneAskedFor) {
       EXPECT_EQ(info.view, view == "right" ? "right" : "left");
       EXPECT_EQ(info.requestedViewFound, view != "centre");
       EXPECT_EQ(info.takenChannels.size(), 5u);
-      auto image = reader.Read();
-      ASSERT_TRUE(image);
+      auto read = reader.Read();
+      ASSERT_TRUE(read);
+      auto image = EncodeFloatLayers(*read);
       EXPECT_EQ(image->GetLayer<floatBitmap>()->GetMinDepth(), taken.depth);
       EXPECT_EQ(PixelColour(*image, int(taken.cx), 30).r, LinearToSrgbByte(taken.red));
     }

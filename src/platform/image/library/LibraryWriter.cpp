@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/image/FloatLayers.h"
 #include "platform/image/PixelConversion.h"
 #include "platform/image/RlaRowEnds.h"
 
@@ -39,8 +40,13 @@ struct OutputChannel {
 struct ColourStorage {
   bool linear = false;
   bool straight = false;
-  const alphaBitmap* alpha = nullptr;  // null: no alpha is written, colour is written as held
+  const Bitmap* alpha = nullptr;  // null: no alpha is written, colour is written as held
 };
+
+// Float colour and alpha are linear light, premultiplied: written as they are held.
+bool IsFloatLayer(const Bitmap& layer) {
+  return layer.GetType() == kRgbFloatBitmap || layer.GetType() == kAlphaFloatBitmap;
+}
 
 ColourStorage StorageFor(const ImageFileFormat& format, const SaveContent& content) {
   return {format.HasLinearColour(), !format.StoresPremultipliedColour(), content.alpha};
@@ -49,7 +55,8 @@ ColourStorage StorageFor(const ImageFileFormat& format, const SaveContent& conte
 std::vector<OutputChannel> ChannelsFor(const ImageFileFormat& format, const SaveContent& content) {
   // Floating-point formats keep colour as linear half floats; others as 8-bit sRGB.
   OIIO::TypeDesc colourType = format.HasLinearColour()
-                                  ? (format.IsOpenExr() ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT)
+                                  ? (format.IsOpenExr() && !content.fullFloat ? OIIO::TypeDesc::HALF
+                                                                              : OIIO::TypeDesc::FLOAT)
                                   : OIIO::TypeDesc::UINT8;
   std::vector<OutputChannel> channels;
   if (content.picture && content.picture->GetChannels() == 3) {
@@ -97,6 +104,10 @@ OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
   if (!format.HasLinearColour()) imageSpec.attribute("oiio:UnassociatedAlpha", 1);
   // Without any Exif field the TIFF writer fails on an empty Exif directory; sRGB is true anyway.
   if (format.plugin == "tiff") imageSpec.attribute("Exif:ColorSpace", 1);
+  // An 8-bit picture in a floating-point file says so, to be read back as those bytes.
+  const bool bytePicture = !channels.empty() && channels[0].source && channels[0].kind == OutputChannel::Colour &&
+                           !IsFloatLayer(*channels[0].source);
+  if (format.IsOpenExr() && bytePicture) imageSpec.attribute(kPictureAttribute, kEightBitPicture);
   SetCompression(format, compression, imageSpec);
   // Rendered frames are final pictures: full chroma and high quality.
   if (format.plugin == "jpeg") {
@@ -118,9 +129,12 @@ float ColourValue(uint8_t v, uint8_t a, const ColourStorage& storage) {
 float ChannelValue(const OutputChannel& ch, const ColourStorage& storage, int64_t pixel) {
   if (!ch.source) return 0.0f;
   if (ch.kind == OutputChannel::Depth) return static_cast<const floatBitmap*>(ch.source)->GetData()[pixel];
+  if (IsFloatLayer(*ch.source)) {
+    return reinterpret_cast<const float*>(ch.source->GetLineBytes(0))[pixel * ch.source->GetChannels() + ch.component];
+  }
   uint8_t v = ch.source->GetLineBytes(0)[pixel * ch.source->GetChannels() + ch.component];
   if (ch.kind == OutputChannel::Alpha) return v / 255.0f;
-  return ColourValue(v, storage.alpha ? storage.alpha->GetData()[pixel] : 255, storage);
+  return ColourValue(v, storage.alpha ? storage.alpha->GetLineBytes(0)[pixel] : 255, storage);
 }
 
 // The byte stored for the last pixel of a row in an 8-bit channel (RLA keeps no linear colour).
