@@ -27,7 +27,7 @@ QString Depth(double depth) {
 // What a pick sets: a depth, a background or a foreground, unless the filter's panel says
 // otherwise (the depth of field's focus and full-blur points).
 int PickText(const ProjectData& project, int mode) {
-  const DepthFilterCommand* filter = project.GetFilter();
+  const DepthFilterCommand* filter = CurrentFilterCommand(project);
   const FilterPanelEntry* entry = filter ? FindFilterPanel(filter->GetID()) : nullptr;
   const PickHints hints = entry ? entry->pickHints : PickHints{};
   auto either = [](int own, int usual) { return own ? own : usual; };

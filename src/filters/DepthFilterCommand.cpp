@@ -4,6 +4,7 @@
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/StringTable.h"
+#include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 
 namespace {
@@ -70,4 +71,14 @@ void DepthFilterCommand::Serialize(CArchive& archive) {
   LoadOptions(record);
   OnOptionsLoaded();
   SyncPanel();
+}
+
+DepthFilterCommand* CurrentFilterCommand(const ProjectData& project) {
+  return static_cast<DepthFilterCommand*>(project.GetFilter());
+}
+
+std::vector<DepthFilterCommand*> FilterCommands(const ApplicationFrame& frame) {
+  std::vector<DepthFilterCommand*> commands;
+  for (ProjectFilter* filter : frame.GetFilters()) commands.push_back(static_cast<DepthFilterCommand*>(filter));
+  return commands;
 }

@@ -1,6 +1,6 @@
 // Choosing, activating and closing the project's filter, and what follows a change.
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/framework/WorkAside.h"
@@ -39,9 +39,9 @@ std::string RequiredLayersText(uint32_t mask) {
 
 bool ProjectData::ChooseFilter() {
   if (!frame_) return false;
-  std::vector<DepthFilterCommand*> filters = frame_->GetFilters();
+  std::vector<ProjectFilter*> filters = frame_->GetFilters();
   std::vector<FilterChoiceItem> items;
-  for (DepthFilterCommand* f : filters) {
+  for (ProjectFilter* f : filters) {
     items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion(),
                      f->GetID()});
   }
@@ -50,7 +50,7 @@ bool ProjectData::ChooseFilter() {
   return ActivateFilter(filters[size_t(chosen)]);
 }
 
-bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
+bool ProjectData::ActivateFilter(ProjectFilter* filter) {
   if (!filter || !frame_) return false;
   filter_ = filter;
   if (!frame_->RunCommand(filter->GetID(), 0, 0)) {
@@ -78,7 +78,7 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
   return true;
 }
 
-void ProjectData::CloseProject(DepthFilterCommand* filter) {
+void ProjectData::CloseProject(ProjectFilter* filter) {
   displayedTransparent_ = false;
   View().SetDisplayedImage(nullptr);
   if (filter && frame_) {

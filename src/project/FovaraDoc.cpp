@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"

@@ -1,6 +1,6 @@
 #include "project/ProjectData.h"
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/StringTable.h"

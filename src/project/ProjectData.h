@@ -21,7 +21,7 @@
 
 class ApplicationFrame;
 class CArchive;
-class DepthFilterCommand;
+class ProjectFilter;
 class ImageViewport;
 
 // View modes.
@@ -126,9 +126,9 @@ class ProjectData : public KeyframeTrackOwner {
   // Reading failures throw ProjectFileError (after telling the user) or ArchiveError.
   void Serialize(CArchive& archive);
   bool ChooseFilter();
-  bool ActivateFilter(DepthFilterCommand* filter);
+  bool ActivateFilter(ProjectFilter* filter);
   // Leaves exactly the state of no project, whether or not a filter was active.
-  void CloseProject(DepthFilterCommand* filter);
+  void CloseProject(ProjectFilter* filter);
   void NotifyChanged(int kind);
 
   // --- Undo ---
@@ -158,7 +158,7 @@ class ProjectData : public KeyframeTrackOwner {
   // --- State ---
   KeyframeTrack& GetTrack() { return track_; }
   const KeyframeTrack& GetTrack() const { return track_; }
-  DepthFilterCommand* GetFilter() const { return filter_; }
+  ProjectFilter* GetFilter() const { return filter_; }
   CLayerBitmap* GetCurrentImage() { return currentImage_.get(); }
   const CLayerBitmap* GetCurrentImage() const override { return currentImage_.get(); }
   // The current image's depth range, measured once per frame (all zero without an image).
@@ -232,7 +232,7 @@ class ProjectData : public KeyframeTrackOwner {
   bool RestoreState(std::optional<UndoHistory::Target> target);
 
   ApplicationFrame* frame_ = nullptr;
-  DepthFilterCommand* filter_ = nullptr;
+  ProjectFilter* filter_ = nullptr;
   KeyframeTrack track_;
   std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;

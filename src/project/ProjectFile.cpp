@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FileHelpers.h"
@@ -94,7 +94,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   else LoadFrame(GetImageName(0));
 
   CQelCommand* command = frame_ ? frame_->GetCommandManager().GetCommandById(filterId) : nullptr;
-  auto* filter = (command && command->GetType() == kTypeFilter) ? static_cast<DepthFilterCommand*>(command) : nullptr;
+  auto* filter = (command && command->GetType() == kTypeFilter) ? static_cast<ProjectFilter*>(command) : nullptr;
   if (filter) DropKeyframesOfOtherTypes(filter->GetCurrentSettings().GetTypeCode());
   if (!filter || !ActivateFilter(filter)) {
     UI().Ask(LoadString(2187), Buttons::Ok);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "project/ImageViewport.h"
 #include "project/ProjectData.h"
 #include "platform/framework/StringTable.h"

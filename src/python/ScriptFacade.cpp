@@ -209,7 +209,7 @@ void SetOptions(DepthFilterCommand& filter, const Record& changes) {
 }
 
 DepthFilterCommand* FindFilter(ProjectSession& session, uint32_t id) {
-  for (DepthFilterCommand* filter : session.Frame().GetFilters()) {
+  for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
     if (filter->GetID() == id) return filter;
   }
   throw ScriptError("filter " + FourCCToString(id) + " is not available");
@@ -351,7 +351,7 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
 std::string ScriptProject::GetPath() const { return session_->Document().GetPathName(); }
 
 std::string ScriptProject::GetFilterName() const {
-  DepthFilterCommand* filter = session_->Project().GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(session_->Project());
   return filter ? FilterNameOf(filter->GetID()) : std::string();
 }
 
@@ -391,7 +391,7 @@ void ScriptProject::SetKeyframe(int frame, const Record& changes) {
     throw ScriptError(fmt::format("frame {} is beyond the last frame of a single image's animation, {}", frame,
                                   kMaxSingleImageFrame));
   }
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   auto settings = filter->GetCurrentSettings().Clone();
   track.GetSettingsAt(*settings, frame);
   SetSettings(*settings, changes);
@@ -415,14 +415,14 @@ void ScriptProject::RemoveKeyframe(int frame) {
 Record ScriptProject::GetOptions() const {
   ScriptCall call(GetPath());
   CCustomData data;
-  session_->Project().GetFilter()->StoreOptions(data);
+  CurrentFilterCommand(session_->Project())->StoreOptions(data);
   return RecordOf(data);
 }
 
 void ScriptProject::SetOptions(const Record& changes) {
   ScriptCall call(GetPath());
   ProjectData& project = session_->Project();
-  ::SetOptions(*project.GetFilter(), changes);
+  ::SetOptions(*CurrentFilterCommand(project), changes);
   if (call.HasComplained()) call.Fail("the options were refused");
   project.NotifyChanged(kChangeModifiedOnly);
 }

@@ -65,7 +65,7 @@ void AnimationActions::FinishEdit(int nameId) {
 }
 
 bool AnimationActions::AddKeyframe() {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   if (!filter || !CanAddKeyframe()) return false;
   if (Track().GetCount() == 1 && Track().GetMode() == kSingleImageMode) {
     Track().SetKeyframe(1, filter->GetCurrentSettings());

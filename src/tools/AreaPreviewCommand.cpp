@@ -25,7 +25,7 @@ std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(
 int AreaPreviewCommand::SetCursor(int, int) { return kCursorAreaPreview; }
 
 bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   const CLayerBitmap* image = project_.GetCurrentImage();
   if (!filter || !image) return false;
   if (dragged.width < kSmallestPreviewSide || dragged.height < kSmallestPreviewSide) return false;

@@ -56,7 +56,7 @@ std::vector<ProjectInput> ProjectInputs(const ProjectData& project) {
     add(image, InputKind::Image);
     add(project.DepthFileFor(image), InputKind::DepthFile);
   }
-  if (const DepthFilterCommand* filter = project.GetFilter()) {
+  if (const DepthFilterCommand* filter = CurrentFilterCommand(project)) {
     for (const std::string& file : filter->GetInputFiles()) add(file, InputKind::Diaph);
   }
   return inputs;

@@ -86,7 +86,7 @@ void ReportSaved(FrameSaveQueue& saves, const RenderJob& job, RenderOutcome& out
 // the progress display and its Cancel, the view - stays on the calling thread.
 RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   RenderOutcome outcome;
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   if (!filter) return outcome;
   if (job.output) {
     if (auto clash = FindInputOverwrite(project, *job.output, job.first, job.last)) {

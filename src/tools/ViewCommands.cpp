@@ -25,7 +25,7 @@ PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
 }
 
 void PreviewEffectCommand::UpdateState() {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   SetState(kStateEnabled, filter && filter->HasEffectPreview());
   SetState(kStateChecked, project_.GetViewMode() == kViewFilterPreview);
 }

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     ProjectData& project = session.Project();
     project.SetCurrentImage(MakePlanesScene(3840, 2160));
     DepthOfFieldFilter* filter = nullptr;
-    for (DepthFilterCommand* candidate : session.Frame().GetFilters()) {
+    for (DepthFilterCommand* candidate : FilterCommands(session.Frame())) {
       if (!filter) filter = dynamic_cast<DepthOfFieldFilter*>(candidate);
     }
     auto& settings = static_cast<DepthOfFieldSettings&>(filter->GetCurrentSettings());

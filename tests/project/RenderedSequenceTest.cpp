@@ -97,7 +97,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
     dof.FieldNear = 20.0;
     dof.FieldFar = 30.0;
     dof.FrontMaxDepth = 5.0;
-    return Project().GetFilter()->RenderFrame(dof, 1, 1);
+    return CurrentFilterCommand(Project())->RenderFrame(dof, 1, 1);
   };
   auto soft = render("soft0001.exr");
   auto reference = render("white0001.exr");

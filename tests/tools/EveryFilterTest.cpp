@@ -27,7 +27,7 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
   options.scene.farAlpha = 40;
   WriteSequence(dir.Path(), "all", 1, 1, 4, ".exr", "", 90, 100, options);
 
-  auto filters = session.Frame().GetFilters();
+  auto filters = FilterCommands(session.Frame());
   // Every registered filter is a command of the program.
   ASSERT_EQ(filters.size(), RegisteredFilters().size());
   ASSERT_FALSE(filters.empty());
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Alpha, EveryFilterTest, ::testing::Bool(),
 TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
   // Tall enough for the depth of field to poll (every 80 rows).
   WriteSequence(dir.Path(), "c", 1, 1, 4, ".tga", ".zpic", 40, 170);
-  for (DepthFilterCommand* filter : session.Frame().GetFilters()) {
+  for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
     SCOPED_TRACE(filter->GetName());
     ui.answers.push_back(Answer::No);
     ASSERT_TRUE(NewProject(dir.File("c0001.tga"), filter->GetID()));

@@ -146,7 +146,7 @@ namespace {
 // pipelined run must reproduce them: load, render with the frame's settings, save; nothing
 // read ahead or written meanwhile.
 void RenderOneAfterAnother(ProjectData& project, int first, int last, C2DIo& output) {
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   for (int f = first; f <= last; ++f) {
     project.GetTrack().SetCurrentFrame(f, false);
     auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1);
@@ -193,7 +193,7 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
     ASSERT_TRUE(NewProject(folder.File("p0001" + imageExt), filterId));
     // A second keyframe reset on the last frame's depths: every frame gets settings of its own.
     ProjectData& project = Project();
-    DepthFilterCommand* filter = project.GetFilter();
+    DepthFilterCommand* filter = CurrentFilterCommand(project);
     project.GetTrack().SetCurrentFrame(count - 1, false);
     filter->GetCurrentSettings().Reset(*project.GetCurrentImage());
     project.GetTrack().SetKeyframe(count - 1, filter->GetCurrentSettings());
