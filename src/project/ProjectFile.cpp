@@ -6,25 +6,13 @@
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FileHelpers.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 
 namespace {
-
-constexpr uint32_t kFilterIdKey = FourCC("FXID");
-constexpr uint32_t kImageFolderKey = FourCC("IPTH");
-constexpr uint32_t kDepthAnswerKey = FourCC("ZMDE");
-constexpr uint32_t kDepthFolderKey = FourCC("ZPTH");
-constexpr uint32_t kDepthRootKey = FourCC("ZBSN");
-constexpr uint32_t kDepthExtensionKey = FourCC("ZEXT");
-constexpr uint32_t kOutputFolderKey = FourCC("OPTH");
-constexpr uint32_t kOutputNameKey = FourCC("ONAM");
-constexpr uint32_t kImageNamesKey = FourCC("FLNM");
-// Ours: the view of stereo images, kept only when one was chosen.
-constexpr uint32_t kImageViewKey = FourCC("VIEW");
 
 // A folder relative to the project folder.
 std::string RelativeFolder(const std::string& resolved, const std::string& projectFolder) {
@@ -46,7 +34,7 @@ void ProjectData::Serialize(CArchive& archive) {
 
 void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectFolder) {
   CCustomData record;
-  record.SetUInt(kFilterIdKey, filter_ ? filter_->GetID() : 0);
+  record.SetUInt(kProjectFilterIdKey, filter_ ? filter_->GetID() : 0);
   // Folders kept relative to the previous project folder are resolved against it, before the
   // project folder changes (a project saved under another folder).
   std::string images = ResolveImageFolder();
@@ -54,15 +42,15 @@ void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectF
   projectFolder = newProjectFolder;
   imageFolder = RelativeFolder(images, projectFolder);
   depthFolder = RelativeFolder(depths, projectFolder);
-  record.SetString(kImageFolderKey, imageFolder);
-  record.SetUInt(kDepthAnswerKey, uint32_t(depthBitmapAnswer));
-  record.SetString(kDepthFolderKey, depthFolder);
-  record.SetString(kDepthRootKey, depthRootName);
-  record.SetString(kDepthExtensionKey, depthExtension);
-  record.SetString(kOutputFolderKey, outputFolder);
-  record.SetString(kOutputNameKey, outputName);
-  record.SetStringArray(kImageNamesKey, imageNames_);
-  if (!imageView.empty()) record.SetString(kImageViewKey, imageView);
+  record.SetString(kProjectImageFolderKey, imageFolder);
+  record.SetUInt(kProjectDepthAnswerKey, uint32_t(depthBitmapAnswer));
+  record.SetString(kProjectDepthFolderKey, depthFolder);
+  record.SetString(kProjectDepthRootKey, depthRootName);
+  record.SetString(kProjectDepthExtensionKey, depthExtension);
+  record.SetString(kProjectOutputFolderKey, outputFolder);
+  record.SetString(kProjectOutputNameKey, outputName);
+  record.SetStringArray(kProjectImageNamesKey, imageNames_);
+  if (!imageView.empty()) record.SetString(kProjectImageViewKey, imageView);
   record.Serialize(archive);
   track_.Serialize(archive);
   if (filter_) filter_->Serialize(archive);
@@ -71,16 +59,16 @@ void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectF
 void ProjectData::ReadProject(CArchive& archive) {
   CCustomData record;
   record.Serialize(archive);
-  uint32_t filterId = record.GetUInt(kFilterIdKey, 0);
-  imageFolder = record.GetString(kImageFolderKey, "");
-  depthBitmapAnswer = int(record.GetUInt(kDepthAnswerKey, 0xFFFFFFFFu));
-  depthFolder = record.GetString(kDepthFolderKey, "");
-  depthRootName = record.GetString(kDepthRootKey, "");
-  depthExtension = record.GetString(kDepthExtensionKey, "");
-  outputFolder = record.GetString(kOutputFolderKey, "");
-  outputName = record.GetString(kOutputNameKey, "");
-  imageNames_ = record.GetStringArray(kImageNamesKey, imageNames_);
-  imageView = record.GetString(kImageViewKey, "");
+  uint32_t filterId = record.GetUInt(kProjectFilterIdKey, 0);
+  imageFolder = record.GetString(kProjectImageFolderKey, "");
+  depthBitmapAnswer = int(record.GetUInt(kProjectDepthAnswerKey, 0xFFFFFFFFu));
+  depthFolder = record.GetString(kProjectDepthFolderKey, "");
+  depthRootName = record.GetString(kProjectDepthRootKey, "");
+  depthExtension = record.GetString(kProjectDepthExtensionKey, "");
+  outputFolder = record.GetString(kProjectOutputFolderKey, "");
+  outputName = record.GetString(kProjectOutputNameKey, "");
+  imageNames_ = record.GetStringArray(kProjectImageNamesKey, imageNames_);
+  imageView = record.GetString(kProjectImageViewKey, "");
   track_.Serialize(archive);
   savedCurrentFrame = track_.GetCurrentFrame();
 

@@ -14,15 +14,11 @@
 #include "app/ui/BitmapImage.h"
 #include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 #include "platform/image/Bitmap.h"
 
 namespace {
 
-constexpr uint32_t kApplication = FourCC("FOVD");
-constexpr uint32_t kRecord = FourCC("ZBFV");
-constexpr uint32_t kCurveKey = FourCC("LINE");
-constexpr uint32_t kGammaKey = FourCC("GAMM");
 const QSize kPreviewBox(180, 180);
 
 // The slider position of a gamma. Rounded, not truncated: 0.29 is stored as 0.28999..., and
@@ -36,9 +32,9 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
   setWindowTitle(UiText(2136));
 
   CCustomData record;
-  record.LoadFromPrefs(kApplication, kRecord);
-  choice_.curve = record.GetUInt(kCurveKey, 0) == 1 ? 1 : 0;
-  choice_.gamma = record.GetFloat(kGammaKey, 0.2f);
+  record.LoadFromPrefs(kPrefsApplication, kDepthModePrefsRecord);
+  choice_.curve = record.GetUInt(kDepthModeCurveKey, 0) == 1 ? 1 : 0;
+  choice_.gamma = record.GetFloat(kDepthModeGammaKey, 0.2f);
 
   preview_ = new QLabel(this);
   preview_->setObjectName(QStringLiteral("preview"));
@@ -107,9 +103,9 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
 
 DepthModeDialog::~DepthModeDialog() {
   CCustomData record;
-  record.SetUInt(kCurveKey, uint32_t(choice_.curve));
-  record.SetFloat(kGammaKey, choice_.gamma);
-  record.SaveToPrefs(kApplication, kRecord);
+  record.SetUInt(kDepthModeCurveKey, uint32_t(choice_.curve));
+  record.SetFloat(kDepthModeGammaKey, choice_.gamma);
+  record.SaveToPrefs(kPrefsApplication, kDepthModePrefsRecord);
 }
 
 void DepthModeDialog::SettingsChanged() {

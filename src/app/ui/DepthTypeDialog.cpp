@@ -10,13 +10,10 @@
 #include "app/ui/BitmapImage.h"
 #include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 
 namespace {
 
-constexpr uint32_t kApplication = FourCC("FOVD");
-constexpr uint32_t kRecord = FourCC("ZBUF");
-constexpr uint32_t kLightSideKey = FourCC("MODE");
 const QSize kPictureBox(160, 160);
 
 QLabel* PictureLabel(const Bitmap& picture, QWidget* parent) {
@@ -36,8 +33,8 @@ DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDial
   setWindowTitle(UiText(2137));
 
   CCustomData record;
-  record.LoadFromPrefs(kApplication, kRecord);
-  const bool lightFar = record.GetUInt(kLightSideKey, 1) != 0;
+  record.LoadFromPrefs(kPrefsApplication, kDepthTypePrefsRecord);
+  const bool lightFar = record.GetUInt(kDepthTypeLightSideKey, 1) != 0;
 
   auto* question = new QLabel(UiText(61020), this);
   question->setWordWrap(true);
@@ -69,8 +66,8 @@ DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDial
 
 DepthTypeDialog::~DepthTypeDialog() {
   CCustomData record;
-  record.SetUInt(kLightSideKey, uint32_t(LightSide()));
-  record.SaveToPrefs(kApplication, kRecord);
+  record.SetUInt(kDepthTypeLightSideKey, uint32_t(LightSide()));
+  record.SaveToPrefs(kPrefsApplication, kDepthTypePrefsRecord);
 }
 
 int DepthTypeDialog::LightSide() const { return near_->isChecked() ? 0 : 1; }
