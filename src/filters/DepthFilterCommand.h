@@ -12,6 +12,7 @@
 #include "filters/FilterPanel.h"
 #include "platform/framework/Command.h"
 #include "platform/framework/CommandIds.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
 #include "project/ProjectFilter.h"
@@ -50,12 +51,13 @@ class DepthFilterCommand : public ProjectFilter {
   // Drawn over the view in the effect preview mode; the result is not used.
   virtual int OnPreviewDraw() { return 1; }
 
-  // Renders a rectangle of the current image, or the whole current frame. New images owned by
-  // the caller; null when cancelled or when the rectangle cannot be cut.
+  // Renders a rectangle of the current image, or the whole current frame, polling the progress
+  // between bands of rows. New images owned by the caller; null when cancelled or when the
+  // rectangle cannot be cut.
   virtual std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y,
-                                                      int width, int height) = 0;
+                                                      int width, int height, RenderProgress& progress) = 0;
   virtual std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                                    int frameCount) = 0;
+                                                    int frameCount, RenderProgress& progress) = 0;
   // A picture for a view mode (5: the effect preview); null for modes the filter has none for.
   std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   virtual int HasEffectPreview() const { return 0; }

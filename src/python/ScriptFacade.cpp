@@ -18,6 +18,7 @@
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
+#include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
 #include "tools/ProjectSession.h"
 #include "python/ScriptUserInterface.h"
@@ -295,7 +296,9 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
 
   call.UserInterface().shouldStop = control.shouldStop;
   auto limit = ThreadLimit(control.threads);
-  auto result = command->RenderFrame(*frameSettings, 1, 1);
+  // The script's stop request is the Cancel of the user interface's progress.
+  UserInterfaceProgress progress;
+  auto result = command->RenderFrame(*frameSettings, 1, 1, progress);
   if (!result) call.Fail(control.shouldStop && control.shouldStop() ? "the render was stopped" : "the frame could not be rendered");
   return PixelsOf(*result);
 }

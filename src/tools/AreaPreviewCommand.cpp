@@ -1,6 +1,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/CommandIds.h"
 #include "platform/framework/StringTable.h"
+#include "platform/framework/Progress.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
@@ -36,7 +37,9 @@ bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
   int bottom = std::min(dragged.y + dragged.height, image->GetHeight());
   if (right - left < 1 || bottom - top < 1) return false;
   ImageRect rect{left, top, right - left, bottom - top};
-  auto result = filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height);
+  UserInterfaceProgress progress;
+  auto result =
+      filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height, progress);
   if (!result) return false;
   auto picture = std::make_unique<NTBitmap>(*result->GetLayerByType(kRgbBitmap));
   if (project_.GetFrame()) project_.GetFrame()->GetViewport().SetOverlay(rect, std::move(picture));

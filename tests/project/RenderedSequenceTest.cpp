@@ -10,6 +10,12 @@
 #include "platform/image/PixelConversion.h"
 #include "project/ProjectFixture.h"
 #include "support/RenderedExr.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -97,7 +103,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
     dof.FieldNear = 20.0;
     dof.FieldFar = 30.0;
     dof.FrontMaxDepth = 5.0;
-    return CurrentFilterCommand(Project())->RenderFrame(dof, 1, 1);
+    return CurrentFilterCommand(Project())->RenderFrame(dof, 1, 1, uiProgress);
   };
   auto soft = render("soft0001.exr");
   auto reference = render("white0001.exr");

@@ -4,6 +4,12 @@
 #include "filters/DepthFilterCommand.h"
 #include "filters/FilterRegistry.h"
 #include "project/ProjectFixture.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -42,7 +48,7 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(filter->GetRequiredLayers(), 513u);
     EXPECT_FLOAT_EQ(filter->GetVersion(), 1.0f);
 
-    auto frame = filter->RenderFrame(settings, 1, 1);
+    auto frame = filter->RenderFrame(settings, 1, 1, uiProgress);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetWidth(), 90);
     EXPECT_EQ(frame->GetHeight(), 100);
@@ -50,12 +56,12 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(frame->GetLayerByType(kAlphaBitmap) != nullptr, withAlpha);
     EXPECT_TRUE(AnyPixelDiffers(*frame, source)) << "reset settings leave the frame untouched";
 
-    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30);
+    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30, uiProgress);
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetWidth(), 40);
     EXPECT_EQ(preview->GetHeight(), 30);
     EXPECT_EQ(preview->GetLayerByType(kAlphaBitmap), nullptr);
-    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30), nullptr);  // not inside the image
+    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30, uiProgress), nullptr);  // not inside the image
 
     EXPECT_NE(filter->GetViewBitmap(kViewFilterPreview), nullptr);
     EXPECT_EQ(filter->GetViewBitmap(kViewImageAlpha), nullptr);
@@ -75,7 +81,7 @@ TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
     ui.answers.push_back(Answer::No);
     ASSERT_TRUE(NewProject(dir.File("c0001.tga"), filter->GetID()));
     ui.cancelAtStep = ui.ProgressSteps() + 1;
-    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1), nullptr);
+    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress), nullptr);
     EXPECT_FALSE(ui.ProgressOpen());
   }
 }

@@ -10,6 +10,12 @@
 #include "support/ImageCompare.h"
 #include "tools/RenderCommand.h"
 #include "tools/RenderRun.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace fs = std::filesystem;
 
@@ -149,7 +155,7 @@ void RenderOneAfterAnother(ProjectData& project, int first, int last, C2DIo& out
   DepthFilterCommand* filter = CurrentFilterCommand(project);
   for (int f = first; f <= last; ++f) {
     project.GetTrack().SetCurrentFrame(f, false);
-    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1);
+    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(output.Save(*frame, f + 1)) << output.GetError();
   }

@@ -18,7 +18,7 @@ void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandRe
 }
 
 bool AtmosphericPerspectiveFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
-                                                rgbBitmap& destination) {
+                                                rgbBitmap& destination, RenderProgress& progress) {
   return ::FilterPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,
-                        destination);
+                        destination, progress);
 }

@@ -16,7 +16,8 @@ class AtmosphericPerspectiveFilter : public ColourFilterCommand {
   AtmosphericPerspectiveOptions& Options() { return options_; }
 
  protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                    RenderProgress& progress) override;
 
  private:
   AtmosphericPerspectiveSettings settings_;

@@ -14,10 +14,10 @@ class DepthOfFieldFilter : public DepthFilterCommand {
   static constexpr FilterDescription kDescription{FourCC("FXDE"), 2155, 2154, 2166};
   explicit DepthOfFieldFilter(ProjectData& project);
 
-  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width,
-                                              int height) override;
-  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                            int frameCount) override;
+  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width, int height,
+                                              RenderProgress& progress) override;
+  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex, int frameCount,
+                                            RenderProgress& progress) override;
   // View mode 5: the sharp field and the blur amounts over the image.
   std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   int HasEffectPreview() const override { return 1; }

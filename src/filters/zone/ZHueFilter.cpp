@@ -5,9 +5,9 @@
 #include "filters/zone/ZHueRows.h"
 
 bool FilterPixels(const ZHueSettings& settings, const ZHueOptions& options, const CLayerBitmap& source,
-                  rgbBitmap& destination) {
+                  rgbBitmap& destination, RenderProgress& progress) {
   const ZHueLaw law(settings, options);
-  return RunPixelPass(source, destination, law, [&law](const uint8_t* in, const float* depth, uint8_t* out, int count) {
+  return RunPixelPass(source, destination, progress, law, [&law](const uint8_t* in, const float* depth, uint8_t* out, int count) {
     ApplyZHue(law, in, depth, out, count);
   });
 }

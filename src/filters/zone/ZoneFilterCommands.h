@@ -31,8 +31,9 @@ class ZoneFilterOf : public ZoneFilterCommand {
   Options& GetOptionsOf() { return options_; }
 
  protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override {
-    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination);
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                    RenderProgress& progress) override {
+    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination, progress);
   }
   ZoneSettings& Zone() override { return settings_; }
 

@@ -67,7 +67,8 @@ CLayerBitmap MakeTestImage(int width, int height, unsigned seed) {
 
 std::vector<Rgb> ByPixel(const CLayerBitmap& image, const auto& law) {
   rgbBitmap destination(image.GetWidth(), image.GetHeight());
-  EXPECT_TRUE(RunPixelPass(image, destination, law));
+  NoProgress unwatched;
+  EXPECT_TRUE(RunPixelPass(image, destination, unwatched, law));
   return PixelsOf(destination);
 }
 
