@@ -11,10 +11,10 @@
 #include <tbb/global_control.h>
 #include <tbb/info.h>
 
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 
 namespace {
 

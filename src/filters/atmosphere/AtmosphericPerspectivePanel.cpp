@@ -16,7 +16,7 @@
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
-#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 

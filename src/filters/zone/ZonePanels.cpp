@@ -12,7 +12,7 @@
 #include "controls/FilterPanelRegistry.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/zone/ZoneDepthTools.h"
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "FilterImages.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 #include "platform/framework/Progress.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "filters/zone/ZLuminanceFilter.h"
+#include "filters/zone/ZLuminancePixels.h"
 
 #include "filters/RowPass.h"
 #include "filters/zone/ZoneRampLaw.h"

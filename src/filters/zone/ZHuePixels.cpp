@@ -1,4 +1,4 @@
-#include "filters/zone/ZHueFilter.h"
+#include "filters/zone/ZHuePixels.h"
 
 #include "filters/RowPass.h"
 #include "filters/zone/ZHueLaw.h"

@@ -1,4 +1,4 @@
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZSaturationPixels.h"
 
 #include "filters/RowPass.h"
 #include "filters/zone/ZoneRampLaw.h"

@@ -3,9 +3,9 @@
 // exchange of depths with the depth tools; each renders with its own law.
 
 #include "filters/ColourFilterCommand.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 
 class ZoneFilterCommand : public ColourFilterCommand {
  public:
