@@ -35,7 +35,7 @@ int RunNew(const NewOptions& options) {
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;
   cli.ui.subject = options.image;
-  cli.ui.depthHint = LoadString(6103);
+  cli.ui.depthHint = LoadString(kGiveDepthFileDepth);
   auto filters = cli.session.Frame().GetFilters();
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);

@@ -29,7 +29,7 @@ CommandIdentity DepthFilterCommand::GetIdentity() const {
 
 std::string DepthFilterCommand::GetHelp(int kind) const {
   if (kind == 2) return LoadString(description_.descriptionStringId);
-  return GetCommandHelp(kind, 41001);
+  return GetCommandHelp(kind, kApplyFilterImagesHelp);
 }
 
 int DepthFilterCommand::GetOptions() const { return project_.GetFilter() ? 0 : 4; }

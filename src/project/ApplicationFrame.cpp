@@ -61,7 +61,7 @@ void ApplicationFrame::OnSecondCommandNotice(CQelCommand* command) {
 
 CommandResult ApplicationFrame::SavePrompt() {
   if (!GetModifiedFlag()) return kCommandOk;
-  switch (UI().Ask(LoadString(2157), Buttons::YesNoCancel)) {
+  switch (UI().Ask(LoadString(kSaveCurrentProject), Buttons::YesNoCancel)) {
     case Answer::Yes:
       if (!document_.DoFileSave()) return kCommandCancel;  // a failed save keeps the project
       SetModifiedFlag(false);

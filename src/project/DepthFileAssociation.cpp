@@ -43,7 +43,7 @@ std::vector<std::string> DepthExtensions() {
   return list;
 }
 
-std::string MissingDepthText(const std::string& root) { return FormatString(2143, root); }
+std::string MissingDepthText(const std::string& root) { return FormatString(kMissingDepthText, root); }
 
 }  // namespace
 
@@ -91,15 +91,15 @@ bool ProjectData::FindCompanionDepthFile() {
     return true;
   }
   if (UI().CanChooseFiles()) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-                MissingDepthText(depthRootName) + "<br><br>" + LoadString(2209));
-    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(2209), depthFolder});
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
+                MissingDepthText(depthRootName) + "<br><br>" + LoadString(kSelectZBufferFile));
+    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(kSelectZBufferFile), depthFolder});
     if (picked && !picked->empty() && !(fileGetClass(*picked) == kClassRla && !CarriesDepth(*picked))) {
       UseDepthFile(fileMakeAbsolute(*picked));
       return true;
     }
   }
-  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
+  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
               MissingDepthText(depthRootName));
   return false;
 }
@@ -121,8 +121,8 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
 
   if (!depthFile.empty()) {
     if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) {
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                  FormatString(6104, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(6105));
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                  FormatString(kAssociatedDepthNotMatching, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(kHoldsNoDepthChannel));
       return false;
     }
     UseDepthFile(depthFile);
@@ -147,14 +147,14 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
     }, listing);
   }
   if (!listed) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144), MissingDepthText(depthRootName));
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle), MissingDepthText(depthRootName));
     return false;
   }
   if (std::find(listing.begin(), listing.end(), info.GetCompleteName()) == listing.end()) {
     // The depth naming holds no file for the chosen image (a depth file of another frame):
     // the project would start from an image the user did not choose.
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-                FormatString(6102, depthRootName + depthExtension, info.GetCompleteName()));
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
+                FormatString(kNoZBufferFile, depthRootName + depthExtension, info.GetCompleteName()));
     return false;
   }
 
@@ -204,12 +204,12 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     std::string shownName = depthPath.empty() ? depthRootName + depthExtension : fileStripPath(depthPath);
     if (!UI().CanChooseFiles()) {
       // Nobody can pick another file: one notice says which file failed and why.
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                  AppendReason(FormatString(6104, shownName, fileStripPath(imageName)), reason));
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                  AppendReason(FormatString(kAssociatedDepthNotMatching, shownName, fileStripPath(imageName)), reason));
       return false;
     }
-    UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                AppendReason(FormatString(2191, shownName, fileStripPath(imageName)), reason));
+    UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                AppendReason(FormatString(kDepthFileNotMatching, shownName, fileStripPath(imageName)), reason));
     C2DIo reader(depthPath.empty() ? ResolveDepthFolder() : depthPath, kIoWithDepth);
     depth.reset();
     if (reader.FileDialogBox(kReaderDialogFlags)) {
@@ -217,7 +217,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
       depth = ReadDepthFile(depthPath, width, height, imageView, reason);
     }
     if (!AcceptDepthImage(depth.get(), width, height)) {
-      UI().Warning(LoadString(2190), LoadString(2188));
+      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
   }
@@ -226,7 +226,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     // A depth layer of another height (from a file with a picture of its own) cannot be laid
     // over this image: refuse it rather than misplace every row.
     if (depth->GetHeight() != height) {
-      UI().Warning(LoadString(2190), LoadString(2188));
+      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
     image.CopyLayers(*depth, kFloatBitmap);
@@ -237,7 +237,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
   const Bitmap* picture = depth->GetStandardLayer();
   if (depthBitmapAnswer == -1) {
     depthBitmapAnswer = UI().AskDepthType(*picture);
-    UI().Notify(1, kBitmapDepthNotice, LoadString(2197), FormatString(2170, fileStripPath(depthPath)));
+    UI().Notify(1, kBitmapDepthNotice, LoadString(kBitmapFileDetected), FormatString(kZBufferFilePicture, fileStripPath(depthPath)));
   }
   image.AddLayer(DepthFromPicture(*picture, depthBitmapAnswer));
   return true;

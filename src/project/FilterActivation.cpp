@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kMeasuringDepths = 64023;
 
 // The settings start from the image's depth range: measuring a big frame's takes a good part
 // of a second, done aside. The settings and the image are the project's: waited for to the end.
@@ -30,8 +29,8 @@ void ResetFromImage(KeyframeSettings& settings, const CLayerBitmap& image) {
 
 std::string RequiredLayersText(uint32_t mask) {
   std::string text;
-  if (mask & kRgbBitmap) text += LoadString(2195);
-  if (mask & kFloatBitmap) text += LoadString(2196);
+  if (mask & kRgbBitmap) text += LoadString(kRgbLayerLine);
+  if (mask & kFloatBitmap) text += LoadString(kDepthLayerLine);
   return text;
 }
 

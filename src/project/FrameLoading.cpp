@@ -20,7 +20,6 @@ void MakeColour(CLayerBitmap& image) {
   image.AddLayer(grey->ConvertToType(kRgbBitmap));
 }
 
-constexpr int kReadingFrame = 64020;
 
 // Background depths become the farthest depth of the frame; the mask remembers where they
 // were, so that the readout can still say "background".
@@ -60,12 +59,12 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
     const std::string name = fileStripPath(complete);
     std::string reason = reader.GetError();
     if (reason.rfind(name + ": ", 0) == 0) reason.erase(0, name.size() + 2);
-    UI().Warning(LoadString(7354), AppendReason(FormatString(5124, name), LocalReason(reason)));
+    UI().Warning(LoadString(kWarningTitle), AppendReason(FormatString(kImageFileCannotRead, name), LocalReason(reason)));
     return nullptr;
   }
   Bitmap* standard = image->GetStandardLayer();
   if (!standard) {
-    UI().Warning(LoadString(2190), FormatString(2193, fileStripPath(complete)));
+    UI().Warning(LoadString(kInvalidFileType), FormatString(kImageDoesNotContain, fileStripPath(complete)));
     return nullptr;
   }
   MakeColour(*image);
@@ -211,7 +210,7 @@ bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth, std::string* 
   }
   if (removed.empty()) return true;
   if (missing) *missing = removed;
-  else UI().Warning(LoadString(7354), LoadString(5125) + "\n\n" + removed);
+  else UI().Warning(LoadString(kWarningTitle), LoadString(kTheseImagesCouldNot) + "\n\n" + removed);
   return false;
 }
 
@@ -224,16 +223,16 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
       ++i;
       continue;
     }
-    if (askImages && UI().Ask(LoadString(2147), Buttons::YesNo) == Answer::Yes) {
-      if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveImageFolder())) {
+    if (askImages && UI().Ask(LoadString(kSomeImagesCurrentProject), Buttons::YesNo) == Answer::Yes) {
+      if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveImageFolder())) {
         imageFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
         askImages = false;
         restart = true;
         return false;
       }
     }
-    if (askDepth && UI().Ask(LoadString(2148), Buttons::YesNo) == Answer::Yes) {
-      if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveDepthFolder())) {
+    if (askDepth && UI().Ask(LoadString(kSomeZBufferFiles), Buttons::YesNo) == Answer::Yes) {
+      if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveDepthFolder())) {
         depthFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
         askDepth = false;
         restart = true;

@@ -78,7 +78,7 @@ void ProjectData::FallBackToFirstFrame() {
     return;
   }
   // No frame can be shown: a half-loaded project would render the wrong image.
-  UI().Warning(LoadString(7354), LoadString(6101));
+  UI().Warning(LoadString(kWarningTitle), LoadString(kNoneProjectsFramesCan));
   CloseProject(filter_);
 }
 

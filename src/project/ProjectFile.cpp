@@ -75,7 +75,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   // One message: the project is not opened, and which frames lack their files.
   std::string missing;
   if (!CheckProjectFiles(true, true, &missing)) {
-    UI().Warning(LoadString(7354), LoadString(2189) + "\n\n" + missing);
+    UI().Warning(LoadString(kWarningTitle), LoadString(kProjectCannotOpenedImage) + "\n\n" + missing);
     throw ProjectFileError(kFileErrorInvalid, "some files of the project are missing");
   }
   if (track_.GetMode() == kSequenceMode) LoadFrameAt(track_.GetCurrentFrame());
@@ -85,7 +85,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   auto* filter = (command && command->GetType() == kTypeFilter) ? static_cast<ProjectFilter*>(command) : nullptr;
   if (filter) DropKeyframesOfOtherTypes(filter->GetCurrentSettings().GetTypeCode());
   if (!filter || !ActivateFilter(filter)) {
-    UI().Ask(LoadString(2187), Buttons::Ok);
+    UI().Ask(LoadString(kFilterNotFound), Buttons::Ok);
     throw ProjectFileError(kFileErrorGeneric, "the project's filter cannot be found");
   }
   filter->Serialize(archive);

@@ -18,11 +18,11 @@ AreaPreviewCommand::AreaPreviewCommand(ProjectData& project) : project_(project)
   access_.SetToolbarPosition(4, 3, 0);
 }
 
-std::string AreaPreviewCommand::GetName() const { return LoadString(2149); }
+std::string AreaPreviewCommand::GetName() const { return LoadString(kPreviewSelectedArea); }
 CommandIdentity AreaPreviewCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryRender, kAreaPreviewToolId, 1};
 }
-std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2150); }
+std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kMakesPreviewSelectedArea); }
 int AreaPreviewCommand::SetCursor(int, int) { return kCursorAreaPreview; }
 
 bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {

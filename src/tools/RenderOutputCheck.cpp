@@ -19,10 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kClashText = 64000;
-constexpr int kImageWord = 64001;
-constexpr int kDepthFileWord = 64002;
-constexpr int kDiaphWord = 64003;
 
 // One spelling per file: complete, "." and ".." removed, links of the existing part followed.
 std::string Normalised(const std::string& path) {

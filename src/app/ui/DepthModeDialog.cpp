@@ -16,6 +16,7 @@
 #include "platform/framework/CustomData.h"
 #include "platform/framework/RecordKeys.h"
 #include "platform/image/Bitmap.h"
+#include "strings/StringIds.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ int SliderPosition(float gamma) { return std::clamp(int(std::lround(double(gamma
 
 DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QDialog(parent), depth_(depth) {
   setObjectName(QStringLiteral("DepthModeDialog"));
-  setWindowTitle(UiText(2136));
+  setWindowTitle(UiText(kChooseZBufferMode));
 
   CCustomData record;
   record.LoadFromPrefs(kPrefsApplication, kDepthModePrefsRecord);
@@ -42,11 +43,11 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
   preview_->setFrameShape(QFrame::StyledPanel);
   preview_->setAlignment(Qt::AlignCenter);
 
-  auto* explanation = new QLabel(UiText(61074), this);
+  auto* explanation = new QLabel(UiText(kSelectConversionModeGives), this);
   explanation->setWordWrap(true);
-  exponential_ = new QRadioButton(UiText(61072), this);
+  exponential_ = new QRadioButton(UiText(kExponential), this);
   exponential_->setObjectName(QStringLiteral("exponential"));
-  linear_ = new QRadioButton(UiText(61073), this);
+  linear_ = new QRadioButton(UiText(kLinear), this);
   linear_->setObjectName(QStringLiteral("linear"));
   auto* curves = new QButtonGroup(this);
   curves->addButton(exponential_, 0);
@@ -63,10 +64,10 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
   gammaText_->setMinimumWidth(gammaText_->fontMetrics().horizontalAdvance(QStringLiteral("0.00")) + 4);
   ShowGamma();
 
-  grey_ = new QPushButton(UiText(61070), this);
+  grey_ = new QPushButton(UiText(kGrayedZBufferModeItem), this);
   grey_->setObjectName(QStringLiteral("grey"));
   grey_->setDefault(true);
-  colour_ = new QPushButton(UiText(61071), this);
+  colour_ = new QPushButton(UiText(kColoredZBufferModeItem), this);
   colour_->setObjectName(QStringLiteral("colour"));
 
   auto* curveRow = new QHBoxLayout;

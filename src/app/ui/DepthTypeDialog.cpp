@@ -11,6 +11,7 @@
 #include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/RecordKeys.h"
+#include "strings/StringIds.h"
 
 namespace {
 
@@ -30,17 +31,17 @@ QLabel* PictureLabel(const Bitmap& picture, QWidget* parent) {
 
 DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("DepthTypeDialog"));
-  setWindowTitle(UiText(2137));
+  setWindowTitle(UiText(kZBufferType));
 
   CCustomData record;
   record.LoadFromPrefs(kPrefsApplication, kDepthTypePrefsRecord);
   const bool lightFar = record.GetUInt(kDepthTypeLightSideKey, 1) != 0;
 
-  auto* question = new QLabel(UiText(61020), this);
+  auto* question = new QLabel(UiText(kZBufferImageTells), this);
   question->setWordWrap(true);
-  near_ = new QRadioButton(UiText(61021), this);
+  near_ = new QRadioButton(UiText(kLightNearAnswer), this);
   near_->setObjectName(QStringLiteral("lightNear"));
-  far_ = new QRadioButton(UiText(61022), this);
+  far_ = new QRadioButton(UiText(kLightFarAnswer), this);
   far_->setObjectName(QStringLiteral("lightFar"));
   (lightFar ? far_ : near_)->setChecked(true);
 

@@ -3,9 +3,8 @@
 #include "filters/atmosphere/AtmosphericPerspectivePixels.h"
 #include "project/ProjectData.h"
 #include "filters/DepthToolExchange.h"
+#include "strings/StringIds.h"
 
-namespace {
-}
 
 AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
     : ColourFilterCommand(project, kDescription) {}

@@ -3,10 +3,11 @@
 
 #include "filters/ColourFilterCommand.h"
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
+#include "strings/StringIds.h"
 
 class AtmosphericPerspectiveFilter : public ColourFilterCommand {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDF"), 2161, 2160, 2161};
+  static constexpr FilterDescription kDescription{FourCC("FXDF"), kAtmosphericPerspectiveName, kAtmosphericPerspectiveDescription, kAtmosphericPerspectiveName};
   explicit AtmosphericPerspectiveFilter(ProjectData& project);
   KeyframeSettings& GetCurrentSettings() override { return settings_; }
   void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }

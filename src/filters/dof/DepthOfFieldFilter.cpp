@@ -5,16 +5,13 @@
 #include "platform/image/DepthRange.h"
 #include "project/ProjectData.h"
 #include "filters/DepthToolExchange.h"
+#include "strings/StringIds.h"
 
 namespace {
 // Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
 constexpr int kRefreshStore = 1;
 constexpr int kRefreshControls = 2;
 // What Undo says the depth tools changed.
-constexpr int kFieldChange = 64062;
-constexpr int kFocusChange = 64063;
-constexpr int kFrontDepthChange = 64064;
-constexpr int kBackDepthChange = 64065;
 }  // namespace
 
 DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDescription) {}

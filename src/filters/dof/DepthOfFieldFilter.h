@@ -8,10 +8,11 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/Diaph.h"
+#include "strings/StringIds.h"
 
 class DepthOfFieldFilter : public DepthFilterCommand {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDE"), 2155, 2154, 2166};
+  static constexpr FilterDescription kDescription{FourCC("FXDE"), kDepthOfFieldName, kDepthOfFieldDescription, kDepthOfFieldPanelTitle};
   explicit DepthOfFieldFilter(ProjectData& project);
 
   std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width, int height,

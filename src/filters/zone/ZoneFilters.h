@@ -6,6 +6,7 @@
 #include "filters/zone/ZHuePixels.h"
 #include "filters/zone/ZLuminancePixels.h"
 #include "filters/zone/ZSaturationPixels.h"
+#include "strings/StringIds.h"
 
 class ZoneFilterCommand : public ColourFilterCommand {
  public:
@@ -44,18 +45,18 @@ class ZoneFilterOf : public ZoneFilterCommand {
 
 class ZSaturationFilter : public ZoneFilterOf<ZSaturationSettings, ZoneOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDS"), 2168, 2167, 2168};
+  static constexpr FilterDescription kDescription{FourCC("FXDS"), kZSaturationName, kZSaturationDescription, kZSaturationName};
   explicit ZSaturationFilter(ProjectData& project);
 };
 
 class ZLuminanceFilter : public ZoneFilterOf<ZLuminanceSettings, ZoneOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDL"), 2165, 2164, 2165};
+  static constexpr FilterDescription kDescription{FourCC("FXDL"), kZLuminanceName, kZLuminanceDescription, kZLuminanceName};
   explicit ZLuminanceFilter(ProjectData& project);
 };
 
 class ZHueFilter : public ZoneFilterOf<ZHueSettings, ZHueOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDH"), 2163, 2162, 2163};
+  static constexpr FilterDescription kDescription{FourCC("FXDH"), kZHueName, kZHueDescription, kZHueName};
   explicit ZHueFilter(ProjectData& project);
 };

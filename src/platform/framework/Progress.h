@@ -5,8 +5,9 @@
 #include <string>
 
 #include "platform/framework/RenderProgress.h"
+#include "strings/StringIds.h"
 
-// Opens the progress display with string 2171 naming the current filter and "image i / n".
+// Opens the progress display with string kRenderProgressText naming the current filter and "image i / n".
 // A total of 0 opens nothing.
 void BeginProgress(int total, int step, int imageIndex, int imageCount);
 // Advances the open display by one; true when the user pressed Cancel. False when none is open.
