@@ -97,16 +97,8 @@ void ProjectData::CloseProject(ProjectFilter* filter) {
   // What named the old project's files must not leak into the next one, also when it failed
   // to open before its filter was active.
   imageNames_.clear();
-  depthBitmapAnswer = -1;
-  projectFolder.clear();
-  depthFolder.clear();
-  depthRootName.clear();
-  depthExtension.clear();
-  imageFolder.clear();
-  imageView.clear();
-  outputFolder.clear();
-  outputName.clear();
-  savedCurrentFrame = 0;
+  frames_.Clear();
+  savedCurrentFrame_ = 0;
 }
 
 void ProjectData::NotifyChanged(int kind) {

@@ -51,7 +51,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   // it to the image folder again would look for the folder twice.
   std::string complete = fileStripName(path).empty() ? ResolveImageFolder() + path : path;
   C2DIo reader(complete, kIoWithDepth);
-  reader.SetView(imageView);
+  reader.SetView(frames_.GetImageView());
   std::unique_ptr<CLayerBitmap> image;
   if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {
@@ -148,8 +148,8 @@ FrameFiles ProjectData::FrameFilesFor(const std::string& imageName) const {
   std::string path = ResolveImageFolder() + files.imageName;
   files.imagePath = path;
   files.depthPath = DepthFileFor(path);
-  files.depthBitmapAnswer = depthBitmapAnswer;
-  files.view = imageView;
+  files.depthBitmapAnswer = frames_.GetDepthBitmapAnswer();
+  files.view = frames_.GetImageView();
   return files;
 }
 
@@ -225,7 +225,7 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
     }
     if (askImages && UI().Ask(LoadString(kSomeImagesCurrentProject), Buttons::YesNo) == Answer::Yes) {
       if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveImageFolder())) {
-        imageFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
+        frames_.SetImageFolder(WithTrailingSeparator(fileMakeAbsolute(*folder)));
         askImages = false;
         restart = true;
         return false;
@@ -233,7 +233,7 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
     }
     if (askDepth && UI().Ask(LoadString(kSomeZBufferFiles), Buttons::YesNo) == Answer::Yes) {
       if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveDepthFolder())) {
-        depthFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
+        frames_.SetDepthFolder(WithTrailingSeparator(fileMakeAbsolute(*folder)));
         askDepth = false;
         restart = true;
         return false;

@@ -83,19 +83,19 @@ void ProjectData::FallBackToFirstFrame() {
 }
 
 std::string ProjectData::OutputBaseName() {
-  if (outputName.empty()) {
+  if (frames_.GetOutputName().empty()) {
     CFileInfo first(ResolveImageFolder() + GetImageName(0));
     int number = 0;
     int width = 0;
-    outputFolder = first.GetPath();
-    outputName = kOutputPrefix + first.GetDigitInfo(number, width, 0);
+    frames_.SetOutputFolder(first.GetPath());
+    frames_.SetOutputName(kOutputPrefix + first.GetDigitInfo(number, width, 0));
   }
-  return outputFolder + outputName;
+  return frames_.GetOutputFolder() + frames_.GetOutputName();
 }
 
 void ProjectData::SetOutput(const std::string& folder, const std::string& name) {
-  if (folder == outputFolder && name == outputName) return;
+  if (folder == frames_.GetOutputFolder() && name == frames_.GetOutputName()) return;
   MarkModified(true);
-  outputFolder = folder;
-  outputName = name;
+  frames_.SetOutputFolder(folder);
+  frames_.SetOutputName(name);
 }

@@ -1,10 +1,7 @@
 #pragma once
-// The open project: where its images and depth files are, the list of frames, the current
-// frame as one layered image (colour, depth, alpha when present), the last rendered frame,
-// what the view shows, the keyframe track and the project's filter.
-//
-// Folders are held with their trailing separator and joined to names by concatenation; the
-// image and depth folders may be relative to the project file's folder.
+// The open project: where its images and depth files are (ProjectFrames), the list of frames,
+// the current frame as one layered image (colour, depth, alpha when present), the last rendered
+// frame, what the view shows, the keyframe track, the undo history and the project's filter.
 
 #include <cstdint>
 #include <memory>
@@ -17,6 +14,7 @@
 #include "platform/image/DepthRange.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
+#include "project/ProjectFrames.h"
 #include "project/UndoHistory.h"
 
 class ApplicationFrame;
@@ -177,24 +175,19 @@ class ProjectData : public KeyframeTrackOwner {
   int GetImageCount() const override { return int(imageNames_.size()); }
   const std::vector<std::string>& GetImageNames() const { return imageNames_; }
 
-  int depthBitmapAnswer = -1;
-  std::string projectFolder;
-  std::string depthFolder;
-  std::string depthRootName;
-  std::string depthExtension;
-  std::string imageFolder;
-  std::string outputFolder;
-  std::string outputName;
-  // The view of stereo images to read; empty: each file's default view.
-  std::string imageView;
+  // Where the frames and their depth files are and how they are named; where renders go.
+  const ProjectFrames& Frames() const { return frames_; }
+  ProjectFrames& Frames() { return frames_; }
   // The current frame the project file stored (opening a project goes to frame 0).
-  int savedCurrentFrame = 0;
+  int GetSavedCurrentFrame() const { return savedCurrentFrame_; }
 
-  ProjectFolders GetFolders() const { return {projectFolder, imageFolder, depthFolder}; }
+  ProjectFolders GetFolders() const {
+    return {frames_.GetProjectFolder(), frames_.GetImageFolder(), frames_.GetDepthFolder()};
+  }
   void SetFolders(const ProjectFolders& folders) {
-    projectFolder = folders.project;
-    imageFolder = folders.images;
-    depthFolder = folders.depths;
+    frames_.SetProjectFolder(folders.project);
+    frames_.SetImageFolder(folders.images);
+    frames_.SetDepthFolder(folders.depths);
   }
 
   void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
@@ -233,6 +226,8 @@ class ProjectData : public KeyframeTrackOwner {
 
   ApplicationFrame* frame_ = nullptr;
   ProjectFilter* filter_ = nullptr;
+  ProjectFrames frames_;
+  int savedCurrentFrame_ = 0;
   KeyframeTrack track_;
   std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;

@@ -15,9 +15,9 @@
 namespace {
 
 // A folder relative to the project folder.
-std::string RelativeFolder(const std::string& resolved, const std::string& projectFolder) {
-  if (projectFolder.empty() || PathIsRelative(resolved)) return resolved;
-  return fileMakeRelativePath(resolved, projectFolder);
+std::string RelativeFolder(const std::string& resolved, const std::string& base) {
+  if (base.empty() || PathIsRelative(resolved)) return resolved;
+  return fileMakeRelativePath(resolved, base);
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ void ProjectData::Serialize(CArchive& archive) {
   if (archive.IsStoring()) {
     WriteProject(archive, folder);
   } else {
-    projectFolder = folder;
+    frames_.SetProjectFolder(folder);
     ReadProject(archive);
   }
 }
@@ -39,18 +39,18 @@ void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectF
   // project folder changes (a project saved under another folder).
   std::string images = ResolveImageFolder();
   std::string depths = ResolveDepthFolder();
-  projectFolder = newProjectFolder;
-  imageFolder = RelativeFolder(images, projectFolder);
-  depthFolder = RelativeFolder(depths, projectFolder);
-  record.SetString(kProjectImageFolderKey, imageFolder);
-  record.SetUInt(kProjectDepthAnswerKey, uint32_t(depthBitmapAnswer));
-  record.SetString(kProjectDepthFolderKey, depthFolder);
-  record.SetString(kProjectDepthRootKey, depthRootName);
-  record.SetString(kProjectDepthExtensionKey, depthExtension);
-  record.SetString(kProjectOutputFolderKey, outputFolder);
-  record.SetString(kProjectOutputNameKey, outputName);
+  frames_.SetProjectFolder(newProjectFolder);
+  frames_.SetImageFolder(RelativeFolder(images, frames_.GetProjectFolder()));
+  frames_.SetDepthFolder(RelativeFolder(depths, frames_.GetProjectFolder()));
+  record.SetString(kProjectImageFolderKey, frames_.GetImageFolder());
+  record.SetUInt(kProjectDepthAnswerKey, uint32_t(frames_.GetDepthBitmapAnswer()));
+  record.SetString(kProjectDepthFolderKey, frames_.GetDepthFolder());
+  record.SetString(kProjectDepthRootKey, frames_.GetDepthRootName());
+  record.SetString(kProjectDepthExtensionKey, frames_.GetDepthExtension());
+  record.SetString(kProjectOutputFolderKey, frames_.GetOutputFolder());
+  record.SetString(kProjectOutputNameKey, frames_.GetOutputName());
   record.SetStringArray(kProjectImageNamesKey, imageNames_);
-  if (!imageView.empty()) record.SetString(kProjectImageViewKey, imageView);
+  if (!frames_.GetImageView().empty()) record.SetString(kProjectImageViewKey, frames_.GetImageView());
   record.Serialize(archive);
   track_.Serialize(archive);
   if (filter_) filter_->Serialize(archive);
@@ -60,17 +60,17 @@ void ProjectData::ReadProject(CArchive& archive) {
   CCustomData record;
   record.Serialize(archive);
   uint32_t filterId = record.GetUInt(kProjectFilterIdKey, 0);
-  imageFolder = record.GetString(kProjectImageFolderKey, "");
-  depthBitmapAnswer = int(record.GetUInt(kProjectDepthAnswerKey, 0xFFFFFFFFu));
-  depthFolder = record.GetString(kProjectDepthFolderKey, "");
-  depthRootName = record.GetString(kProjectDepthRootKey, "");
-  depthExtension = record.GetString(kProjectDepthExtensionKey, "");
-  outputFolder = record.GetString(kProjectOutputFolderKey, "");
-  outputName = record.GetString(kProjectOutputNameKey, "");
+  frames_.SetImageFolder(record.GetString(kProjectImageFolderKey, ""));
+  frames_.SetDepthBitmapAnswer(int(record.GetUInt(kProjectDepthAnswerKey, 0xFFFFFFFFu)));
+  frames_.SetDepthFolder(record.GetString(kProjectDepthFolderKey, ""));
+  frames_.SetDepthRootName(record.GetString(kProjectDepthRootKey, ""));
+  frames_.SetDepthExtension(record.GetString(kProjectDepthExtensionKey, ""));
+  frames_.SetOutputFolder(record.GetString(kProjectOutputFolderKey, ""));
+  frames_.SetOutputName(record.GetString(kProjectOutputNameKey, ""));
   imageNames_ = record.GetStringArray(kProjectImageNamesKey, imageNames_);
-  imageView = record.GetString(kProjectImageViewKey, "");
+  frames_.SetImageView(record.GetString(kProjectImageViewKey, ""));
   track_.Serialize(archive);
-  savedCurrentFrame = track_.GetCurrentFrame();
+  savedCurrentFrame_ = track_.GetCurrentFrame();
 
   // One message: the project is not opened, and which frames lack their files.
   std::string missing;

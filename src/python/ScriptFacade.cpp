@@ -264,7 +264,7 @@ FramePixels ReadFrame(const std::string& image, const std::string& depth, const 
   // The frame is read as a new project reads its first frame, the sequence reduced to it.
   ProjectSession session;
   ProjectData& project = session.Project();
-  project.imageView = view;
+  project.Frames().SetImageView(view);
   call.UserInterface().onlyImage = fileStripPath(image);
   if (!project.IdentifyDepthFiles(AbsolutePath(image), AbsolutePath(depth)) || !project.GetCurrentImage()) {
     call.Fail("cannot be read");
@@ -344,7 +344,7 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == id) call.UserInterface().filterChoice = int(i);
   }
-  project->session_->Project().imageView = view;
+  project->session_->Project().Frames().SetImageView(view);
   if (!project->session_->Document().NewProjectFrom(AbsolutePath(image), AbsolutePath(depth))) {
     call.Fail("cannot make a project from it");
   }

@@ -145,13 +145,13 @@ TEST_F(ProjectTest, ANewProjectKeepsTheViewItWasMadeWith) {
   for (auto& ch : right.Channels(true, "right.")) channels.push_back(ch);
   WriteRenderedExr(dir.File("stereo0001.exr"), kW, kH, {{"", "", {"left", "right"}, {0, 0, kW, kH}, channels}});
 
-  Project().imageView = "right";
+  Project().Frames().SetImageView("right");
   ASSERT_TRUE(NewProject(dir.File("stereo0001.exr"), kDepthOfField));
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
   SaveAs(dir.File("p.fvz"));
 
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("p.fvz"))) << session.Document().GetLastError();
-  EXPECT_EQ(Project().imageView, "right");
+  EXPECT_EQ(Project().Frames().GetImageView(), "right");
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
 }
 

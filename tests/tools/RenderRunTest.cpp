@@ -59,8 +59,8 @@ TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"graded0104.png", "graded0105.png", "graded0106.png",
                                                                 "graded0107.png", "graded0108.png"}));
   // The chosen name is kept for the next render, and the project is marked modified.
-  EXPECT_EQ(Project().outputFolder, dir.File("out/"));
-  EXPECT_EQ(Project().outputName, "graded.png");
+  EXPECT_EQ(Project().Frames().GetOutputFolder(), dir.File("out/"));
+  EXPECT_EQ(Project().Frames().GetOutputName(), "graded.png");
   EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 7);
   EXPECT_EQ(Project().GetViewMode(), kViewLastResult);
   ASSERT_NE(Project().GetLastResult(), nullptr);
@@ -104,7 +104,7 @@ TEST_F(RenderRunTest, ASingleFrameAsksNoRangeAndACancelledSaveStillRenders) {
   EXPECT_EQ(infos[0].text, "Blur rendering preview\nResulting image(s) won't be saved");
   EXPECT_EQ(infos[0].number, 2000);
   EXPECT_NE(Project().GetLastResult(), nullptr);
-  EXPECT_EQ(Project().outputName, "Kovrinstill");
+  EXPECT_EQ(Project().Frames().GetOutputName(), "Kovrinstill");
 }
 
 TEST_F(RenderRunTest, CancelDuringTheThirdFrameKeepsTheTwoBefore) {
