@@ -47,8 +47,12 @@ std::string MissingDepthText(const std::string& root) { return FormatString(kMis
 
 }  // namespace
 
-std::string ProjectData::ResolveImageFolder() const { return ResolveFolder(frames_.GetImageFolder(), frames_.GetProjectFolder()); }
-std::string ProjectData::ResolveDepthFolder() const { return ResolveFolder(frames_.GetDepthFolder(), frames_.GetProjectFolder()); }
+std::string ProjectData::ResolveImageFolder() const {
+  return ResolveFolder(frames_.GetImageFolder(), frames_.GetProjectFolder());
+}
+std::string ProjectData::ResolveDepthFolder() const {
+  return ResolveFolder(frames_.GetDepthFolder(), frames_.GetProjectFolder());
+}
 
 std::string ProjectData::DepthFileFor(const std::string& imagePath) const {
   if (ImageCarriesDepth(imagePath)) return imagePath;
@@ -159,15 +163,15 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
     return false;
   }
 
-  imageNames_.clear();
+  frames_.SetImageNames({});
   if (listing.size() <= 1) {
-    imageNames_ = listing;
+    frames_.SetImageNames(listing);
   } else {
-    imageNames_ = UI().SelectFilesFromList(listing);
-    if (imageNames_.empty()) return false;
+    frames_.SetImageNames(UI().SelectFilesFromList(listing));
+    if (frames_.GetImageNames().empty()) return false;
   }
-  if (!LoadFrame(imageNames_.front())) return false;
-  track_.SetMode(imageNames_.size() > 1 ? kSequenceMode : kSingleImageMode);
+  if (!LoadFrame(frames_.GetImageNames().front())) return false;
+  track_.SetMode(frames_.GetImageNames().size() > 1 ? kSequenceMode : kSingleImageMode);
   return true;
 }
 

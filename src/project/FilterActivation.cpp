@@ -96,7 +96,6 @@ void ProjectData::CloseProject(ProjectFilter* filter) {
   ResetHistory(false);
   // What named the old project's files must not leak into the next one, also when it failed
   // to open before its filter was active.
-  imageNames_.clear();
   frames_.Clear();
   savedCurrentFrame_ = 0;
 }

@@ -216,8 +216,8 @@ bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth, std::string* 
 
 // One pass over the frames. A folder picked by the user sets restart; the pass then stops.
 bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& restart, std::string& removed) {
-  for (size_t i = 0; i < imageNames_.size();) {
-    std::string image = ResolveImageFolder() + imageNames_[i];
+  for (size_t i = 0; i < frames_.GetImageNames().size();) {
+    std::string image = ResolveImageFolder() + frames_.GetImageNames()[i];
     if (fileExists(image) && fileExists(DepthFileFor(image))) {
       askImages = askDepth = false;  // the folders are right: no more questions
       ++i;
@@ -239,8 +239,8 @@ bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& r
         return false;
       }
     }
-    removed += imageNames_[i] + "\n";
-    imageNames_.erase(imageNames_.begin() + long(i));
+    removed += frames_.GetImageNames()[i] + "\n";
+    frames_.RemoveImage(i);
   }
   return true;
 }

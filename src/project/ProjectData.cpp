@@ -26,15 +26,15 @@ void ProjectData::MarkModified(bool modified) const {
 
 std::string ProjectData::GetImageName(int index) const {
   if (index < 0 || index >= GetImageCount()) return {};
-  return imageNames_[size_t(index)];
+  return frames_.GetImageNames()[size_t(index)];
 }
 
 bool ProjectData::LoadFrameAt(int index) {
   if (track_.GetMode() != kSequenceMode) return true;
   if (index < 0 || index >= GetImageCount()) return false;
-  if (LoadFrame(imageNames_[size_t(index)])) return true;
+  if (LoadFrame(frames_.GetImageNames()[size_t(index)])) return true;
   // A read the user cancelled says nothing against the image.
-  if (!loadCancelled_) imageNames_.erase(imageNames_.begin() + index);
+  if (!loadCancelled_) frames_.RemoveImage(size_t(index));
   return false;
 }
 

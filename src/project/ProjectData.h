@@ -172,8 +172,8 @@ class ProjectData : public KeyframeTrackOwner {
   uint32_t GetViewMode() const { return viewMode_; }
   int GetDepthViewMode() const { return depthViewMode_; }
   float GetDepthViewFactor() const { return depthViewFactor_; }
-  int GetImageCount() const override { return int(imageNames_.size()); }
-  const std::vector<std::string>& GetImageNames() const { return imageNames_; }
+  int GetImageCount() const override { return frames_.GetImageCount(); }
+  const std::vector<std::string>& GetImageNames() const { return frames_.GetImageNames(); }
 
   // Where the frames and their depth files are and how they are named; where renders go.
   const ProjectFrames& Frames() const { return frames_; }
@@ -190,7 +190,7 @@ class ProjectData : public KeyframeTrackOwner {
     frames_.SetDepthFolder(folders.depths);
   }
 
-  void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
+  void SetImageNames(std::vector<std::string> names) { frames_.SetImageNames(std::move(names)); }
   // Replaces the current image (a loaded frame).
   void SetCurrentImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {}) {
     SetFrameImage(std::move(image), std::move(background));
@@ -229,7 +229,6 @@ class ProjectData : public KeyframeTrackOwner {
   ProjectFrames frames_;
   int savedCurrentFrame_ = 0;
   KeyframeTrack track_;
-  std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;
   std::string currentImagePath_;  // the frame LoadFrame read into it
   std::unique_ptr<CLayerBitmap> lastResult_;

@@ -49,7 +49,7 @@ void ProjectData::WriteProject(CArchive& archive, const std::string& newProjectF
   record.SetString(kProjectDepthExtensionKey, frames_.GetDepthExtension());
   record.SetString(kProjectOutputFolderKey, frames_.GetOutputFolder());
   record.SetString(kProjectOutputNameKey, frames_.GetOutputName());
-  record.SetStringArray(kProjectImageNamesKey, imageNames_);
+  record.SetStringArray(kProjectImageNamesKey, frames_.GetImageNames());
   if (!frames_.GetImageView().empty()) record.SetString(kProjectImageViewKey, frames_.GetImageView());
   record.Serialize(archive);
   track_.Serialize(archive);
@@ -67,7 +67,7 @@ void ProjectData::ReadProject(CArchive& archive) {
   frames_.SetDepthExtension(record.GetString(kProjectDepthExtensionKey, ""));
   frames_.SetOutputFolder(record.GetString(kProjectOutputFolderKey, ""));
   frames_.SetOutputName(record.GetString(kProjectOutputNameKey, ""));
-  imageNames_ = record.GetStringArray(kProjectImageNamesKey, imageNames_);
+  frames_.SetImageNames(record.GetStringArray(kProjectImageNamesKey, frames_.GetImageNames()));
   frames_.SetImageView(record.GetString(kProjectImageViewKey, ""));
   track_.Serialize(archive);
   savedCurrentFrame_ = track_.GetCurrentFrame();

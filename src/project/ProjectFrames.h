@@ -1,15 +1,25 @@
 #pragma once
-// Where a project's frames and their depth files are, and how they are named: the folders (the
+// Where a project's frames and their depth files are, and how they are named: the frames'
+// image names, the folders (the
 // image and depth folders may be relative to the project file's folder), the depth files' root
 // name and extension, the answer a depth picture needs, the view of stereo images, and where
 // renders go. Plain state: reading the frames, which may ask the user, is ProjectData's.
 //
 // Folders are held with their trailing separator and joined to names by concatenation.
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 class ProjectFrames {
  public:
+  // The frames' image names, as the image folder holds them, in frame order.
+  const std::vector<std::string>& GetImageNames() const { return imageNames_; }
+  int GetImageCount() const { return int(imageNames_.size()); }
+  void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
+  // Takes a frame out of the sequence (its image could not be read).
+  void RemoveImage(size_t index) { imageNames_.erase(imageNames_.begin() + long(index)); }
+
   const std::string& GetProjectFolder() const { return projectFolder_; }
   const std::string& GetImageFolder() const { return imageFolder_; }
   const std::string& GetDepthFolder() const { return depthFolder_; }
@@ -39,6 +49,7 @@ class ProjectFrames {
   void Clear() { *this = ProjectFrames(); }
 
  private:
+  std::vector<std::string> imageNames_;
   std::string projectFolder_;
   std::string imageFolder_;
   std::string depthFolder_;
