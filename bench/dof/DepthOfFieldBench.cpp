@@ -52,9 +52,10 @@ void RenderWithThreads(benchmark::State& state, int threads, bool alpha = false)
   tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
   DepthOfFieldRenderer renderer(s.settings, s.options, s.diaph.GetPicture());
   const CLayerBitmap& frame = alpha ? *s.frameWithAlpha : *s.frame;
+  NoProgress unwatched;
   const double user = UserSeconds();
   for (auto _ : state) {
-    auto result = renderer.RenderFrame(frame, 1, 1);
+    auto result = renderer.RenderFrame(frame, 1, 1, unwatched);
     benchmark::DoNotOptimize(result.get());
   }
   state.counters["user_ms"] = (UserSeconds() - user) * 1e3 / double(state.iterations());

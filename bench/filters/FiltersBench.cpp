@@ -11,10 +11,10 @@
 #include <tbb/global_control.h>
 #include <tbb/info.h>
 
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 
 namespace {
 
@@ -59,9 +59,10 @@ void RunFilter(benchmark::State& state, const Options& options) {
   rgbBitmap destination(kWidth, kHeight);
   const int threads = ThreadCount(state);
   tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+  NoProgress unwatched;
   const double user = UserSeconds();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(FilterPixels(settings, options, frame, destination));
+    benchmark::DoNotOptimize(FilterPixels(settings, options, frame, destination, unwatched));
     benchmark::ClobberMemory();
   }
   state.counters["user_ms"] = (UserSeconds() - user) * 1e3 / double(state.iterations());

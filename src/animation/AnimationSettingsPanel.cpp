@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr int kFrameColumnTitle = 2176;
-constexpr int kNameColumnTitle = 2175;
-constexpr int kListHelp = 2104;
 constexpr int kEdgeZone = 10;
 
 QString Text(int id) { return QString::fromStdString(LoadString(id)); }
@@ -89,9 +86,9 @@ QIcon GlyphIcon(Glyph glyph, const QColor& ink) {
 
 Glyph GlyphOfButton(int id) {
   switch (id) {
-    case CAnimationSettings::kAddButton: return Glyph::Add;
-    case CAnimationSettings::kCopyButton: return Glyph::Copy;
-    case CAnimationSettings::kDeleteButton: return Glyph::Delete;
+    case kAddButton: return Glyph::Add;
+    case kCopyButton: return Glyph::Copy;
+    case kDeleteButton: return Glyph::Delete;
     default: return Glyph::DeleteAll;
   }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/AnimationActions.h"
+#include "strings/StringIds.h"
 
 class ProjectData;
 class QAbstractButton;
@@ -25,10 +26,6 @@ class CAnimationSettings : public QWidget {
 
  public:
   // Ids of the buttons, as their help strings.
-  static constexpr int kAddButton = 2057;
-  static constexpr int kCopyButton = 2070;
-  static constexpr int kDeleteButton = 2072;
-  static constexpr int kDeleteAllButton = 2118;
   static constexpr int kAutoScrollMs = 75;
   static constexpr int kClickGuardMs = 80;
 

@@ -2,11 +2,7 @@
 
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
-
-namespace {
-constexpr uint32_t kFrameNumberKey = FourCC("FRNB");
-}
+#include "platform/framework/RecordKeys.h"
 
 void KeyframeSettings::Reset(const CLayerBitmap&) { frameNumber_ = 0; }
 
@@ -14,14 +10,14 @@ void KeyframeSettings::Serialize(CArchive& archive) {
   CCustomData base;
   CCustomData own;
   if (archive.IsStoring()) {
-    base.SetBool(kFrameNumberKey, frameNumber_);
+    base.SetBool(kKeyframeFrameNumberKey, frameNumber_);
     base.Serialize(archive);
     StoreRecord(own);
     own.Serialize(archive);
     return;
   }
   base.Serialize(archive);
-  frameNumber_ = base.GetBool(kFrameNumberKey, 0);
+  frameNumber_ = base.GetBool(kKeyframeFrameNumberKey, 0);
   own.Serialize(archive);
   LoadRecord(own);
 }

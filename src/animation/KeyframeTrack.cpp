@@ -5,13 +5,7 @@
 #include "animation/SettingsTypes.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
-
-namespace {
-constexpr uint32_t kCountKey = FourCC("KFNB");
-constexpr uint32_t kCurrentFrameKey = FourCC("KFCF");
-constexpr uint32_t kModeKey = FourCC("KFMD");
-}  // namespace
+#include "platform/framework/RecordKeys.h"
 
 int KeyframeTrack::FindKeyframe(int frame) const {
   for (int i = 0; i < GetCount(); ++i) {
@@ -83,9 +77,9 @@ int KeyframeTrack::GetLastFrame() const {
 void KeyframeTrack::Serialize(CArchive& archive) {
   CCustomData header;
   if (archive.IsStoring()) {
-    header.SetInt(kCountKey, GetCount());
-    header.SetInt(kCurrentFrameKey, currentFrame_);
-    header.SetInt(kModeKey, mode_);
+    header.SetInt(kTrackCountKey, GetCount());
+    header.SetInt(kTrackCurrentFrameKey, currentFrame_);
+    header.SetInt(kTrackModeKey, mode_);
     header.Serialize(archive);
     for (auto& keyframe : keyframes_) {
       archive.WriteU32(keyframe->GetTypeCode());
@@ -94,9 +88,9 @@ void KeyframeTrack::Serialize(CArchive& archive) {
     return;
   }
   header.Serialize(archive);
-  int count = header.GetInt(kCountKey, 0);
-  currentFrame_ = header.GetInt(kCurrentFrameKey, 0);
-  mode_ = header.GetInt(kModeKey, kSingleImageMode);
+  int count = header.GetInt(kTrackCountKey, 0);
+  currentFrame_ = header.GetInt(kTrackCurrentFrameKey, 0);
+  mode_ = header.GetInt(kTrackModeKey, kSingleImageMode);
   std::vector<std::unique_ptr<KeyframeSettings>> read;
   // Each keyframe takes at least its type code: a count beyond the bytes left is malformed.
   if (count < 0) throw ArchiveError("negative keyframe count");

@@ -43,14 +43,6 @@ QString Text(int id) { return QString::fromStdString(LoadString(id)); }
 // The first line of a help string is the status text.
 QString HelpLine(int id, int line) { return QString::fromStdString(GetCommandHelp(line, id)); }
 
-constexpr int kSaveAsName = 64010;
-constexpr int kSaveAsHelp = 64011;
-constexpr int kUntitledProject = 64012;
-constexpr int kComparingText = 64080;
-constexpr int kUndoText = 63001;
-constexpr int kRedoText = 63002;
-constexpr int kUndoNamedText = 64050;
-constexpr int kRedoNamedText = 64051;
 
 // "Undo blur amount behind" when the step has a name.
 void NameAction(QAction* action, int plainId, int namedId, int nameId) {
@@ -69,7 +61,7 @@ bool Guarded(Operation operation) {
   try {
     return operation();
   } catch (const std::exception& e) {
-    UI().Warning(LoadString(7354), e.what());
+    UI().Warning(LoadString(kWarningTitle), e.what());
     return false;
   }
 }
@@ -97,7 +89,7 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   connect(commands_, &CommandActions::CommandRun, this, [this] { RefreshFromProject(); });
   CreateToolbars();
   ConnectView();
-  status_->showMessage(Text(60045));
+  status_->showMessage(Text(kReady));
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
   // The compare key works whichever widget of the window has the keyboard.
@@ -140,30 +132,30 @@ QAction* CChildFrame::AddFileAction(int id, int nameId, int helpId, const QKeySe
 }
 
 void CChildFrame::CreateFileActions() {
-  connect(AddFileAction(kIdNewProject, 60001, 60013, QKeySequence(Qt::CTRL | Qt::Key_N), "new"),
+  connect(AddFileAction(kIdNewProject, kNewProjectItem, kNewProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_N), "new"),
           &QAction::triggered, this, &CChildFrame::OnNewProject);
-  connect(AddFileAction(kIdOpenProject, 60002, 60014, QKeySequence(Qt::CTRL | Qt::Key_O), "open"),
+  connect(AddFileAction(kIdOpenProject, kOpenProjectItem, kOpenProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_O), "open"),
           &QAction::triggered, this, &CChildFrame::OnOpenProject);
-  connect(AddFileAction(kIdSaveProject, 60003, 60015, QKeySequence(Qt::CTRL | Qt::Key_S), "save"),
+  connect(AddFileAction(kIdSaveProject, kSaveProjectItem, kSaveProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_S), "save"),
           &QAction::triggered, this, &CChildFrame::OnSaveProject);
   connect(AddFileAction(kIdSaveProjectAs, kSaveAsName, kSaveAsHelp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                         nullptr),
           &QAction::triggered, this, &CChildFrame::OnSaveProjectAs);
-  connect(AddFileAction(kIdCloseProject, 60004, 60016, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
+  connect(AddFileAction(kIdCloseProject, kCloseItem, kCloseProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
           &QAction::triggered, this, &CChildFrame::OnCloseProject);
-  connect(AddFileAction(kIdConvertZBuffer, 60032, 41004, QKeySequence(), nullptr), &QAction::triggered, this,
+  connect(AddFileAction(kIdConvertZBuffer, kConvertZBufferItem, kConvertZBufferHelp, QKeySequence(), nullptr), &QAction::triggered, this,
           &CChildFrame::OnConvertZBuffer);
-  connect(AddFileAction(kIdExit, 60006, 60017, QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr), &QAction::triggered,
+  connect(AddFileAction(kIdExit, kExitItem, kExitHelp, QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr), &QAction::triggered,
           this, &QWidget::close);
-  connect(AddFileAction(kIdHelp, 60010, 60018, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
+  connect(AddFileAction(kIdHelp, kHelpItem, kHelpCommandHelp, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
           &CChildFrame::HelpRequested);
-  connect(AddFileAction(kIdAbout, 60011, 60019, QKeySequence(), nullptr), &QAction::triggered, this,
+  connect(AddFileAction(kIdAbout, kAboutFovaraItem, kAboutHelp, QKeySequence(), nullptr), &QAction::triggered, this,
           &CChildFrame::AboutRequested);
-  connect(AddFileAction(kIdContextHelp, 60012, 60018, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
+  connect(AddFileAction(kIdContextHelp, kWhatsThisItem, kHelpCommandHelp, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
           &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
-  connect(AddFileAction(kIdUndo, 63001, 63003, QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr), &QAction::triggered,
+  connect(AddFileAction(kIdUndo, kUndoText, kUndoHelp, QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr), &QAction::triggered,
           this, &CChildFrame::OnUndo);
-  connect(AddFileAction(kIdRedo, 63002, 63004, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
+  connect(AddFileAction(kIdRedo, kRedoText, kRedoHelp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
           &QAction::triggered, this, &CChildFrame::OnRedo);
   // Escape ends a depth tool; it is left to the focused widget the rest of the time.
   endTool_ = new QAction(this);
@@ -174,7 +166,7 @@ void CChildFrame::CreateFileActions() {
 }
 
 void CChildFrame::CreateToolbars() {
-  navigationBar_ = new QToolBar(QString::fromStdString(LoadString(7185)), this);
+  navigationBar_ = new QToolBar(QString::fromStdString(LoadString(kTools)), this);
   navigationBar_->setObjectName(QStringLiteral("toolsBar"));
   navigationBar_->setIconSize(QSize(24, 24));
   navigationBar_->addAction(GetFileAction(kIdNewProject));
@@ -184,7 +176,7 @@ void CChildFrame::CreateToolbars() {
   commands_->FillNavigationToolbar(navigationBar_);
   addToolBar(Qt::TopToolBarArea, navigationBar_);
 
-  previewBar_ = new QToolBar(QString::fromStdString(LoadString(2200)), this);
+  previewBar_ = new QToolBar(QString::fromStdString(LoadString(kPreview)), this);
   previewBar_->setObjectName(QStringLiteral("previewBar"));
   previewBar_->setIconSize(QSize(24, 24));
   commands_->FillPreviewToolbar(previewBar_);
@@ -198,7 +190,7 @@ void CChildFrame::BuildMenus(bool full) {
   }
   menuBar()->clear();
 
-  QMenu* file = menuBar()->addMenu(Text(60000));
+  QMenu* file = menuBar()->addMenu(Text(kFileItem));
   file->addAction(GetFileAction(kIdNewProject));
   file->addAction(GetFileAction(kIdOpenProject));
   if (full) {
@@ -209,7 +201,7 @@ void CChildFrame::BuildMenus(bool full) {
     file->addAction(GetFileAction(kIdConvertZBuffer));
     file->addSeparator();
   }
-  QMenu* recent = file->addMenu(Text(60005));
+  QMenu* recent = file->addMenu(Text(kRecentFileItem));
   recent->setObjectName(QStringLiteral("recentMenu"));
   connect(recent, &QMenu::aboutToShow, this, [this, recent] { FillRecentMenu(recent); });
   FillRecentMenu(recent);
@@ -217,19 +209,19 @@ void CChildFrame::BuildMenus(bool full) {
   file->addAction(GetFileAction(kIdExit));
 
   if (full) {
-    QMenu* edit = menuBar()->addMenu(Text(63000));
+    QMenu* edit = menuBar()->addMenu(Text(kEditItem));
     edit->addAction(GetFileAction(kIdUndo));
     edit->addAction(GetFileAction(kIdRedo));
-    QMenu* render = menuBar()->addMenu(Text(60007));
+    QMenu* render = menuBar()->addMenu(Text(kRenderItem));
     commands_->FillRenderMenu(render);
-    QMenu* view = menuBar()->addMenu(Text(60008));
+    QMenu* view = menuBar()->addMenu(Text(kViewItem));
     commands_->FillViewMenu(view);
     for (QMenu* menu : {render, view}) {
       connect(menu, &QMenu::aboutToShow, commands_, &CommandActions::UpdateStates);
     }
   }
 
-  QMenu* help = menuBar()->addMenu(Text(60009));
+  QMenu* help = menuBar()->addMenu(Text(kHelpMenu));
   help->addAction(GetFileAction(kIdHelp));
   help->addAction(GetFileAction(kIdAbout));
   fullMenus_ = full;
@@ -244,7 +236,7 @@ void CChildFrame::FillRecentMenu(QMenu* menu) {
     std::string path = recent[i];
     connect(menu->addAction(label), &QAction::triggered, this, [this, path] { OpenProject(path); });
   }
-  if (recent.empty()) menu->addAction(Text(60005).remove(QLatin1Char('&')))->setEnabled(false);
+  if (recent.empty()) menu->addAction(Text(kRecentFileItem).remove(QLatin1Char('&')))->setEnabled(false);
 }
 
 void CChildFrame::ConnectView() {
@@ -260,7 +252,7 @@ void CChildFrame::ConnectView() {
 
 void CChildFrame::ShowToolHint(const QString& hint) {
   if (hint.isEmpty()) {
-    if (toolHintShown_) status_->showMessage(Text(60045));
+    if (toolHintShown_) status_->showMessage(Text(kReady));
     toolHintShown_ = false;
     return;
   }
@@ -288,7 +280,7 @@ void CChildFrame::RefreshFromProject() {
   endTool_->setEnabled(depthTool);
   if (!depthTool) ShowToolHint({});
   ToolBitmapButton::FollowCurrentCommand();
-  view_->SetEmptyText(full ? QString() : Text(60046));
+  view_->SetEmptyText(full ? QString() : Text(kStartNewProjectImage));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
   UpdateTitle();
 }
@@ -296,7 +288,7 @@ void CChildFrame::RefreshFromProject() {
 // The project file's name ("dof.fvz — Fovara"), marked while modified; a project that was
 // never saved is called so.
 void CChildFrame::UpdateTitle() {
-  const QString application = Text(57344);
+  const QString application = Text(kProgramName);
   const std::string& path = Document().GetPathName();
   QString project;
   if (!path.empty()) project = QString::fromStdString(fileStripPath(path));
@@ -308,7 +300,7 @@ void CChildFrame::UpdateTitle() {
 // The animation panel is docked below the filter's panel while a project is open.
 void CChildFrame::FollowAnimation(bool projectOpen) {
   if (projectOpen && !animationDocked_) {
-    leftPane_->AddBottomBar(animation_, LoadString(2140));
+    leftPane_->AddBottomBar(animation_, LoadString(kAnimationSettings));
     animation_->show();
     animationDocked_ = true;
     SetLeftPaneWidth(std::max(leftPane_->width(), animation_->sizeHint().width()));
@@ -371,7 +363,7 @@ bool CChildFrame::CompareWithSource(bool held) {
   if (!comparedMode_) return false;
   const uint32_t mode = std::exchange(comparedMode_, 0);
   if (project.GetFilter() && project.GetViewMode() == kViewImage) project.SetViewMode(mode, true, true);
-  status_->showMessage(Text(60045));
+  status_->showMessage(Text(kReady));
   return true;
 }
 

@@ -97,7 +97,7 @@ void CommandActions::Run(CQelCommand* command) {
     frame_.RunCommand(command->GetID(), 0, 0);
   } catch (const std::exception& e) {
     // A command that fails must not take the window down with it.
-    UI().Warning(LoadString(7354), e.what());
+    UI().Warning(LoadString(kWarningTitle), e.what());
   }
   Q_EMIT CommandRun(command->GetID());
 }

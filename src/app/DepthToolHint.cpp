@@ -7,18 +7,10 @@
 #include "filters/DepthFilterCommand.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr int kSetsBackground = 62051;
-constexpr int kSetsForeground = 62052;
-constexpr int kNotFarther = 62053;
-constexpr int kNotNearer = 62054;
-constexpr int kSetsFirstLimit = 62055;
-constexpr int kSetsSecondLimit = 62056;
-constexpr int kOutside = 62057;
-constexpr int kSetsDepth = 62058;
-constexpr int kOverBackground = 64022;
 
 QString Depth(double depth) {
   return QString::fromStdString(FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4)));
@@ -27,7 +19,7 @@ QString Depth(double depth) {
 // What a pick sets: a depth, a background or a foreground, unless the filter's panel says
 // otherwise (the depth of field's focus and full-blur points).
 int PickText(const ProjectData& project, int mode) {
-  const DepthFilterCommand* filter = project.GetFilter();
+  const DepthFilterCommand* filter = CurrentFilterCommand(project);
   const FilterPanelEntry* entry = filter ? FindFilterPanel(filter->GetID()) : nullptr;
   const PickHints hints = entry ? entry->pickHints : PickHints{};
   auto either = [](int own, int usual) { return own ? own : usual; };

@@ -147,11 +147,11 @@ QString CFovaraApp::FindHelpPage() const {
 void CFovaraApp::WinHelp() {
   QString page = FindHelpPage();
   if (page.isEmpty()) {
-    UI().Warning(LoadString(5146), LoadString(5145));
+    UI().Warning(LoadString(kHelpTitle), LoadString(kHelpFileCannotFound));
     return;
   }
   if (!urlOpener_(QUrl::fromLocalFile(page))) {
-    UI().Warning(LoadString(5146), FormatString(60052, page.toStdString()));
+    UI().Warning(LoadString(kHelpTitle), FormatString(kHelpPageCouldNot, page.toStdString()));
   }
 }
 

@@ -197,7 +197,7 @@ void CFovaraView::paintEvent(QPaintEvent* event) {
   }
   PaintImage(painter, exposed);
   if (overlay_) PaintOverlay(painter);
-  if (DepthFilterCommand* filter = frame_.GetDocument().GetProject().GetFilter();
+  if (DepthFilterCommand* filter = CurrentFilterCommand(frame_.GetDocument().GetProject());
       filter && frame_.GetDocument().GetProject().GetViewMode() == kViewFilterPreview) {
     filter->OnPreviewDraw();
   }

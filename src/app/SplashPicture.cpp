@@ -27,16 +27,16 @@ QPixmap MakeSplashPicture() {
   title.setBold(true);
   painter.setFont(title);
   painter.drawText(QRect(160, 48, 280, 50), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(LoadString(57344)));
+                   QString::fromStdString(LoadString(kProgramName)));
   QFont body = painter.font();
   body.setPixelSize(15);
   body.setBold(false);
   painter.setFont(body);
   painter.setPen(QColor(0xd6, 0xdd, 0xe8));
   painter.drawText(QRect(160, 100, 280, 50), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                   QString::fromStdString(LoadString(60050)));
+                   QString::fromStdString(LoadString(kDepthDrivenPostProcessing)));
   painter.setPen(QColor(0x9d, 0xb0, 0xc8));
   painter.drawText(QRect(160, 160, 280, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(FormatString(60051, kFovaraVersion)));
+                   QString::fromStdString(FormatString(kVersionText, kFovaraVersion)));
   return pixmap;
 }

@@ -32,7 +32,7 @@ ViewStatusBar::ViewStatusBar(QWidget* parent) : QStatusBar(parent) {
   swatch_->setFixedSize(14, 14);
   addPermanentWidget(swatch_);
   colour_ = Field(this, QStringLiteral("R 000  G 000  B 000"));
-  depth_ = Field(this, Text(LoadString(60043)) + QStringLiteral("00"));
+  depth_ = Field(this, Text(LoadString(kBackgroundDepthStatus)) + QStringLiteral("00"));
   zoom_ = Field(this, QStringLiteral("Zoom 3200 %"));
   swatch_->hide();
 }
@@ -46,9 +46,9 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
     swatch_->hide();
     return;
   }
-  position_->setText(Text(FormatString(60040, x, y)));
+  position_->setText(Text(FormatString(kPositionStatus, x, y)));
   const uint8_t* p = shown->GetLine(y) + size_t(x) * 4;
-  colour_->setText(Text(FormatString(60041, int(p[0]), int(p[1]), int(p[2]))));
+  colour_->setText(Text(FormatString(kColourStatus, int(p[0]), int(p[1]), int(p[2]))));
   swatch_->setStyleSheet(QStringLiteral("background:rgb(%1,%2,%3);border:1px solid #777;").arg(p[0]).arg(p[1]).arg(p[2]));
   swatch_->show();
   const CLayerBitmap* image = project.GetCurrentImage();
@@ -57,7 +57,7 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
     // Background pixels carry the farthest depth since loading; they are still background.
     const float d = depth->GetPixelDepth(x, y);
     const bool background = IsBackgroundDepth(d) || project.IsBackgroundAt(x, y);
-    depth_->setText(Text(background ? LoadString(60043) : FormatString(60042, DepthValue(d))));
+    depth_->setText(Text(background ? LoadString(kBackgroundDepthStatus) : FormatString(kDepthStatus, DepthValue(d))));
   } else {
     depth_->clear();
   }
@@ -68,7 +68,7 @@ void ViewStatusBar::ShowZoom(double zoom) {
     zoom_->clear();
     return;
   }
-  zoom_->setText(Text(FormatString(60044, int(std::lround(zoom * 100)))));
+  zoom_->setText(Text(FormatString(kZoomStatus, int(std::lround(zoom * 100)))));
 }
 
 QString ViewStatusBar::PositionText() const { return position_->text(); }

@@ -32,7 +32,7 @@ int RunConvert(const ConvertOptions& options) {
   cli.ui.depthType = options.lightNear ? 0 : 1;
   cli.ui.depthMode = {options.colour ? 2 : 1, options.linear ? 1 : 0, options.gamma};
   ProjectData& project = cli.session.Project();
-  project.imageView = options.view;
+  project.Frames().SetImageView(options.view);
   std::string image = AbsolutePath(options.image);
   if (!project.IdentifyDepthFiles(image)) return Fail("cannot read the depth of " + options.image);
   // The sequence listing loaded its first frame: make the named image the current one.

@@ -35,13 +35,13 @@ int RunNew(const NewOptions& options) {
   CliProject cli;
   cli.ui.depthType = options.lightNear ? 0 : 1;
   cli.ui.subject = options.image;
-  cli.ui.depthHint = LoadString(6103);
+  cli.ui.depthHint = LoadString(kGiveDepthFileDepth);
   auto filters = cli.session.Frame().GetFilters();
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);
   }
   std::string depth = options.depth.empty() ? "" : AbsolutePath(options.depth);
-  cli.session.Project().imageView = options.view;
+  cli.session.Project().Frames().SetImageView(options.view);
   if (!cli.session.Document().NewProjectFrom(AbsolutePath(options.image), depth)) {
     if (cli.ui.HasComplained()) return 1;  // the reason was given, naming the image
     return Fail("cannot make a project from " + options.image);
@@ -51,7 +51,7 @@ int RunNew(const NewOptions& options) {
   const ProjectData& project = cli.session.Project();
   std::printf("%s: %s, %d frame(s), depth files %s*%s\n", options.output.c_str(),
               project.GetFilter()->GetName().c_str(), project.GetImageCount(), project.ResolveDepthFolder().c_str(),
-              project.depthExtension.c_str());
+              project.Frames().GetDepthExtension().c_str());
   return 0;
 }
 

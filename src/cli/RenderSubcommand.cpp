@@ -48,7 +48,7 @@ bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange
   if (text == "all") {
     range = {0, lastFrame};
   } else if (text == "current") {
-    int current = std::clamp(project.savedCurrentFrame, 0, lastFrame);
+    int current = std::clamp(project.GetSavedCurrentFrame(), 0, lastFrame);
     range = {current, current};
   } else if (std::regex_match(text, m, std::regex(R"((\d+)(?:-(\d+))?)"))) {
     // Numbers too large for a frame are beyond the last frame as well.

@@ -60,7 +60,7 @@ int RunSet(const SetOptions& options) {
   cli.ui.subject = options.project;
   if (!cli.Open(options.project)) return 1;
   ProjectData& project = cli.session.Project();
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   KeyframeTrack& track = project.GetTrack();
 
   if (!options.settings.empty()) {

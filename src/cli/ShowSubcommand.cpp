@@ -13,7 +13,7 @@
 #include "tools/RecordText.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 
 namespace {
 
@@ -43,17 +43,17 @@ nlohmann::ordered_json ReadProjectFile(const std::string& path) {
   CCustomData options;
   options.Serialize(archive);
   return {
-      {"filter", FourCCToString(record.GetUInt(FourCC("FXID"), 0))},
+      {"filter", FourCCToString(record.GetUInt(kProjectFilterIdKey, 0))},
       {"mode", track.GetMode()},
       {"current_frame", track.GetCurrentFrame()},
-      {"image_folder", record.GetString(FourCC("IPTH"), "")},
-      {"depth_folder", record.GetString(FourCC("ZPTH"), "")},
-      {"depth_root", record.GetString(FourCC("ZBSN"), "")},
-      {"depth_extension", record.GetString(FourCC("ZEXT"), "")},
-      {"depth_picture_answer", int32_t(record.GetUInt(FourCC("ZMDE"), 0xFFFFFFFFu))},
-      {"images", record.GetStringArray(FourCC("FLNM"), {})},
-      {"output_folder", record.GetString(FourCC("OPTH"), "")},
-      {"output_name", record.GetString(FourCC("ONAM"), "")},
+      {"image_folder", record.GetString(kProjectImageFolderKey, "")},
+      {"depth_folder", record.GetString(kProjectDepthFolderKey, "")},
+      {"depth_root", record.GetString(kProjectDepthRootKey, "")},
+      {"depth_extension", record.GetString(kProjectDepthExtensionKey, "")},
+      {"depth_picture_answer", int32_t(record.GetUInt(kProjectDepthAnswerKey, 0xFFFFFFFFu))},
+      {"images", record.GetStringArray(kProjectImageNamesKey, {})},
+      {"output_folder", record.GetString(kProjectOutputFolderKey, "")},
+      {"output_name", record.GetString(kProjectOutputNameKey, "")},
       {"keyframes", KeyframesToJson(track)},
       {"options", RecordToJson(options)},
   };

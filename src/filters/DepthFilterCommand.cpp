@@ -4,6 +4,7 @@
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/StringTable.h"
+#include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 
 namespace {
@@ -28,7 +29,7 @@ CommandIdentity DepthFilterCommand::GetIdentity() const {
 
 std::string DepthFilterCommand::GetHelp(int kind) const {
   if (kind == 2) return LoadString(description_.descriptionStringId);
-  return GetCommandHelp(kind, 41001);
+  return GetCommandHelp(kind, kApplyFilterImagesHelp);
 }
 
 int DepthFilterCommand::GetOptions() const { return project_.GetFilter() ? 0 : 4; }
@@ -70,4 +71,14 @@ void DepthFilterCommand::Serialize(CArchive& archive) {
   LoadOptions(record);
   OnOptionsLoaded();
   SyncPanel();
+}
+
+DepthFilterCommand* CurrentFilterCommand(const ProjectData& project) {
+  return static_cast<DepthFilterCommand*>(project.GetFilter());
+}
+
+std::vector<DepthFilterCommand*> FilterCommands(const ApplicationFrame& frame) {
+  std::vector<DepthFilterCommand*> commands;
+  for (ProjectFilter* filter : frame.GetFilters()) commands.push_back(static_cast<DepthFilterCommand*>(filter));
+  return commands;
 }

@@ -12,19 +12,18 @@
 #include "filters/FilterPanel.h"
 #include "platform/framework/Command.h"
 #include "platform/framework/CommandIds.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
+#include "project/ProjectFilter.h"
 
 class CArchive;
 class CCustomData;
+class ApplicationFrame;
 class ProjectData;
 
 // The framework state every filter switches on at construction.
 constexpr int kFilterCommandState = 0x10000;
-
-
-// The first view mode a filter may define for itself.
-constexpr uint32_t kFilterViewModeBase = 65536;
 
 struct FilterDescription {
   uint32_t id;
@@ -33,7 +32,7 @@ struct FilterDescription {
   int panelTitleStringId;
 };
 
-class DepthFilterCommand : public CBitmapCommand {
+class DepthFilterCommand : public ProjectFilter {
  public:
   DepthFilterCommand(ProjectData& project, const FilterDescription& description);
   ~DepthFilterCommand() override;
@@ -46,37 +45,37 @@ class DepthFilterCommand : public CBitmapCommand {
   CommandResult OnCloseCommand() override;
 
   const FilterDescription& GetDescription() const { return description_; }
-  virtual float GetVersion() const { return 1.0f; }
-  // Layer-type mask: colour (1) and depth (512).
-  // Colour (bytes or float) and depth.
-  virtual uint32_t GetRequiredLayers() const { return kRgbBitmap | kFloatBitmap; }
+  float GetVersion() const override { return 1.0f; }
+  // Layer-type mask: colour (1, bytes or float) and depth (512).
+  uint32_t GetRequiredLayers() const override { return kRgbBitmap | kFloatBitmap; }
   // Drawn over the view in the effect preview mode; the result is not used.
   virtual int OnPreviewDraw() { return 1; }
 
-  // Renders a rectangle of the current image, or the whole current frame. New images owned by
-  // the caller; null when cancelled or when the rectangle cannot be cut.
+  // Renders a rectangle of the current image, or the whole current frame, polling the progress
+  // between bands of rows. New images owned by the caller; null when cancelled or when the
+  // rectangle cannot be cut.
   virtual std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y,
-                                                      int width, int height) = 0;
+                                                      int width, int height, RenderProgress& progress) = 0;
   virtual std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                                    int frameCount) = 0;
+                                                    int frameCount, RenderProgress& progress) = 0;
   // A picture for a view mode (5: the effect preview); null for modes the filter has none for.
-  virtual std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode);
+  std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   virtual int HasEffectPreview() const { return 0; }
   // Files the filter reads besides the frames (a diaph picture, say); a render must not
   // write over them.
   virtual std::vector<std::string> GetInputFiles() const { return {}; }
 
-  virtual KeyframeSettings& GetCurrentSettings() = 0;
+  KeyframeSettings& GetCurrentSettings() override = 0;
   const KeyframeSettings& GetCurrentSettings() const {
     return const_cast<DepthFilterCommand*>(this)->GetCurrentSettings();
   }
   // Fills the current settings from the keyframe track for the frame; the panel follows.
-  virtual KeyframeSettings& GoToFrame(int frame);
+  KeyframeSettings& GoToFrame(int frame) override;
 
   // The options record: written to the project file after the keyframes.
   virtual void StoreOptions(CCustomData& record) const = 0;
   virtual void LoadOptions(const CCustomData& record) = 0;
-  void Serialize(CArchive& archive);
+  void Serialize(CArchive& archive) override;
 
   ProjectData& GetProject() const { return project_; }
   FilterPanel* GetPanel() const { return panel_.get(); }
@@ -92,3 +91,9 @@ class DepthFilterCommand : public CBitmapCommand {
   FilterDescription description_;
   std::unique_ptr<FilterPanel> panel_;
 };
+
+// The project's current filter as the command it is (every filter of a project is one); null
+// when no filter is active.
+DepthFilterCommand* CurrentFilterCommand(const ProjectData& project);
+// The frame's filters as the commands they are, in the frame's order.
+std::vector<DepthFilterCommand*> FilterCommands(const ApplicationFrame& frame);

@@ -5,17 +5,16 @@
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 
-#include "platform/framework/Progress.h"
 #include "platform/image/PixelConversion.h"
 
 int ProgressRowInterval(int height) { return std::max(1, height / 5); }
 
-bool RunRowPass(int height, const std::function<void(int y)>& computeRow) {
+bool RunRowPass(int height, RenderProgress& progress, const std::function<void(int y)>& computeRow) {
   if (height < 1) return true;
   const int interval = ProgressRowInterval(height);
   for (int first = 0; first < height; first += interval) {
     // The display is the user interface's: it is only ever touched from this thread.
-    if (ProgressStep()) return false;
+    if (progress.Step()) return false;
     const int last = std::min(height, first + interval);
     tbb::parallel_for(tbb::blocked_range<int>(first, last), [&](const tbb::blocked_range<int>& rows) {
       for (int y = rows.begin(); y != rows.end(); ++y) computeRow(y);

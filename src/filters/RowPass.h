@@ -7,17 +7,18 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/LayerBitmap.h"
 
 // Rows between two polls of the progress display: a fifth of the image, so that a render
 // advances the display about five times. Images of fewer than five rows poll at every row.
 int ProgressRowInterval(int height);
 
-// Computes rows 0 to height - 1 with computeRow, polling ProgressStep() on the calling
-// thread before each row that is a multiple of ProgressRowInterval(height). Returns false
-// when the user cancelled: the rows computed before the cancel keep their values, the
-// others are not touched. A height below 1 completes at once.
-bool RunRowPass(int height, const std::function<void(int y)>& computeRow);
+// Computes rows 0 to height - 1 with computeRow, polling the progress on the calling thread
+// before each row that is a multiple of ProgressRowInterval(height). Returns false when the
+// user cancelled: the rows computed before the cancel keep their values, the others are not
+// touched. A height below 1 completes at once.
+bool RunRowPass(int height, RenderProgress& progress, const std::function<void(int y)>& computeRow);
 
 // A computed value written as a byte: truncated toward zero, held to 0..255 (and 0 for a
 // value that is not a number, which a depth of NaN can produce).
@@ -71,11 +72,11 @@ void ApplyToPixel(const PixelLaw& law, const uint8_t* in, float depth, uint8_t a
 // Runs a per-pixel law over the whole destination, pixel by pixel (see ApplyToPixel).
 // Returns false when the pass was cancelled or the layers are unusable (nothing is written).
 template <typename PixelLaw>
-bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law) {
+bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, RenderProgress& progress, const PixelLaw& law) {
   const FilterLayers layers = GetFilterLayers(source, destination);
   if (!layers.IsUsable()) return false;
   const int width = destination.GetWidth();
-  return RunRowPass(destination.GetHeight(), [&](int y) {
+  return RunRowPass(destination.GetHeight(), progress, [&](int y) {
     const uint8_t* in = layers.colour->GetLine(y);
     const float* depth = layers.depth->GetLine(y);
     const uint8_t* alpha = layers.alpha ? layers.alpha->GetLine(y) : nullptr;
@@ -88,12 +89,12 @@ bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const Pixe
 // opaque pixels (alpha 255, or the whole row without alpha) at once and writes the same bytes
 // as the law pixel by pixel; the other pixels go through the law one by one.
 template <typename PixelLaw, typename OpaqueRun>
-bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, const PixelLaw& law,
+bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, RenderProgress& progress, const PixelLaw& law,
                   const OpaqueRun& opaqueRun) {
   const FilterLayers layers = GetFilterLayers(source, destination);
   if (!layers.IsUsable()) return false;
   const int width = destination.GetWidth();
-  return RunRowPass(destination.GetHeight(), [&](int y) {
+  return RunRowPass(destination.GetHeight(), progress, [&](int y) {
     const uint8_t* in = layers.colour->GetLine(y);
     const float* depth = layers.depth->GetLine(y);
     uint8_t* out = layers.destination->GetLine(y);
@@ -150,11 +151,12 @@ void ApplyToFloatPixel(const FloatLaw& law, const float* in, float depth, float 
 
 // Runs a float law over the whole destination; false when cancelled or the layers are unusable.
 template <typename FloatLaw>
-bool RunFloatPixelPass(const CLayerBitmap& source, rgbFloatBitmap& destination, const FloatLaw& law) {
+bool RunFloatPixelPass(const CLayerBitmap& source, rgbFloatBitmap& destination, RenderProgress& progress,
+                       const FloatLaw& law) {
   const FloatFilterLayers layers = GetFloatFilterLayers(source, destination);
   if (!layers.IsUsable()) return false;
   const int width = destination.GetWidth();
-  return RunRowPass(destination.GetHeight(), [&](int y) {
+  return RunRowPass(destination.GetHeight(), progress, [&](int y) {
     const float* in = layers.colour->GetLine(y);
     const float* depth = layers.depth->GetLine(y);
     const float* alpha = layers.alpha ? layers.alpha->GetLine(y) : nullptr;

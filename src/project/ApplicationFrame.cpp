@@ -1,6 +1,6 @@
 #include "project/ApplicationFrame.h"
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/CommandIds.h"
 #include "platform/framework/NavigationCommands.h"
 #include "platform/framework/StringTable.h"
@@ -31,10 +31,10 @@ void ApplicationFrame::AddCommands(ProgramCommandMaker makeCommands) {
   for (auto& command : commands_) AddCommand(command.get());
 }
 
-std::vector<DepthFilterCommand*> ApplicationFrame::GetFilters() const {
-  std::vector<DepthFilterCommand*> filters;
+std::vector<ProjectFilter*> ApplicationFrame::GetFilters() const {
+  std::vector<ProjectFilter*> filters;
   for (const auto& command : commands_) {
-    if (command->GetType() == kTypeFilter) filters.push_back(static_cast<DepthFilterCommand*>(command.get()));
+    if (command->GetType() == kTypeFilter) filters.push_back(static_cast<ProjectFilter*>(command.get()));
   }
   return filters;
 }
@@ -61,7 +61,7 @@ void ApplicationFrame::OnSecondCommandNotice(CQelCommand* command) {
 
 CommandResult ApplicationFrame::SavePrompt() {
   if (!GetModifiedFlag()) return kCommandOk;
-  switch (UI().Ask(LoadString(2157), Buttons::YesNoCancel)) {
+  switch (UI().Ask(LoadString(kSaveCurrentProject), Buttons::YesNoCancel)) {
     case Answer::Yes:
       if (!document_.DoFileSave()) return kCommandCancel;  // a failed save keeps the project
       SetModifiedFlag(false);

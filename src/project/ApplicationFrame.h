@@ -13,7 +13,7 @@
 #include "project/ImageViewport.h"
 
 class CFovaraDoc;
-class DepthFilterCommand;
+class ProjectFilter;
 class ProjectData;
 
 // Makes the program's commands (filters, tools) for a project; handed to the frame by whoever
@@ -35,7 +35,7 @@ class ApplicationFrame : public CommandFrame {
   uint32_t GetLastMouseTool() const { return lastMouseTool_; }
   CFovaraDoc& GetDocument() const { return document_; }
   // The filters in registration order.
-  std::vector<DepthFilterCommand*> GetFilters() const;
+  std::vector<ProjectFilter*> GetFilters() const;
 
   // The view; a silent one until the desktop program sets its own.
   void SetViewport(ImageViewport* viewport) { viewport_ = viewport ? viewport : &silentViewport_; }

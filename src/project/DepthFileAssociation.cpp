@@ -17,9 +17,9 @@ constexpr int kNotifyFlags = 32769;
 constexpr int kAnyFileDialogFlags = 12288;
 constexpr int kReaderDialogFlags = 4096;
 
-std::string ResolveFolder(const std::string& stored, const std::string& projectFolder) {
+std::string ResolveFolder(const std::string& stored, const std::string& base) {
   if (!PathIsRelative(stored)) return stored;
-  std::string canonical = PathCanonicalize(projectFolder + stored);
+  std::string canonical = PathCanonicalize(base + stored);
   return canonical.empty() ? stored : canonical;
 }
 
@@ -43,12 +43,16 @@ std::vector<std::string> DepthExtensions() {
   return list;
 }
 
-std::string MissingDepthText(const std::string& root) { return FormatString(2143, root); }
+std::string MissingDepthText(const std::string& root) { return FormatString(kMissingDepthText, root); }
 
 }  // namespace
 
-std::string ProjectData::ResolveImageFolder() const { return ResolveFolder(imageFolder, projectFolder); }
-std::string ProjectData::ResolveDepthFolder() const { return ResolveFolder(depthFolder, projectFolder); }
+std::string ProjectData::ResolveImageFolder() const {
+  return ResolveFolder(frames_.GetImageFolder(), frames_.GetProjectFolder());
+}
+std::string ProjectData::ResolveDepthFolder() const {
+  return ResolveFolder(frames_.GetDepthFolder(), frames_.GetProjectFolder());
+}
 
 std::string ProjectData::DepthFileFor(const std::string& imagePath) const {
   if (ImageCarriesDepth(imagePath)) return imagePath;
@@ -60,47 +64,47 @@ std::string ProjectData::DepthFileForCandidate(const std::string& imagePath) con
   int width = 0;
   CFileInfo(imagePath).GetDigitInfo(number, width, 0);
   int rootNumber = -1;
-  std::string root = CFileInfo(depthRootName + depthExtension).GetDigitInfo(rootNumber, width, 1);
+  std::string root = CFileInfo(frames_.GetDepthRootName() + frames_.GetDepthExtension()).GetDigitInfo(rootNumber, width, 1);
   // An image without a frame number has one depth file, whatever digits its name carries
   // ("ball_depth_2.zpic" is no frame 2 of anything).
   if (number == -1 && rootNumber != -1) {
-    std::string whole = ResolveDepthFolder() + depthRootName + depthExtension;
+    std::string whole = ResolveDepthFolder() + frames_.GetDepthRootName() + frames_.GetDepthExtension();
     return fileExists(whole) ? whole : std::string();
   }
   // A depth name without a frame number is one file, whatever the image's number.
   if (rootNumber == -1) number = -1;
-  return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, depthExtension, number);
+  return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, frames_.GetDepthExtension(), number);
 }
 
 void ProjectData::UseDepthFile(const std::string& path) {
   CFileInfo depthInfo(path);
-  depthFolder = depthInfo.GetPath();
-  depthRootName = depthInfo.GetNameWithoutExt();
-  depthExtension = depthInfo.GetExtension();
+  frames_.SetDepthFolder(depthInfo.GetPath());
+  frames_.SetDepthRootName(depthInfo.GetNameWithoutExt());
+  frames_.SetDepthExtension(depthInfo.GetExtension());
 }
 
 bool ProjectData::FindCompanionDepthFile() {
   for (const std::string& ext : DepthExtensions()) {
-    std::string candidate = depthFolder + depthRootName + ext;
+    std::string candidate = frames_.GetDepthFolder() + frames_.GetDepthRootName() + ext;
     if (!fileExists(candidate)) continue;
     if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kFloatBitmap)
                                              : (fileGetClass(candidate) == kClassRla && !CarriesDepth(candidate))) {
       continue;  // a picture file without depth is no depth file
     }
-    depthExtension = ext;
+    frames_.SetDepthExtension(ext);
     return true;
   }
   if (UI().CanChooseFiles()) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-                MissingDepthText(depthRootName) + "<br><br>" + LoadString(2209));
-    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(2209), depthFolder});
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
+                MissingDepthText(frames_.GetDepthRootName()) + "<br><br>" + LoadString(kSelectZBufferFile));
+    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(kSelectZBufferFile), frames_.GetDepthFolder()});
     if (picked && !picked->empty() && !(fileGetClass(*picked) == kClassRla && !CarriesDepth(*picked))) {
       UseDepthFile(fileMakeAbsolute(*picked));
       return true;
     }
   }
-  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-              MissingDepthText(depthRootName));
+  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
+              MissingDepthText(frames_.GetDepthRootName()));
   return false;
 }
 
@@ -113,21 +117,22 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
   // The sequence's folder is listed once for all its frames.
   CFileIo::ListingScope listingScope;
   CFileInfo info(chosen);
-  depthBitmapAnswer = -1;
-  projectFolder.clear();
-  imageFolder = depthFolder = info.GetPath();
-  depthRootName = info.GetNameWithoutExt();
-  depthExtension.clear();
+  frames_.SetDepthBitmapAnswer(-1);
+  frames_.SetProjectFolder({});
+  frames_.SetImageFolder(info.GetPath());
+  frames_.SetDepthFolder(info.GetPath());
+  frames_.SetDepthRootName(info.GetNameWithoutExt());
+  frames_.SetDepthExtension({});
 
   if (!depthFile.empty()) {
     if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) {
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                  FormatString(6104, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(6105));
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                  FormatString(kAssociatedDepthNotMatching, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(kHoldsNoDepthChannel));
       return false;
     }
     UseDepthFile(depthFile);
   } else if (ImageCarriesDepth(chosen)) {
-    depthExtension = info.GetExtension();
+    frames_.SetDepthExtension(info.GetExtension());
   } else if (!FindCompanionDepthFile()) {
     return false;
   }
@@ -136,7 +141,7 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
   bool listed = false;
   int depthNumber = -1;
   int width = 0;
-  CFileInfo(depthRootName + depthExtension).GetDigitInfo(depthNumber, width, 1);
+  CFileInfo(frames_.GetDepthRootName() + frames_.GetDepthExtension()).GetDigitInfo(depthNumber, width, 1);
   if (depthNumber == -1) {
     // One depth file without a frame number belongs to the chosen image alone.
     listed = true;
@@ -147,26 +152,26 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
     }, listing);
   }
   if (!listed) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144), MissingDepthText(depthRootName));
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle), MissingDepthText(frames_.GetDepthRootName()));
     return false;
   }
   if (std::find(listing.begin(), listing.end(), info.GetCompleteName()) == listing.end()) {
     // The depth naming holds no file for the chosen image (a depth file of another frame):
     // the project would start from an image the user did not choose.
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(2144),
-                FormatString(6102, depthRootName + depthExtension, info.GetCompleteName()));
+    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
+                FormatString(kNoZBufferFile, frames_.GetDepthRootName() + frames_.GetDepthExtension(), info.GetCompleteName()));
     return false;
   }
 
-  imageNames_.clear();
+  frames_.SetImageNames({});
   if (listing.size() <= 1) {
-    imageNames_ = listing;
+    frames_.SetImageNames(listing);
   } else {
-    imageNames_ = UI().SelectFilesFromList(listing);
-    if (imageNames_.empty()) return false;
+    frames_.SetImageNames(UI().SelectFilesFromList(listing));
+    if (frames_.GetImageNames().empty()) return false;
   }
-  if (!LoadFrame(imageNames_.front())) return false;
-  track_.SetMode(imageNames_.size() > 1 ? kSequenceMode : kSingleImageMode);
+  if (!LoadFrame(frames_.GetImageNames().front())) return false;
+  track_.SetMode(frames_.GetImageNames().size() > 1 ? kSequenceMode : kSingleImageMode);
   return true;
 }
 
@@ -198,26 +203,26 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
   int height = image.GetHeight();
   std::string depthPath = DepthFileFor(ResolveImageFolder() + imageName);
   std::string reason;
-  auto depth = ReadDepthFile(depthPath, width, height, imageView, reason);
+  auto depth = ReadDepthFile(depthPath, width, height, frames_.GetImageView(), reason);
 
   if (!AcceptDepthImage(depth.get(), width, height)) {
-    std::string shownName = depthPath.empty() ? depthRootName + depthExtension : fileStripPath(depthPath);
+    std::string shownName = depthPath.empty() ? frames_.GetDepthRootName() + frames_.GetDepthExtension() : fileStripPath(depthPath);
     if (!UI().CanChooseFiles()) {
       // Nobody can pick another file: one notice says which file failed and why.
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                  AppendReason(FormatString(6104, shownName, fileStripPath(imageName)), reason));
+      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                  AppendReason(FormatString(kAssociatedDepthNotMatching, shownName, fileStripPath(imageName)), reason));
       return false;
     }
-    UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(2144),
-                AppendReason(FormatString(2191, shownName, fileStripPath(imageName)), reason));
+    UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
+                AppendReason(FormatString(kDepthFileNotMatching, shownName, fileStripPath(imageName)), reason));
     C2DIo reader(depthPath.empty() ? ResolveDepthFolder() : depthPath, kIoWithDepth);
     depth.reset();
     if (reader.FileDialogBox(kReaderDialogFlags)) {
       depthPath = reader.GetFileName();
-      depth = ReadDepthFile(depthPath, width, height, imageView, reason);
+      depth = ReadDepthFile(depthPath, width, height, frames_.GetImageView(), reason);
     }
     if (!AcceptDepthImage(depth.get(), width, height)) {
-      UI().Warning(LoadString(2190), LoadString(2188));
+      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
   }
@@ -226,7 +231,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     // A depth layer of another height (from a file with a picture of its own) cannot be laid
     // over this image: refuse it rather than misplace every row.
     if (depth->GetHeight() != height) {
-      UI().Warning(LoadString(2190), LoadString(2188));
+      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
     image.CopyLayers(*depth, kFloatBitmap);
@@ -235,15 +240,15 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
 
   // A picture used as depth: ask once per project whether light is near or far.
   const Bitmap* picture = depth->GetStandardLayer();
-  if (depthBitmapAnswer == -1) {
-    depthBitmapAnswer = UI().AskDepthType(*picture);
-    UI().Notify(1, kBitmapDepthNotice, LoadString(2197), FormatString(2170, fileStripPath(depthPath)));
+  if (frames_.GetDepthBitmapAnswer() == -1) {
+    frames_.SetDepthBitmapAnswer(UI().AskDepthType(*picture));
+    UI().Notify(1, kBitmapDepthNotice, LoadString(kBitmapFileDetected), FormatString(kZBufferFilePicture, fileStripPath(depthPath)));
   }
-  image.AddLayer(DepthFromPicture(*picture, depthBitmapAnswer));
+  image.AddLayer(DepthFromPicture(*picture, frames_.GetDepthBitmapAnswer()));
   return true;
 }
 
-std::unique_ptr<Bitmap> ProjectData::DepthFromPicture(const Bitmap& picture, int depthBitmapAnswer) {
+std::unique_ptr<Bitmap> ProjectData::DepthFromPicture(const Bitmap& picture, int answer) {
   std::unique_ptr<Bitmap> grey = picture.ConvertToType(kGreyBitmap);
-  return zBitmap::CreateZBitmap(*grey->AsGrey(), depthBitmapAnswer == 0);
+  return zBitmap::CreateZBitmap(*grey->AsGrey(), answer == 0);
 }

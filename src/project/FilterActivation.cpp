@@ -1,6 +1,6 @@
 // Choosing, activating and closing the project's filter, and what follows a change.
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/framework/WorkAside.h"
@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kMeasuringDepths = 64023;
 
 // The settings start from the image's depth range: measuring a big frame's takes a good part
 // of a second, done aside. The settings and the image are the project's: waited for to the end.
@@ -30,8 +29,8 @@ void ResetFromImage(KeyframeSettings& settings, const CLayerBitmap& image) {
 
 std::string RequiredLayersText(uint32_t mask) {
   std::string text;
-  if (mask & kRgbBitmap) text += LoadString(2195);
-  if (mask & kFloatBitmap) text += LoadString(2196);
+  if (mask & kRgbBitmap) text += LoadString(kRgbLayerLine);
+  if (mask & kFloatBitmap) text += LoadString(kDepthLayerLine);
   return text;
 }
 
@@ -39,9 +38,9 @@ std::string RequiredLayersText(uint32_t mask) {
 
 bool ProjectData::ChooseFilter() {
   if (!frame_) return false;
-  std::vector<DepthFilterCommand*> filters = frame_->GetFilters();
+  std::vector<ProjectFilter*> filters = frame_->GetFilters();
   std::vector<FilterChoiceItem> items;
-  for (DepthFilterCommand* f : filters) {
+  for (ProjectFilter* f : filters) {
     items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion(),
                      f->GetID()});
   }
@@ -50,7 +49,7 @@ bool ProjectData::ChooseFilter() {
   return ActivateFilter(filters[size_t(chosen)]);
 }
 
-bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
+bool ProjectData::ActivateFilter(ProjectFilter* filter) {
   if (!filter || !frame_) return false;
   filter_ = filter;
   if (!frame_->RunCommand(filter->GetID(), 0, 0)) {
@@ -78,7 +77,7 @@ bool ProjectData::ActivateFilter(DepthFilterCommand* filter) {
   return true;
 }
 
-void ProjectData::CloseProject(DepthFilterCommand* filter) {
+void ProjectData::CloseProject(ProjectFilter* filter) {
   displayedTransparent_ = false;
   View().SetDisplayedImage(nullptr);
   if (filter && frame_) {
@@ -97,17 +96,8 @@ void ProjectData::CloseProject(DepthFilterCommand* filter) {
   ResetHistory(false);
   // What named the old project's files must not leak into the next one, also when it failed
   // to open before its filter was active.
-  imageNames_.clear();
-  depthBitmapAnswer = -1;
-  projectFolder.clear();
-  depthFolder.clear();
-  depthRootName.clear();
-  depthExtension.clear();
-  imageFolder.clear();
-  imageView.clear();
-  outputFolder.clear();
-  outputName.clear();
-  savedCurrentFrame = 0;
+  frames_.Clear();
+  savedCurrentFrame_ = 0;
 }
 
 void ProjectData::NotifyChanged(int kind) {

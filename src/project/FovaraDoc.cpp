@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
@@ -13,10 +13,6 @@
 
 namespace {
 constexpr int kNewProjectDialogFlags = 77824;
-constexpr int kWarningTitle = 7354;
-constexpr int kCannotSaveProject = 64013;
-constexpr int kCannotOpenProject = 6100;
-constexpr int kDamagedProject = 64014;
 }
 
 CFovaraDoc::CFovaraDoc() = default;

@@ -20,7 +20,6 @@ void MakeColour(CLayerBitmap& image) {
   image.AddLayer(grey->ConvertToType(kRgbBitmap));
 }
 
-constexpr int kReadingFrame = 64020;
 
 // Background depths become the farthest depth of the frame; the mask remembers where they
 // were, so that the readout can still say "background".
@@ -52,7 +51,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
   // it to the image folder again would look for the folder twice.
   std::string complete = fileStripName(path).empty() ? ResolveImageFolder() + path : path;
   C2DIo reader(complete, kIoWithDepth);
-  reader.SetView(imageView);
+  reader.SetView(frames_.GetImageView());
   std::unique_ptr<CLayerBitmap> image;
   if (reader.PrepareReading() == 1) image = reader.Read();
   if (!image) {
@@ -60,12 +59,12 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadImage(const std::string& path) {
     const std::string name = fileStripPath(complete);
     std::string reason = reader.GetError();
     if (reason.rfind(name + ": ", 0) == 0) reason.erase(0, name.size() + 2);
-    UI().Warning(LoadString(7354), AppendReason(FormatString(5124, name), LocalReason(reason)));
+    UI().Warning(LoadString(kWarningTitle), AppendReason(FormatString(kImageFileCannotRead, name), LocalReason(reason)));
     return nullptr;
   }
   Bitmap* standard = image->GetStandardLayer();
   if (!standard) {
-    UI().Warning(LoadString(2190), FormatString(2193, fileStripPath(complete)));
+    UI().Warning(LoadString(kInvalidFileType), FormatString(kImageDoesNotContain, fileStripPath(complete)));
     return nullptr;
   }
   MakeColour(*image);
@@ -149,8 +148,8 @@ FrameFiles ProjectData::FrameFilesFor(const std::string& imageName) const {
   std::string path = ResolveImageFolder() + files.imageName;
   files.imagePath = path;
   files.depthPath = DepthFileFor(path);
-  files.depthBitmapAnswer = depthBitmapAnswer;
-  files.view = imageView;
+  files.depthBitmapAnswer = frames_.GetDepthBitmapAnswer();
+  files.view = frames_.GetImageView();
   return files;
 }
 
@@ -211,37 +210,37 @@ bool ProjectData::CheckProjectFiles(bool askImages, bool askDepth, std::string* 
   }
   if (removed.empty()) return true;
   if (missing) *missing = removed;
-  else UI().Warning(LoadString(7354), LoadString(5125) + "\n\n" + removed);
+  else UI().Warning(LoadString(kWarningTitle), LoadString(kTheseImagesCouldNot) + "\n\n" + removed);
   return false;
 }
 
 // One pass over the frames. A folder picked by the user sets restart; the pass then stops.
 bool ProjectData::CheckProjectFilesOnce(bool& askImages, bool& askDepth, bool& restart, std::string& removed) {
-  for (size_t i = 0; i < imageNames_.size();) {
-    std::string image = ResolveImageFolder() + imageNames_[i];
+  for (size_t i = 0; i < frames_.GetImageNames().size();) {
+    std::string image = ResolveImageFolder() + frames_.GetImageNames()[i];
     if (fileExists(image) && fileExists(DepthFileFor(image))) {
       askImages = askDepth = false;  // the folders are right: no more questions
       ++i;
       continue;
     }
-    if (askImages && UI().Ask(LoadString(2147), Buttons::YesNo) == Answer::Yes) {
-      if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveImageFolder())) {
-        imageFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
+    if (askImages && UI().Ask(LoadString(kSomeImagesCurrentProject), Buttons::YesNo) == Answer::Yes) {
+      if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveImageFolder())) {
+        frames_.SetImageFolder(WithTrailingSeparator(fileMakeAbsolute(*folder)));
         askImages = false;
         restart = true;
         return false;
       }
     }
-    if (askDepth && UI().Ask(LoadString(2148), Buttons::YesNo) == Answer::Yes) {
-      if (auto folder = UI().ChooseFolder(LoadString(2186), ResolveDepthFolder())) {
-        depthFolder = WithTrailingSeparator(fileMakeAbsolute(*folder));
+    if (askDepth && UI().Ask(LoadString(kSomeZBufferFiles), Buttons::YesNo) == Answer::Yes) {
+      if (auto folder = UI().ChooseFolder(LoadString(kSelectFolderContainingImages), ResolveDepthFolder())) {
+        frames_.SetDepthFolder(WithTrailingSeparator(fileMakeAbsolute(*folder)));
         askDepth = false;
         restart = true;
         return false;
       }
     }
-    removed += imageNames_[i] + "\n";
-    imageNames_.erase(imageNames_.begin() + long(i));
+    removed += frames_.GetImageNames()[i] + "\n";
+    frames_.RemoveImage(i);
   }
   return true;
 }

@@ -1,6 +1,6 @@
 #include "project/ProjectData.h"
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/StringTable.h"
@@ -26,15 +26,15 @@ void ProjectData::MarkModified(bool modified) const {
 
 std::string ProjectData::GetImageName(int index) const {
   if (index < 0 || index >= GetImageCount()) return {};
-  return imageNames_[size_t(index)];
+  return frames_.GetImageNames()[size_t(index)];
 }
 
 bool ProjectData::LoadFrameAt(int index) {
   if (track_.GetMode() != kSequenceMode) return true;
   if (index < 0 || index >= GetImageCount()) return false;
-  if (LoadFrame(imageNames_[size_t(index)])) return true;
+  if (LoadFrame(frames_.GetImageNames()[size_t(index)])) return true;
   // A read the user cancelled says nothing against the image.
-  if (!loadCancelled_) imageNames_.erase(imageNames_.begin() + index);
+  if (!loadCancelled_) frames_.RemoveImage(size_t(index));
   return false;
 }
 
@@ -78,24 +78,24 @@ void ProjectData::FallBackToFirstFrame() {
     return;
   }
   // No frame can be shown: a half-loaded project would render the wrong image.
-  UI().Warning(LoadString(7354), LoadString(6101));
+  UI().Warning(LoadString(kWarningTitle), LoadString(kNoneProjectsFramesCan));
   CloseProject(filter_);
 }
 
 std::string ProjectData::OutputBaseName() {
-  if (outputName.empty()) {
+  if (frames_.GetOutputName().empty()) {
     CFileInfo first(ResolveImageFolder() + GetImageName(0));
     int number = 0;
     int width = 0;
-    outputFolder = first.GetPath();
-    outputName = kOutputPrefix + first.GetDigitInfo(number, width, 0);
+    frames_.SetOutputFolder(first.GetPath());
+    frames_.SetOutputName(kOutputPrefix + first.GetDigitInfo(number, width, 0));
   }
-  return outputFolder + outputName;
+  return frames_.GetOutputFolder() + frames_.GetOutputName();
 }
 
 void ProjectData::SetOutput(const std::string& folder, const std::string& name) {
-  if (folder == outputFolder && name == outputName) return;
+  if (folder == frames_.GetOutputFolder() && name == frames_.GetOutputName()) return;
   MarkModified(true);
-  outputFolder = folder;
-  outputName = name;
+  frames_.SetOutputFolder(folder);
+  frames_.SetOutputName(name);
 }

@@ -1,10 +1,7 @@
 #pragma once
-// The open project: where its images and depth files are, the list of frames, the current
-// frame as one layered image (colour, depth, alpha when present), the last rendered frame,
-// what the view shows, the keyframe track and the project's filter.
-//
-// Folders are held with their trailing separator and joined to names by concatenation; the
-// image and depth folders may be relative to the project file's folder.
+// The open project: where its images and depth files are (ProjectFrames), the list of frames,
+// the current frame as one layered image (colour, depth, alpha when present), the last rendered
+// frame, what the view shows, the keyframe track, the undo history and the project's filter.
 
 #include <cstdint>
 #include <memory>
@@ -17,11 +14,12 @@
 #include "platform/image/DepthRange.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
+#include "project/ProjectFrames.h"
 #include "project/UndoHistory.h"
 
 class ApplicationFrame;
 class CArchive;
-class DepthFilterCommand;
+class ProjectFilter;
 class ImageViewport;
 
 // View modes.
@@ -126,9 +124,9 @@ class ProjectData : public KeyframeTrackOwner {
   // Reading failures throw ProjectFileError (after telling the user) or ArchiveError.
   void Serialize(CArchive& archive);
   bool ChooseFilter();
-  bool ActivateFilter(DepthFilterCommand* filter);
+  bool ActivateFilter(ProjectFilter* filter);
   // Leaves exactly the state of no project, whether or not a filter was active.
-  void CloseProject(DepthFilterCommand* filter);
+  void CloseProject(ProjectFilter* filter);
   void NotifyChanged(int kind);
 
   // --- Undo ---
@@ -158,7 +156,7 @@ class ProjectData : public KeyframeTrackOwner {
   // --- State ---
   KeyframeTrack& GetTrack() { return track_; }
   const KeyframeTrack& GetTrack() const { return track_; }
-  DepthFilterCommand* GetFilter() const { return filter_; }
+  ProjectFilter* GetFilter() const { return filter_; }
   CLayerBitmap* GetCurrentImage() { return currentImage_.get(); }
   const CLayerBitmap* GetCurrentImage() const override { return currentImage_.get(); }
   // The current image's depth range, measured once per frame (all zero without an image).
@@ -174,30 +172,25 @@ class ProjectData : public KeyframeTrackOwner {
   uint32_t GetViewMode() const { return viewMode_; }
   int GetDepthViewMode() const { return depthViewMode_; }
   float GetDepthViewFactor() const { return depthViewFactor_; }
-  int GetImageCount() const override { return int(imageNames_.size()); }
-  const std::vector<std::string>& GetImageNames() const { return imageNames_; }
+  int GetImageCount() const override { return frames_.GetImageCount(); }
+  const std::vector<std::string>& GetImageNames() const { return frames_.GetImageNames(); }
 
-  int depthBitmapAnswer = -1;
-  std::string projectFolder;
-  std::string depthFolder;
-  std::string depthRootName;
-  std::string depthExtension;
-  std::string imageFolder;
-  std::string outputFolder;
-  std::string outputName;
-  // The view of stereo images to read; empty: each file's default view.
-  std::string imageView;
+  // Where the frames and their depth files are and how they are named; where renders go.
+  const ProjectFrames& Frames() const { return frames_; }
+  ProjectFrames& Frames() { return frames_; }
   // The current frame the project file stored (opening a project goes to frame 0).
-  int savedCurrentFrame = 0;
+  int GetSavedCurrentFrame() const { return savedCurrentFrame_; }
 
-  ProjectFolders GetFolders() const { return {projectFolder, imageFolder, depthFolder}; }
+  ProjectFolders GetFolders() const {
+    return {frames_.GetProjectFolder(), frames_.GetImageFolder(), frames_.GetDepthFolder()};
+  }
   void SetFolders(const ProjectFolders& folders) {
-    projectFolder = folders.project;
-    imageFolder = folders.images;
-    depthFolder = folders.depths;
+    frames_.SetProjectFolder(folders.project);
+    frames_.SetImageFolder(folders.images);
+    frames_.SetDepthFolder(folders.depths);
   }
 
-  void SetImageNames(std::vector<std::string> names) { imageNames_ = std::move(names); }
+  void SetImageNames(std::vector<std::string> names) { frames_.SetImageNames(std::move(names)); }
   // Replaces the current image (a loaded frame).
   void SetCurrentImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {}) {
     SetFrameImage(std::move(image), std::move(background));
@@ -232,9 +225,10 @@ class ProjectData : public KeyframeTrackOwner {
   bool RestoreState(std::optional<UndoHistory::Target> target);
 
   ApplicationFrame* frame_ = nullptr;
-  DepthFilterCommand* filter_ = nullptr;
+  ProjectFilter* filter_ = nullptr;
+  ProjectFrames frames_;
+  int savedCurrentFrame_ = 0;
   KeyframeTrack track_;
-  std::vector<std::string> imageNames_;
   std::unique_ptr<CLayerBitmap> currentImage_;
   std::string currentImagePath_;  // the frame LoadFrame read into it
   std::unique_ptr<CLayerBitmap> lastResult_;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/Archive.h"
 #include "project/ProjectData.h"
 

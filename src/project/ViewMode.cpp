@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "filters/DepthFilterCommand.h"
+#include "project/ProjectFilter.h"
 #include "project/ImageViewport.h"
 #include "project/ProjectData.h"
 #include "platform/framework/StringTable.h"
@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kUpdatingView = 2185;
 
 std::unique_ptr<NTBitmap> LayerPicture(CLayerBitmap* image, uint32_t type) {
   const Bitmap* layer = image ? image->GetLayerByType(type) : nullptr;

@@ -18,6 +18,7 @@
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
+#include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
 #include "tools/ProjectSession.h"
 #include "python/ScriptUserInterface.h"
@@ -209,7 +210,7 @@ void SetOptions(DepthFilterCommand& filter, const Record& changes) {
 }
 
 DepthFilterCommand* FindFilter(ProjectSession& session, uint32_t id) {
-  for (DepthFilterCommand* filter : session.Frame().GetFilters()) {
+  for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
     if (filter->GetID() == id) return filter;
   }
   throw ScriptError("filter " + FourCCToString(id) + " is not available");
@@ -263,7 +264,7 @@ FramePixels ReadFrame(const std::string& image, const std::string& depth, const 
   // The frame is read as a new project reads its first frame, the sequence reduced to it.
   ProjectSession session;
   ProjectData& project = session.Project();
-  project.imageView = view;
+  project.Frames().SetImageView(view);
   call.UserInterface().onlyImage = fileStripPath(image);
   if (!project.IdentifyDepthFiles(AbsolutePath(image), AbsolutePath(depth)) || !project.GetCurrentImage()) {
     call.Fail("cannot be read");
@@ -295,7 +296,9 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
 
   call.UserInterface().shouldStop = control.shouldStop;
   auto limit = ThreadLimit(control.threads);
-  auto result = command->RenderFrame(*frameSettings, 1, 1);
+  // The script's stop request is the Cancel of the user interface's progress.
+  UserInterfaceProgress progress;
+  auto result = command->RenderFrame(*frameSettings, 1, 1, progress);
   if (!result) call.Fail(control.shouldStop && control.shouldStop() ? "the render was stopped" : "the frame could not be rendered");
   return PixelsOf(*result);
 }
@@ -341,7 +344,7 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
   for (size_t i = 0; i < filters.size(); ++i) {
     if (filters[i]->GetID() == id) call.UserInterface().filterChoice = int(i);
   }
-  project->session_->Project().imageView = view;
+  project->session_->Project().Frames().SetImageView(view);
   if (!project->session_->Document().NewProjectFrom(AbsolutePath(image), AbsolutePath(depth))) {
     call.Fail("cannot make a project from it");
   }
@@ -351,7 +354,7 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
 std::string ScriptProject::GetPath() const { return session_->Document().GetPathName(); }
 
 std::string ScriptProject::GetFilterName() const {
-  DepthFilterCommand* filter = session_->Project().GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(session_->Project());
   return filter ? FilterNameOf(filter->GetID()) : std::string();
 }
 
@@ -391,7 +394,7 @@ void ScriptProject::SetKeyframe(int frame, const Record& changes) {
     throw ScriptError(fmt::format("frame {} is beyond the last frame of a single image's animation, {}", frame,
                                   kMaxSingleImageFrame));
   }
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   auto settings = filter->GetCurrentSettings().Clone();
   track.GetSettingsAt(*settings, frame);
   SetSettings(*settings, changes);
@@ -415,14 +418,14 @@ void ScriptProject::RemoveKeyframe(int frame) {
 Record ScriptProject::GetOptions() const {
   ScriptCall call(GetPath());
   CCustomData data;
-  session_->Project().GetFilter()->StoreOptions(data);
+  CurrentFilterCommand(session_->Project())->StoreOptions(data);
   return RecordOf(data);
 }
 
 void ScriptProject::SetOptions(const Record& changes) {
   ScriptCall call(GetPath());
   ProjectData& project = session_->Project();
-  ::SetOptions(*project.GetFilter(), changes);
+  ::SetOptions(*CurrentFilterCommand(project), changes);
   if (call.HasComplained()) call.Fail("the options were refused");
   project.NotifyChanged(kChangeModifiedOnly);
 }

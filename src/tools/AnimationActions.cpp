@@ -9,14 +9,7 @@
 #include "project/ProjectData.h"
 
 namespace {
-constexpr int kFirstFrameName = 2174;
-constexpr int kLastFrameName = 2192;
 // What Undo says it takes back.
-constexpr int kAddChange = 64068;
-constexpr int kDeleteChange = 64069;
-constexpr int kCopyChange = 64070;
-constexpr int kDeleteAllChange = 64071;
-constexpr int kLengthChange = 64073;
 
 // A whole number and nothing else, as the label's text must be.
 bool ParseLabel(const std::string& text, int& value) {
@@ -65,7 +58,7 @@ void AnimationActions::FinishEdit(int nameId) {
 }
 
 bool AnimationActions::AddKeyframe() {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   if (!filter || !CanAddKeyframe()) return false;
   if (Track().GetCount() == 1 && Track().GetMode() == kSingleImageMode) {
     Track().SetKeyframe(1, filter->GetCurrentSettings());

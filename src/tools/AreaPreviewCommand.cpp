@@ -1,6 +1,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/CommandIds.h"
 #include "platform/framework/StringTable.h"
+#include "platform/framework/Progress.h"
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
@@ -17,15 +18,15 @@ AreaPreviewCommand::AreaPreviewCommand(ProjectData& project) : project_(project)
   access_.SetToolbarPosition(4, 3, 0);
 }
 
-std::string AreaPreviewCommand::GetName() const { return LoadString(2149); }
+std::string AreaPreviewCommand::GetName() const { return LoadString(kPreviewSelectedArea); }
 CommandIdentity AreaPreviewCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryRender, kAreaPreviewToolId, 1};
 }
-std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2150); }
+std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kMakesPreviewSelectedArea); }
 int AreaPreviewCommand::SetCursor(int, int) { return kCursorAreaPreview; }
 
 bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   const CLayerBitmap* image = project_.GetCurrentImage();
   if (!filter || !image) return false;
   if (dragged.width < kSmallestPreviewSide || dragged.height < kSmallestPreviewSide) return false;
@@ -36,7 +37,9 @@ bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
   int bottom = std::min(dragged.y + dragged.height, image->GetHeight());
   if (right - left < 1 || bottom - top < 1) return false;
   ImageRect rect{left, top, right - left, bottom - top};
-  auto result = filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height);
+  UserInterfaceProgress progress;
+  auto result =
+      filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height, progress);
   if (!result) return false;
   auto picture = std::make_unique<NTBitmap>(*result->GetLayerByType(kRgbBitmap));
   if (project_.GetFrame()) project_.GetFrame()->GetViewport().SetOverlay(rect, std::move(picture));

@@ -27,7 +27,7 @@ bool ConvertZBuffer(ProjectData& project) {
   C2DIo output(ProposedDepthPictureName(project), kIoSaving);
   if (!output.FileDialogBox(kSaveDialogFlags)) return false;
   if (output.PrepareSaving(picture, 1) != 1 || !output.Save(picture, -1)) {
-    UI().Warning(LoadString(7354), output.GetError());
+    UI().Warning(LoadString(kWarningTitle), output.GetError());
     return false;
   }
   return true;

@@ -6,11 +6,11 @@
 
 DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { access_.SetAccess(0, 512, 0); }
 
-std::string DepthPickCommand::GetName() const { return LoadString(2178); }
+std::string DepthPickCommand::GetName() const { return LoadString(kFocusPoint); }
 CommandIdentity DepthPickCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthPointToolId, 1};
 }
-std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2071); }
+std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kFieldHelp); }
 
 double DepthPickCommand::DepthAt(int x, int y) const {
   const CLayerBitmap* image = project_.GetCurrentImage();
@@ -52,7 +52,7 @@ void DepthPickCommand::OnGetFocus(int, CQelCommand*, CommandResult) {
   savedViewMode_ = 0;
   if (mode_ == kPickAnyDepth || !project_.GetCurrentImage()) return;
   savedViewMode_ = project_.GetViewMode();
-  ShowInfo(2151, 0.0f);
+  ShowInfo(kPleaseWaitWhileComputing, 0.0f);
   auto picture = MakeForbiddenZonePicture();
   CloseInfo();
   project_.SetViewMode(kViewGivenPicture, true, true, std::make_unique<NTBitmap>(*picture));

@@ -10,12 +10,12 @@ IntervalSelectCommand::IntervalSelectCommand(ProjectData& project) : project_(pr
   access_.SetAccess(0, 512, 0);
 }
 
-std::string IntervalSelectCommand::GetName() const { return LoadString(2177); }
+std::string IntervalSelectCommand::GetName() const { return LoadString(kDepthFieldIntervalSelection); }
 CommandIdentity IntervalSelectCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthIntervalToolId, 1};
 }
 std::string IntervalSelectCommand::GetHelp(int kind) const {
-  return GetCommandHelp(kind, awaitingFirstClick_ ? 2181 : 2183);
+  return GetCommandHelp(kind, awaitingFirstClick_ ? kDefineFirstDepthField : kDefineSecondDepthField);
 }
 
 CommandResult IntervalSelectCommand::OnOpenCommand(int) {
@@ -51,7 +51,7 @@ CommandResult IntervalSelectCommand::OnApplyCommand() {
   double d1 = depth->GetPixelDepth(firstX_, firstY_);
   double d2 = depth->GetPixelDepth(secondX_, secondY_);
   if (d1 == d2) {
-    ShowInfo(2201, 3.0f);
+    ShowInfo(kDepthFieldLeftUnchangedHelp, 3.0f);
     return kIntervalUnchanged;
   }
   nearLimit_ = std::min(d1, d2);

@@ -6,11 +6,9 @@
 
 #include <fmt/format.h>
 
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 
 namespace {
-
-constexpr uint32_t kColourKey = FourCC("COLR");
 
 std::string ColourText(uint64_t value) {
   return fmt::format("#{:02X}{:02X}{:02X}", value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);

@@ -16,9 +16,6 @@
 namespace {
 constexpr int kSaveDialogFlags = 0x11000;
 constexpr int kF5 = 116;
-constexpr int kWarningTitle = 7354;
-constexpr int kReplaceEarlierFrames = 64004;
-constexpr int kCannotSaveFrames = 64005;
 }  // namespace
 
 RenderCommand::RenderCommand(ProjectData& project) : RenderCommand(project, false) {}
@@ -30,11 +27,11 @@ RenderCommand::RenderCommand(ProjectData& project, bool saves) : project_(projec
   access_.SetToolbarPosition(4, saves ? 1 : 0, 0);
 }
 
-std::string RenderCommand::GetName() const { return LoadString(2141); }
+std::string RenderCommand::GetName() const { return LoadString(kRenderImages); }
 CommandIdentity RenderCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderCommandId, 1};
 }
-std::string RenderCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 41001); }
+std::string RenderCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kApplyFilterImagesHelp); }
 
 CommandResult RenderCommand::OnOpenCommand(int) {
   saveFlag_ = saves_ ? 1 : 0;
@@ -86,7 +83,7 @@ CommandResult RenderCommand::OnApplyCommand() {
   C2DIo output(ProposedOutputName(), kIoSaving);
   output.SetNumberWidth(OutputNumberWidth(project_));
   if (saveFlag_ == 1 && !ChooseOutput(output, *range)) {
-    ShowInfo(2198, 2.0f);
+    ShowInfo(kPreviewNotSaved, 2.0f);
     saveFlag_ = 0;
   }
 
@@ -103,8 +100,8 @@ CommandResult RenderCommand::OnApplyCommand() {
 
 RenderSaveCommand::RenderSaveCommand(ProjectData& project) : RenderCommand(project, true) {}
 
-std::string RenderSaveCommand::GetName() const { return LoadString(2142); }
+std::string RenderSaveCommand::GetName() const { return LoadString(kRenderSaveImages); }
 CommandIdentity RenderSaveCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderSaveCommandId, 1};
 }
-std::string RenderSaveCommand::GetHelp(int kind) const { return GetCommandHelp(kind, 2059); }
+std::string RenderSaveCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kApplyFilterSaveImagesHelp); }

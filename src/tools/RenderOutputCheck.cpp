@@ -19,10 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kClashText = 64000;
-constexpr int kImageWord = 64001;
-constexpr int kDepthFileWord = 64002;
-constexpr int kDiaphWord = 64003;
 
 // One spelling per file: complete, "." and ".." removed, links of the existing part followed.
 std::string Normalised(const std::string& path) {
@@ -56,7 +52,7 @@ std::vector<ProjectInput> ProjectInputs(const ProjectData& project) {
     add(image, InputKind::Image);
     add(project.DepthFileFor(image), InputKind::DepthFile);
   }
-  if (const DepthFilterCommand* filter = project.GetFilter()) {
+  if (const DepthFilterCommand* filter = CurrentFilterCommand(project)) {
     for (const std::string& file : filter->GetInputFiles()) add(file, InputKind::Diaph);
   }
   return inputs;

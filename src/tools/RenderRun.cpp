@@ -7,6 +7,7 @@
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/UserInterface.h"
+#include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
 #include "tools/FrameReadAhead.h"
@@ -86,7 +87,7 @@ void ReportSaved(FrameSaveQueue& saves, const RenderJob& job, RenderOutcome& out
 // the progress display and its Cancel, the view - stays on the calling thread.
 RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
   RenderOutcome outcome;
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   if (!filter) return outcome;
   if (job.output) {
     if (auto clash = FindInputOverwrite(project, *job.output, job.first, job.last)) {
@@ -141,7 +142,8 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
     }
     if (sequence) readAhead.Start(project.GetFrameFiles(NextFrameToRender(project, job, f, last)));
 
-    auto result = filter->RenderFrame(filter->GetCurrentSettings(), index, count);
+    UserInterfaceProgress progress;
+    auto result = filter->RenderFrame(filter->GetCurrentSettings(), index, count, progress);
     if (!result) {
       outcome.cancelled = true;
       break;

@@ -17,7 +17,7 @@ CommandIdentity ViewCommand::GetIdentity() const {
 std::string ViewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, helpId_); }
 
 PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
-    : ViewCommand(project, kPreviewEffectCommandId, 2199, 41008) {
+    : ViewCommand(project, kPreviewEffectCommandId, kPreviewEffectItem, kAutomaticFilterPreviewHelp) {
   access_.SetAccess(120, 512, 64);
   access_.SetMenuPosition(4, 0, 0);
   access_.SetBitmap(2028, 2029);
@@ -25,7 +25,7 @@ PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
 }
 
 void PreviewEffectCommand::UpdateState() {
-  DepthFilterCommand* filter = project_.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project_);
   SetState(kStateEnabled, filter && filter->HasEffectPreview());
   SetState(kStateChecked, project_.GetViewMode() == kViewFilterPreview);
 }
@@ -37,7 +37,7 @@ CommandResult PreviewEffectCommand::OnApplyCommand() {
 }
 
 ViewLastRenderedCommand::ViewLastRenderedCommand(ProjectData& project)
-    : ViewCommand(project, kViewLastRenderedCommandId, 2206, 41013) {
+    : ViewCommand(project, kViewLastRenderedCommandId, kViewLastRenderedItem, kViewLastRenderedHelp) {
   access_.SetAccess(121, 512, 0);
   access_.SetMenuPosition(4, 0x10000, 0);
 }
@@ -53,7 +53,7 @@ CommandResult ViewLastRenderedCommand::OnApplyCommand() {
   return kCommandOk;
 }
 
-ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(project, kViewZBufferCommandId, 2207, 41014) {
+ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(project, kViewZBufferCommandId, kViewZBufferItem, kViewGreyedColoredZ) {
   access_.SetAccess(0, 512, 0);
   access_.SetMenuPosition(4, 0x10001, 0);
 }
@@ -75,14 +75,14 @@ CommandResult ViewZBufferCommand::OnApplyCommand() {
   if (!depth) return kCommandOk;
   DepthModeChoice choice = UI().AskDepthMode(*depth);
   project_.SetDepthView(choice.curve, choice.gamma);
-  ShowInfo(2185, 0.0f);
+  ShowInfo(kUpdatingView, 0.0f);
   CloseInfo();
   // The depth picture is rebuilt with the new curve even when a depth mode was on show.
   project_.SetViewMode(choice.choice == 2 ? kViewColourDepth : kViewGreyDepth, true, true);
   return kCommandOk;
 }
 
-ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, kViewAlphaCommandId, 2204, 2204) {
+ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, kViewAlphaCommandId, kViewAlphaChannelItem, kViewAlphaChannelItem) {
   access_.SetAccess(0, 512, 0);
   access_.SetMenuPosition(4, 0x10002, 0);
 }

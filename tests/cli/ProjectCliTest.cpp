@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "RunCli.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZSaturationPixels.h"
 #include "platform/framework/Colour.h"
 #include "support/Scenes.h"
 #include "support/TempFolder.h"

@@ -76,12 +76,12 @@ void Undo(GuiFixture& gui) {
 void AnimateSingleImage(GuiFixture& gui, int last, const QList<int>& between) {
   QVERIFY(gui.NewProjectOf(1, FourCC("FXDS")));
   Settle();
-  Button(gui, CAnimationSettings::kAddButton).click();
+  Button(gui, kAddButton).click();
   Settle();
   TypeLabel(gui, 1, QString::number(last));
   for (int frame : between) {
     ClickRow(gui, frame);
-    Button(gui, CAnimationSettings::kAddButton).click();
+    Button(gui, kAddButton).click();
     Settle();
   }
 }
@@ -102,7 +102,7 @@ void AnimationPanelTest::singleImageLengthIsTypedOnTheSecondKeyframe() {
   QCOMPARE(List(gui).headerItem()->text(0), QStringLiteral("Frame"));
   QCOMPARE(List(gui).headerItem()->text(1), QStringLiteral("Name"));
 
-  Button(gui, CAnimationSettings::kAddButton).click();
+  Button(gui, kAddButton).click();
   Settle();
   QCOMPARE(List(gui).topLevelItemCount(), 2);
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 1);
@@ -166,37 +166,37 @@ void AnimationPanelTest::buttonsFollowTheCurrentFrame() {
   AnimateSingleImage(gui, 30, {10});
   auto enabled = [&gui](int id) { return Button(gui, id).isEnabled(); };
   ClickRow(gui, 0);
-  QVERIFY(!enabled(CAnimationSettings::kDeleteButton));
-  QVERIFY(!enabled(CAnimationSettings::kCopyButton));
-  QVERIFY(enabled(CAnimationSettings::kAddButton));  // frame 0 of a single image
-  QVERIFY(enabled(CAnimationSettings::kDeleteAllButton));
+  QVERIFY(!enabled(kDeleteButton));
+  QVERIFY(!enabled(kCopyButton));
+  QVERIFY(enabled(kAddButton));  // frame 0 of a single image
+  QVERIFY(enabled(kDeleteAllButton));
   ClickRow(gui, 5);
-  QVERIFY(!enabled(CAnimationSettings::kDeleteButton));
-  QVERIFY(!enabled(CAnimationSettings::kCopyButton));
-  QVERIFY(enabled(CAnimationSettings::kAddButton));
+  QVERIFY(!enabled(kDeleteButton));
+  QVERIFY(!enabled(kCopyButton));
+  QVERIFY(enabled(kAddButton));
   ClickRow(gui, 10);
-  QVERIFY(enabled(CAnimationSettings::kDeleteButton));
-  QVERIFY(enabled(CAnimationSettings::kCopyButton));
-  QVERIFY(!enabled(CAnimationSettings::kAddButton));
+  QVERIFY(enabled(kDeleteButton));
+  QVERIFY(enabled(kCopyButton));
+  QVERIFY(!enabled(kAddButton));
 
   // Copy takes the previous keyframe's settings, and the filter shows them.
   auto& settings = static_cast<ZSaturationSettings&>(gui.Project().GetFilter()->GetCurrentSettings());
   const float first = static_cast<ZSaturationSettings*>(gui.Project().GetTrack().GetAt(0))->ZoneFar;
   settings.ZoneFar = first + 3;
   gui.Project().NotifyChanged(kChangeSettings);
-  Button(gui, CAnimationSettings::kCopyButton).click();
+  Button(gui, kCopyButton).click();
   Settle();
   QCOMPARE(settings.ZoneFar, first);
 
-  Button(gui, CAnimationSettings::kDeleteButton).click();
+  Button(gui, kDeleteButton).click();
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0, 30}));
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 0);
-  Button(gui, CAnimationSettings::kDeleteAllButton).click();
+  Button(gui, kDeleteAllButton).click();
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0}));
   QCOMPARE(List(gui).topLevelItemCount(), 1);
-  QVERIFY(!enabled(CAnimationSettings::kDeleteAllButton));
+  QVERIFY(!enabled(kDeleteAllButton));
 }
 
 void AnimationPanelTest::keysStepThroughFramesAndEditKeyframes() {
@@ -293,7 +293,7 @@ void AnimationPanelTest::sequenceRowsNameTheImagesAndChangeTheFrame() {
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
   QCOMPARE(List(gui).currentItem(), List(gui).topLevelItem(2));
   // Undo of a keyframe added on a later image goes back to that image.
-  Button(gui, CAnimationSettings::kAddButton).click();
+  Button(gui, kAddButton).click();
   Settle();
   ClickRow(gui, 0);
   Undo(gui);

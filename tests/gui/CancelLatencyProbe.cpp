@@ -18,6 +18,12 @@
 #include "project/ApplicationFrame.h"
 #include "tools/ProjectSession.h"
 #include "support/Scenes.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -30,7 +36,7 @@ int main(int argc, char** argv) {
     ProjectData& project = session.Project();
     project.SetCurrentImage(MakePlanesScene(3840, 2160));
     DepthOfFieldFilter* filter = nullptr;
-    for (DepthFilterCommand* candidate : session.Frame().GetFilters()) {
+    for (DepthFilterCommand* candidate : FilterCommands(session.Frame())) {
       if (!filter) filter = dynamic_cast<DepthOfFieldFilter*>(candidate);
     }
     auto& settings = static_cast<DepthOfFieldSettings&>(filter->GetCurrentSettings());
@@ -62,7 +68,7 @@ int main(int argc, char** argv) {
     });
     clock.start();
     turns.start();
-    auto result = filter->RenderFrame(settings, 1, 1);
+    auto result = filter->RenderFrame(settings, 1, 1, uiProgress);
     const qint64 done = clock.elapsed();
     turns.stop();
     std::printf("render %s after %lld ms\n", result ? "finished" : "cancelled", static_cast<long long>(done));

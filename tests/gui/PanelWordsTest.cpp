@@ -19,7 +19,7 @@
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
-#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "filters/atmosphere/AtmosphericPerspectivePanel.h"
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"

@@ -243,7 +243,7 @@ void AnimationTour(const std::string& project, const std::string& stillProject) 
   if (!Open(window, project)) return;
   CAnimationSettings& panel = *window.GetAnimationPanel();
   ClickRow(window, 4);
-  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  panel.GetButton(kAddButton)->click();
   ClickRow(window, 6);
   Shoot(window, "animation-sequence");
   ShowMenu(window, 63000, "edit-menu");
@@ -253,7 +253,7 @@ void AnimationTour(const std::string& project, const std::string& stillProject) 
     app.ExitInstance();
     return;
   }
-  panel.GetButton(CAnimationSettings::kAddButton)->click();
+  panel.GetButton(kAddButton)->click();
   QTest::qWait(100);
   QLineEdit* editor = panel.GetList()->viewport()->findChild<QLineEdit*>();
   if (editor) {

@@ -15,7 +15,7 @@
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 #include "filters/zone/ZonePanels.h"
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"

@@ -128,7 +128,7 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
   TypeAmounts(gui, 30, 4);
   QCOMPARE(Settings(gui).FrontAmount, 30);
-  gui.Window().GetAnimationPanel()->GetButton(CAnimationSettings::kAddButton)->click();
+  gui.Window().GetAnimationPanel()->GetButton(kAddButton)->click();
   Settle();
   QCOMPARE(gui.Project().GetTrack().GetCount(), 2);
 

@@ -25,7 +25,7 @@ TEST_P(CompanionDepthTest, SingleImageAndSequenceFindTheirCompanionFiles) {
   const std::string ext = GetParam();
   WriteSequence(dir.Path(), "still", 1, 1, 4, ".tga", ext, 40, 30);
   ASSERT_TRUE(NewProject(dir.File("still0001.tga")));
-  EXPECT_EQ(Project().depthExtension, ext);
+  EXPECT_EQ(Project().Frames().GetDepthExtension(), ext);
   EXPECT_EQ(Project().GetTrack().GetMode(), kSingleImageMode);
   EXPECT_EQ(Project().GetImageNames(), std::vector<std::string>{"still0001.tga"});
   EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
@@ -56,7 +56,7 @@ TEST_F(ProjectTest, ImagesThatCarryTheirOwnDepthNeedNoCompanion) {
   options.depthFile.backgroundMarker = 1e30f;
   WriteSequence(dir.Path(), "cam", 1, 2, 3, ".rla", "", 32, 24, options);
   ASSERT_TRUE(NewProject(dir.File("cam001.rla")));
-  EXPECT_EQ(Project().depthExtension, ".rla");
+  EXPECT_EQ(Project().Frames().GetDepthExtension(), ".rla");
   ASSERT_EQ(Project().GetImageCount(), 2);
   // The background took the farthest object depth when the frame was loaded.
   const floatBitmap* depth = Project().GetCurrentImage()->GetLayer<floatBitmap>();
@@ -71,7 +71,7 @@ TEST_F(ProjectTest, ARlaWithoutDepthIsSkippedForTheNextCompanion) {
   WriteImage(dir.File("frame.rla"), *MakeImage(32, 24, [](int, int) { return Rgb{1, 2, 3}; }));
   WriteDepthOnly(dir.File("frame.qel"), *scene->GetLayer<floatBitmap>());
   ASSERT_TRUE(NewProject(dir.File("frame.tga")));
-  EXPECT_EQ(Project().depthExtension, ".qel");
+  EXPECT_EQ(Project().Frames().GetDepthExtension(), ".qel");
 }
 
 TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
@@ -87,8 +87,8 @@ TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
   EXPECT_EQ(notes[0].title, "Missing Z-Buffer");
   EXPECT_NE(notes[0].text.find("<b>lonely</b>"), std::string::npos);
   EXPECT_NE(notes[0].text.find("Select the Z-Buffer file."), std::string::npos);
-  EXPECT_EQ(Project().depthFolder, dir.File("z/"));
-  EXPECT_EQ(Project().depthRootName, "elsewhere");
+  EXPECT_EQ(Project().Frames().GetDepthFolder(), dir.File("z/"));
+  EXPECT_EQ(Project().Frames().GetDepthRootName(), "elsewhere");
 
   // Cancelling the choice fails with the notice alone, and leaves no project.
   ui.ClearEvents();
@@ -109,7 +109,7 @@ TEST_F(ProjectTest, DepthPicturesAskTheirTypeOncePerProjectAlsoAfterReopening) {
   ASSERT_TRUE(NewProject(dir.File("pic0001.tga")));
   EXPECT_EQ(Project().GetImageCount(), 3);
   EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
-  EXPECT_EQ(Project().depthBitmapAnswer, 0);
+  EXPECT_EQ(Project().Frames().GetDepthBitmapAnswer(), 0);
   auto bitmapNotes = ui.EventsOfKind("notify");
   EXPECT_EQ(bitmapNotes.back().title, "Bitmap file detected");
   // Light near: the near disc is nearer than the far plane.
@@ -124,7 +124,7 @@ TEST_F(ProjectTest, DepthPicturesAskTheirTypeOncePerProjectAlsoAfterReopening) {
   ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
   Project().GetTrack().SetCurrentFrame(1, false);
   EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
-  EXPECT_EQ(Project().depthBitmapAnswer, 0);
+  EXPECT_EQ(Project().Frames().GetDepthBitmapAnswer(), 0);
   EXPECT_TRUE(ui.Unexpected().empty());
 }
 

@@ -45,8 +45,8 @@ TEST_F(ProjectTest, ASavedProjectReopensWithItsRecordTrackAndFilter) {
   ASSERT_NE(Project().GetFilter(), nullptr);
   EXPECT_EQ(Project().GetFilter()->GetID(), FourCC("FXDS"));
   EXPECT_EQ(Project().GetImageNames(), names);
-  EXPECT_EQ(Project().imageFolder, "");  // relative to the project file
-  EXPECT_EQ(Project().outputName, "final.png");
+  EXPECT_EQ(Project().Frames().GetImageFolder(), "");  // relative to the project file
+  EXPECT_EQ(Project().Frames().GetOutputName(), "final.png");
   EXPECT_FALSE(session.Frame().GetModifiedFlag());
   // After opening, the current frame is 0 whatever frame was current when saved.
   EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
@@ -63,7 +63,7 @@ TEST_F(ProjectTest, AProjectMovedWithItsImagesKeepsWorking) {
   WriteSequence(dir.File("before/images/"), "walk", 10, 3, 3, ".png", ".qel", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("before/images/walk010.png"), FourCC("FXDL")));
   std::string path = SaveAs(dir.File("before/walk.fvz"));
-  EXPECT_EQ(Project().imageFolder, "images/");
+  EXPECT_EQ(Project().Frames().GetImageFolder(), "images/");
   ASSERT_TRUE(session.Document().CloseCurrentProject());
 
   fs::rename(dir.File("before"), dir.File("after"));

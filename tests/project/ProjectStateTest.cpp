@@ -27,11 +27,11 @@ void ExpectNoProject(const ProjectData& project) {
   EXPECT_EQ(project.GetTrack().GetCount(), 0);
   EXPECT_TRUE(project.GetImageNames().empty());
   EXPECT_EQ(project.GetCurrentImage(), nullptr);
-  EXPECT_EQ(project.imageFolder, "");
-  EXPECT_EQ(project.depthFolder, "");
-  EXPECT_EQ(project.depthRootName, "");
-  EXPECT_EQ(project.projectFolder, "");
-  EXPECT_EQ(project.depthBitmapAnswer, -1);
+  EXPECT_EQ(project.Frames().GetImageFolder(), "");
+  EXPECT_EQ(project.Frames().GetDepthFolder(), "");
+  EXPECT_EQ(project.Frames().GetDepthRootName(), "");
+  EXPECT_EQ(project.Frames().GetProjectFolder(), "");
+  EXPECT_EQ(project.Frames().GetDepthBitmapAnswer(), -1);
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ TEST_F(ProjectTest, RelativePathsAreResolvedOnceFromAnyWorkingFolder) {
   {
     WorkingFolder here(dir.Path());
     ASSERT_TRUE(NewProject("n/shot0101.png"));
-    EXPECT_EQ(Project().imageFolder, dir.File("n/"));
+    EXPECT_EQ(Project().Frames().GetImageFolder(), dir.File("n/"));
     EXPECT_EQ(Project().GetImageCount(), 3);
     Project().GetTrack().SetCurrentFrame(2, false);
     EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
@@ -129,7 +129,7 @@ TEST_F(ProjectTest, SavingUnderAnotherFolderKeepsTheFilesAndAFailedSaveChangesNo
   WriteSequence(dir.File("images/"), "s", 1, 2, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("images/s0001.tga")));
   SaveAs(dir.File("a/p.fvz"));
-  EXPECT_EQ(Project().imageFolder, "../images/");
+  EXPECT_EQ(Project().Frames().GetImageFolder(), "../images/");
 
   ProjectFolders before = Project().GetFolders();
   EXPECT_FALSE(session.Document().OnSaveDocument(dir.File("missing/folder/p.fvz")));
@@ -138,7 +138,7 @@ TEST_F(ProjectTest, SavingUnderAnotherFolderKeepsTheFilesAndAFailedSaveChangesNo
   EXPECT_EQ(Project().GetFolders().depths, before.depths);
 
   SaveAs(dir.File("b/c/q.fvz"));
-  EXPECT_EQ(Project().imageFolder, "../../images/");
+  EXPECT_EQ(Project().Frames().GetImageFolder(), "../../images/");
   ASSERT_TRUE(session.Document().CloseCurrentProject());
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("b/c/q.fvz"))) << session.Document().GetLastError();
   EXPECT_EQ(Project().GetImageCount(), 2);

@@ -11,6 +11,12 @@
 #include "platform/image/PixelConversion.h"
 #include "project/ProjectFixture.h"
 #include "support/RenderedExr.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -98,7 +104,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
     dof.FieldNear = 20.0;
     dof.FieldFar = 30.0;
     dof.FrontMaxDepth = 5.0;
-    return Project().GetFilter()->RenderFrame(dof, 1, 1);
+    return CurrentFilterCommand(Project())->RenderFrame(dof, 1, 1, uiProgress);
   };
   auto soft = render("soft0001.exr");
   auto reference = render("white0001.exr");
@@ -140,13 +146,13 @@ TEST_F(ProjectTest, ANewProjectKeepsTheViewItWasMadeWith) {
   for (auto& ch : right.Channels(true, "right.")) channels.push_back(ch);
   WriteRenderedExr(dir.File("stereo0001.exr"), kW, kH, {{"", "", {"left", "right"}, {0, 0, kW, kH}, channels}});
 
-  Project().imageView = "right";
+  Project().Frames().SetImageView("right");
   ASSERT_TRUE(NewProject(dir.File("stereo0001.exr"), kDepthOfField));
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
   SaveAs(dir.File("p.fvz"));
 
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("p.fvz"))) << session.Document().GetLastError();
-  EXPECT_EQ(Project().imageView, "right");
+  EXPECT_EQ(Project().Frames().GetImageView(), "right");
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
 }
 

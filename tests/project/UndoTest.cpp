@@ -6,7 +6,7 @@
 #include "ProjectFixture.h"
 #include "tools/AnimationActions.h"
 #include "filters/zone/ZSaturationSettings.h"
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 #include "project/UndoHistory.h"
 
 namespace {

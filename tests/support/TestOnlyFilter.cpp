@@ -50,7 +50,8 @@ std::string TestOnlyFilter::GetHelp(int kind) const {
   return kind == 2 ? "Inverts the colours (a filter of the tests)." : ColourFilterCommand::GetHelp(kind);
 }
 
-bool TestOnlyFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) {
+bool TestOnlyFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                                  RenderProgress&) {
   const float amount = static_cast<const TestOnlySettings&>(settings).Amount;
   const rgbBitmap* colours = source.GetLayer<rgbBitmap>();
   if (!colours) return false;

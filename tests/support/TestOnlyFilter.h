@@ -39,7 +39,8 @@ class TestOnlyFilter final : public ColourFilterCommand {
   void LoadOptions(const CCustomData&) override {}
 
  protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override;
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                    RenderProgress& progress) override;
 
  private:
   TestOnlySettings settings_;

@@ -4,6 +4,12 @@
 #include "filters/DepthFilterCommand.h"
 #include "filters/FilterRegistry.h"
 #include "project/ProjectFixture.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -27,7 +33,7 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
   options.scene.farAlpha = 40;
   WriteSequence(dir.Path(), "all", 1, 1, 4, ".exr", "", 90, 100, options);
 
-  auto filters = session.Frame().GetFilters();
+  auto filters = FilterCommands(session.Frame());
   // Every registered filter is a command of the program.
   ASSERT_EQ(filters.size(), RegisteredFilters().size());
   ASSERT_FALSE(filters.empty());
@@ -42,7 +48,7 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(filter->GetRequiredLayers(), 513u);
     EXPECT_FLOAT_EQ(filter->GetVersion(), 1.0f);
 
-    auto frame = filter->RenderFrame(settings, 1, 1);
+    auto frame = filter->RenderFrame(settings, 1, 1, uiProgress);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetWidth(), 90);
     EXPECT_EQ(frame->GetHeight(), 100);
@@ -50,12 +56,12 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(frame->GetLayerByType(kAlphaBitmap) != nullptr, withAlpha);
     EXPECT_TRUE(AnyPixelDiffers(*frame, source)) << "reset settings leave the frame untouched";
 
-    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30);
+    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30, uiProgress);
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetWidth(), 40);
     EXPECT_EQ(preview->GetHeight(), 30);
     EXPECT_EQ(preview->GetLayerByType(kAlphaBitmap), nullptr);
-    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30), nullptr);  // not inside the image
+    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30, uiProgress), nullptr);  // not inside the image
 
     EXPECT_NE(filter->GetViewBitmap(kViewFilterPreview), nullptr);
     EXPECT_EQ(filter->GetViewBitmap(kViewImageAlpha), nullptr);
@@ -70,12 +76,12 @@ INSTANTIATE_TEST_SUITE_P(Alpha, EveryFilterTest, ::testing::Bool(),
 TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
   // Tall enough for the depth of field to poll (every 80 rows).
   WriteSequence(dir.Path(), "c", 1, 1, 4, ".tga", ".zpic", 40, 170);
-  for (DepthFilterCommand* filter : session.Frame().GetFilters()) {
+  for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
     SCOPED_TRACE(filter->GetName());
     ui.answers.push_back(Answer::No);
     ASSERT_TRUE(NewProject(dir.File("c0001.tga"), filter->GetID()));
     ui.cancelAtStep = ui.ProgressSteps() + 1;
-    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1), nullptr);
+    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress), nullptr);
     EXPECT_FALSE(ui.ProgressOpen());
   }
 }

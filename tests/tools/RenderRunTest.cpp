@@ -10,6 +10,12 @@
 #include "support/ImageCompare.h"
 #include "tools/RenderCommand.h"
 #include "tools/RenderRun.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace fs = std::filesystem;
 
@@ -53,8 +59,8 @@ TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"graded0104.png", "graded0105.png", "graded0106.png",
                                                                 "graded0107.png", "graded0108.png"}));
   // The chosen name is kept for the next render, and the project is marked modified.
-  EXPECT_EQ(Project().outputFolder, dir.File("out/"));
-  EXPECT_EQ(Project().outputName, "graded.png");
+  EXPECT_EQ(Project().Frames().GetOutputFolder(), dir.File("out/"));
+  EXPECT_EQ(Project().Frames().GetOutputName(), "graded.png");
   EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 7);
   EXPECT_EQ(Project().GetViewMode(), kViewLastResult);
   ASSERT_NE(Project().GetLastResult(), nullptr);
@@ -98,7 +104,7 @@ TEST_F(RenderRunTest, ASingleFrameAsksNoRangeAndACancelledSaveStillRenders) {
   EXPECT_EQ(infos[0].text, "Blur rendering preview\nResulting image(s) won't be saved");
   EXPECT_EQ(infos[0].number, 2000);
   EXPECT_NE(Project().GetLastResult(), nullptr);
-  EXPECT_EQ(Project().outputName, "Kovrinstill");
+  EXPECT_EQ(Project().Frames().GetOutputName(), "Kovrinstill");
 }
 
 TEST_F(RenderRunTest, CancelDuringTheThirdFrameKeepsTheTwoBefore) {
@@ -146,10 +152,10 @@ namespace {
 // pipelined run must reproduce them: load, render with the frame's settings, save; nothing
 // read ahead or written meanwhile.
 void RenderOneAfterAnother(ProjectData& project, int first, int last, C2DIo& output) {
-  DepthFilterCommand* filter = project.GetFilter();
+  DepthFilterCommand* filter = CurrentFilterCommand(project);
   for (int f = first; f <= last; ++f) {
     project.GetTrack().SetCurrentFrame(f, false);
-    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1);
+    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(output.Save(*frame, f + 1)) << output.GetError();
   }
@@ -193,7 +199,7 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
     ASSERT_TRUE(NewProject(folder.File("p0001" + imageExt), filterId));
     // A second keyframe reset on the last frame's depths: every frame gets settings of its own.
     ProjectData& project = Project();
-    DepthFilterCommand* filter = project.GetFilter();
+    DepthFilterCommand* filter = CurrentFilterCommand(project);
     project.GetTrack().SetCurrentFrame(count - 1, false);
     filter->GetCurrentSettings().Reset(*project.GetCurrentImage());
     project.GetTrack().SetKeyframe(count - 1, filter->GetCurrentSettings());

@@ -160,7 +160,7 @@ TEST_F(ViewTest, TheAreaPreviewShowsRectanglesOfAtLeastFifteenPixels) {
 
 TEST(DepthPictureName, IsTheImageNameWithZTgaInItsFolder) {
   ProjectData project;
-  project.imageFolder = "/shots/";
+  project.Frames().SetImageFolder("/shots/");
   project.SetImageNames({"shot_0012.rla", "shot_0013.rla"});
   EXPECT_EQ(ProposedDepthPictureName(project), "/shots/shot_0012.z.tga");
   project.GetTrack().SetMode(kSequenceMode);

@@ -14,15 +14,12 @@
 #include "app/ui/BitmapImage.h"
 #include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
 #include "platform/image/Bitmap.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr uint32_t kApplication = FourCC("FOVD");
-constexpr uint32_t kRecord = FourCC("ZBFV");
-constexpr uint32_t kCurveKey = FourCC("LINE");
-constexpr uint32_t kGammaKey = FourCC("GAMM");
 const QSize kPreviewBox(180, 180);
 
 // The slider position of a gamma. Rounded, not truncated: 0.29 is stored as 0.28999..., and
@@ -33,12 +30,12 @@ int SliderPosition(float gamma) { return std::clamp(int(std::lround(double(gamma
 
 DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QDialog(parent), depth_(depth) {
   setObjectName(QStringLiteral("DepthModeDialog"));
-  setWindowTitle(UiText(2136));
+  setWindowTitle(UiText(kChooseZBufferMode));
 
   CCustomData record;
-  record.LoadFromPrefs(kApplication, kRecord);
-  choice_.curve = record.GetUInt(kCurveKey, 0) == 1 ? 1 : 0;
-  choice_.gamma = record.GetFloat(kGammaKey, 0.2f);
+  record.LoadFromPrefs(kPrefsApplication, kDepthModePrefsRecord);
+  choice_.curve = record.GetUInt(kDepthModeCurveKey, 0) == 1 ? 1 : 0;
+  choice_.gamma = record.GetFloat(kDepthModeGammaKey, 0.2f);
 
   preview_ = new QLabel(this);
   preview_->setObjectName(QStringLiteral("preview"));
@@ -46,11 +43,11 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
   preview_->setFrameShape(QFrame::StyledPanel);
   preview_->setAlignment(Qt::AlignCenter);
 
-  auto* explanation = new QLabel(UiText(61074), this);
+  auto* explanation = new QLabel(UiText(kSelectConversionModeGives), this);
   explanation->setWordWrap(true);
-  exponential_ = new QRadioButton(UiText(61072), this);
+  exponential_ = new QRadioButton(UiText(kExponential), this);
   exponential_->setObjectName(QStringLiteral("exponential"));
-  linear_ = new QRadioButton(UiText(61073), this);
+  linear_ = new QRadioButton(UiText(kLinear), this);
   linear_->setObjectName(QStringLiteral("linear"));
   auto* curves = new QButtonGroup(this);
   curves->addButton(exponential_, 0);
@@ -67,10 +64,10 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
   gammaText_->setMinimumWidth(gammaText_->fontMetrics().horizontalAdvance(QStringLiteral("0.00")) + 4);
   ShowGamma();
 
-  grey_ = new QPushButton(UiText(61070), this);
+  grey_ = new QPushButton(UiText(kGrayedZBufferModeItem), this);
   grey_->setObjectName(QStringLiteral("grey"));
   grey_->setDefault(true);
-  colour_ = new QPushButton(UiText(61071), this);
+  colour_ = new QPushButton(UiText(kColoredZBufferModeItem), this);
   colour_->setObjectName(QStringLiteral("colour"));
 
   auto* curveRow = new QHBoxLayout;
@@ -107,9 +104,9 @@ DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QD
 
 DepthModeDialog::~DepthModeDialog() {
   CCustomData record;
-  record.SetUInt(kCurveKey, uint32_t(choice_.curve));
-  record.SetFloat(kGammaKey, choice_.gamma);
-  record.SaveToPrefs(kApplication, kRecord);
+  record.SetUInt(kDepthModeCurveKey, uint32_t(choice_.curve));
+  record.SetFloat(kDepthModeGammaKey, choice_.gamma);
+  record.SaveToPrefs(kPrefsApplication, kDepthModePrefsRecord);
 }
 
 void DepthModeDialog::SettingsChanged() {

@@ -10,13 +10,11 @@
 #include "app/ui/BitmapImage.h"
 #include "controls/UiText.h"
 #include "platform/framework/CustomData.h"
-#include "platform/framework/FourCC.h"
+#include "platform/framework/RecordKeys.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr uint32_t kApplication = FourCC("FOVD");
-constexpr uint32_t kRecord = FourCC("ZBUF");
-constexpr uint32_t kLightSideKey = FourCC("MODE");
 const QSize kPictureBox(160, 160);
 
 QLabel* PictureLabel(const Bitmap& picture, QWidget* parent) {
@@ -33,17 +31,17 @@ QLabel* PictureLabel(const Bitmap& picture, QWidget* parent) {
 
 DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("DepthTypeDialog"));
-  setWindowTitle(UiText(2137));
+  setWindowTitle(UiText(kZBufferType));
 
   CCustomData record;
-  record.LoadFromPrefs(kApplication, kRecord);
-  const bool lightFar = record.GetUInt(kLightSideKey, 1) != 0;
+  record.LoadFromPrefs(kPrefsApplication, kDepthTypePrefsRecord);
+  const bool lightFar = record.GetUInt(kDepthTypeLightSideKey, 1) != 0;
 
-  auto* question = new QLabel(UiText(61020), this);
+  auto* question = new QLabel(UiText(kZBufferImageTells), this);
   question->setWordWrap(true);
-  near_ = new QRadioButton(UiText(61021), this);
+  near_ = new QRadioButton(UiText(kLightNearAnswer), this);
   near_->setObjectName(QStringLiteral("lightNear"));
-  far_ = new QRadioButton(UiText(61022), this);
+  far_ = new QRadioButton(UiText(kLightFarAnswer), this);
   far_->setObjectName(QStringLiteral("lightFar"));
   (lightFar ? far_ : near_)->setChecked(true);
 
@@ -69,8 +67,8 @@ DepthTypeDialog::DepthTypeDialog(const Bitmap& picture, QWidget* parent) : QDial
 
 DepthTypeDialog::~DepthTypeDialog() {
   CCustomData record;
-  record.SetUInt(kLightSideKey, uint32_t(LightSide()));
-  record.SaveToPrefs(kApplication, kRecord);
+  record.SetUInt(kDepthTypeLightSideKey, uint32_t(LightSide()));
+  record.SaveToPrefs(kPrefsApplication, kDepthTypePrefsRecord);
 }
 
 int DepthTypeDialog::LightSide() const { return near_->isChecked() ? 0 : 1; }

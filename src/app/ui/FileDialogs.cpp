@@ -13,6 +13,7 @@
 #include "controls/UiText.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/image/ImageFormats.h"
+#include "strings/StringIds.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ struct ClassLabel {
   int labelId;
 };
 constexpr ClassLabel kOpenClasses[] = {
-    {kClassRla, 61031}, {kClassQel, 61032}, {kClassZpic, 61033}, {kClassExr, 61034}, {kClassPicture, 61035},
+    {kClassRla, kRLARPFFiles}, {kClassQel, kQELLayeredImages}, {kClassZpic, kZpicRawZBuffers}, {kClassExr, kOpenEXRFiles}, {kClassPicture, kPictures},
 };
 
 TypeEntry OpenEntry(uint32_t fileClass, int labelId) {
@@ -64,7 +65,7 @@ QString FormatLabel(const std::string& name) {
 }
 
 std::vector<TypeEntry> SaveEntries(uint32_t fileClass) {
-  if (fileClass == kClassProject) return {OpenEntry(kClassProject, 61036)};
+  if (fileClass == kClassProject) return {OpenEntry(kClassProject, kFovaraProjects)};
   // One entry per format, in the order of the class table; several extensions may share one.
   std::vector<TypeEntry> entries;
   std::map<std::string, size_t> byFormat;
@@ -76,13 +77,13 @@ std::vector<TypeEntry> SaveEntries(uint32_t fileClass) {
     if (format->IsZpic() && listed != kClassZpic) continue;
     const QString pattern = QStringLiteral("*") + QString::fromStdString(extension);
     auto [it, added] = byFormat.emplace(format->name, entries.size());
-    if (added) entries.push_back({QString::fromStdString(FormatString(61039, FormatLabel(format->name).toStdString())), {}});
+    if (added) entries.push_back({QString::fromStdString(FormatString(kFiles, FormatLabel(format->name).toStdString())), {}});
     entries[it->second].patterns << pattern;
   }
   return entries;
 }
 
-QString AllFilesFilter() { return Filter({UiText(61037), {QStringLiteral("*")}}); }
+QString AllFilesFilter() { return Filter({UiText(kAllFiles), {QStringLiteral("*")}}); }
 
 // The filter whose patterns hold the extension of the name, if any.
 QString FilterForName(const QStringList& filters, const QString& name) {
@@ -154,9 +155,9 @@ void UseProgramDialog(QFileDialog& dialog) {
 QStringList OpenFileFilters(uint32_t fileClass) {
   QStringList filters;
   if (fileClass == kClassProject) {
-    filters << Filter(OpenEntry(kClassProject, 61036));
+    filters << Filter(OpenEntry(kClassProject, kFovaraProjects));
   } else if (fileClass == kClassAllFiles || fileClass == 0) {
-    filters << Filter(OpenEntry(kClassAllFiles, 61030));
+    filters << Filter(OpenEntry(kClassAllFiles, kAllPicturesZBuffer));
     for (const ClassLabel& entry : kOpenClasses) filters << Filter(OpenEntry(entry.fileClass, entry.labelId));
   } else {
     for (const ClassLabel& entry : kOpenClasses) {
@@ -174,7 +175,7 @@ QStringList SaveFileFilters(uint32_t fileClass) {
 }
 
 std::optional<std::string> ChooseFileToOpenWithDialog(QWidget* parent, const FileRequest& request) {
-  QFileDialog dialog(parent, TitleOr(request.title, 61040));
+  QFileDialog dialog(parent, TitleOr(request.title, kOpen));
   UseProgramDialog(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -185,7 +186,7 @@ std::optional<std::string> ChooseFileToOpenWithDialog(QWidget* parent, const Fil
 }
 
 std::optional<std::string> ChooseFileToSaveWithDialog(QWidget* parent, const FileRequest& request) {
-  QFileDialog dialog(parent, TitleOr(request.title, 61041));
+  QFileDialog dialog(parent, TitleOr(request.title, kSave));
   UseProgramDialog(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -210,7 +211,7 @@ std::optional<std::string> ChooseFileToSaveWithDialog(QWidget* parent, const Fil
 
 std::optional<std::string> ChooseFolderWithDialog(QWidget* parent, const std::string& title,
                                                   const std::string& start) {
-  QFileDialog dialog(parent, TitleOr(title, 61042));
+  QFileDialog dialog(parent, TitleOr(title, kSelectFolder));
   UseProgramDialog(dialog);
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -12,6 +12,7 @@
 
 #include "app/ui/FilterPictures.h"
 #include "controls/UiText.h"
+#include "strings/StringIds.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ QLabel* WrappedText(QWidget* parent, const char* name) {
 FilterListDialog::FilterListDialog(const std::vector<FilterChoiceItem>& filters, QWidget* parent)
     : QDialog(parent), filters_(filters) {
   setObjectName(QStringLiteral("FilterListDialog"));
-  setWindowTitle(UiText(61010));
+  setWindowTitle(UiText(kFilterList));
 
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("filters"));
@@ -58,20 +59,20 @@ FilterListDialog::FilterListDialog(const std::vector<FilterChoiceItem>& filters,
   version_->setObjectName(QStringLiteral("version"));
 
   auto* versionRow = new QHBoxLayout;
-  versionRow->addWidget(new QLabel(UiText(61013), this));
+  versionRow->addWidget(new QLabel(UiText(kVersionLabel), this));
   versionRow->addWidget(version_);
   versionRow->addStretch(1);
 
   auto* pictureColumn = new QVBoxLayout;
   pictureColumn->addWidget(picture_);
-  pictureColumn->addWidget(Titled(61012, layers_, this));
+  pictureColumn->addWidget(Titled(kNecessaryInformation, layers_, this));
   pictureColumn->addLayout(versionRow);
   pictureColumn->addStretch(1);
 
   auto* information = new QHBoxLayout;
   information->addWidget(list_);
   information->addLayout(pictureColumn);
-  information->addWidget(Titled(61011, description_, this), 1);
+  information->addWidget(Titled(kFilterDescription, description_, this), 1);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

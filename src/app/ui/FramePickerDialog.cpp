@@ -8,10 +8,11 @@
 #include <QVBoxLayout>
 
 #include "controls/UiText.h"
+#include "strings/StringIds.h"
 
 FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FramePickerDialog"));
-  setWindowTitle(UiText(61000));
+  setWindowTitle(UiText(kSelectFrames));
 
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("frames"));
@@ -20,9 +21,9 @@ FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QW
   list_->selectAll();
   list_->setMinimumSize(320, 260);
 
-  auto* selectAll = new QPushButton(UiText(61002), this);
+  auto* selectAll = new QPushButton(UiText(kSelectAllItem), this);
   selectAll->setObjectName(QStringLiteral("selectAll"));
-  auto* selectNone = new QPushButton(UiText(61003), this);
+  auto* selectNone = new QPushButton(UiText(kSelectNoneItem), this);
   selectNone->setObjectName(QStringLiteral("selectNone"));
   connect(selectAll, &QPushButton::clicked, list_, &QListWidget::selectAll);
   connect(selectNone, &QPushButton::clicked, list_, &QListWidget::clearSelection);
@@ -43,7 +44,7 @@ FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QW
   connect(list_, &QListWidget::itemSelectionChanged, this, &FramePickerDialog::UpdateCount);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(UiText(61001), this));
+  layout->addWidget(new QLabel(UiText(kFramesSequenceUseProject), this));
   layout->addWidget(list_, 1);
   layout->addLayout(selectionRow);
   layout->addWidget(buttons);
@@ -52,7 +53,7 @@ FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QW
 
 void FramePickerDialog::UpdateCount() {
   const int selected = int(list_->selectedItems().size());
-  count_->setText(QString::fromStdString(FormatString(61004, selected, list_->count())));
+  count_->setText(QString::fromStdString(FormatString(kFramesSelected, selected, list_->count())));
   // A project needs at least one frame.
   ok_->setEnabled(selected > 0);
 }

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "controls/UiText.h"
+#include "strings/StringIds.h"
 
 namespace {
 // Events are handled at most this often while the render runs.
@@ -17,7 +18,7 @@ constexpr int kEventIntervalMs = 30;
 
 ProgressDialog::ProgressDialog(const QString& text, int total, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ProgressDialog"));
-  setWindowTitle(UiText(61050));
+  setWindowTitle(UiText(kRendering));
   setWindowModality(Qt::ApplicationModal);
 
   text_ = new QLabel(text, this);
@@ -27,7 +28,7 @@ ProgressDialog::ProgressDialog(const QString& text, int total, QWidget* parent) 
   bar_->setRange(0, total);
   bar_->setValue(0);
   bar_->setMinimumWidth(340);
-  cancel_ = new QPushButton(UiText(61051), this);
+  cancel_ = new QPushButton(UiText(kCancel), this);
   cancel_->setObjectName(QStringLiteral("cancel"));
   connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::reject);
 

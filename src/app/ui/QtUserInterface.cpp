@@ -22,11 +22,10 @@
 #include "app/ui/ProgressDialog.h"
 #include "app/ui/RenderOptionsDialog.h"
 #include "controls/UiText.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr int kProgramNameId = 57344;
-constexpr int kProgressInStatus = 64021;
 constexpr int kPollMs = 10;
 
 QStatusBar* StatusBarOf(QWidget* window) {
@@ -91,7 +90,7 @@ ProgressDialog* QtUserInterface::Progress() const { return progress_.data(); }
 InfoBox* QtUserInterface::Info() const { return info_.data(); }
 
 Answer QtUserInterface::Ask(const std::string& text, Buttons buttons) {
-  QMessageBox box(buttons == Buttons::Ok ? QMessageBox::Information : QMessageBox::Question, UiText(kProgramNameId),
+  QMessageBox box(buttons == Buttons::Ok ? QMessageBox::Information : QMessageBox::Question, UiText(kProgramName),
                   QString::fromStdString(text), ButtonsOf(buttons), Owner());
   box.setObjectName(QStringLiteral("AskBox"));
   box.setTextFormat(Qt::PlainText);
@@ -101,7 +100,7 @@ Answer QtUserInterface::Ask(const std::string& text, Buttons buttons) {
 }
 
 void QtUserInterface::Warning(const std::string& title, const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, title.empty() ? UiText(kProgramNameId) : QString::fromStdString(title),
+  QMessageBox box(QMessageBox::Warning, title.empty() ? UiText(kProgramName) : QString::fromStdString(title),
                   QString::fromStdString(text), QMessageBox::Ok, Owner());
   box.setObjectName(QStringLiteral("WarningBox"));
   box.setTextFormat(Qt::PlainText);

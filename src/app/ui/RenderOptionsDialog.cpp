@@ -11,10 +11,11 @@
 #include <algorithm>
 
 #include "controls/UiText.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr int kModeTextIds[] = {61061, 61062, 61063, 61064, 61065};
+constexpr int kModeTextIds[] = {kRenderFirstFrameItem, kRenderLastFrameItem, kRenderCurrentFrameItem, kRenderAllFramesItem, kRenderRange};
 
 QSpinBox* FrameEdit(int frameCount, int value, QWidget* parent, const char* name) {
   auto* edit = new QSpinBox(parent);
@@ -37,7 +38,7 @@ QLabel* BuddyLabel(int textId, QWidget* buddy, QWidget* parent) {
 RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
     : QDialog(parent), options_(frameCount) {
   setObjectName(QStringLiteral("RenderOptionsDialog"));
-  setWindowTitle(UiText(61060));
+  setWindowTitle(UiText(kOptions));
 
   auto* group = new QButtonGroup(this);
   auto* layout = new QVBoxLayout(this);
@@ -59,11 +60,11 @@ RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
 
   auto* range = new QGridLayout;
   range->setContentsMargins(24, 0, 0, 0);
-  range->addWidget(BuddyLabel(61066, first_, this), 0, 0);
+  range->addWidget(BuddyLabel(kFirstFrameItem, first_, this), 0, 0);
   range->addWidget(first_, 0, 1);
-  range->addWidget(BuddyLabel(61067, last_, this), 1, 0);
+  range->addWidget(BuddyLabel(kLastFrameItem, last_, this), 1, 0);
   range->addWidget(last_, 1, 1);
-  range->addWidget(BuddyLabel(61068, count_, this), 2, 0);
+  range->addWidget(BuddyLabel(kFramesNumber, count_, this), 2, 0);
   range->addWidget(count_, 2, 1);
   range->setColumnStretch(2, 1);
   layout->addLayout(range);

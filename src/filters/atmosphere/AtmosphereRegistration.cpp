@@ -1,7 +1,7 @@
 // The atmospheric perspective in the filter registry.
 
 #include "filters/FilterRegistry.h"
-#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
 
 namespace {

@@ -1,28 +1,29 @@
 #include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 
-#include "filters/DepthTiles.h"
-#include "filters/RowPass.h"
-#include "filters/atmosphere/AtmosphereLaw.h"
-#include "filters/atmosphere/AtmosphereRows.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "project/ProjectData.h"
+#include "filters/DepthToolExchange.h"
+#include "strings/StringIds.h"
 
-bool FilterPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options,
-                  const CLayerBitmap& source, rgbBitmap& destination) {
-  const floatBitmap* depth = source.GetLayer<floatBitmap>();
-  if (!depth) return false;
-  // The layer's depth range, as its own queries give it, in one pass.
-  const DepthTiles range(*depth);
-  const AtmosphereLaw law(settings, options.InForeground, range.MinDepth(), range.MaxDepth());
-  return RunPixelPass(source, destination, law, [&law](const uint8_t* in, const float* d, uint8_t* out, int count) {
-    ApplyAtmosphere(law, in, d, out, count);
-  });
+
+AtmosphericPerspectiveFilter::AtmosphericPerspectiveFilter(ProjectData& project)
+    : ColourFilterCommand(project, kDescription) {}
+
+void AtmosphericPerspectiveFilter::OnGetFocus(int, CQelCommand* other, CommandResult result) {
+  if (result != kCommandOk || !other || other->GetID() != kDepthPointToolId) return;
+  ApplyAtmospherePointPick(settings_, dynamic_cast<DepthPointExchange&>(*other).GetPickedDepth());
+  SyncPanel();
+  GetProject().NotifyChanged(kChangeSettings);
 }
 
-bool FilterFloatPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options,
-                       const CLayerBitmap& source, rgbFloatBitmap& destination) {
-  const floatBitmap* depth = source.GetLayer<floatBitmap>();
-  if (!depth) return false;
-  const DepthTiles range(*depth);
-  const AtmosphereLaw law(settings, options.InForeground, range.MinDepth(), range.MaxDepth());
-  return RunFloatPixelPass(source, destination,
-                           [&law](const float* in, float d, float* out) { law.ApplyFloat(in, d, out); });
+bool AtmosphericPerspectiveFilter::FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                                     rgbFloatBitmap& destination, RenderProgress& progress) {
+  return ::FilterFloatPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,
+                             destination, progress);
+}
+
+bool AtmosphericPerspectiveFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
+                                                rgbBitmap& destination, RenderProgress& progress) {
+  return ::FilterPixels(static_cast<const AtmosphericPerspectiveSettings&>(settings), options_, source,
+                        destination, progress);
 }

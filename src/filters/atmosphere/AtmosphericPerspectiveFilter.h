@@ -1,16 +1,28 @@
 #pragma once
-// Atmospheric perspective: a colour added to each pixel beyond the start depth (in front of it
-// with InForeground), as haze thickening with distance. Pixels never get darker; each channel
-// saturates at 255.
+// The atmospheric perspective filter command: a colour added with depth, as haze.
 
+#include "filters/ColourFilterCommand.h"
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
-#include "platform/image/LayerBitmap.h"
+#include "strings/StringIds.h"
 
-// Writes every pixel of destination from the source's colour and depth layers, which have the
-// destination's size; the ramp runs over the source's depth range. False when the user
-// cancelled (the rows done so far stay written) or when the source lacks those layers.
-bool FilterPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options,
-                  const CLayerBitmap& source, rgbBitmap& destination);
-// The same on float colour (linear light; see RowPass.h for how the law sees it).
-bool FilterFloatPixels(const AtmosphericPerspectiveSettings& settings, const AtmosphericPerspectiveOptions& options, const CLayerBitmap& source,
-                       rgbFloatBitmap& destination);
+class AtmosphericPerspectiveFilter : public ColourFilterCommand {
+ public:
+  static constexpr FilterDescription kDescription{FourCC("FXDF"), kAtmosphericPerspectiveName, kAtmosphericPerspectiveDescription, kAtmosphericPerspectiveName};
+  explicit AtmosphericPerspectiveFilter(ProjectData& project);
+  KeyframeSettings& GetCurrentSettings() override { return settings_; }
+  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
+  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
+  // A picked depth becomes the start depth, whatever the picker's mode.
+  void OnGetFocus(int reason, CQelCommand* other, CommandResult result) override;
+  AtmosphericPerspectiveOptions& Options() { return options_; }
+
+ protected:
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                    RenderProgress& progress) override;
+  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbFloatBitmap& destination,
+                         RenderProgress& progress) override;
+
+ private:
+  AtmosphericPerspectiveSettings settings_;
+  AtmosphericPerspectiveOptions options_;
+};

@@ -16,29 +16,17 @@
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
-#include "filters/atmosphere/AtmosphericPerspectiveCommand.h"
+#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
+#include "strings/StringIds.h"
 
 namespace {
 
-constexpr int kDepthCaption = 62040;
-constexpr int kColourCaption = 62041;
-constexpr int kNearCaption = 62042;
-constexpr int kFarCaption = 62043;
-constexpr int kDensityCaption = 62044;
-constexpr int kForegroundCaption = 62045;
 
-constexpr int kDepthHelp = 2097;
-constexpr int kColourHelp = 2095;
-constexpr int kNearHelp = 2101;
-constexpr int kFarHelp = 2098;
-constexpr int kDensityHelp = 2096;
-constexpr int kForegroundHelp = 2100;
 
 constexpr int kStartDepthMode = 1;
 constexpr int kBarMaximum = 100;
-constexpr int kSettingsChange = 64072;
 constexpr int kWidth = 138;
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "animation/SettingsFields.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
+#include "platform/framework/RecordKeys.h"
 #include "platform/image/DepthRange.h"
 
 namespace {
@@ -11,7 +12,6 @@ constexpr uint32_t kStartDepthKey = FourCC("ZFOG");
 constexpr uint32_t kDensityKey = FourCC("DENS");
 constexpr uint32_t kNearIntensityKey = FourCC("NEAR");
 constexpr uint32_t kFarIntensityKey = FourCC("FARI");
-constexpr uint32_t kColourKey = FourCC("COLR");
 constexpr uint32_t kInForegroundKey = FourCC("FORE");
 constexpr uint32_t kWhiteValue = 0xFFFFFF;
 

@@ -5,34 +5,32 @@
 #include "platform/image/DepthRange.h"
 #include "project/ProjectData.h"
 #include "filters/DepthToolExchange.h"
+#include "strings/StringIds.h"
 
 namespace {
 // Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
 constexpr int kRefreshStore = 1;
 constexpr int kRefreshControls = 2;
 // What Undo says the depth tools changed.
-constexpr int kFieldChange = 64062;
-constexpr int kFocusChange = 64063;
-constexpr int kFrontDepthChange = 64064;
-constexpr int kBackDepthChange = 64065;
 }  // namespace
 
 DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDescription) {}
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderPreview(const KeyframeSettings& settings, int x, int y,
-                                                                int width, int height) {
+                                                                int width, int height,
+                                                                RenderProgress& progress) {
   const CLayerBitmap* image = GetProject().GetCurrentImage();
   if (!image) return nullptr;
   DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
-  return renderer.RenderPreview(*image, {x, y, width, height});
+  return renderer.RenderPreview(*image, {x, y, width, height}, progress);
 }
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                                              int frameCount) {
+                                                              int frameCount, RenderProgress& progress) {
   const CLayerBitmap* image = GetProject().GetCurrentImage();
   if (!image) return nullptr;
   DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
-  return renderer.RenderFrame(*image, frameIndex, frameCount);
+  return renderer.RenderFrame(*image, frameIndex, frameCount, progress);
 }
 
 std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {

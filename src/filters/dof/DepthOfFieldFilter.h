@@ -8,16 +8,17 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/Diaph.h"
+#include "strings/StringIds.h"
 
 class DepthOfFieldFilter : public DepthFilterCommand {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDE"), 2155, 2154, 2166};
+  static constexpr FilterDescription kDescription{FourCC("FXDE"), kDepthOfFieldName, kDepthOfFieldDescription, kDepthOfFieldPanelTitle};
   explicit DepthOfFieldFilter(ProjectData& project);
 
-  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width,
-                                              int height) override;
-  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                            int frameCount) override;
+  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y, int width, int height,
+                                              RenderProgress& progress) override;
+  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex, int frameCount,
+                                            RenderProgress& progress) override;
   // View mode 5: the sharp field and the blur amounts over the image.
   std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   int HasEffectPreview() const override { return 1; }

@@ -19,49 +19,15 @@
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "project/ProjectData.h"
+#include "strings/StringIds.h"
 
 namespace {
 
 // Dialog texts and the range message.
-constexpr int kDefineFieldText = 62000;
-constexpr int kSetFocusText = 62001;
-constexpr int kFrontAmountText = 62002;
-constexpr int kBackAmountText = 62003;
-constexpr int kDiaphText = 62004;
-constexpr int kGraphText = 62005;
-constexpr int kBrowseText = 62006;
-constexpr int kAlphaText = 62007;
-constexpr int kFullAtText = 64045;
 
 // Help strings of the controls.
-constexpr int kBackPointHelp = 2058;
-constexpr int kFrontPointHelp = 2061;
-constexpr int kBackBarHelp = 2062;
-constexpr int kFrontBarHelp = 2063;
-constexpr int kGraphHelp = 2064;
-constexpr int kBackEditHelp = 2066;
-constexpr int kFrontEditHelp = 2067;
-constexpr int kBrowseHelp = 2068;
-constexpr int kFieldHelp = 2071;
-constexpr int kDiaphHelp = 2081;
-constexpr int kNextHelp = 2082;
-constexpr int kPreviousHelp = 2083;
-constexpr int kFocusHelp = 2120;
 // What Undo says it takes back.
-constexpr int kFrontAmountChange = 64060;
-constexpr int kBackAmountChange = 64061;
-constexpr int kFieldChange = 64062;
-constexpr int kFocusChange = 64063;
-constexpr int kFrontDepthChange = 64064;
-constexpr int kBackDepthChange = 64065;
-constexpr int kDiaphChange = 64066;
-constexpr int kAlphaChange = 64067;
 
-constexpr int kNearHelp = 64040;
-constexpr int kFarHelp = 64041;
-constexpr int kFocusDepthHelp = 64042;
-constexpr int kFrontDepthHelp = 64043;
-constexpr int kBackDepthHelp = 64044;
 
 const QColor kCentreLine(255, 0, 0);
 const QColor kCentreEdge(128, 0, 0);
@@ -113,8 +79,8 @@ void DepthOfFieldPanel::BuildLayout() {
   focusButton_ = MakePictureButton(this, PanelPicture::Focus, toolSize, kFocusHelp);
 
   // The field limits and the focus as numbers, under the tools that pick them.
-  nearField_ = MakeDepthField(this, kNearHelp);
-  farField_ = MakeDepthField(this, kFarHelp);
+  nearField_ = MakeDepthField(this, kNearLimitHelp);
+  farField_ = MakeDepthField(this, kFarLimitHelp);
   focusField_ = MakeDepthField(this, kFocusDepthHelp);
   auto* limits = new QHBoxLayout;
   limits->setSpacing(2);
@@ -170,8 +136,8 @@ void DepthOfFieldPanel::BuildLayout() {
   auto* diaphRow = new QHBoxLayout;
   diaphBox_ = MakePictureBox(this, QSize(DialogUnitsX(this, 30), DialogUnitsX(this, 30)), kDiaphHelp);
   const QSize stepSize(DialogUnitsX(this, 14), DialogUnitsY(this, 14));
-  previousButton_ = MakePictureButton(this, PanelPicture::Previous, stepSize, kPreviousHelp);
-  nextButton_ = MakePictureButton(this, PanelPicture::Next, stepSize, kNextHelp);
+  previousButton_ = MakePictureButton(this, PanelPicture::Previous, stepSize, kPreviousDiaphHelp);
+  nextButton_ = MakePictureButton(this, PanelPicture::Next, stepSize, kNextDiaphHelp);
   auto* steps = new QVBoxLayout;
   steps->setSpacing(2);
   steps->addWidget(previousButton_);
@@ -439,7 +405,7 @@ void Blur(QImage& layer, double t) {
 }
 
 // Its point tool sets the focus, or where a blur is full.
-constexpr PickHints kPickHints{62050, 62059, 62060};
+constexpr PickHints kPickHints{kSetsFocus, kSetsFullBackBlur, kSetsFullFrontBlur};
 
 const FilterPanelRegistration kRegistration({DepthOfFieldFilter::kDescription.id,
                                              MakePanel<DepthOfFieldPanel, DepthOfFieldFilter>, Blur, kPickHints});

@@ -44,12 +44,13 @@ class PassDepth {
 
 // Every slice of the list into the outputs, the farthest first.
 bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options, const g8Bitmap& diaph,
-                  const DepthSliceList& slices, const SliceLayers& layers, const PassDepth& depth) {
+                  const DepthSliceList& slices, const SliceLayers& layers, const PassDepth& depth,
+                  RenderProgress& progress) {
   SliceWorkspace workspace;
   for (int i = 0; i < slices.GetCount(); ++i) {
     const DepthSlice& s = slices.Get(i);
     if (ProcessSlice(settings, options.KernelStep, layers, depth.Depth(), depth.Tiles(), diaph, s.lo, s.hi,
-                     workspace) == SliceResult::Cancelled) {
+                     workspace, progress) == SliceResult::Cancelled) {
       return false;
     }
   }
@@ -59,7 +60,7 @@ bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOption
 }  // namespace
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitmap& frame, int imageIndex,
-                                                                 int imageCount) const {
+                                                                 int imageCount, RenderProgress& progress) const {
   const Bitmap* frameColour = GetColourLayer(frame);
   const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
   if (!frameColour || !frameDepth) return nullptr;
@@ -72,7 +73,7 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
   const auto slices = BuildSlices(settings_, depth.Tiles(), options_.SliceStep);
   // Each slice has a mask pass and a composite pass, each polling once per 80 rows; a rendered
   // alpha goes through the colour's passes.
-  BeginProgress(ProgressStepsForRows(height) * slices->GetCount() * 2, kProgressStepSize, imageIndex, imageCount);
+  progress.Begin(ProgressStepsForRows(height) * slices->GetCount() * 2, kProgressStepSize, imageIndex, imageCount);
 
   auto output = Bitmap::CreateFrom(colour, width, height);
   SliceLayers layers{colour, *output};
@@ -83,8 +84,8 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
     layers.alpha = render.alpha;
     layers.alphaOutput = alphaOutput.get();
   }
-  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, depth);
-  EndProgress(1);
+  const bool completed = RenderSlices(settings_, options_, diaph_, *slices, layers, depth, progress);
+  progress.End();
   if (!completed) return nullptr;
 
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
@@ -99,7 +100,8 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
 }
 
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBitmap& frame,
-                                                                  const ImageRect& rect) const {
+                                                                  const ImageRect& rect,
+                                                                  RenderProgress& progress) const {
   const floatBitmap* rawFrameDepth = frame.GetLayer<floatBitmap>();
   if (!rawFrameDepth) return nullptr;
   const auto crop = frame.Crop(kColourAndDepthMask, rect);
@@ -115,11 +117,11 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBi
 
   // The slices follow the whole frame, so that a preview shows what the frame render gives.
   const auto slices = BuildSlices(settings_, frameDepth.Tiles(), options_.SliceStep);
-  BeginProgress(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
+  progress.Begin(slices->GetCount() * ProgressStepsForRows(rect.height) * 2, kProgressStepSize, 1, 1);
   auto output = Bitmap::CreateFrom(*render.colour, rect.width, rect.height);
   const bool completed =
-      RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*render.colour, *output}, depth);
-  EndProgress(1);
+      RenderSlices(settings_, options_, diaph_, *slices, SliceLayers{*render.colour, *output}, depth, progress);
+  progress.End();
   if (!completed) return nullptr;
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
   return render.encodeResult ? EncodeFloatLayers(*result) : std::move(result);

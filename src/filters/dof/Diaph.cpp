@@ -10,9 +10,6 @@
 namespace {
 
 constexpr int kOpenDialogFlags = 4096;
-constexpr int kWarningTitleId = 7354;
-constexpr int kTooSmallMessageId = 2169;
-constexpr int kNoPictureMessageId = 64030;
 
 }  // namespace
 
@@ -31,19 +28,19 @@ bool Diaph::LoadFile(const std::string& name) {
   const bool chosenNow = name.empty();
   if (chosenNow && !reader.FileDialogBox(kOpenDialogFlags)) return false;
   auto refuse = [&](const std::string& why) {
-    if (chosenNow) UI().Warning(LoadString(kWarningTitleId), why);
+    if (chosenNow) UI().Warning(LoadString(kWarningTitle), why);
     return false;
   };
   std::unique_ptr<CLayerBitmap> picture;
   if (reader.PrepareReading() == 1) picture = reader.Read();
   const std::string shownName = fileStripPath(reader.GetFileName());
-  if (!picture) return refuse(AppendReason(FormatString(kNoPictureMessageId, shownName), LocalReason(reader.GetError())));
+  if (!picture) return refuse(AppendReason(FormatString(kDiaphNotPicture, shownName), LocalReason(reader.GetError())));
   // Refused only when too small both ways: a long thin picture still resamples well enough.
   if (picture->GetWidth() < kPictureSide && picture->GetHeight() < kPictureSide) {
-    return refuse(FormatString(kTooSmallMessageId, kPictureSide));
+    return refuse(FormatString(kDiaphTooSmall, kPictureSide));
   }
   const auto grey = GreyPicture(*picture);
-  if (!grey) return refuse(FormatString(kNoPictureMessageId, shownName));
+  if (!grey) return refuse(FormatString(kDiaphNotPicture, shownName));
   path_ = reader.GetFileName();
   Install(*grey, kFromFile);
   return true;

@@ -1,8 +1,8 @@
 #pragma once
-// Long passes poll the progress display before each row y with (y + 1) % 80 == 0. Between two
+// Long passes poll their progress before each row y with (y + 1) % 80 == 0. Between two
 // polls the rows form a band that may be worked on all at once, in any order.
 
-#include "platform/framework/Progress.h"
+#include "platform/framework/RenderProgress.h"
 
 constexpr int kRowsPerProgressStep = 80;
 
@@ -18,9 +18,9 @@ constexpr int NextBandEnd(int height, int first) {
 // Calls work(first, end) for each band of rows [first, end), polling before each band that
 // starts on a polled row. False when a poll reported a cancel (later bands are not worked).
 template <typename Work>
-bool ForEachProgressBand(int height, Work&& work) {
+bool ForEachProgressBand(int height, RenderProgress& progress, Work&& work) {
   for (int first = 0; first < height;) {
-    if ((first + 1) % kRowsPerProgressStep == 0 && ProgressStep()) return false;
+    if ((first + 1) % kRowsPerProgressStep == 0 && progress.Step()) return false;
     const int end = NextBandEnd(height, first);
     work(first, end);
     first = end;

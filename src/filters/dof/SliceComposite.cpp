@@ -68,11 +68,11 @@ class SliceCompositor {
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
-  SliceResult Run() {
+  SliceResult Run(RenderProgress& progress) {
     FindRowWork();
     Prepare(notBehind_, alphaNotBehind_);
     if (anyBorder_) Prepare(own_, alphaOwn_);
-    bool completed = ForEachProgressBand(height_, [&](int first, int end) {
+    bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
       // windows of the band's pixels to render reach are built; those of the next band are
@@ -362,7 +362,8 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 
 // Float colour goes with float output and float alpha.
 SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs) {
+                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                           RenderProgress& progress) {
   auto* output = BitmapCast<rgbFloatBitmap>(&layers.output);
   const auto* alpha = BitmapCast<alphaFloatBitmap>(layers.alpha);
   auto* alphaOutput = BitmapCast<alphaFloatBitmap>(layers.alphaOutput);
@@ -372,27 +373,29 @@ SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLaye
   }
   if (alpha) CheckSameShape(*alpha, depth), CheckSameShape(*alphaOutput, depth);
   const FloatSliceLayers floatLayers{static_cast<const rgbFloatBitmap&>(layers.colour), *output, alpha, alphaOutput};
-  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs);
+  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs, progress);
 }
 
 }  // namespace
 
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
-                  SliceWorkspace& workspace) {
+                           SliceWorkspace& workspace, RenderProgress& progress) {
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
-  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs);
+  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs, progress);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }
-  if (!layers.alpha) return SliceCompositor<false>(settings, layers, depth, mask, table, runs, workspace).Run();
+  if (!layers.alpha) {
+    return SliceCompositor<false>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+  }
   if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
   CheckSameShape(*layers.alpha, depth);
   CheckSameShape(*layers.alphaOutput, depth);
   if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
     throw std::invalid_argument("slice alpha must have 1 channel");
   }
-  return SliceCompositor<true>(settings, layers, depth, mask, table, runs, workspace).Run();
+  return SliceCompositor<true>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
 }

@@ -42,10 +42,10 @@ class FloatSliceCompositor {
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
-  SliceResult Run() {
+  SliceResult Run(RenderProgress& progress) {
     rowWork_.assign(size_t(height_), 0);
     ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
-    const bool completed = ForEachProgressBand(height_, [&](int first, int end) { CompositeBand(first, end); });
+    const bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) { CompositeBand(first, end); });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
 
@@ -191,6 +191,6 @@ class FloatSliceCompositor {
 
 SliceResult CompositeFloatSlice(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers,
                                 const floatBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
-                                const SliceKernelRuns& runs) {
-  return FloatSliceCompositor(settings, layers, depth, mask, table, runs).Run();
+                                const SliceKernelRuns& runs, RenderProgress& progress) {
+  return FloatSliceCompositor(settings, layers, depth, mask, table, runs).Run(progress);
 }

@@ -67,12 +67,12 @@ class SliceMaskBuilder {
 
   // Builds the mask into `mask` (of the depth's size; its earlier content does not matter).
   // False when cancelled.
-  bool Build(g8Bitmap& mask) {
+  bool Build(g8Bitmap& mask, RenderProgress& progress) {
     mask_ = &mask;
     const int reach = runs_.MaxRadiusY();
     int searched = 0;  // rows [0, searched) have been searched for border pixels
     int finished = 0;
-    bool completed = ForEachProgressBand(height_, [&](int first, int end) {
+    bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) {
       // The band is searched while the rows whose every source row the earlier bands searched
       // are finished: one join for both.
       const int ready = std::max(finished, searched - reach);
@@ -268,13 +268,15 @@ class SliceMaskBuilder {
 }  // namespace
 
 bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
-                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask) {
-  return SliceMaskBuilder(settings, depth, tiles, table, runs, lo, hi).Build(mask);
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask,
+                    RenderProgress& progress) {
+  return SliceMaskBuilder(settings, depth, tiles, table, runs, lo, hi).Build(mask, progress);
 }
 
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
   auto mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
-  if (!BuildSliceMask(settings, depth, DepthTiles(depth), table, SliceKernelRuns(table), lo, hi, *mask)) return nullptr;
+  NoProgress unwatched;
+  BuildSliceMask(settings, depth, DepthTiles(depth), table, SliceKernelRuns(table), lo, hi, *mask, unwatched);
   return mask;
 }

@@ -9,7 +9,7 @@
 
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
                          const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
-                         double hi, SliceWorkspace& workspace) {
+                         double hi, SliceWorkspace& workspace, RenderProgress& progress) {
   const double rh = settings.BlurPixels(hi, false);
   const double rl = settings.BlurPixels(lo, false);
   double mn = std::min(rh, rl);
@@ -24,6 +24,8 @@ SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep
   const auto table = BlurKernelTable::Build(a, b, kernelStep, diaph);
   if (!workspace.mask) workspace.mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
   const SliceKernelRuns runs(*table);
-  if (!BuildSliceMask(settings, depth, tiles, *table, runs, lo, hi, *workspace.mask)) return SliceResult::Cancelled;
-  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, runs, workspace);
+  if (!BuildSliceMask(settings, depth, tiles, *table, runs, lo, hi, *workspace.mask, progress)) {
+    return SliceResult::Cancelled;
+  }
+  return CompositeSlice(settings, layers, depth, *workspace.mask, *table, runs, workspace, progress);
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/Bitmap.h"
 
 class BlurKernelTable;
@@ -30,14 +31,15 @@ constexpr uint8_t kMaskBehind = 64;      // behind the slice, out of its border'
 constexpr uint8_t kMaskBorderBase = 128; // + blur diameter: behind, reached by the border's blur
 constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 
-// The mask of the slice lo <= d <= hi; null when cancelled. With the depth layer's summary, the
-// rows that cannot hold the slice are not searched for its border.
+// The mask of the slice lo <= d <= hi, with nobody watching (never cancelled). With the depth
+// layer's summary, the rows that cannot hold the slice are not searched for its border.
 std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
-// The same into a mask of the depth's size, whatever it held, with the table's kernel runs;
-// false when cancelled.
+// The same into a mask of the depth's size, whatever it held, with the table's kernel runs,
+// polling the progress; false when cancelled.
 bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
-                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask);
+                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask,
+                    RenderProgress& progress);
 
 // What a slice pass reads and writes, all of the depth layer's size: the colour (3 channels)
 // into its output and, when both are given, the alpha (1 channel) into its own.
@@ -61,9 +63,9 @@ struct SliceWorkspace {
 // Writes the slice into the outputs; `runs` are those of the table's kernels.
 SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
-                           SliceWorkspace& workspace);
+                           SliceWorkspace& workspace, RenderProgress& progress);
 
 // Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
                          const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
-                         double hi, SliceWorkspace& workspace);
+                         double hi, SliceWorkspace& workspace, RenderProgress& progress);

@@ -2,13 +2,14 @@
 
 #include "animation/SettingsFields.h"
 #include "platform/framework/CustomData.h"
+#include "platform/framework/RecordKeys.h"
 
 namespace {
 
 // The colour follows the zone's fields in the record.
 const SettingsFields<ZHueSettings>& OwnFields() {
   static const SettingsFields<ZHueSettings> fields = {
-      {FourCC("COLR"), &ZHueSettings::Colour, ZHueSettings::kDefaultColourValue, ZHueSettings::kDefaultColourValue},
+      {kColourKey, &ZHueSettings::Colour, ZHueSettings::kDefaultColourValue, ZHueSettings::kDefaultColourValue},
   };
   return fields;
 }

@@ -12,22 +12,22 @@
 #include "controls/FilterPanelRegistry.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/zone/ZoneDepthTools.h"
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
+#include "strings/StringIds.h"
 
 namespace {
 
 constexpr int kCheckWidth = 138;
-constexpr int kSettingsChange = 64072;
 
-const ZoneToolTexts kSaturationTools{62010, 2119, 106, 62011, 2115, 62012, 2088, 65};
-const ZoneToolTexts kLuminanceTools{62020, 2113, 99, 62021, 2114, 62022, 2087, 62};
-const ZoneToolTexts kHueTools{62030, 2111, 99, 62031, 2116, 62032, 2089, 62};
+const ZoneToolTexts kSaturationTools{kConstantColoredZoneItem, kSaturationZoneHelp, 106, kForegroundBlackWhitePointItem, kSaturationForegroundHelp, kBackgroundBlackWhitePointItem, kSaturationBackgroundHelp, 65};
+const ZoneToolTexts kLuminanceTools{kConstantLightingZoneItem, kLuminanceZoneHelp, 99, kForegroundUnlightPointItem, kLuminanceForegroundHelp, kBackgroundUnlightPointItem, kLuminanceBackgroundHelp, 62};
+const ZoneToolTexts kHueTools{kConstantHueZoneItem, kHueZoneHelp, 99, kForegroundTintedPointItem, kHueForegroundHelp, kBackgroundTintedPointItem, kHueBackgroundHelp, 62};
 
 // Caption and help of the invert, foreground and background check boxes.
-const ZoneCheckTexts kSaturationChecks{{{62013, 2080}, {62014, 2079}, {62015, 2078}}};
-const ZoneCheckTexts kLuminanceChecks{{{62023, 2075}, {62024, 2077}, {62025, 2076}}};
+const ZoneCheckTexts kSaturationChecks{{{kInvertBlackWhiteZoneItem, kInvertSaturationZoneHelp}, {kSaturateColorForegroundItem, kCheckOptionMakeForeground}, {kSaturateColorBackgroundItem, kCheckOptionMakeBackground}}};
+const ZoneCheckTexts kLuminanceChecks{{{kInvertLightingZoneItem, kInvertLightZoneHelp}, {kLightForegroundItem, kCheckOptionLightenForeground}, {kLightBackgroundItem, kCheckOptionLightenBackground}}};
 
 }  // namespace
 
@@ -110,11 +110,11 @@ ZLuminancePanel::ZLuminancePanel(ZLuminanceFilter& filter, QWidget* parent)
 
 ZHuePanel::ZHuePanel(ZHueFilter& filter, QWidget* parent) : ZonePanel(filter, kHueTools, parent) {
   setObjectName(QStringLiteral("ZHuePanel"));
-  colourButton_ = MakeColourButton(this, 62033, 2073);
+  colourButton_ = MakeColourButton(this, kChooseHueItem, kChooseHueHelp);
   colourButton_->setFixedWidth(DialogUnitsX(this, 99));
   AddWidget(colourButton_, Qt::AlignHCenter);
   static_cast<QVBoxLayout*>(layout())->addSpacing(DialogUnitsY(this, 6));
-  AddCheck(62034, 2074, filter.GetOptionsOf().InvertZone);
+  AddCheck(kInvertTintedZoneItem, kInvertHueZoneHelp, filter.GetOptionsOf().InvertZone);
   static_cast<QVBoxLayout*>(layout())->addStretch(1);
   connect(colourButton_, &QPushButton::clicked, this, [this] { ChooseColour(); });
 }

@@ -1,7 +1,7 @@
 // The three zone filters in the filter registry.
 
 #include "filters/FilterRegistry.h"
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 
 namespace {
 const FilterRegistration kZHue({2, ZHueFilter::kDescription, ZHueSettings::kTypeCode, "zhue", MakeSettings<ZHueSettings>,

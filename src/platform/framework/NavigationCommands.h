@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/framework/Command.h"
+#include "strings/StringIds.h"
 
 constexpr uint32_t kZoomToolId = FourCC("ZOOM");
 constexpr uint32_t kZoomOutToolId = FourCC("ZOO2");
@@ -46,7 +47,7 @@ struct NavigationEntry {
   int helpId;
 };
 inline constexpr NavigationEntry kNavigationCommands[] = {
-    {kZoomToolId, kClassInteractive, 60020, 60021},   {kZoomOutToolId, kClassInteractive, 60022, 60023},
-    {kMoveToolId, kClassInteractive, 60024, 60025},   {kZoomResetId, kClassSimple, 60026, 60027},
-    {kZoomFitId, kClassSimple, 60028, 60029},         {kZoomActualPixelsId, kClassSimple, 60030, 60031},
+    {kZoomToolId, kClassInteractive, kZoomInItem, kZoomInHelp},   {kZoomOutToolId, kClassInteractive, kZoomOutItem, kZoomOutHelp},
+    {kMoveToolId, kClassInteractive, kMoveItem, kMoveHelp},   {kZoomResetId, kClassSimple, kZoomResetItem, kZoomResetHelp},
+    {kZoomFitId, kClassSimple, kZoomFitItem, kZoomFitHelp},         {kZoomActualPixelsId, kClassSimple, kActualPixelsItem, kActualPixelsHelp},
 };

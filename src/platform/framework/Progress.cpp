@@ -15,7 +15,7 @@ bool IsProgressOpen() { return gProgressOpen; }
 void BeginProgress(int total, int step, int imageIndex, int imageCount) {
   if (total == 0) return;
   if (gProgressOpen) UI().EndProgress();
-  UI().BeginProgress(FormatString(2171, gFilterName, imageIndex, imageCount), total, step);
+  UI().BeginProgress(FormatString(kRenderProgressText, gFilterName, imageIndex, imageCount), total, step);
   gProgressOpen = true;
 }
 

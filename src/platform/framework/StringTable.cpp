@@ -68,9 +68,9 @@ struct SystemReason {
   int textId;
 };
 constexpr SystemReason kSystemReasons[] = {
-    {"No such file or directory", 64100}, {"Permission denied", 64101},   {"Read-only file system", 64102},
-    {"No space left on device", 64103},   {"Is a directory", 64104},      {"Not a directory", 64105},
-    {"Disk quota exceeded", 64106},       {"File name too long", 64107},  {"Operation not permitted", 64108},
+    {"No such file or directory", kNoSuchFileDirectory}, {"Permission denied", kPermissionDenied},   {"Read-only file system", kReadOnlyFileSystem},
+    {"No space left on device", kNoSpaceLeftDevice},   {"Is a directory", kDirectory},      {"Not a directory", kNotDirectory},
+    {"Disk quota exceeded", kDiskQuotaExceeded},       {"File name too long", kFileNameTooLong},  {"Operation not permitted", kOperationNotPermitted},
 };
 
 }  // namespace

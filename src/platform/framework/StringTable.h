@@ -1,9 +1,12 @@
 #pragma once
-// Every text shown to the user, by number, in English and French.
+// Every text shown to the user, by number, in English and French. The numbers have names
+// (strings/StringIds.h, generated from the English table).
 
 #include <string>
 
 #include <fmt/printf.h>
+
+#include "strings/StringIds.h"
 
 enum class Language { English, French };
 

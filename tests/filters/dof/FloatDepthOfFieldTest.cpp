@@ -15,6 +15,7 @@
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/Diaph.h"
 #include "platform/framework/CustomData.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/FloatLayers.h"
 #include "platform/image/ImageIo.h"
 #include "support/ScriptedUserInterface.h"
@@ -79,7 +80,8 @@ DepthOfFieldSettings NightSettings() {
 std::unique_ptr<CLayerBitmap> Render(const CLayerBitmap& image, const DepthOfFieldSettings& settings,
                                      DepthOfFieldOptions options = {}) {
   Diaph diaph;
-  return DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(image, 1, 1);
+  NoProgress unwatched;
+  return DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(image, 1, 1, unwatched);
 }
 
 // The red channel's sum over the square of the given half side around a spot.

@@ -12,6 +12,12 @@
 #include "filters/dof/DepthSlices.h"
 #include "filters/dof/Diaph.h"
 #include "support/ScriptedUserInterface.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -65,7 +71,7 @@ DepthOfFieldSettings WallInFocus(int front) {
 std::unique_ptr<CLayerBitmap> Render(const CLayerBitmap& image, const DepthOfFieldSettings& settings) {
   DepthOfFieldOptions options;
   Diaph diaph;
-  return DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(image, 1, 1);
+  return DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(image, 1, 1, uiProgress);
 }
 
 const uint8_t* Pixel(const CLayerBitmap& image, int x, int y) {

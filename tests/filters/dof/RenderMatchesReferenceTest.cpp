@@ -21,6 +21,12 @@
 #include "filters/dof/ResampleDiaph.h"
 #include "filters/dof/SlicePasses.h"
 #include "support/ScriptedUserInterface.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -119,11 +125,11 @@ void ExpectFrameMatches(const FrameCase& c, const DofSceneDepths& depths = {}) {
 
   auto expected = ReferenceRenderFrame(settings, options, *diaph, *scene, 1, 1);
   DepthOfFieldRenderer renderer(settings, options, *diaph);
-  auto parallel = renderer.RenderFrame(*scene, 1, 1);
+  auto parallel = renderer.RenderFrame(*scene, 1, 1, uiProgress);
   ExpectSameImage(expected.get(), parallel.get(), c.name + ", all threads");
   {
     tbb::global_control one(tbb::global_control::max_allowed_parallelism, 1);
-    auto single = renderer.RenderFrame(*scene, 1, 1);
+    auto single = renderer.RenderFrame(*scene, 1, 1, uiProgress);
     ExpectSameImage(expected.get(), single.get(), c.name + ", one thread");
   }
   EXPECT_FALSE(ui.ProgressOpen());
@@ -185,7 +191,7 @@ TEST(RenderMatchesReference, DepthsExactlyOnSliceBoundaries) {
   DepthOfFieldOptions options;
   auto diaph = DiaphPicture(1);
   auto expected = ReferenceRenderFrame(settings, options, *diaph, *scene, 1, 1);
-  auto actual = DepthOfFieldRenderer(settings, options, *diaph).RenderFrame(*scene, 1, 1);
+  auto actual = DepthOfFieldRenderer(settings, options, *diaph).RenderFrame(*scene, 1, 1, uiProgress);
   ExpectSameImage(expected.get(), actual.get(), "ties");
 }
 
@@ -200,7 +206,7 @@ TEST(RenderMatchesReference, EverythingSharpGivesTheInputBack) {
   ASSERT_EQ(slices->GetCount(), 1);
   auto diaph = DiaphPicture(1);
   auto expected = ReferenceRenderFrame(settings, options, *diaph, *scene, 1, 1);
-  auto actual = DepthOfFieldRenderer(settings, options, *diaph).RenderFrame(*scene, 1, 1);
+  auto actual = DepthOfFieldRenderer(settings, options, *diaph).RenderFrame(*scene, 1, 1, uiProgress);
   ExpectSameImage(expected.get(), actual.get(), "sharp");
   ASSERT_TRUE(actual);
   EXPECT_EQ(FirstDifference(scene->GetLayerByType(kRgbBitmap), actual->GetLayerByType(kRgbBitmap)), "");
@@ -222,14 +228,14 @@ TEST(RenderMatchesReference, PreviewRectangles) {
       const std::string what = "diaph " + std::to_string(number) + " rectangle " + std::to_string(r.x) + "," +
                                std::to_string(r.y) + " " + std::to_string(r.w) + "x" + std::to_string(r.h);
       auto expected = ReferenceRenderPreview(settings, options, *diaph, *scene, r.x, r.y, r.w, r.h);
-      auto actual = renderer.RenderPreview(*scene, ImageRect{r.x, r.y, r.w, r.h});
+      auto actual = renderer.RenderPreview(*scene, ImageRect{r.x, r.y, r.w, r.h}, uiProgress);
       ExpectSameImage(expected.get(), actual.get(), what);
       if (actual) {
         EXPECT_FALSE(actual->GetLayerByType(kAlphaBitmap)) << what;
       }
     }
-    EXPECT_FALSE(renderer.RenderPreview(*scene, ImageRect{90, 0, 20, 10}));
-    EXPECT_FALSE(renderer.RenderPreview(*scene, ImageRect{0, 0, 0, 10}));
+    EXPECT_FALSE(renderer.RenderPreview(*scene, ImageRect{90, 0, 20, 10}, uiProgress));
+    EXPECT_FALSE(renderer.RenderPreview(*scene, ImageRect{0, 0, 0, 10}, uiProgress));
   }
 }
 

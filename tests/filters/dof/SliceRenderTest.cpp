@@ -16,6 +16,12 @@
 #include "filters/dof/FieldOverlay.h"
 #include "filters/dof/SlicePasses.h"
 #include "support/ScriptedUserInterface.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -69,7 +75,7 @@ CountedRender RenderCounting(const CLayerBitmap& frame, const DepthOfFieldSettin
   ui.cancelAtStep = cancelAtStep;
   Diaph diaph;
   CountedRender r;
-  r.result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(frame, 3, 7);
+  r.result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(frame, 3, 7, uiProgress);
   auto progress = ui.EventsOfKind("progress");
   if (!progress.empty()) r.announcedTotal = progress[0].number;
   r.steps = ui.ProgressSteps();
@@ -143,7 +149,7 @@ TEST(SliceMask, BlurredForegroundReachesTheSharpBackgroundNearItsOutline) {
   // The rendered frame: the sharp plane takes a blend of red next to the disc, and stays itself
   // far away.
   DepthOfFieldOptions options;
-  auto result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(*image, 1, 1);
+  auto result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(*image, 1, 1, uiProgress);
   ASSERT_TRUE(result);
   const int x = W / 2 + radius + 1, y = H / 2;
   EXPECT_GT(Pixel(*result, x, y)[0], Pixel(*image, x, y)[0]);
@@ -166,7 +172,7 @@ TEST(SliceRender, BlurredBackgroundTakesNoColourFromASharpObjectInFront) {
   settings.BackMaxDepth = 20.0;
   Diaph diaph;
   DepthOfFieldOptions options;
-  auto result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(*image, 1, 1);
+  auto result = DepthOfFieldRenderer(settings, options, diaph.GetPicture()).RenderFrame(*image, 1, 1, uiProgress);
   ASSERT_TRUE(result);
   for (int y = 0; y < H; ++y) {
     for (int x = 0; x < W; ++x) {
@@ -250,6 +256,47 @@ TEST(SliceRender, ProgressCountsEveryEightyRowsOfEachPassAndCancelYieldsNothing)
   EXPECT_EQ(RenderCounting(*scene, settings, options, 0).announcedTotal, total);
 }
 
+// A progress of the caller's own, with no user interface behind it: the renderer reports to it
+// and stops at its cancel.
+class CountingProgress final : public RenderProgress {
+ public:
+  explicit CountingProgress(int cancelAtStep) : cancelAtStep_(cancelAtStep) {}
+  void Begin(int total, int, int, int) override { announced = total, open = true; }
+  bool Step() override { return ++steps == cancelAtStep_; }
+  void End() override { open = false; }
+  int announced = -1;
+  int steps = 0;
+  bool open = false;
+
+ private:
+  int cancelAtStep_;
+};
+
+TEST(SliceRender, FramesAndPreviewsReportToTheProgressTheyAreGiven) {
+  auto scene = MakeDofScene(60, 170);
+  DepthOfFieldSettings settings = DofSceneSettings(*scene, 10, 10);
+  DepthOfFieldOptions options;
+  Diaph diaph;
+  const DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
+  const int slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
+
+  CountingProgress whole(0);
+  EXPECT_TRUE(renderer.RenderFrame(*scene, 1, 1, whole));
+  EXPECT_EQ(whole.announced, (170 / 80) * slices * 2);
+  EXPECT_EQ(whole.steps, whole.announced);
+  EXPECT_FALSE(whole.open);
+
+  for (int cancelAt : {1, 3}) {
+    CountingProgress frame(cancelAt);
+    EXPECT_FALSE(renderer.RenderFrame(*scene, 1, 1, frame)) << cancelAt;
+    EXPECT_EQ(frame.steps, cancelAt);
+    EXPECT_FALSE(frame.open);
+    CountingProgress preview(cancelAt);
+    EXPECT_FALSE(renderer.RenderPreview(*scene, ImageRect{0, 0, 60, 160}, preview)) << cancelAt;
+    EXPECT_EQ(preview.steps, cancelAt);
+  }
+}
+
 TEST(SliceRender, FramesAndPreviewsUnderEightyRowsOpenNoProgress) {
   auto scene = MakeDofScene(60, 79, true);
   DepthOfFieldSettings settings = DofSceneSettings(*scene, 10, 10);
@@ -264,10 +311,10 @@ TEST(SliceRender, FramesAndPreviewsUnderEightyRowsOpenNoProgress) {
   auto tall = MakeDofScene(60, 200);
   Diaph diaph;
   DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
-  EXPECT_TRUE(renderer.RenderPreview(*tall, ImageRect{0, 100, 60, 79}));
+  EXPECT_TRUE(renderer.RenderPreview(*tall, ImageRect{0, 100, 60, 79}, uiProgress));
   EXPECT_TRUE(ui.EventsOfKind("progress").empty());
   // 160 rows: two polls per pass; the first one cancels.
-  EXPECT_FALSE(renderer.RenderPreview(*tall, ImageRect{0, 10, 60, 160}));
+  EXPECT_FALSE(renderer.RenderPreview(*tall, ImageRect{0, 10, 60, 160}, uiProgress));
   auto progress = ui.EventsOfKind("progress");
   ASSERT_EQ(progress.size(), 1u);
   const int slices = BuildSlices(settings, *tall->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
@@ -293,14 +340,14 @@ TEST(SliceRender, BackgroundMarkersRenderAsTheMaximumDepth) {
   DepthOfFieldOptions options;
   Diaph diaph;
   DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
-  auto expected = renderer.RenderFrame(*replaced, 1, 1);
-  auto actual = renderer.RenderFrame(*marked, 1, 1);
+  auto expected = renderer.RenderFrame(*replaced, 1, 1, uiProgress);
+  auto actual = renderer.RenderFrame(*marked, 1, 1, uiProgress);
   ASSERT_TRUE(expected && actual);
   const Bitmap& e = *expected->GetLayerByType(kRgbBitmap);
   const Bitmap& a = *actual->GetLayerByType(kRgbBitmap);
   EXPECT_TRUE(std::equal(e.GetLineBytes(0), e.GetLineBytes(0) + 70 * 60 * 3, a.GetLineBytes(0)));
-  auto expectedPreview = renderer.RenderPreview(*replaced, ImageRect{5, 3, 40, 30});
-  auto actualPreview = renderer.RenderPreview(*marked, ImageRect{5, 3, 40, 30});
+  auto expectedPreview = renderer.RenderPreview(*replaced, ImageRect{5, 3, 40, 30}, uiProgress);
+  auto actualPreview = renderer.RenderPreview(*marked, ImageRect{5, 3, 40, 30}, uiProgress);
   ASSERT_TRUE(expectedPreview && actualPreview);
   const Bitmap& ep = *expectedPreview->GetLayerByType(kRgbBitmap);
   const Bitmap& ap = *actualPreview->GetLayerByType(kRgbBitmap);
@@ -316,9 +363,9 @@ TEST(SliceRender, FramesWithoutColourOrDepthRenderNothing) {
   DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
   CLayerBitmap colourOnly(scene->GetLayerByType(kRgbBitmap)->Copy());
   CLayerBitmap depthOnly(scene->GetLayerByType(kFloatBitmap)->Copy());
-  EXPECT_FALSE(renderer.RenderFrame(colourOnly, 1, 1));
-  EXPECT_FALSE(renderer.RenderFrame(depthOnly, 1, 1));
-  EXPECT_FALSE(renderer.RenderPreview(colourOnly, ImageRect{0, 0, 10, 10}));
+  EXPECT_FALSE(renderer.RenderFrame(colourOnly, 1, 1, uiProgress));
+  EXPECT_FALSE(renderer.RenderFrame(depthOnly, 1, 1, uiProgress));
+  EXPECT_FALSE(renderer.RenderPreview(colourOnly, ImageRect{0, 0, 10, 10}, uiProgress));
   EXPECT_FALSE(MakeFieldOverlay(settings, depthOnly));
 }
 

@@ -7,7 +7,7 @@
 
 #include "FilterImages.h"
 #include "filters/atmosphere/AtmosphereSliders.h"
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/framework/Colour.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/LayerBitmap.h"
 
 using Rgb = std::array<uint8_t, 3>;
@@ -31,6 +32,7 @@ inline bool IsGrey(const Rgb& p) { return p[0] == p[1] && p[1] == p[2]; }
 template <typename Settings, typename Options>
 std::vector<Rgb> Filter(const Settings& settings, const Options& options, const CLayerBitmap& image) {
   rgbBitmap destination(image.GetWidth(), image.GetHeight());
-  if (!FilterPixels(settings, options, image, destination)) return {};
+  NoProgress unwatched;
+  if (!FilterPixels(settings, options, image, destination, unwatched)) return {};
   return PixelsOf(destination);
 }

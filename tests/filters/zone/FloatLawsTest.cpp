@@ -8,13 +8,19 @@
 #include <functional>
 
 #include "FilterImages.h"
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/FloatLayers.h"
 
 namespace {
+
+RenderProgress& Unwatched() {
+  static NoProgress unwatched;
+  return unwatched;
+}
 
 template <typename Settings>
 Settings StandardZone() {
@@ -48,14 +54,14 @@ std::vector<FilterRun> EveryFilter() {
   const ZHueOptions hue{};
   const AtmosphericPerspectiveOptions fog{};
   return {
-      {"Z Saturation", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZSaturationSettings>(), zone, s, d); },
-       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZSaturationSettings>(), zone, s, d); }},
-      {"Z Luminance", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZLuminanceSettings>(), raised, s, d); },
-       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZLuminanceSettings>(), raised, s, d); }},
-      {"Z Hue", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZHueSettings>(), hue, s, d); },
-       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZHueSettings>(), hue, s, d); }},
-      {"fog", [=](auto& s, auto& d) { return FilterPixels(Fog(), fog, s, d); },
-       [=](auto& s, auto& d) { return FilterFloatPixels(Fog(), fog, s, d); }},
+      {"Z Saturation", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZSaturationSettings>(), zone, s, d, Unwatched()); },
+       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZSaturationSettings>(), zone, s, d, Unwatched()); }},
+      {"Z Luminance", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZLuminanceSettings>(), raised, s, d, Unwatched()); },
+       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZLuminanceSettings>(), raised, s, d, Unwatched()); }},
+      {"Z Hue", [=](auto& s, auto& d) { return FilterPixels(StandardZone<ZHueSettings>(), hue, s, d, Unwatched()); },
+       [=](auto& s, auto& d) { return FilterFloatPixels(StandardZone<ZHueSettings>(), hue, s, d, Unwatched()); }},
+      {"fog", [=](auto& s, auto& d) { return FilterPixels(Fog(), fog, s, d, Unwatched()); },
+       [=](auto& s, auto& d) { return FilterFloatPixels(Fog(), fog, s, d, Unwatched()); }},
   };
 }
 
@@ -113,7 +119,7 @@ TEST(FloatLaws, LightAboveWhiteStaysAboveWhite) {
   }
   // Saturation gone beyond the background point: a grey far above white, not clipped to white.
   rgbFloatBitmap grey(light.GetWidth(), 1);
-  ASSERT_TRUE(FilterFloatPixels(StandardZone<ZSaturationSettings>(), ZoneOptions{}, light, grey));
+  ASSERT_TRUE(FilterFloatPixels(StandardZone<ZSaturationSettings>(), ZoneOptions{}, light, grey, Unwatched()));
   const float* last = grey.GetLine(0) + 3 * (grey.GetWidth() - 1);
   EXPECT_NEAR(last[0], last[1], 1e-3f * last[0]);
   EXPECT_NEAR(last[1], last[2], 1e-3f * last[0]);

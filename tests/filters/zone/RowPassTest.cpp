@@ -10,13 +10,18 @@
 
 #include "FilterImages.h"
 #include "filters/RowPass.h"
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 #include "support/ScriptedUserInterface.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -38,7 +43,7 @@ class ProgressDisplay {
 // Runs a pass over height rows and tells which rows were computed.
 std::vector<int> ComputedRows(int height, bool& complete) {
   std::vector<std::atomic<int>> computed(size_t(std::max(height, 0)));
-  complete = RunRowPass(height, [&](int y) { computed[size_t(y)] += 1; });
+  complete = RunRowPass(height, uiProgress, [&](int y) { computed[size_t(y)] += 1; });
   std::vector<int> rows;
   for (int y = 0; y < height; ++y) {
     EXPECT_LE(computed[size_t(y)].load(), 1) << "row " << y << " computed twice";
@@ -94,7 +99,7 @@ TEST(RowPass, CancelledFilterReportsItAndWritesOnlyTheRowsBefore) {
   settings.ZoneNear = 100.0f;  // every pixel in front: all change
   settings.ZoneFar = 200.0f;
   settings.ForegroundPoint = 50.0f;
-  EXPECT_FALSE(FilterPixels(settings, ZoneOptions{}, image, destination));
+  EXPECT_FALSE(FilterPixels(settings, ZoneOptions{}, image, destination, uiProgress));
   const auto isBlank = [&](int y) {
     for (int i = 0; i < 16 * 3; ++i)
       if (destination.GetLine(y)[i] != 0) return false;
@@ -103,6 +108,21 @@ TEST(RowPass, CancelledFilterReportsItAndWritesOnlyTheRowsBefore) {
   EXPECT_FALSE(isBlank(0));
   EXPECT_FALSE(isBlank(1));
   for (int y = 2; y < 10; ++y) EXPECT_TRUE(isBlank(y)) << y;
+}
+
+TEST(RowPass, StopsAtTheCancelOfTheProgressItIsGiven) {
+  // No display open and no user interface behind it: only the given progress can cancel.
+  class CancelAtThird final : public RenderProgress {
+   public:
+    void Begin(int, int, int, int) override {}
+    bool Step() override { return ++steps == 3; }
+    void End() override {}
+    int steps = 0;
+  } progress;
+  std::atomic<int> computed = 0;
+  EXPECT_FALSE(RunRowPass(10, progress, [&](int) { ++computed; }));
+  EXPECT_EQ(progress.steps, 3);
+  EXPECT_EQ(computed.load(), 4) << "rows 0 to 3, before the third poll at row 4";
 }
 
 TEST(RowPass, EveryFilterGivesTheSameBytesOnOneThreadAndOnAll) {
@@ -165,7 +185,7 @@ TEST(RowPass, LawsApplyToTheStraightColourWhereThereIsAlpha) {
   source.AddLayer(std::move(alpha));
   source.AddLayer(std::make_unique<floatBitmap>(4, 1));
   rgbBitmap out(4, 1);
-  ASSERT_TRUE(RunPixelPass(source, out, [](const uint8_t* in, float, uint8_t* o) {
+  ASSERT_TRUE(RunPixelPass(source, out, uiProgress, [](const uint8_t* in, float, uint8_t* o) {
     for (int k = 0; k < 3; ++k) o[k] = uint8_t(255 - in[k]);
   }));
   for (int x = 0; x < 4; ++x) {
@@ -177,7 +197,7 @@ TEST(RowPass, LawsApplyToTheStraightColourWhereThereIsAlpha) {
   }
   // Without alpha the law sees the colour as it is.
   source.DetachBitmap(kAlphaBitmap);
-  ASSERT_TRUE(RunPixelPass(source, out, [](const uint8_t* in, float, uint8_t* o) {
+  ASSERT_TRUE(RunPixelPass(source, out, uiProgress, [](const uint8_t* in, float, uint8_t* o) {
     for (int k = 0; k < 3; ++k) o[k] = uint8_t(255 - in[k]);
   }));
   EXPECT_EQ(out.GetLine(0)[3 * 2], 255 - source.GetLayer<rgbBitmap>()->GetLine(0)[3 * 2]);

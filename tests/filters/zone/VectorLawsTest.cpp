@@ -14,11 +14,11 @@
 #include "FilterImages.h"
 #include "filters/RowPass.h"
 #include "filters/atmosphere/AtmosphereLaw.h"
-#include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
-#include "filters/zone/ZHueFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
+#include "filters/zone/ZHuePixels.h"
 #include "filters/zone/ZHueLaw.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
 #include "filters/zone/ZoneRampLaw.h"
 
 namespace {
@@ -67,7 +67,8 @@ CLayerBitmap MakeTestImage(int width, int height, unsigned seed) {
 
 std::vector<Rgb> ByPixel(const CLayerBitmap& image, const auto& law) {
   rgbBitmap destination(image.GetWidth(), image.GetHeight());
-  EXPECT_TRUE(RunPixelPass(image, destination, law));
+  NoProgress unwatched;
+  EXPECT_TRUE(RunPixelPass(image, destination, unwatched, law));
   return PixelsOf(destination);
 }
 

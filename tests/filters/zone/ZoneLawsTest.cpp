@@ -5,9 +5,15 @@
 #include <cmath>
 
 #include "FilterImages.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
+#include "platform/framework/Progress.h"
+
+namespace {
+// Renders here show in the installed user interface's progress, as the program's do.
+UserInterfaceProgress uiProgress;
+}  // namespace
 
 namespace {
 
@@ -235,10 +241,10 @@ TEST(ZHueLaw, DefaultColourTurnsBlueYellowAndGreyStaysGrey) {
 TEST(ZoneFilters, RefuseASourceWithoutDepthOrOfAnotherSize) {
   CLayerBitmap colourOnly(std::make_unique<rgbBitmap>(4, 2));
   rgbBitmap destination(4, 2);
-  EXPECT_FALSE(FilterPixels(StandardZone<ZSaturationSettings>(), ZoneOptions{}, colourOnly, destination));
+  EXPECT_FALSE(FilterPixels(StandardZone<ZSaturationSettings>(), ZoneOptions{}, colourOnly, destination, uiProgress));
 
   const auto image = MakeRowImage(kOddColour, {1.0f, 2.0f, 3.0f});
   rgbBitmap wider(5, 1);
-  EXPECT_FALSE(FilterPixels(StandardZone<ZHueSettings>(), ZHueOptions{}, image, wider));
-  EXPECT_FALSE(FilterPixels(StandardZone<ZLuminanceSettings>(), ZoneOptions{}, image, wider));
+  EXPECT_FALSE(FilterPixels(StandardZone<ZHueSettings>(), ZHueOptions{}, image, wider, uiProgress));
+  EXPECT_FALSE(FilterPixels(StandardZone<ZLuminanceSettings>(), ZoneOptions{}, image, wider, uiProgress));
 }

@@ -3,9 +3,10 @@
 // exchange of depths with the depth tools; each renders with its own law.
 
 #include "filters/ColourFilterCommand.h"
-#include "filters/zone/ZHueFilter.h"
-#include "filters/zone/ZLuminanceFilter.h"
-#include "filters/zone/ZSaturationFilter.h"
+#include "filters/zone/ZHuePixels.h"
+#include "filters/zone/ZLuminancePixels.h"
+#include "filters/zone/ZSaturationPixels.h"
+#include "strings/StringIds.h"
 
 class ZoneFilterCommand : public ColourFilterCommand {
  public:
@@ -31,12 +32,13 @@ class ZoneFilterOf : public ZoneFilterCommand {
   Options& GetOptionsOf() { return options_; }
 
  protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination) override {
-    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination);
+  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
+                    RenderProgress& progress) override {
+    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination, progress);
   }
-  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source,
-                         rgbFloatBitmap& destination) override {
-    return ::FilterFloatPixels(static_cast<const Settings&>(settings), options_, source, destination);
+  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbFloatBitmap& destination,
+                         RenderProgress& progress) override {
+    return ::FilterFloatPixels(static_cast<const Settings&>(settings), options_, source, destination, progress);
   }
   ZoneSettings& Zone() override { return settings_; }
 
@@ -47,18 +49,18 @@ class ZoneFilterOf : public ZoneFilterCommand {
 
 class ZSaturationFilter : public ZoneFilterOf<ZSaturationSettings, ZoneOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDS"), 2168, 2167, 2168};
+  static constexpr FilterDescription kDescription{FourCC("FXDS"), kZSaturationName, kZSaturationDescription, kZSaturationName};
   explicit ZSaturationFilter(ProjectData& project);
 };
 
 class ZLuminanceFilter : public ZoneFilterOf<ZLuminanceSettings, ZoneOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDL"), 2165, 2164, 2165};
+  static constexpr FilterDescription kDescription{FourCC("FXDL"), kZLuminanceName, kZLuminanceDescription, kZLuminanceName};
   explicit ZLuminanceFilter(ProjectData& project);
 };
 
 class ZHueFilter : public ZoneFilterOf<ZHueSettings, ZHueOptions> {
  public:
-  static constexpr FilterDescription kDescription{FourCC("FXDH"), 2163, 2162, 2163};
+  static constexpr FilterDescription kDescription{FourCC("FXDH"), kZHueName, kZHueDescription, kZHueName};
   explicit ZHueFilter(ProjectData& project);
 };

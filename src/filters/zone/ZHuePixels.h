@@ -5,11 +5,13 @@
 
 #include "filters/zone/ZHueSettings.h"
 #include "filters/zone/ZoneOptions.h"
+#include "platform/framework/RenderProgress.h"
 #include "platform/image/LayerBitmap.h"
 
 // As the Z Saturation pass: false when cancelled or when the source lacks its layers.
 bool FilterPixels(const ZHueSettings& settings, const ZHueOptions& options,
-                  const CLayerBitmap& source, rgbBitmap& destination);
+                  const CLayerBitmap& source, rgbBitmap& destination,
+                  RenderProgress& progress);
 // The same on float colour (linear light; see RowPass.h for how the law sees it).
 bool FilterFloatPixels(const ZHueSettings& settings, const ZHueOptions& options, const CLayerBitmap& source,
-                       rgbFloatBitmap& destination);
+                       rgbFloatBitmap& destination, RenderProgress& progress);

@@ -1,4 +1,4 @@
-#include "filters/zone/ZoneFilterCommands.h"
+#include "filters/zone/ZoneFilters.h"
 
 #include "filters/zone/ZoneDepthTools.h"
 #include "project/ProjectData.h"

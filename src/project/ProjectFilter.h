@@ -1,0 +1,36 @@
+#pragma once
+// What the project needs of its current filter: its name and place among the commands, the
+// settings the keyframe track fills, its options record (the project file and each undo step
+// hold it), and the pictures of the view modes it defines. The filter commands implement it;
+// the project never sees how a filter renders.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/framework/Command.h"
+#include "platform/image/NTBitmap.h"
+
+class CArchive;
+class KeyframeSettings;
+
+// The first view mode a filter may define for itself.
+constexpr uint32_t kFilterViewModeBase = 65536;
+
+class ProjectFilter : public CBitmapCommand {
+ public:
+  // Shown in the filter list.
+  virtual float GetVersion() const = 0;
+  // Layer-type mask of the layers a frame must hold.
+  virtual uint32_t GetRequiredLayers() const = 0;
+
+  virtual KeyframeSettings& GetCurrentSettings() = 0;
+  // Fills the current settings from the keyframe track for the frame; the panel follows.
+  virtual KeyframeSettings& GoToFrame(int frame) = 0;
+
+  // Writes or reads the options record (the options that are not animated).
+  virtual void Serialize(CArchive& archive) = 0;
+
+  // A picture for a view mode (the effect preview, or one of the filter's own from
+  // kFilterViewModeBase); null for modes the filter has none for.
+  virtual std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) = 0;
+};
