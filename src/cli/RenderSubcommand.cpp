@@ -30,6 +30,7 @@ struct RenderOptions {
   std::string format;
   bool skipExisting = false;
   std::string compression = "fast";
+  bool exrFloat = false;
   int threads = 0;
   bool quiet = false;
 };
@@ -96,6 +97,7 @@ int RunRender(const RenderOptions& options) {
   output.SetCompression(options.compression == "small"  ? ImageCompression::Small
                         : options.compression == "none" ? ImageCompression::None
                                                         : ImageCompression::Fast);
+  output.SetFullFloat(options.exrFloat);
   if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
     return Fail(output.GetError());
   }
@@ -136,6 +138,8 @@ void AddRenderCommand(CLI::App& app, CliAction& action) {
   cmd->add_flag("--skip-existing", options->skipExisting, "Leave frames whose file already exists");
   cmd->add_option("--compression", options->compression, "fast (default), small or none: PNG, EXR, TIFF and TGA size")
       ->check(CLI::IsMember({"fast", "small", "none"}));
+  cmd->add_flag("--exr-float", options->exrFloat,
+                "OpenEXR output keeps float colour as 32-bit floats (default: half floats)");
   cmd->add_option("--threads", options->threads, "Threads to use (default: all cores)")->check(CLI::Range(1, 1024));
   cmd->add_flag("--quiet", options->quiet, "No progress on the terminal");
   cmd->footer(RenderFarmHelp());
