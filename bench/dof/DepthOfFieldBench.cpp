@@ -1,7 +1,7 @@
 // Speed of the depth-of-field render on a full HD frame: a near object, a mid-distance wall, a
 // ground plane and a far background, 50 pixels of blur in front and behind, the disc diaph.
 // The renderer is timed on one thread and on all, without and with the frame's alpha rendered
-// too, against the plain reference. Besides the wall time, "user_ms" is the process's user CPU
+// too, and on one thread on the same frame as float colour, against the plain reference. Besides the wall time, "user_ms" is the process's user CPU
 // time a frame, all threads together.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -17,15 +17,24 @@
 #include "filters/dof/DepthOfFieldRenderer.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/Diaph.h"
+#include "platform/image/FloatLayers.h"
 
 namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
+std::unique_ptr<CLayerBitmap> FloatCopy(const CLayerBitmap& frame) {
+  auto copy = std::make_unique<CLayerBitmap>(DecodeColour(*frame.GetLayer<rgbBitmap>(), nullptr));
+  copy->AddLayer(frame.GetLayer<floatBitmap>()->Copy());
+  return copy;
+}
+
 struct Scene {
   std::unique_ptr<CLayerBitmap> frame = MakeDofScene(kWidth, kHeight);
   std::unique_ptr<CLayerBitmap> frameWithAlpha = MakeDofScene(kWidth, kHeight, true);
+  // The same frame as float colour in linear light, as a floating-point file gives it.
+  std::unique_ptr<CLayerBitmap> floatFrame = FloatCopy(*frame);
   DepthOfFieldSettings settings = DofSceneSettings(*frame, 50, 50);
   DepthOfFieldOptions options;
   Diaph diaph;
@@ -47,11 +56,15 @@ void ReportMegapixels(benchmark::State& state) {
       benchmark::Counter(double(kWidth) * kHeight * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void RenderWithThreads(benchmark::State& state, int threads, bool alpha = false) {
+enum class Frame { Bytes, BytesWithAlpha, Float };
+
+void RenderWithThreads(benchmark::State& state, int threads, Frame which = Frame::Bytes) {
   const Scene& s = TheScene();
   tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
   DepthOfFieldRenderer renderer(s.settings, s.options, s.diaph.GetPicture());
-  const CLayerBitmap& frame = alpha ? *s.frameWithAlpha : *s.frame;
+  const CLayerBitmap& frame = which == Frame::Float ? *s.floatFrame
+                              : which == Frame::BytesWithAlpha ? *s.frameWithAlpha
+                                                               : *s.frame;
   NoProgress unwatched;
   const double user = UserSeconds();
   for (auto _ : state) {
@@ -65,14 +78,16 @@ void RenderWithThreads(benchmark::State& state, int threads, bool alpha = false)
 
 void BM_DepthOfFieldOneThread(benchmark::State& state) { RenderWithThreads(state, 1); }
 
-void BM_DepthOfFieldOneThreadAlpha(benchmark::State& state) { RenderWithThreads(state, 1, true); }
+void BM_DepthOfFieldOneThreadAlpha(benchmark::State& state) { RenderWithThreads(state, 1, Frame::BytesWithAlpha); }
+
+void BM_DepthOfFieldOneThreadFloat(benchmark::State& state) { RenderWithThreads(state, 1, Frame::Float); }
 
 void BM_DepthOfFieldAllThreads(benchmark::State& state) {
   RenderWithThreads(state, tbb::info::default_concurrency());
 }
 
 void BM_DepthOfFieldAllThreadsAlpha(benchmark::State& state) {
-  RenderWithThreads(state, tbb::info::default_concurrency(), true);
+  RenderWithThreads(state, tbb::info::default_concurrency(), Frame::BytesWithAlpha);
 }
 
 void BM_DepthOfFieldReference(benchmark::State& state) {
@@ -88,6 +103,7 @@ void BM_DepthOfFieldReference(benchmark::State& state) {
 
 BENCHMARK(BM_DepthOfFieldOneThread)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldOneThreadAlpha)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DepthOfFieldOneThreadFloat)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldAllThreads)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldAllThreadsAlpha)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DepthOfFieldReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -38,7 +38,8 @@ class FloatSliceCompositor {
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         reach_(runs.MaxRadiusY()),
-        stride_(size_t(width_ + 1) * kLanes) {
+        pad_(runs.MaxRadiusX() + 1),
+        stride_(size_t(width_ + 2 * pad_ + 1) * kLanes) {
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
@@ -50,6 +51,9 @@ class FloatSliceCompositor {
   }
 
  private:
+  // Pixels whose windows are summed together: neighbours that take one kernel.
+  static constexpr int kChunk = 64;
+
   uint8_t RowWork(const uint8_t* mask) const {
     uint8_t found = 0;
     for (int x = 0; x < width_; ++x) {
@@ -77,6 +81,12 @@ class FloatSliceCompositor {
     });
   }
 
+  // The entry of position 0 of row y's prefix sums: entry i holds the sums over pixels [0, i),
+  // for i from -pad to width + pad (0 before the row, the row's total after it).
+  const double* EntryZero(const std::vector<double>& rows, int y) const {
+    return rows.data() + size_t(y - rowsFirst_) * stride_ + size_t(pad_) * kLanes;
+  }
+
   // Row y's prefix sums over the slice and what lies behind it (mask not 0), and over the slice
   // alone (mask 255).
   void BuildRows(int y) {
@@ -85,11 +95,13 @@ class FloatSliceCompositor {
     const float* alpha = layers_.alpha ? layers_.alpha->GetLine(y) : nullptr;
     double* any = notBehind_.data() + size_t(y - rowsFirst_) * stride_;
     double* own = own_.data() + size_t(y - rowsFirst_) * stride_;
+    std::fill(any, any + size_t(pad_ + 1) * kLanes, 0.0);
+    std::fill(own, own + size_t(pad_ + 1) * kLanes, 0.0);
     double anySum[kLanes] = {};
     double ownSum[kLanes] = {};
-    std::copy(anySum, anySum + kLanes, any);
-    std::copy(ownSum, ownSum + kLanes, own);
-    for (int x = 0; x < width_; ++x) {
+    double* anyEntry = any + size_t(pad_ + 1) * kLanes;
+    double* ownEntry = own + size_t(pad_ + 1) * kLanes;
+    for (int x = 0; x < width_; ++x, anyEntry += kLanes, ownEntry += kLanes) {
       const double pixel[kLanes] = {colour[3 * x], colour[3 * x + 1], colour[3 * x + 2], 1.0,
                                     alpha ? double(alpha[x]) : 0.0};
       if (mask[x] != 0) {
@@ -98,76 +110,103 @@ class FloatSliceCompositor {
       if (mask[x] == kMaskOwn) {
         for (int l = 0; l < kLanes; ++l) ownSum[l] += pixel[l];
       }
-      std::copy(anySum, anySum + kLanes, any + size_t(x + 1) * kLanes);
-      std::copy(ownSum, ownSum + kLanes, own + size_t(x + 1) * kLanes);
+      std::copy(anySum, anySum + kLanes, anyEntry);
+      std::copy(ownSum, ownSum + kLanes, ownEntry);
+    }
+    for (int e = 0; e < pad_; ++e, anyEntry += kLanes, ownEntry += kLanes) {
+      std::copy(anySum, anySum + kLanes, anyEntry);
+      std::copy(ownSum, ownSum + kLanes, ownEntry);
     }
   }
 
-  // The kernel-weighted sums of the prefix rows over the window of kernel `index` at (x, y);
-  // pixels outside the image add nothing.
-  void SumWindow(const std::vector<double>& rows, int index, int x, int y, double* sums) const {
-    std::fill(sums, sums + kLanes, 0.0);
+  // The kernel-weighted sums over the windows of kernel `index` at pixels [x, end) of row y, in
+  // `sums` (kLanes a pixel); pixels outside the image add nothing. The entries of neighbouring
+  // pixels lie side by side, so a tap adds one contiguous stretch of values.
+  void SumWindows(const std::vector<double>& rows, int index, int x, int end, int y, double* sums) const {
+    const int values = (end - x) * kLanes;
+    std::fill(sums, sums + values, 0.0);
     const KernelRuns& kernel = runs_.Get(index);
     const int dyFirst = std::max(-kernel.RadiusY(), -y);
     const int dyLast = std::min(kernel.RadiusY(), height_ - 1 - y);
     for (int dy = dyFirst; dy <= dyLast; ++dy) {
-      const double* row = rows.data() + size_t(y + dy - rowsFirst_) * stride_;
+      const double* zero = EntryZero(rows, y + dy) + std::ptrdiff_t(x) * kLanes;
       for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        const int begin = std::clamp(x + r->dxBegin, 0, width_);
-        const int end = std::clamp(x + r->dxEnd, 0, width_);
-        if (end <= begin) continue;
-        const double* b = row + size_t(begin) * kLanes;
-        const double* e = row + size_t(end) * kLanes;
+        const double* b = zero + std::ptrdiff_t(r->dxBegin) * kLanes;
+        const double* e = zero + std::ptrdiff_t(r->dxEnd) * kLanes;
         const double weight = r->weight;
-        for (int l = 0; l < kLanes; ++l) sums[l] += weight * (e[l] - b[l]);
+        for (int j = 0; j < values; ++j) sums[j] += weight * (e[j] - b[j]);
       }
     }
   }
 
+  // The row's pixels to render come in runs that take one kernel, as in the 8-bit composite.
   void CompositeRow(int y) {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
-    float* colour = layers_.output.GetLine(y);
-    float* alpha = layers_.alphaOutput ? layers_.alphaOutput->GetLine(y) : nullptr;
-    for (int x = 0; x < width_; ++x) {
-      const uint8_t v = mask[x];
-      if (v < kMaskBorderBase) continue;
-      if (v == kMaskOwn) {
-        Average(table_.LookupIndex(settings_.BlurPixels(depth[x], true)), x, y, colour + 3 * x,
-                alpha ? alpha + x : nullptr);
-      } else {
-        BlendBorder(borderKernel_[v], x, y, colour + 3 * x, alpha ? alpha + x : nullptr);
+    float lastDepth = 0.0f;
+    int lastKernel = -1;
+    auto ownKernel = [&](int x) {
+      if (lastKernel < 0 || !(depth[x] == lastDepth)) {
+        lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
+        lastDepth = depth[x];
       }
+      return lastKernel;
+    };
+    for (int x = 0; x < width_;) {
+      const uint8_t v = mask[x];
+      if (v < kMaskBorderBase) {
+        ++x;
+        continue;
+      }
+      const int kernel = v == kMaskOwn ? ownKernel(x) : borderKernel_[v];
+      int end = x + 1;
+      while (end < width_ && end - x < kChunk && mask[end] == v && (v != kMaskOwn || ownKernel(end) == kernel)) ++end;
+      if (v == kMaskOwn) {
+        AverageRun(kernel, x, end, y);
+      } else {
+        BlendBorderRun(kernel, x, end, y);
+      }
+      x = end;
     }
   }
 
   // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
-  void Average(int kernel, int x, int y, float* colour, float* alpha) const {
-    double sums[kLanes];
-    SumWindow(notBehind_, kernel, x, y, sums);
-    const double count = sums[kCount];
-    for (int c = 0; c < 3; ++c) colour[c] = count != 0.0 ? float(sums[c] / count) : 0.0f;
-    if (alpha) *alpha = count != 0.0 ? float(sums[kAlpha] / count) : 0.0f;
+  void AverageRun(int kernel, int x, int end, int y) const {
+    double sums[kChunk * kLanes];
+    SumWindows(notBehind_, kernel, x, end, y, sums);
+    float* colour = layers_.output.GetLine(y);
+    float* alpha = layers_.alphaOutput ? layers_.alphaOutput->GetLine(y) : nullptr;
+    for (int p = 0; p < end - x; ++p) {
+      const double* s = sums + p * kLanes;
+      const double count = s[kCount];
+      for (int c = 0; c < 3; ++c) colour[3 * (x + p) + c] = count != 0.0 ? float(s[c] / count) : 0.0f;
+      if (alpha) alpha[x + p] = count != 0.0 ? float(s[kAlpha] / count) : 0.0f;
+    }
   }
 
   // Pixels behind the slice that its blurred border reaches: the slice's average colour around
   // each, weighed by the share of the window that the slice covers.
-  void BlendBorder(int kernel, int x, int y, float* colour, float* alpha) const {
-    double inside[kLanes];
-    double any[kLanes];
-    SumWindow(own_, kernel, x, y, inside);
-    SumWindow(notBehind_, kernel, x, y, any);
-    const double insideWeight = inside[kCount];
-    const double total = any[kCount];
-    // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
-    if (total == 0.0) return;
-    const double share = insideWeight / total;
-    auto blend = [&](double sum, float& pixel) {
-      const double average = insideWeight != 0.0 ? sum / insideWeight : sum;
-      pixel = float(average * share + double(pixel) * (1.0 - share));
-    };
-    for (int c = 0; c < 3; ++c) blend(inside[c], colour[c]);
-    if (alpha) blend(inside[kAlpha], *alpha);
+  void BlendBorderRun(int kernel, int x, int end, int y) const {
+    double inside[kChunk * kLanes];
+    double any[kChunk * kLanes];
+    SumWindows(own_, kernel, x, end, y, inside);
+    SumWindows(notBehind_, kernel, x, end, y, any);
+    float* colour = layers_.output.GetLine(y);
+    float* alpha = layers_.alphaOutput ? layers_.alphaOutput->GetLine(y) : nullptr;
+    for (int p = 0; p < end - x; ++p) {
+      const double* in = inside + p * kLanes;
+      const double insideWeight = in[kCount];
+      const double total = any[p * kLanes + kCount];
+      // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
+      if (total == 0.0) continue;
+      const double share = insideWeight / total;
+      auto blend = [&](double sum, float& pixel) {
+        const double average = insideWeight != 0.0 ? sum / insideWeight : sum;
+        pixel = float(average * share + double(pixel) * (1.0 - share));
+      };
+      for (int c = 0; c < 3; ++c) blend(in[c], colour[3 * (x + p) + c]);
+      if (alpha) blend(in[kAlpha], alpha[x + p]);
+    }
   }
 
   const DepthOfFieldSettings& settings_;
@@ -179,6 +218,7 @@ class FloatSliceCompositor {
   const int width_;
   const int height_;
   const int reach_;
+  const int pad_;        // entries before position 0 and after the row's last pixel
   const size_t stride_;  // values from one prefix row to the next
   std::array<int, 256> borderKernel_{};
   std::vector<uint8_t> rowWork_;
