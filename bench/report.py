@@ -42,11 +42,15 @@ threads = int(dof["BM_DepthOfFieldAllThreads"]["threads"])
 table("Depth of field, 1920 x 1080, 50 px blur front and back, disc diaph (ms a frame: wall; user: CPU of all threads)",
       [("renderer, 1 thread", "BM_DepthOfFieldOneThread"),
        ("renderer, 1 thread, with alpha", "BM_DepthOfFieldOneThreadAlpha"),
+       ("renderer, 1 thread, float colour", "BM_DepthOfFieldOneThreadFloat"),
        (f"renderer, {threads} threads", "BM_DepthOfFieldAllThreads"),
        (f"renderer, {threads} threads, with alpha", "BM_DepthOfFieldAllThreadsAlpha"),
        ("plain reference, 1 thread", "BM_DepthOfFieldReference")], dof, dof_before)
 one, every = dof["BM_DepthOfFieldOneThread"], dof["BM_DepthOfFieldAllThreads"]
 ref = dof["BM_DepthOfFieldReference"]
+if "BM_DepthOfFieldOneThreadFloat" in dof:
+    floating = dof["BM_DepthOfFieldOneThreadFloat"]
+    print(f"  float colour / 8-bit colour, CPU time on 1 thread: {floating['user_ms'] / one['user_ms']:.2f}x")
 print(f"  this tree: {one['MP/s'] / ref['MP/s']:.1f}x the reference on 1 thread, {every['MP/s'] / ref['MP/s']:.1f}x on "
       f"{threads}; {threads} threads / 1 thread: {every['MP/s'] / one['MP/s']:.2f}x")
 print()
