@@ -19,6 +19,7 @@
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/Progress.h"
+#include "platform/image/FloatLayers.h"
 #include "platform/image/ImageIo.h"
 #include "tools/ProjectSession.h"
 #include "python/ScriptUserInterface.h"
@@ -131,7 +132,10 @@ std::unique_ptr<CLayerBitmap> ImageOf(const FramePixels& frame) {
   return image;
 }
 
-FramePixels PixelsOf(const CLayerBitmap& image) {
+FramePixels PixelsOf(const CLayerBitmap& source) {
+  // Float colour is given as the 8-bit formats keep it: display bytes.
+  const auto encoded = HasFloatColour(source) ? EncodeFloatLayers(source) : nullptr;
+  const CLayerBitmap& image = encoded ? *encoded : source;
   FramePixels frame;
   frame.width = image.GetWidth();
   frame.height = image.GetHeight();

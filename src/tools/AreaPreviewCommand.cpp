@@ -41,7 +41,9 @@ bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
   auto result =
       filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height, progress);
   if (!result) return false;
-  auto picture = std::make_unique<NTBitmap>(*result->GetLayerByType(kRgbBitmap));
+  const Bitmap* colour = result->GetStandardLayer();
+  if (!colour) return false;
+  auto picture = std::make_unique<NTBitmap>(*colour);
   if (project_.GetFrame()) project_.GetFrame()->GetViewport().SetOverlay(rect, std::move(picture));
   return true;
 }

@@ -3,6 +3,7 @@
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
 #include "platform/framework/Progress.h"
+#include "platform/image/FloatLayers.h"
 
 DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { access_.SetAccess(0, 512, 0); }
 
@@ -25,7 +26,11 @@ double DepthPickCommand::DepthAt(int x, int y) const {
 std::unique_ptr<rgbBitmap> DepthPickCommand::MakeForbiddenZonePicture() const {
   const CLayerBitmap* image = project_.GetCurrentImage();
   const floatBitmap* depth = image->GetLayer<floatBitmap>();
-  const rgbBitmap* colour = image->GetLayer<rgbBitmap>();
+  // Float colour is shown as the screen shows it.
+  std::unique_ptr<rgbBitmap> shown;
+  if (const auto* floatColour = image->GetLayer<rgbFloatBitmap>()) shown = EncodeColour(*floatColour, nullptr);
+  const rgbBitmap* colour = shown ? shown.get() : image->GetLayer<rgbBitmap>();
+  if (!depth || !colour) return nullptr;
   auto picture = std::make_unique<rgbBitmap>(depth->GetWidth(), depth->GetHeight());
   for (int y = 0; y < depth->GetHeight(); ++y) {
     const float* d = depth->GetLine(y);
@@ -55,6 +60,7 @@ void DepthPickCommand::OnGetFocus(int, CQelCommand*, CommandResult) {
   ShowInfo(kPleaseWaitWhileComputing, 0.0f);
   auto picture = MakeForbiddenZonePicture();
   CloseInfo();
+  if (!picture) return;
   project_.SetViewMode(kViewGivenPicture, true, true, std::make_unique<NTBitmap>(*picture));
 }
 
