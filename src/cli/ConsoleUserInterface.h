@@ -6,8 +6,9 @@
 #include <string>
 
 #include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
-class ConsoleUserInterface : public UserInterface {
+class ConsoleUserInterface : public UserInterface, public ProgramDialogs {
  public:
   ConsoleUserInterface() { InstallUserInterface(this); }
   ~ConsoleUserInterface() override;

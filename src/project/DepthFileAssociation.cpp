@@ -10,6 +10,7 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
+#include "project/ProgramDialogs.h"
 
 namespace {
 
@@ -241,7 +242,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
   // A picture used as depth: ask once per project whether light is near or far.
   const Bitmap* picture = depth->GetStandardLayer();
   if (frames_.GetDepthBitmapAnswer() == -1) {
-    frames_.SetDepthBitmapAnswer(UI().AskDepthType(*picture));
+    frames_.SetDepthBitmapAnswer(Dialogs().AskDepthType(*picture));
     UI().Notify(1, kBitmapDepthNotice, LoadString(kBitmapFileDetected), FormatString(kZBufferFilePicture, fileStripPath(depthPath)));
   }
   image.AddLayer(DepthFromPicture(*picture, frames_.GetDepthBitmapAnswer()));

@@ -7,6 +7,7 @@
 #include "project/ApplicationFrame.h"
 #include "project/ProjectData.h"
 #include "platform/framework/Progress.h"
+#include "project/ProgramDialogs.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ bool ProjectData::ChooseFilter() {
     items.push_back({f->GetName(), f->GetHelp(2), RequiredLayersText(f->GetRequiredLayers()), f->GetVersion(),
                      f->GetID()});
   }
-  int chosen = UI().ChooseFilter(items);
+  int chosen = Dialogs().ChooseFilter(items);
   if (chosen < 0 || chosen >= int(filters.size())) return false;
   return ActivateFilter(filters[size_t(chosen)]);
 }

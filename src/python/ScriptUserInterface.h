@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
-class ScriptUserInterface : public UserInterface {
+class ScriptUserInterface : public UserInterface, public ProgramDialogs {
  public:
   // Answers.
   int depthType = 1;             // depth pictures: light areas far, as the dialog proposes

@@ -5,6 +5,7 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
+#include "project/ProgramDialogs.h"
 
 namespace {
 constexpr int kSaveDialogFlags = 0x1000;
@@ -21,7 +22,7 @@ bool ConvertZBuffer(ProjectData& project) {
   const CLayerBitmap* image = project.GetCurrentImage();
   const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
   if (!depth) return false;
-  DepthModeChoice choice = UI().AskDepthMode(*depth);
+  DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
   CLayerBitmap picture(depth->GetFloatBitmap(choice.choice == 1 ? kGreyBitmap : kRgbBitmap, choice.curve, choice.gamma));
 
   C2DIo output(ProposedDepthPictureName(project), kIoSaving);

@@ -2,7 +2,7 @@
 // What the render options dialog holds and remembers: the render mode (first, last, current,
 // all frames, or a range) and the range's two frames, kept in the preferences record 'RDRO'.
 
-#include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
 class RenderOptions {
  public:

@@ -13,12 +13,13 @@
 #include "tools/FrameReadAhead.h"
 #include "tools/FrameSaveQueue.h"
 #include "tools/RenderOutputCheck.h"
+#include "project/ProgramDialogs.h"
 
 std::optional<FrameRange> AskFrameRange(const ProjectData& project) {
   const KeyframeTrack& track = project.GetTrack();
   int lastFrame = track.GetLastFrame();
   if (lastFrame < 1) return FrameRange{0, 0};
-  RenderRangeChoice choice = UI().AskRenderRange(lastFrame + 1);
+  RenderRangeChoice choice = Dialogs().AskRenderRange(lastFrame + 1);
   if (choice.cancelled) return std::nullopt;
   switch (choice.mode) {
     case 0: return FrameRange{0, 0};

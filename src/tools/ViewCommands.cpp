@@ -6,6 +6,7 @@
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 #include "platform/framework/Progress.h"
+#include "project/ProgramDialogs.h"
 
 ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
     : project_(project), id_(id), nameId_(nameId), helpId_(helpId) {}
@@ -73,7 +74,7 @@ CommandResult ViewZBufferCommand::OnApplyCommand() {
   const CLayerBitmap* image = project_.GetCurrentImage();
   const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
   if (!depth) return kCommandOk;
-  DepthModeChoice choice = UI().AskDepthMode(*depth);
+  DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
   project_.SetDepthView(choice.curve, choice.gamma);
   ShowInfo(kUpdatingView, 0.0f);
   CloseInfo();

@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
-class ScriptedUserInterface : public UserInterface {
+class ScriptedUserInterface : public UserInterface, public ProgramDialogs {
  public:
   struct Event {
     std::string kind;  // "ask", "warning", "notify", "open", "save", "folder", "select",

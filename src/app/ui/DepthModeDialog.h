@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
 class floatBitmap;
 class QLabel;

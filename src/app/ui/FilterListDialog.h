@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
 class QLabel;
 class QListWidget;

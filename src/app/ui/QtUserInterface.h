@@ -7,11 +7,12 @@
 #include <QWidget>
 
 #include "platform/framework/UserInterface.h"
+#include "project/ProgramDialogs.h"
 
 class InfoBox;
 class ProgressDialog;
 
-class QtUserInterface : public UserInterface {
+class QtUserInterface : public UserInterface, public ProgramDialogs {
  public:
   explicit QtUserInterface(QWidget* mainWindow = nullptr);
   ~QtUserInterface() override;

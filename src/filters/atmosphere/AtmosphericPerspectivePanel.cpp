@@ -20,6 +20,7 @@
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 #include "strings/StringIds.h"
+#include "project/ProgramDialogs.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ void AtmosphericPerspectivePanel::SyncFromPanel() {
 }
 
 void AtmosphericPerspectivePanel::ChooseColour() {
-  std::optional<uint32_t> chosen = UI().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
+  std::optional<uint32_t> chosen = Dialogs().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
   if (!chosen) return;
   SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
   SyncFromPanel();

@@ -23,11 +23,6 @@ class NullUserInterface final : public UserInterface {
   void ShowInfo(const std::string&) override {}
   void ShowInfoFor(const std::string&, double) override {}
   void CloseInfo() override {}
-  int AskDepthType(const Bitmap&) override { return 1; }
-  int ChooseFilter(const std::vector<FilterChoiceItem>&) override { return -1; }
-  RenderRangeChoice AskRenderRange(int) override { return {}; }
-  DepthModeChoice AskDepthMode(const floatBitmap&) override { return {}; }
-  std::optional<uint32_t> ChooseColour(uint32_t) override { return std::nullopt; }
 };
 
 NullUserInterface gNullInterface;

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-class Bitmap;
-class floatBitmap;
 
 enum class Buttons { Ok, YesNo, YesNoCancel };
 enum class Answer { Ok, Yes, No, Cancel };
@@ -24,30 +22,6 @@ struct FileRequest {
   // Saving: whether the dialog asks before replacing the chosen file. Callers that check
   // every file they will write themselves turn it off.
   bool confirmOverwrite = true;
-};
-
-struct FilterChoiceItem {
-  std::string name;
-  std::string description;
-  std::string requiredLayers;  // "RGB Color\nZ Buffer\n"
-  float version = 1.0f;
-  uint32_t id = 0;  // the filter command's id, which picks its picture
-};
-
-// What the render options dialog gives back.
-struct RenderRangeChoice {
-  int mode = 2;   // 0 first, 1 last, 2 current, 3 all, 4 range
-  int first = 0;  // for mode 4, as edited (any order)
-  int last = 0;
-  // Escape or the window's close button: nothing is rendered.
-  bool cancelled = false;
-};
-
-// What the depth-mode dialog gives back.
-struct DepthModeChoice {
-  int choice = 1;      // 1 grey, 2 coloured
-  int curve = 0;       // 0 exponential, 1 linear
-  float gamma = 0.2f;  // shape of the exponential curve
 };
 
 // Notices about depth files (the notification dialog's notice ids).
@@ -93,16 +67,6 @@ class UserInterface {
   virtual void ShowInfoFor(const std::string& text, double seconds) = 0;
   virtual void CloseInfo() = 0;
 
-  // The Z-Buffer type question on a depth picture: 0 light areas near, 1 light areas far.
-  virtual int AskDepthType(const Bitmap& picture) = 0;
-  // The filter list: index of the chosen filter, or -1.
-  virtual int ChooseFilter(const std::vector<FilterChoiceItem>& filters) = 0;
-  // The render options dialog for an animation of frameCount frames.
-  virtual RenderRangeChoice AskRenderRange(int frameCount) = 0;
-  // The Z-Buffer mode dialog on a depth layer.
-  virtual DepthModeChoice AskDepthMode(const floatBitmap& depth) = 0;
-  // Colour chooser; colours as 0x00BBGGRR.
-  virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
 };
 
 // The installed implementation. The caller keeps ownership and uninstalls it (nullptr)

@@ -1,0 +1,59 @@
+#pragma once
+// The program's own questions: the depth picture's type and the depth view's mode, the filter
+// list, the render range, the colour chooser. They belong to the program, not to the generic
+// user-interface seam (platform/framework/UserInterface.h: messages, files, progress), so they
+// are declared here, beside their lowest callers. Every user interface that can ask them (the
+// desktop program's, the console's, the Python module's, the tests' scripted one) implements
+// this interface beside UserInterface.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Bitmap;
+class floatBitmap;
+
+struct FilterChoiceItem {
+  std::string name;
+  std::string description;
+  std::string requiredLayers;  // "RGB Color\nZ Buffer\n"
+  float version = 1.0f;
+  uint32_t id = 0;  // the filter command's id, which picks its picture
+};
+
+// What the render options dialog gives back.
+struct RenderRangeChoice {
+  int mode = 2;   // 0 first, 1 last, 2 current, 3 all, 4 range
+  int first = 0;  // for mode 4, as edited (any order)
+  int last = 0;
+  // Escape or the window's close button: nothing is rendered.
+  bool cancelled = false;
+};
+
+// What the depth-mode dialog gives back.
+struct DepthModeChoice {
+  int choice = 1;      // 1 grey, 2 coloured
+  int curve = 0;       // 0 exponential, 1 linear
+  float gamma = 0.2f;  // shape of the exponential curve
+};
+
+class ProgramDialogs {
+ public:
+  virtual ~ProgramDialogs() = default;
+
+  // The Z-Buffer type question on a depth picture: 0 light areas near, 1 light areas far.
+  virtual int AskDepthType(const Bitmap& picture) = 0;
+  // The filter list: index of the chosen filter, or -1.
+  virtual int ChooseFilter(const std::vector<FilterChoiceItem>& filters) = 0;
+  // The render options dialog for an animation of frameCount frames.
+  virtual RenderRangeChoice AskRenderRange(int frameCount) = 0;
+  // The Z-Buffer mode dialog on a depth layer.
+  virtual DepthModeChoice AskDepthMode(const floatBitmap& depth) = 0;
+  // Colour chooser; colours as 0x00BBGGRR.
+  virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
+};
+
+// The installed user interface's dialogs; when it has none, silent answers: light far, no
+// filter, the current frame, grey depth, no colour.
+ProgramDialogs& Dialogs();
