@@ -282,6 +282,7 @@ void CChildFrame::RefreshFromProject() {
   ToolBitmapButton::FollowCurrentCommand();
   view_->SetEmptyText(full ? QString() : Text(kStartNewProjectImage));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
+  status_->ShowExposure(project);
   UpdateTitle();
 }
 

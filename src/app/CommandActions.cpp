@@ -142,7 +142,7 @@ void CommandActions::FillRenderMenu(QMenu* menu) const {
 }
 
 void CommandActions::FillViewMenu(QMenu* menu) const {
-  AddWithSeparators(menu, nullptr, InMenuOrder({kCategoryView, kCategoryNavigation}), false);
+  AddWithSeparators(menu, nullptr, InMenuOrder({kCategoryView, kCategoryViewAdjust, kCategoryNavigation}), false);
 }
 
 void CommandActions::FillPreviewToolbar(QToolBar* toolbar) const {

@@ -1,10 +1,12 @@
 #include "app/ViewStatusBar.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include <QLabel>
 
 #include "platform/framework/StringTable.h"
+#include "platform/image/FloatLayers.h"
 #include "project/ProjectData.h"
 
 namespace {
@@ -24,6 +26,18 @@ std::string DepthValue(float depth) {
   return FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4));
 }
 
+// Linear light from a dim 0.001 to lamps of several hundred.
+std::string LightValue(float value) { return FormatDecimal(value, std::fabs(value) >= 10 ? 1 : 3); }
+
+// The image whose colour the view shows in this mode, if its colour is float.
+const CLayerBitmap* ShownFloatImage(const ProjectData& project) {
+  const uint32_t mode = project.GetViewMode();
+  const CLayerBitmap* image = mode == kViewImage        ? project.GetCurrentImage()
+                              : mode == kViewLastResult ? project.GetLastResult()
+                                                        : nullptr;
+  return image && HasFloatColour(*image) ? image : nullptr;
+}
+
 }  // namespace
 
 ViewStatusBar::ViewStatusBar(QWidget* parent) : QStatusBar(parent) {
@@ -34,6 +48,10 @@ ViewStatusBar::ViewStatusBar(QWidget* parent) : QStatusBar(parent) {
   colour_ = Field(this, QStringLiteral("R 000  G 000  B 000"));
   depth_ = Field(this, Text(LoadString(kBackgroundDepthStatus)) + QStringLiteral("00"));
   zoom_ = Field(this, QStringLiteral("Zoom 3200 %"));
+  exposure_ = Field(this, QStringLiteral("Exposure: +10.0 EV"));
+  // Float colour is shown through the sRGB curve only; a colour configuration is not read.
+  const char* colourConfig = std::getenv("OCIO");
+  if (colourConfig && *colourConfig) exposure_->setToolTip(Text(LoadString(kColourConfigNotUsed)));
   swatch_->hide();
 }
 
@@ -48,7 +66,14 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
   }
   position_->setText(Text(FormatString(kPositionStatus, x, y)));
   const uint8_t* p = shown->GetLine(y) + size_t(x) * 4;
-  colour_->setText(Text(FormatString(kColourStatus, int(p[0]), int(p[1]), int(p[2]))));
+  const CLayerBitmap* floatImage = ShownFloatImage(project);
+  const rgbFloatBitmap* light = floatImage ? floatImage->GetLayer<rgbFloatBitmap>() : nullptr;
+  if (light && x < light->GetWidth() && y < light->GetHeight()) {
+    const float* v = light->GetLine(y) + size_t(x) * 3;
+    colour_->setText(Text(FormatString(kFloatColourStatus, LightValue(v[0]), LightValue(v[1]), LightValue(v[2]))));
+  } else {
+    colour_->setText(Text(FormatString(kColourStatus, int(p[0]), int(p[1]), int(p[2]))));
+  }
   swatch_->setStyleSheet(QStringLiteral("background:rgb(%1,%2,%3);border:1px solid #777;").arg(p[0]).arg(p[1]).arg(p[2]));
   swatch_->show();
   const CLayerBitmap* image = project.GetCurrentImage();
@@ -71,7 +96,18 @@ void ViewStatusBar::ShowZoom(double zoom) {
   zoom_->setText(Text(FormatString(kZoomStatus, int(std::lround(zoom * 100)))));
 }
 
+void ViewStatusBar::ShowExposure(const ProjectData& project) {
+  if (!ShownFloatImage(project)) {
+    exposure_->clear();
+    return;
+  }
+  const float stops = project.GetDisplayExposure();
+  const std::string value = (stops > 0 ? "+" : "") + FormatDecimal(stops, 1);
+  exposure_->setText(Text(FormatString(kExposureStatus, value)));
+}
+
 QString ViewStatusBar::PositionText() const { return position_->text(); }
 QString ViewStatusBar::ColourText() const { return colour_->text(); }
 QString ViewStatusBar::DepthText() const { return depth_->text(); }
 QString ViewStatusBar::ZoomText() const { return zoom_->text(); }
+QString ViewStatusBar::ExposureText() const { return exposure_->text(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The status bar: the command help while a menu entry or button is hovered, and beside it
-// the pixel under the cursor, its colour as shown, its depth and the zoom.
+// the pixel under the cursor, its colour (as shown, or the linear light of floating-point
+// colour), its depth, the zoom and the exposure of floating-point colour.
 
 #include <QStatusBar>
 
@@ -17,10 +18,13 @@ class ViewStatusBar : public QStatusBar {
   void ShowPointer(const ProjectData& project, int x, int y, bool inside);
   // A zoom of 0 clears the field (nothing is shown).
   void ShowZoom(double zoom);
+  // The exposure while the picture on show has floating-point colour; empty otherwise.
+  void ShowExposure(const ProjectData& project);
   QString PositionText() const;
   QString ColourText() const;
   QString DepthText() const;
   QString ZoomText() const;
+  QString ExposureText() const;
 
  private:
   QLabel* position_;
@@ -28,4 +32,5 @@ class ViewStatusBar : public QStatusBar {
   QLabel* colour_;
   QLabel* depth_;
   QLabel* zoom_;
+  QLabel* exposure_;
 };

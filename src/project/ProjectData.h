@@ -152,6 +152,12 @@ class ProjectData : public KeyframeTrackOwner {
   void RedrawView(bool updateNow);
   void SetLastResult(std::unique_ptr<CLayerBitmap> result, bool updateNow);
   void SetDepthView(int mode, float factor);
+  // The exposure in stops floating-point colour is shown with (kept within its limits); the
+  // picture shown is made again. Pictures of 8-bit colour are not affected.
+  static constexpr float kMinExposure = -10.0f;
+  static constexpr float kMaxExposure = 10.0f;
+  void SetDisplayExposure(float stops);
+  float GetDisplayExposure() const { return displayExposure_; }
 
   // --- State ---
   KeyframeTrack& GetTrack() { return track_; }
@@ -166,6 +172,7 @@ class ProjectData : public KeyframeTrackOwner {
   // farthest depth.
   bool IsBackgroundAt(int x, int y) const;
   CLayerBitmap* GetLastResult() { return lastResult_.get(); }
+  const CLayerBitmap* GetLastResult() const { return lastResult_.get(); }
   const NTBitmap* GetDisplayedImage() const { return displayedImage_.get(); }
   // Whether some pixel of the displayed picture is not opaque (an image with alpha).
   bool IsDisplayedImageTransparent() const { return displayedTransparent_; }
@@ -240,6 +247,7 @@ class ProjectData : public KeyframeTrackOwner {
   bool loadCancelled_ = false;
   int depthViewMode_ = 0;
   float depthViewFactor_ = 0.2f;
+  float displayExposure_ = 0.0f;
   std::unique_ptr<NTBitmap> displayedImage_;
   bool displayedTransparent_ = false;
   uint32_t viewMode_ = 0;

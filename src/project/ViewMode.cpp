@@ -7,6 +7,7 @@
 #include "project/ProjectData.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/WorkAside.h"
+#include "platform/image/FloatLayers.h"
 
 namespace {
 
@@ -16,9 +17,32 @@ std::unique_ptr<NTBitmap> LayerPicture(CLayerBitmap* image, uint32_t type) {
   return layer ? std::make_unique<NTBitmap>(*layer) : nullptr;
 }
 
+// Float colour as display bytes, the light scaled by the exposure first; its alpha as bytes.
+std::unique_ptr<NTBitmap> FloatColourPicture(const CLayerBitmap& image, float exposureStops, bool& transparent) {
+  const auto& colour = *image.GetLayer<rgbFloatBitmap>();
+  const alphaFloatBitmap* alpha = image.GetLayer<alphaFloatBitmap>();
+  if (alpha && (alpha->GetWidth() != colour.GetWidth() || alpha->GetHeight() != colour.GetHeight())) alpha = nullptr;
+  auto picture = std::make_unique<NTBitmap>(*EncodeColour(colour, alpha, exposureStops));
+  if (!alpha) return picture;
+  float lowest = 1.0f;
+  for (int y = 0; y < picture->GetHeight(); ++y) {
+    const float* a = alpha->GetLine(y);
+    uint8_t* p = picture->GetLine(y);
+    for (int x = 0; x < picture->GetWidth(); ++x) {
+      const float clipped = std::clamp(a[x], 0.0f, 1.0f);
+      p[4 * x + 3] = uint8_t(clipped * 255.0f + 0.5f);
+      lowest = std::min(lowest, clipped);
+    }
+  }
+  transparent = lowest < 1.0f;
+  return picture;
+}
+
 // The colour of an image as it is shown: premultiplied colour with its alpha, so that the
-// view can show what is transparent (over a checkerboard).
-std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, bool& transparent) {
+// view can show what is transparent (over a checkerboard). Float colour is shown at the
+// exposure.
+std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, float exposureStops, bool& transparent) {
+  if (image && HasFloatColour(*image)) return FloatColourPicture(*image, exposureStops, transparent);
   const Bitmap* colour = image ? image->GetLayerByType(kRgbBitmap) : nullptr;
   auto picture = colour ? std::make_unique<NTBitmap>(*colour) : nullptr;
   const alphaBitmap* alpha = image ? image->GetLayer<alphaBitmap>() : nullptr;
@@ -47,8 +71,8 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
   transparent = false;
   std::unique_ptr<NTBitmap> shown;
   switch (mode) {
-    case kViewImage: return ColourPicture(currentImage_.get(), transparent);
-    case kViewLastResult: shown = ColourPicture(lastResult_.get(), transparent); break;
+    case kViewImage: return ColourPicture(currentImage_.get(), displayExposure_, transparent);
+    case kViewLastResult: shown = ColourPicture(lastResult_.get(), displayExposure_, transparent); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
       const floatBitmap* depth = currentImage_ ? currentImage_->GetLayer<floatBitmap>() : nullptr;
@@ -102,9 +126,18 @@ void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::uniqu
   if (!change) return;
   displayedTransparent_ = transparent;
   displayedImage_ = std::move(shown);
+  // Set before the view hears of the picture: what it asks of the pixel under the cursor
+  // depends on the mode.
+  viewMode_ = mode;
   View().SetDisplayedImage(displayedImage_.get());
   if (redraw) RedrawView(false);
-  viewMode_ = mode;
+}
+
+void ProjectData::SetDisplayExposure(float stops) {
+  stops = std::clamp(stops, kMinExposure, kMaxExposure);
+  if (stops == displayExposure_) return;
+  displayExposure_ = stops;
+  if (viewMode_ == kViewImage || viewMode_ == kViewLastResult) SetViewMode(viewMode_, true, true);
 }
 
 void ProjectData::RedrawView(bool updateNow) { View().Redraw(updateNow); }

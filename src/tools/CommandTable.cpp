@@ -17,5 +17,6 @@ std::vector<std::unique_ptr<CQelCommand>> CreateProgramCommands(ProjectData& pro
   commands.push_back(std::make_unique<ViewLastRenderedCommand>(project));
   commands.push_back(std::make_unique<ViewZBufferCommand>(project));
   commands.push_back(std::make_unique<ViewAlphaCommand>(project));
+  for (int direction : {+1, -1, 0}) commands.push_back(std::make_unique<ExposureCommand>(project, direction));
   return commands;
 }

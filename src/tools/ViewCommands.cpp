@@ -6,6 +6,7 @@
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
 #include "platform/framework/Progress.h"
+#include "platform/image/FloatLayers.h"
 #include "project/ProgramDialogs.h"
 
 ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
@@ -102,5 +103,53 @@ CommandResult ViewAlphaCommand::OnApplyCommand() {
     case kViewLastResult: project_.SetViewMode(kViewResultAlpha, true, false); break;
     default: project_.SetViewMode(kViewImageAlpha, true, false); break;
   }
+  return kCommandOk;
+}
+
+namespace {
+
+uint32_t ExposureId(int direction) {
+  return direction > 0 ? kExposureUpCommandId : direction < 0 ? kExposureDownCommandId : kExposureResetCommandId;
+}
+int ExposureName(int direction) {
+  return direction > 0 ? kExposureUpItem : direction < 0 ? kExposureDownItem : kExposureResetItem;
+}
+int ExposureHelp(int direction) {
+  return direction > 0 ? kExposureUpHelp : direction < 0 ? kExposureDownHelp : kExposureResetHelp;
+}
+
+// Whether the picture on show comes from floating-point colour.
+bool ShowsFloatColour(ProjectData& project) {
+  const uint32_t mode = project.GetViewMode();
+  const CLayerBitmap* shown = mode == kViewLastResult ? project.GetLastResult() : project.GetCurrentImage();
+  return (mode == kViewImage || mode == kViewLastResult) && shown && HasFloatColour(*shown);
+}
+
+}  // namespace
+
+ExposureCommand::ExposureCommand(ProjectData& project, int direction)
+    : ViewCommand(project, ExposureId(direction), ExposureName(direction), ExposureHelp(direction)),
+      direction_(direction) {
+  access_.SetAccess(0, 512, 0);
+  access_.SetMenuPosition(4, 0x20000 + (direction > 0 ? 0 : direction < 0 ? 1 : 2), 0);
+}
+
+CommandIdentity ExposureCommand::GetIdentity() const {
+  CommandIdentity identity = ViewCommand::GetIdentity();
+  identity.category = kCategoryViewAdjust;
+  return identity;
+}
+
+void ExposureCommand::UpdateState() {
+  const float exposure = project_.GetDisplayExposure();
+  const bool room = direction_ > 0   ? exposure < ProjectData::kMaxExposure
+                    : direction_ < 0 ? exposure > ProjectData::kMinExposure
+                                     : exposure != 0.0f;
+  SetState(kStateEnabled, room && ShowsFloatColour(project_));
+}
+
+CommandResult ExposureCommand::OnApplyCommand() {
+  const float exposure = project_.GetDisplayExposure();
+  project_.SetDisplayExposure(direction_ == 0 ? 0.0f : exposure + float(direction_) * kStep);
   return kCommandOk;
 }

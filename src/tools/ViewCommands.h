@@ -1,6 +1,7 @@
 #pragma once
 // The View menu's toggles: the filter's live preview, the last rendered image, the depth
-// buffer as a grey or coloured picture, and the alpha channel.
+// buffer as a grey or coloured picture, and the alpha channel; and the exposure floating-point
+// colour is shown with.
 
 #include "platform/framework/Command.h"
 
@@ -48,4 +49,18 @@ class ViewAlphaCommand : public ViewCommand {
   explicit ViewAlphaCommand(ProjectData& project);
   void UpdateState() override;
   CommandResult OnApplyCommand() override;
+};
+
+// Half a stop up or down, or back to 0, for the pictures of floating-point colour.
+class ExposureCommand : public ViewCommand {
+ public:
+  static constexpr float kStep = 0.5f;
+  // direction: +1 or -1 for a step, 0 to reset.
+  ExposureCommand(ProjectData& project, int direction);
+  CommandIdentity GetIdentity() const override;
+  void UpdateState() override;
+  CommandResult OnApplyCommand() override;
+
+ private:
+  int direction_;
 };

@@ -1,6 +1,8 @@
 // The filters' panels in the main window: docking, texts, edits stored in the keyframe of the
-// current frame, the value bars, the depth-of-field graph, diaph buttons and amount fields.
+// current frame, the value bars, the depth-of-field graph, diaph buttons, amount and highlight
+// fields.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -314,4 +316,55 @@ void PanelTest::amountFieldsRefuseZeroAndFiftyOne() {
   gui.Window().GetFileAction(kIdCloseProject)->trigger();
   QCOMPARE(gui.Window().GetLeftPane()->GetBarCount(), 0);
   QCOMPARE(gui.Count("warning"), warnings);
+}
+
+void PanelTest::highlightFieldsEditTheKeyframeAndShowItsValues() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject(FourCC("FXDE")));
+  KeyframesAtZeroAndTwo(gui);
+  auto* panel = DockedPanel<DepthOfFieldPanel>(gui);
+  QVERIFY(panel);
+  auto current = [&gui]() -> const DepthOfFieldSettings& {
+    return static_cast<const DepthOfFieldSettings&>(gui.Project().GetFilter()->GetCurrentSettings());
+  };
+  // Off by default, and shown so.
+  QCOMPARE(panel->HighlightGainField()->GetValue(), 0.0);
+  QCOMPARE(panel->HighlightThresholdField()->GetValue(), DepthOfFieldSettings::kDefaultHighlightThreshold);
+
+  QLineEdit* gain = panel->HighlightGainField();
+  gain->setFocus();
+  gain->selectAll();
+  QTest::keyClicks(gain, QStringLiteral("12"));
+  QTest::keyClick(gain, Qt::Key_Return);
+  QCOMPARE(current().HighlightGain, 12.0);
+  QCOMPARE(KeyframeAt<DepthOfFieldSettings>(gui, 0).HighlightGain, 12.0);
+  QCOMPARE(KeyframeAt<DepthOfFieldSettings>(gui, 2).HighlightGain, 0.0);
+  QCOMPARE(gui.Window().GetFileAction(kIdUndo)->text(), QStringLiteral("&Undo highlight gain"));
+
+  // Beyond its range, a gain is brought back to the largest.
+  gain->selectAll();
+  QTest::keyClicks(gain, QStringLiteral("250"));
+  QTest::keyClick(gain, Qt::Key_Return);
+  QCOMPARE(current().HighlightGain, DepthOfFieldSettings::kMaxHighlightGain);
+
+  QLineEdit* threshold = panel->HighlightThresholdField();
+  threshold->setFocus();
+  threshold->selectAll();
+  QTest::keyClicks(threshold, QStringLiteral("0.75"));
+  QTest::keyClick(threshold, Qt::Key_Return);
+  QCOMPARE(KeyframeAt<DepthOfFieldSettings>(gui, 0).HighlightThreshold, 0.75);
+
+  // The fields show the keyframe of the frame gone to.
+  GoToFrame(gui, 2);
+  QCOMPARE(panel->HighlightGainField()->GetValue(), 0.0);
+  QCOMPARE(panel->HighlightThresholdField()->GetValue(), DepthOfFieldSettings::kDefaultHighlightThreshold);
+  GoToFrame(gui, 0);
+  QCOMPARE(panel->HighlightGainField()->GetValue(), DepthOfFieldSettings::kMaxHighlightGain);
+  QCOMPARE(panel->HighlightThresholdField()->GetValue(), 0.75);
+
+  // Undo takes the threshold back.
+  gui.Window().GetFileAction(kIdUndo)->trigger();
+  QCOMPARE(current().HighlightThreshold, DepthOfFieldSettings::kDefaultHighlightThreshold);
+  panel = DockedPanel<DepthOfFieldPanel>(gui);
+  QCOMPARE(panel->HighlightThresholdField()->GetValue(), DepthOfFieldSettings::kDefaultHighlightThreshold);
 }

@@ -14,4 +14,5 @@ class PanelTest : public QObject {
   void blurGraphScalesDownAndStopsAtFiveTimesTheFarLimit();
   void diaphButtonsWrapAndStartFromTheirOwnCounter();
   void amountFieldsRefuseZeroAndFiftyOne();
+  void highlightFieldsEditTheKeyframeAndShowItsValues();
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QAction>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -39,6 +40,41 @@ QPoint OverPixel(const CFovaraView& view, int x, int y) {
   QPointF p = view.ImageToView(QPointF(x + 0.5, y + 0.5));
   return {int(std::floor(p.x())), int(std::floor(p.y()))};
 }
+
+// The display byte of linear light (the sRGB curve), as the view should show it.
+int SrgbByte(double linear) {
+  const double v = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+  return int(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+}
+
+constexpr float kGreyLight = 0.18f;
+constexpr int kLampX = 5;
+constexpr int kLampY = 7;
+
+// A float frame of mid-grey light with one lamp far brighter than white, written as OpenEXR
+// with its depth; returns its path.
+std::string WriteFloatFrame(const GuiFixture& gui) {
+  constexpr int w = GuiFixture::kWidth;
+  constexpr int h = GuiFixture::kHeight;
+  auto colour = std::make_unique<rgbFloatBitmap>(w, h);
+  auto depth = std::make_unique<floatBitmap>(w, h);
+  for (int y = 0; y < h; ++y) {
+    std::fill_n(colour->GetLine(y), 3 * w, kGreyLight);
+    std::fill_n(depth->GetLine(y), w, 10.0f);
+  }
+  float* lamp = colour->GetLine(kLampY) + 3 * kLampX;
+  lamp[0] = 100.0f;
+  lamp[1] = 98.5f;
+  lamp[2] = 80.0f;
+  CLayerBitmap frame;
+  frame.AddLayer(std::move(colour));
+  frame.AddLayer(std::move(depth));
+  const std::string path = gui.dir.File("lamp.exr");
+  WriteImage(path, frame);
+  return path;
+}
+
+int ShownRed(const GuiFixture& gui, int x, int y) { return gui.Project().GetDisplayedImage()->GetLine(y)[4 * x]; }
 
 }  // namespace
 
@@ -181,4 +217,62 @@ void ViewTest::paintsTheImageOverTheDarkBackground() {
   // Outside the image, the background.
   QPoint outside = view.ImageToView(QPointF(64 + 2, 48 + 2)).toPoint();
   if (QRect(QPoint(0, 0), shot.size()).contains(outside)) QCOMPARE(shot.pixel(outside), kViewBackground);
+}
+
+void ViewTest::floatFrameIsShownAtTheExposureWithItsLightUnderTheCursor() {
+  GuiFixture gui;
+  gui.ui.openFiles.push_back(WriteFloatFrame(gui));
+  QVERIFY(gui.RunNewProject(FourCC("FXDE")));
+  ViewStatusBar* status = gui.Window().GetStatusReadout();
+  QCOMPARE(status->ExposureText(), QStringLiteral("Exposure: 0.0 EV"));
+  QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(kGreyLight)) <= 1);
+  QCOMPARE(ShownRed(gui, kLampX, kLampY), 255);
+
+  // One stop up doubles the light shown; the lamp stays at white.
+  QVERIFY(gui.MenuEntries(QStringLiteral("&View")).contains(QStringLiteral("E&xposure +1/2 Stop")));
+  QAction* up = gui.Command("EXPU");
+  QVERIFY(up->isEnabled());
+  up->trigger();
+  up->trigger();
+  QCOMPARE(gui.Project().GetDisplayExposure(), 1.0f);
+  QCOMPARE(status->ExposureText(), QStringLiteral("Exposure: +1.0 EV"));
+  QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(2 * kGreyLight)) <= 1);
+  QVERIFY(ShownRed(gui, 20, 20) > SrgbByte(kGreyLight) + 30);
+  gui.Command("EXPD")->trigger();
+  QCOMPARE(status->ExposureText(), QStringLiteral("Exposure: +0.5 EV"));
+  gui.Command("EXP0")->trigger();
+  QCOMPARE(gui.Project().GetDisplayExposure(), 0.0f);
+  QVERIFY(!gui.Command("EXP0")->isEnabled());
+  QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(kGreyLight)) <= 1);
+  // Seven stops down brings the lamp within the screen's range; the limits hold.
+  gui.Project().SetDisplayExposure(-7.0f);
+  QVERIFY(std::abs(ShownRed(gui, kLampX, kLampY) - SrgbByte(100.0 / 128)) <= 1);
+  gui.Project().SetDisplayExposure(50.0f);
+  QCOMPARE(gui.Project().GetDisplayExposure(), ProjectData::kMaxExposure);
+  gui.Project().SetDisplayExposure(0.0f);
+
+  // Under the cursor, the linear light itself rather than display bytes.
+  CFovaraView& view = gui.View();
+  SendMouse(view.viewport(), QEvent::MouseMove, OverPixel(view, kLampX, kLampY), Qt::NoButton, Qt::NoButton);
+  QCOMPARE(status->ColourText(), QStringLiteral("R 100.0  G 98.5  B 80.0"));
+  SendMouse(view.viewport(), QEvent::MouseMove, OverPixel(view, 20, 20), Qt::NoButton, Qt::NoButton);
+  QCOMPARE(status->ColourText(), QStringLiteral("R 0.180  G 0.180  B 0.180"));
+  // The grey depth picture is bytes again, and has no exposure.
+  gui.ui.depthModes.push_back({1, 1, 0.2f});
+  gui.Command("VZBF")->trigger();
+  QVERIFY(status->ColourText().contains(QRegularExpression(QStringLiteral("^R \\d+  G \\d+  B \\d+$"))));
+  QVERIFY(status->ExposureText().isEmpty());
+  QVERIFY(!gui.Command("EXPU")->isEnabled());
+}
+
+void ViewTest::exposureLeavesEightBitFramesAlone() {
+  GuiFixture gui;
+  QVERIFY(gui.NewProject(FourCC("FXDE")));
+  const NTBitmap& shown = *gui.Project().GetDisplayedImage();
+  const std::vector<uint8_t> before(shown.GetLine(0), shown.GetLine(0) + 4 * shown.GetWidth() * shown.GetHeight());
+  QVERIFY(!gui.Command("EXPU")->isEnabled());
+  QVERIFY(gui.Window().GetStatusReadout()->ExposureText().isEmpty());
+  gui.Project().SetDisplayExposure(1.0f);
+  const NTBitmap& after = *gui.Project().GetDisplayedImage();
+  QVERIFY(std::equal(before.begin(), before.end(), after.GetLine(0)));
 }

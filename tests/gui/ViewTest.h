@@ -12,4 +12,6 @@ class ViewTest : public QObject {
   void zoomCommandsAndTools();
   void statusBarShowsPixelColourAndDepth();
   void paintsTheImageOverTheDarkBackground();
+  void floatFrameIsShownAtTheExposureWithItsLightUnderTheCursor();
+  void exposureLeavesEightBitFramesAlone();
 };

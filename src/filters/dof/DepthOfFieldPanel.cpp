@@ -53,6 +53,14 @@ NumberField* MakeDepthField(QWidget* parent, int helpId) {
   return field;
 }
 
+// A caption and its number field, side by side.
+void AddField(QHBoxLayout* row, QLabel* caption, NumberField* field) {
+  caption->setWordWrap(false);
+  caption->setBuddy(field);
+  row->addWidget(caption);
+  row->addWidget(field);
+}
+
 QLabel* Caption(int id, QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft) {
   auto* label = new QLabel(UiText(id), parent);
   label->setAlignment(alignment | Qt::AlignVCenter);
@@ -161,21 +169,38 @@ void DepthOfFieldPanel::BuildLayout() {
   diaphCaptions->addStretch(1);
   diaphCaptions->addWidget(Caption(kGraphText, this, Qt::AlignRight));
 
+  // The highlights: a threshold of display value and a gain, 0 for none.
+  thresholdField_ = new NumberField(0.0, 1.0, 2, this);
+  thresholdField_->SetStep(0.01);
+  gainField_ = new NumberField(0.0, DepthOfFieldSettings::kMaxHighlightGain, 1, this);
+  gainField_->SetStep(1.0);
+  for (auto [field, helpId] : {std::pair{thresholdField_, int(kHighlightThresholdHelp)},
+                               std::pair{gainField_, int(kHighlightGainHelp)}}) {
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000.0")) + 10);
+    SetControlHelp(field, helpId);
+  }
+  // On one row, so that the panel keeps its height.
+  auto* highlights = new QHBoxLayout;
+  AddField(highlights, Caption(kHighlightThresholdText, this), thresholdField_);
+  highlights->addStretch(1);
+  AddField(highlights, Caption(kHighlightGainText, this), gainField_);
+
   alphaCheck_ = MakeCheckBox(this, kAlphaText, 0, DialogUnitsX(this, 140));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->setSpacing(4);
   layout->addLayout(tools);
-  layout->addSpacing(DialogUnitsY(this, 4));
+  layout->addSpacing(DialogUnitsY(this, 2));
   amountRows(kFrontAmountText, frontBar_, frontEdit_, frontDepthField_, frontPointButton_, kFrontBarHelp,
              kFrontEditHelp, kFrontDepthHelp, kFrontPointHelp, layout);
-  layout->addSpacing(DialogUnitsY(this, 3));
+  layout->addSpacing(DialogUnitsY(this, 2));
   amountRows(kBackAmountText, backBar_, backEdit_, backDepthField_, backPointButton_, kBackBarHelp, kBackEditHelp,
              kBackDepthHelp, kBackPointHelp, layout);
-  layout->addSpacing(DialogUnitsY(this, 4));
+  layout->addSpacing(DialogUnitsY(this, 2));
   layout->addLayout(diaphCaptions);
   layout->addLayout(diaphRow);
+  layout->addLayout(highlights);
   layout->addSpacing(DialogUnitsY(this, 2));
   layout->addWidget(alphaCheck_);
   layout->addStretch(1);
@@ -188,6 +213,8 @@ void DepthOfFieldPanel::BuildLayout() {
   focusField_->setObjectName(QStringLiteral("focusField"));
   frontDepthField_->setObjectName(QStringLiteral("frontDepthField"));
   backDepthField_->setObjectName(QStringLiteral("backDepthField"));
+  thresholdField_->setObjectName(QStringLiteral("highlightThresholdField"));
+  gainField_->setObjectName(QStringLiteral("highlightGainField"));
 }
 
 void DepthOfFieldPanel::ConnectControls() {
@@ -200,6 +227,9 @@ void DepthOfFieldPanel::ConnectControls() {
   connect(backEdit_, &NumberField::ValueEdited, this, [this](double v) { OnAmountTyped(false, int(v)); });
   for (NumberField* field : {nearField_, farField_, focusField_, frontDepthField_, backDepthField_}) {
     connect(field, &NumberField::ValueEdited, this, [this, field](double depth) { OnDepthTyped(field, depth); });
+  }
+  for (NumberField* field : {thresholdField_, gainField_}) {
+    connect(field, &NumberField::ValueEdited, this, [this, field](double value) { OnHighlightTyped(field, value); });
   }
   connect(alphaCheck_, &QCheckBox::clicked, this, [this](bool checked) {
     filter_.Options().ApplyOnAlpha = checked;
@@ -230,6 +260,8 @@ void DepthOfFieldPanel::SyncToPanel() {
   frontEdit_->SetValue(settings.FrontAmount);
   backEdit_->SetValue(settings.BackAmount);
   ShowDepths();
+  thresholdField_->SetValue(settings.HighlightThreshold);
+  gainField_->SetValue(settings.HighlightGain);
   alphaCheck_->setChecked(filter_.Options().ApplyOnAlpha);
   ShowDiaph();
   syncing_ = false;
@@ -308,6 +340,16 @@ void DepthOfFieldPanel::OnDepthTyped(NumberField* field, double depth) {
                    : field == frontDepthField_               ? kFrontDepthChange
                                                              : kBackDepthChange;
   filter_.GetProject().NameNextChange(name);
+  Refresh(kRefreshStore);
+}
+
+void DepthOfFieldPanel::OnHighlightTyped(NumberField* field, double value) {
+  if (syncing_) return;
+  DepthOfFieldSettings& settings = Settings();
+  double& setting = field == thresholdField_ ? settings.HighlightThreshold : settings.HighlightGain;
+  if (setting == value) return;
+  setting = value;
+  filter_.GetProject().NameNextChange(field == thresholdField_ ? kHighlightThresholdChange : kHighlightGainChange);
   Refresh(kRefreshStore);
 }
 

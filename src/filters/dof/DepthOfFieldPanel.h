@@ -1,8 +1,8 @@
 #pragma once
 // The depth-of-field filter's panel: the field and focus tools with the field limits and the
 // focus as numbers, the two blur amounts with their bars, fields, maximum-blur point tools and
-// depths, the diaph with previous, next and browse, the blur evolution graph, and the alpha
-// option.
+// depths, the diaph with previous, next and browse, the blur evolution graph, the highlight
+// threshold and gain, and the alpha option.
 
 #include <QImage>
 #include <QWidget>
@@ -52,6 +52,8 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   NumberField* FocusField() const { return focusField_; }
   NumberField* FrontDepthField() const { return frontDepthField_; }
   NumberField* BackDepthField() const { return backDepthField_; }
+  NumberField* HighlightThresholdField() const { return thresholdField_; }
+  NumberField* HighlightGainField() const { return gainField_; }
   QCheckBox* AlphaCheck() const { return alphaCheck_; }
   ToolBitmapButton* FieldButton() const { return fieldButton_; }
   ToolBitmapButton* FocusButton() const { return focusButton_; }
@@ -70,6 +72,8 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   // A depth typed in one of the depth fields, applied by the settings' own rules.
   void OnDepthTyped(NumberField* field, double depth);
   void ShowDepths();
+  // A highlight threshold or gain typed in its field.
+  void OnHighlightTyped(NumberField* field, double value);
   void StepDiaph(int direction);
   void LoadDiaph(int number);
   void ShowDiaph();
@@ -99,5 +103,7 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   ToolBitmapButton* nextButton_;
   QPushButton* browseButton_;
   QLabel* graphBox_;
+  NumberField* thresholdField_;
+  NumberField* gainField_;
   QCheckBox* alphaCheck_;
 };

@@ -25,6 +25,8 @@ constexpr uint32_t kCategoryFilter = FourCC("FXCA");
 constexpr uint32_t kCategoryDepthTool = FourCC("FXTS");
 constexpr uint32_t kCategoryRender = FourCC("RDFX");
 constexpr uint32_t kCategoryView = FourCC("VWFX");
+// How the view shows the picture (its exposure): acts at once, no toggle.
+constexpr uint32_t kCategoryViewAdjust = FourCC("VWAD");
 
 // The six words that identify a command.
 struct CommandIdentity {

@@ -16,3 +16,6 @@ constexpr uint32_t kPreviewEffectCommandId = FourCC("PWFX");
 constexpr uint32_t kViewLastRenderedCommandId = FourCC("VLSI");
 constexpr uint32_t kViewZBufferCommandId = FourCC("VZBF");
 constexpr uint32_t kViewAlphaCommandId = FourCC("VALP");
+constexpr uint32_t kExposureUpCommandId = FourCC("EXPU");
+constexpr uint32_t kExposureDownCommandId = FourCC("EXPD");
+constexpr uint32_t kExposureResetCommandId = FourCC("EXP0");
