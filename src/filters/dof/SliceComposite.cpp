@@ -363,7 +363,7 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 // Float colour goes with float output and float alpha.
 SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
-                           RenderProgress& progress) {
+                           SliceWorkspace& workspace, RenderProgress& progress) {
   auto* output = BitmapCast<rgbFloatBitmap>(&layers.output);
   const auto* alpha = BitmapCast<alphaFloatBitmap>(layers.alpha);
   auto* alphaOutput = BitmapCast<alphaFloatBitmap>(layers.alphaOutput);
@@ -373,7 +373,7 @@ SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLaye
   }
   if (alpha) CheckSameShape(*alpha, depth), CheckSameShape(*alphaOutput, depth);
   const FloatSliceLayers floatLayers{static_cast<const rgbFloatBitmap&>(layers.colour), *output, alpha, alphaOutput};
-  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs, progress);
+  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs, workspace, progress);
 }
 
 }  // namespace
@@ -384,7 +384,7 @@ SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLaye
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
-  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs, progress);
+  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs, workspace, progress);
   if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
     throw std::invalid_argument("slice colour must have 3 channels");
   }

@@ -1,34 +1,46 @@
 // The composite of a slice on float colour (linear light): the same masks, kernels, averages and
-// border blend as the 8-bit composite, summed in double precision and without rounding, so that
-// lights far brighter than white keep their energy when they spread into discs.
+// border blend as the 8-bit composite, without rounding, so that lights far brighter than white
+// keep their energy when they spread into discs. The window sums come from fixed-point prefix
+// rows with a scale for each row (FloatPrefixRows.h), summed in vectors (FloatWindowSums.h).
 
 #include "filters/dof/SliceCompositeFloat.h"
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <vector>
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
+#include "filters/dof/FloatPrefixRows.h"
+#include "filters/dof/FloatWindowSums.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"
 
 namespace {
 
-// An entry of a prefix row: the sums of red, green, blue, the pixel count and alpha over the
-// pixels before it.
-constexpr int kLanes = 5;
+constexpr int kLanes = kFloatColourLanes;  // red, green, blue, count
 constexpr int kCount = 3;
-constexpr int kAlpha = 4;
 
 constexpr uint8_t kRowHasOwn = 1;
 constexpr uint8_t kRowHasBorder = 2;
 
+// Prefix rows of one selection for the rows a band reaches: colour and, with an alpha, alpha
+// (the workspace's, kept from slice to slice).
+struct FloatRows {
+  std::vector<int32_t>& colour;
+  std::vector<int32_t>& alpha;
+};
+
 class FloatSliceCompositor {
  public:
+  // An interval sums at most this many pixels (see FloatPrefixRows.h).
+  static constexpr int kWidestRun = 128;
+
   FloatSliceCompositor(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers, const floatBitmap& depth,
-                       const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs)
+                       const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                       SliceWorkspace& workspace)
       : settings_(settings),
         layers_(layers),
         depth_(depth),
@@ -39,13 +51,22 @@ class FloatSliceCompositor {
         height_(depth.GetHeight()),
         reach_(runs.MaxRadiusY()),
         pad_(runs.MaxRadiusX() + 1),
-        stride_(size_t(width_ + 2 * pad_ + 1) * kLanes) {
+        colourStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, FloatWindowSumsOverreach(kLanes))) * kLanes),
+        alphaStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, FloatWindowSumsOverreach(kFloatAlphaLanes)))),
+        workspace_(workspace),
+        colourScale_(workspace.colourRowScales),
+        alphaScale_(workspace.alphaRowScales),
+        notBehind_{workspace.floatNotBehindRows, workspace.floatAlphaNotBehindRows},
+        own_{workspace.floatOwnRows, workspace.floatAlphaOwnRows} {
+    if (2 * pad_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
+    for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
     for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
   SliceResult Run(RenderProgress& progress) {
     rowWork_.assign(size_t(height_), 0);
     ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+    FindRowScales();
     const bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) { CompositeBand(first, end); });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
@@ -53,6 +74,19 @@ class FloatSliceCompositor {
  private:
   // Pixels whose windows are summed together: neighbours that take one kernel.
   static constexpr int kChunk = 64;
+
+  // Every row's scale, once for the colour that all the slices of a render read (windows also
+  // reach rows without work of their own).
+  void FindRowScales() {
+    if (workspace_.scaledColour == &layers_.colour && colourScale_.size() == size_t(height_)) return;
+    colourScale_.assign(size_t(height_), 1.0f);
+    alphaScale_.assign(size_t(height_), 1.0f);
+    ForRowsInParallel(0, height_, [&](int y) {
+      colourScale_[size_t(y)] = FloatRowScale(layers_.colour.GetLine(y), size_t(width_) * 3);
+      if (layers_.alpha) alphaScale_[size_t(y)] = FloatRowScale(layers_.alpha->GetLine(y), size_t(width_));
+    });
+    workspace_.scaledColour = &layers_.colour;
+  }
 
   uint8_t RowWork(const uint8_t* mask) const {
     uint8_t found = 0;
@@ -63,6 +97,33 @@ class FloatSliceCompositor {
     return found;
   }
 
+  // A kernel's intervals, all rows in one list, with their offsets from the pixel's entry in
+  // the colour rows and in the alpha rows, and their weights.
+  struct KernelWindow {
+    int radiusY = 0;
+    std::vector<FloatWindowTap> taps;
+    std::vector<FloatWindowTap> alphaTaps;
+    std::vector<float> weights;
+    std::vector<int> tapRow;        // dy of each tap
+    std::vector<size_t> rowStart;  // taps of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
+  };
+
+  KernelWindow MakeWindow(const KernelRuns& kernel) const {
+    KernelWindow w;
+    w.radiusY = kernel.RadiusY();
+    for (int dy = -kernel.RadiusY(); dy <= kernel.RadiusY(); ++dy) {
+      w.rowStart.push_back(w.taps.size());
+      for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
+        w.taps.push_back({int32_t(dy * colourStride_ + r->dxEnd * kLanes), int32_t(dy * colourStride_ + r->dxBegin * kLanes)});
+        w.alphaTaps.push_back({int32_t(dy * alphaStride_ + r->dxEnd), int32_t(dy * alphaStride_ + r->dxBegin)});
+        w.weights.push_back(float(r->weight));
+        w.tapRow.push_back(dy);
+      }
+    }
+    w.rowStart.push_back(w.taps.size());
+    return w;
+  }
+
   // The prefix rows that the band's windows reach are built, then its rows composited.
   void CompositeBand(int first, int end) {
     int firstWork = first;
@@ -70,72 +131,76 @@ class FloatSliceCompositor {
     if (firstWork == end) return;
     int lastWork = end - 1;
     while (rowWork_[size_t(lastWork)] == 0) --lastWork;
+    bool border = false;
+    for (int y = firstWork; y <= lastWork; ++y) border = border || (rowWork_[size_t(y)] & kRowHasBorder) != 0;
     rowsFirst_ = std::max(0, firstWork - reach_);
     const int rowsEnd = std::min(height_, lastWork + 1 + reach_);
-    const size_t values = size_t(rowsEnd - rowsFirst_) * stride_;
-    notBehind_.resize(values);
-    own_.resize(values);
-    ForRowsInParallel(rowsFirst_, rowsEnd, [&](int y) { BuildRows(y); });
+    // Rows above and below the image are never read: windows are clipped to it.
+    const size_t rows = size_t(rowsEnd - rowsFirst_);
+    Reserve(notBehind_, rows);
+    if (border) Reserve(own_, rows);
+    ForRowsInParallel(rowsFirst_, rowsEnd, [&](int y) {
+      BuildRows(notBehind_, FloatPrefixSelection::SliceAndBehind, y);
+      if (border) BuildRows(own_, FloatPrefixSelection::SliceOnly, y);
+    });
     ForRowsInParallel(firstWork, lastWork + 1, [&](int y) {
       if (rowWork_[size_t(y)] != 0) CompositeRow(y);
     });
   }
 
-  // The entry of position 0 of row y's prefix sums: entry i holds the sums over pixels [0, i),
-  // for i from -pad to width + pad (0 before the row, the row's total after it).
-  const double* EntryZero(const std::vector<double>& rows, int y) const {
-    return rows.data() + size_t(y - rowsFirst_) * stride_ + size_t(pad_) * kLanes;
+  void Reserve(FloatRows& rows, size_t count) const {
+    if (rows.colour.size() < count * size_t(colourStride_)) rows.colour.resize(count * size_t(colourStride_));
+    if (layers_.alpha && rows.alpha.size() < count * size_t(alphaStride_)) rows.alpha.resize(count * size_t(alphaStride_));
   }
 
-  // Row y's prefix sums over the slice and what lies behind it (mask not 0), and over the slice
-  // alone (mask 255).
-  void BuildRows(int y) {
+  void BuildRows(FloatRows& rows, FloatPrefixSelection selection, int y) const {
     const uint8_t* mask = mask_.GetLine(y);
-    const float* colour = layers_.colour.GetLine(y);
-    const float* alpha = layers_.alpha ? layers_.alpha->GetLine(y) : nullptr;
-    double* any = notBehind_.data() + size_t(y - rowsFirst_) * stride_;
-    double* own = own_.data() + size_t(y - rowsFirst_) * stride_;
-    std::fill(any, any + size_t(pad_ + 1) * kLanes, 0.0);
-    std::fill(own, own + size_t(pad_ + 1) * kLanes, 0.0);
-    double anySum[kLanes] = {};
-    double ownSum[kLanes] = {};
-    double* anyEntry = any + size_t(pad_ + 1) * kLanes;
-    double* ownEntry = own + size_t(pad_ + 1) * kLanes;
-    for (int x = 0; x < width_; ++x, anyEntry += kLanes, ownEntry += kLanes) {
-      const double pixel[kLanes] = {colour[3 * x], colour[3 * x + 1], colour[3 * x + 2], 1.0,
-                                    alpha ? double(alpha[x]) : 0.0};
-      if (mask[x] != 0) {
-        for (int l = 0; l < kLanes; ++l) anySum[l] += pixel[l];
-      }
-      if (mask[x] == kMaskOwn) {
-        for (int l = 0; l < kLanes; ++l) ownSum[l] += pixel[l];
-      }
-      std::copy(anySum, anySum + kLanes, anyEntry);
-      std::copy(ownSum, ownSum + kLanes, ownEntry);
-    }
-    for (int e = 0; e < pad_; ++e, anyEntry += kLanes, ownEntry += kLanes) {
-      std::copy(anySum, anySum + kLanes, anyEntry);
-      std::copy(ownSum, ownSum + kLanes, ownEntry);
-    }
+    const size_t row = size_t(y - rowsFirst_);
+    BuildFloatPrefixRow(mask, layers_.colour.GetLine(y), colourScale_[size_t(y)], selection, width_, pad_,
+                        FloatWindowSumsOverreach(kLanes), kLanes, rows.colour.data() + row * size_t(colourStride_));
+    if (!layers_.alpha) return;
+    BuildFloatPrefixRow(mask, layers_.alpha->GetLine(y), alphaScale_[size_t(y)], selection, width_, pad_,
+                        FloatWindowSumsOverreach(kFloatAlphaLanes), kFloatAlphaLanes,
+                        rows.alpha.data() + row * size_t(alphaStride_));
   }
 
-  // The kernel-weighted sums over the windows of kernel `index` at pixels [x, end) of row y, in
-  // `sums` (kLanes a pixel); pixels outside the image add nothing. The entries of neighbouring
-  // pixels lie side by side, so a tap adds one contiguous stretch of values.
-  void SumWindows(const std::vector<double>& rows, int index, int x, int end, int y, double* sums) const {
-    const int values = (end - x) * kLanes;
-    std::fill(sums, sums + values, 0.0);
-    const KernelRuns& kernel = runs_.Get(index);
-    const int dyFirst = std::max(-kernel.RadiusY(), -y);
-    const int dyLast = std::min(kernel.RadiusY(), height_ - 1 - y);
-    for (int dy = dyFirst; dy <= dyLast; ++dy) {
-      const double* zero = EntryZero(rows, y + dy) + std::ptrdiff_t(x) * kLanes;
-      for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        const double* b = zero + std::ptrdiff_t(r->dxBegin) * kLanes;
-        const double* e = zero + std::ptrdiff_t(r->dxEnd) * kLanes;
-        const double weight = r->weight;
-        for (int j = 0; j < values; ++j) sums[j] += weight * (e[j] - b[j]);
-      }
+  // The entry of pixel 0 of row y: entry i holds the sums over pixels [0, i).
+  const int32_t* ColourZero(const FloatRows& rows, int y) const {
+    return rows.colour.data() + size_t(y - rowsFirst_) * size_t(colourStride_) + size_t(pad_) * kLanes;
+  }
+  const int32_t* AlphaZero(const FloatRows& rows, int y) const {
+    return rows.alpha.data() + size_t(y - rowsFirst_) * size_t(alphaStride_) + size_t(pad_);
+  }
+
+  // The taps of a kernel's window centred on row y, clipped to the image, with their weights
+  // per lane: each row's scale undone on the colour lanes, the count lane as it is.
+  struct Taps {
+    const FloatWindowTap* colour;
+    const FloatWindowTap* alpha;
+    int count = 0;
+    std::vector<float> colourWeights;
+    std::vector<float> alphaWeights;
+  };
+
+  void TapsAt(int index, int y, Taps& taps) const {
+    const KernelWindow& kernel = windows_[size_t(index)];
+    const int dyFirst = std::max(-kernel.radiusY, -y);
+    const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
+    const size_t first = kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
+    const size_t last = kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
+    taps.colour = kernel.taps.data() + first;
+    taps.alpha = kernel.alphaTaps.data() + first;
+    taps.count = int(last - first);
+    taps.colourWeights.resize(size_t(taps.count) * kLanes);
+    taps.alphaWeights.resize(layers_.alpha ? size_t(taps.count) : 0);
+    for (size_t t = first; t < last; ++t) {
+      const size_t row = size_t(y + kernel.tapRow[t]);
+      const float weight = kernel.weights[t];
+      float* w = taps.colourWeights.data() + (t - first) * kLanes;
+      const float unscale = weight / colourScale_[row];
+      w[0] = w[1] = w[2] = unscale;
+      w[kCount] = weight;
+      if (layers_.alpha) taps.alphaWeights[t - first] = weight / alphaScale_[row];
     }
   }
 
@@ -152,6 +217,8 @@ class FloatSliceCompositor {
       }
       return lastKernel;
     };
+    Taps taps;
+    int tapsKernel = -1;
     for (int x = 0; x < width_;) {
       const uint8_t v = mask[x];
       if (v < kMaskBorderBase) {
@@ -161,51 +228,65 @@ class FloatSliceCompositor {
       const int kernel = v == kMaskOwn ? ownKernel(x) : borderKernel_[v];
       int end = x + 1;
       while (end < width_ && end - x < kChunk && mask[end] == v && (v != kMaskOwn || ownKernel(end) == kernel)) ++end;
+      if (kernel != tapsKernel) TapsAt(kernel, y, taps), tapsKernel = kernel;
       if (v == kMaskOwn) {
-        AverageRun(kernel, x, end, y);
+        AverageRun(taps, x, end, y);
       } else {
-        BlendBorderRun(kernel, x, end, y);
+        BlendBorderRun(taps, x, end, y);
       }
       x = end;
     }
   }
 
+  // The window sums of pixels [x, end) of row y over prefix rows of one selection: colour
+  // (kLanes a pixel) and alpha.
+  void Sum(const FloatRows& rows, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
+    SumFloatWindows(ColourZero(rows, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, end - x, colour);
+    if (layers_.alpha) {
+      SumFloatWindows(AlphaZero(rows, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
+                      end - x, alpha);
+    }
+  }
+
   // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
-  void AverageRun(int kernel, int x, int end, int y) const {
-    double sums[kChunk * kLanes];
-    SumWindows(notBehind_, kernel, x, end, y, sums);
+  void AverageRun(const Taps& taps, int x, int end, int y) const {
+    float sums[kChunk * kLanes];
+    float alphaSums[kChunk];
+    Sum(notBehind_, taps, x, end, y, sums, alphaSums);
     float* colour = layers_.output.GetLine(y);
     float* alpha = layers_.alphaOutput ? layers_.alphaOutput->GetLine(y) : nullptr;
     for (int p = 0; p < end - x; ++p) {
-      const double* s = sums + p * kLanes;
-      const double count = s[kCount];
-      for (int c = 0; c < 3; ++c) colour[3 * (x + p) + c] = count != 0.0 ? float(s[c] / count) : 0.0f;
-      if (alpha) alpha[x + p] = count != 0.0 ? float(s[kAlpha] / count) : 0.0f;
+      const float* s = sums + p * kLanes;
+      const float count = s[kCount];
+      for (int c = 0; c < 3; ++c) colour[3 * (x + p) + c] = count != 0.0f ? s[c] / count : 0.0f;
+      if (alpha) alpha[x + p] = count != 0.0f ? alphaSums[p] / count : 0.0f;
     }
   }
 
   // Pixels behind the slice that its blurred border reaches: the slice's average colour around
   // each, weighed by the share of the window that the slice covers.
-  void BlendBorderRun(int kernel, int x, int end, int y) const {
-    double inside[kChunk * kLanes];
-    double any[kChunk * kLanes];
-    SumWindows(own_, kernel, x, end, y, inside);
-    SumWindows(notBehind_, kernel, x, end, y, any);
+  void BlendBorderRun(const Taps& taps, int x, int end, int y) const {
+    float inside[kChunk * kLanes];
+    float insideAlpha[kChunk];
+    float any[kChunk * kLanes];
+    float anyAlpha[kChunk];
+    Sum(own_, taps, x, end, y, inside, insideAlpha);
+    Sum(notBehind_, taps, x, end, y, any, anyAlpha);
     float* colour = layers_.output.GetLine(y);
     float* alpha = layers_.alphaOutput ? layers_.alphaOutput->GetLine(y) : nullptr;
     for (int p = 0; p < end - x; ++p) {
-      const double* in = inside + p * kLanes;
-      const double insideWeight = in[kCount];
-      const double total = any[p * kLanes + kCount];
+      const float* in = inside + p * kLanes;
+      const float insideWeight = in[kCount];
+      const float total = any[p * kLanes + kCount];
       // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
-      if (total == 0.0) continue;
-      const double share = insideWeight / total;
-      auto blend = [&](double sum, float& pixel) {
-        const double average = insideWeight != 0.0 ? sum / insideWeight : sum;
-        pixel = float(average * share + double(pixel) * (1.0 - share));
+      if (total == 0.0f) continue;
+      const float share = insideWeight / total;
+      auto blend = [&](float sum, float& pixel) {
+        const float average = insideWeight != 0.0f ? sum / insideWeight : sum;
+        pixel = average * share + pixel * (1.0f - share);
       };
       for (int c = 0; c < 3; ++c) blend(in[c], colour[3 * (x + p) + c]);
-      if (alpha) blend(in[kAlpha], alpha[x + p]);
+      if (alpha) blend(insideAlpha[p], alpha[x + p]);
     }
   }
 
@@ -218,19 +299,24 @@ class FloatSliceCompositor {
   const int width_;
   const int height_;
   const int reach_;
-  const int pad_;        // entries before position 0 and after the row's last pixel
-  const size_t stride_;  // values from one prefix row to the next
+  const int pad_;                     // entries before position 0 and after the row's last pixel
+  const std::ptrdiff_t colourStride_;  // lanes from one colour prefix row to the next
+  const std::ptrdiff_t alphaStride_;
+  std::vector<KernelWindow> windows_;
   std::array<int, 256> borderKernel_{};
+  SliceWorkspace& workspace_;
   std::vector<uint8_t> rowWork_;
+  std::vector<float>& colourScale_;  // by image row
+  std::vector<float>& alphaScale_;
   int rowsFirst_ = 0;  // the image row of the first prefix row held
-  std::vector<double> notBehind_;
-  std::vector<double> own_;
+  FloatRows notBehind_;
+  FloatRows own_;
 };
 
 }  // namespace
 
 SliceResult CompositeFloatSlice(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers,
                                 const floatBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
-                                const SliceKernelRuns& runs, RenderProgress& progress) {
-  return FloatSliceCompositor(settings, layers, depth, mask, table, runs).Run(progress);
+                                const SliceKernelRuns& runs, SliceWorkspace& workspace, RenderProgress& progress) {
+  return FloatSliceCompositor(settings, layers, depth, mask, table, runs, workspace).Run(progress);
 }

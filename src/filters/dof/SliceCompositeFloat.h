@@ -19,4 +19,4 @@ struct FloatSliceLayers {
 
 SliceResult CompositeFloatSlice(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers,
                                 const floatBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
-                                const SliceKernelRuns& runs, RenderProgress& progress);
+                                const SliceKernelRuns& runs, SliceWorkspace& workspace, RenderProgress& progress);

@@ -58,6 +58,15 @@ struct SliceWorkspace {
   std::vector<uint16_t> ownRows;
   std::vector<uint16_t> alphaNotBehindRows;
   std::vector<uint16_t> alphaOwnRows;
+  // Float colour: each row's fixed-point scale, found once for the colour that every slice
+  // reads, and the prefix rows.
+  const void* scaledColour = nullptr;
+  std::vector<float> colourRowScales;
+  std::vector<float> alphaRowScales;
+  std::vector<int32_t> floatNotBehindRows;
+  std::vector<int32_t> floatOwnRows;
+  std::vector<int32_t> floatAlphaNotBehindRows;
+  std::vector<int32_t> floatAlphaOwnRows;
 };
 
 // Writes the slice into the outputs; `runs` are those of the table's kernels.

@@ -24,8 +24,12 @@ std::unique_ptr<rgbBitmap> EncodeColour(const rgbFloatBitmap& colour, const alph
   const float* in = colour.GetData();
   const float* a = alpha ? alpha->GetData() : nullptr;
   uint8_t* bytes = out->GetData();
+  if (!a) {
+    LinearToSrgbBytes(in, size_t(colour.GetPixelCount()) * 3, scale, bytes);
+    return out;
+  }
   for (size_t i = 0, n = size_t(colour.GetPixelCount()); i < n; ++i) {
-    const float pixelAlpha = a ? a[i] : 1.0f;
+    const float pixelAlpha = a[i];
     for (int c = 0; c < 3; ++c) bytes[3 * i + c] = EncodeValue(in[3 * i + c], pixelAlpha, scale);
   }
   return out;

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "platform/image/ExrWriter.h"
 #include "platform/image/FloatLayers.h"
 #include "platform/image/LibraryImage.h"
 #include "platform/image/PngFile.h"
@@ -76,6 +77,7 @@ bool WriteImageFile(const std::string& path, const ImageFileFormat& format, cons
   if (format.IsZpic()) return WriteZpic(path, *content.depth, error);
   if (format.plugin == "png") return WritePng(path, content, compression, error);
   if (format.plugin == "targa") return WriteTarga(path, content, compression, error);
+  if (format.IsOpenExr()) return WriteExr(path, format, content, compression, error);
   ImageLibraryModule* library = ImageLibrary(error);
   return library && library->Write(path, format, content, compression, error);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "platform/image/Bitmap.h"
@@ -20,6 +21,40 @@ const std::array<float, 255>& SrgbThresholds() {
     return a;
   }();
   return t;
+}
+
+// Below the first threshold every value is byte 0; from it to 1, the value's exponent and its
+// top mantissa bits index a table of the byte at the start of each bucket of values. Buckets are
+// narrower than the gap between two thresholds, so at most one more lies within a bucket.
+constexpr int kBucketMantissaBits = 11;
+constexpr int kLowestExponent = -13;  // 2^-13 lies below the first threshold
+constexpr int kBucketCount = -kLowestExponent << kBucketMantissaBits;
+
+uint32_t FloatBits(float v) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
+int BucketOf(float v) {
+  constexpr uint32_t kLowestBits = uint32_t(127 + kLowestExponent) << 23;
+  return int((FloatBits(v) - kLowestBits) >> (23 - kBucketMantissaBits));
+}
+
+const std::array<uint8_t, kBucketCount>& SrgbBucketBytes() {
+  static const std::array<uint8_t, kBucketCount> table = [] {
+    std::array<uint8_t, kBucketCount> a{};
+    const auto& t = SrgbThresholds();
+    for (int i = 0; i < kBucketCount; ++i) {
+      constexpr uint32_t kLowestBits = uint32_t(127 + kLowestExponent) << 23;
+      float start = 0.0f;
+      const uint32_t bits = kLowestBits + (uint32_t(i) << (23 - kBucketMantissaBits));
+      std::memcpy(&start, &bits, sizeof start);
+      a[size_t(i)] = uint8_t(std::upper_bound(t.begin(), t.end(), start) - t.begin());
+    }
+    return a;
+  }();
+  return table;
 }
 
 const std::array<float, 256>& SrgbToLinearTable() {
@@ -42,10 +77,31 @@ uint8_t UnitToByte(float v) {
   return uint8_t(v * 255.0f + 0.5f);
 }
 
+namespace {
+
+// The encoding's tables, fetched once for a run of values.
+struct SrgbEncoder {
+  const std::array<float, 255>& thresholds = SrgbThresholds();
+  const std::array<uint8_t, kBucketCount>& buckets = SrgbBucketBytes();
+
+  uint8_t operator()(float v) const {
+    if (!(v >= thresholds[0])) return 0;  // also NaN
+    if (v >= 1.0f) return 255;
+    const uint8_t byte = buckets[size_t(BucketOf(v))];
+    return byte < 255 && v >= thresholds[byte] ? uint8_t(byte + 1) : byte;
+  }
+};
+
+}  // namespace
+
 uint8_t LinearToSrgbByte(float v) {
-  if (!(v > 0.0f)) return 0;
-  const auto& t = SrgbThresholds();
-  return uint8_t(std::upper_bound(t.begin(), t.end(), v) - t.begin());
+  static_assert(1.0 / double(1 << -kLowestExponent) < 0.5 / 255.0 / 12.92, "the buckets start below the first threshold");
+  return SrgbEncoder()(v);
+}
+
+void LinearToSrgbBytes(const float* values, size_t count, float scale, uint8_t* bytes) {
+  const SrgbEncoder encode;
+  for (size_t i = 0; i < count; ++i) bytes[i] = encode(values[i] * scale);
 }
 
 float SrgbByteToLinear(uint8_t v) { return SrgbToLinearTable()[v]; }

@@ -8,6 +8,8 @@
 uint8_t UnitToByte(float v);
 // A linear-light value (floating-point colour) to an sRGB-encoded byte, rounded; clamped, NaN gives 0.
 uint8_t LinearToSrgbByte(float v);
+// LinearToSrgbByte of `count` values, each multiplied by `scale` first.
+void LinearToSrgbBytes(const float* values, size_t count, float scale, uint8_t* bytes);
 // The linear-light value of an sRGB-encoded byte; LinearToSrgbByte gives the byte back.
 float SrgbByteToLinear(uint8_t v);
 // The sRGB encoding of a linear value, unrounded (0..1 for 0..1), and its inverse; values

@@ -75,6 +75,19 @@ TEST(PixelConversionTest, EveryByteSurvivesLinearFloatAndHalf) {
   EXPECT_EQ(UnitToByte(0.5f), 128);
 }
 
+// The encoded byte steps from k to k + 1 where the linear value reaches the decoding of
+// (k + 0.5) / 255: a millionth below it gives k, a millionth above k + 1.
+TEST(PixelConversionTest, LinearToSrgbByteRoundsTheEncodedValueAtEveryStep) {
+  for (int k = 0; k < 255; ++k) {
+    const float threshold = SrgbUnitToLinear(float((k + 0.5) / 255.0));
+    ASSERT_EQ(LinearToSrgbByte(threshold * (1.0f - 1e-6f)), k) << "below step " << k;
+    ASSERT_EQ(LinearToSrgbByte(threshold * (1.0f + 1e-6f)), k + 1) << "above step " << k;
+  }
+  EXPECT_EQ(LinearToSrgbByte(std::nextafter(1.0f, 0.0f)), 255);
+  EXPECT_EQ(LinearToSrgbByte(1e-30f), 0);
+  EXPECT_EQ(LinearToSrgbByte(std::numeric_limits<float>::infinity()), 255);
+}
+
 TEST(PixelConversionTest, DepthIsNegatedOnlyWhenEveryObjectDepthIsNotPositive) {
   constexpr float inf = std::numeric_limits<float>::infinity();
   struct Case {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/image/FloatLayers.h"
-#include "platform/image/PixelConversion.h"
 #include "platform/image/RlaRowEnds.h"
+#include "platform/image/SavedChannels.h"
 
 namespace {
 
@@ -25,52 +25,13 @@ constexpr int kPngFilterSub = 0x10;  // PNG_FILTER_SUB
 std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
 
 
-// One channel of the file: its name, stored type and where its values come from.
-struct OutputChannel {
-  std::string name;
-  OIIO::TypeDesc type;
-  const Bitmap* source = nullptr;  // null: written as 0 (RLA colour of a depth-only image)
-  int component = 0;
-  enum Kind { Colour, Alpha, Depth } kind = Colour;
-};
-
-// How colour is stored beside alpha. Memory colour is premultiplied. OpenEXR keeps linear
-// premultiplied colour and RLA its 8-bit colour premultiplied, as they are read; the other
-// picture formats (PNG, Targa, TIFF, ...) keep straight colour, divided by alpha on writing.
-struct ColourStorage {
-  bool linear = false;
-  bool straight = false;
-  const Bitmap* alpha = nullptr;  // null: no alpha is written, colour is written as held
-};
-
-// Float colour and alpha are linear light, premultiplied: written as they are held.
-bool IsFloatLayer(const Bitmap& layer) {
-  return layer.GetType() == kRgbFloatBitmap || layer.GetType() == kAlphaFloatBitmap;
-}
-
-ColourStorage StorageFor(const ImageFileFormat& format, const SaveContent& content) {
-  return {format.HasLinearColour(), !format.StoresPremultipliedColour(), content.alpha};
-}
-
-std::vector<OutputChannel> ChannelsFor(const ImageFileFormat& format, const SaveContent& content) {
-  // Floating-point formats keep colour as linear half floats; others as 8-bit sRGB.
-  OIIO::TypeDesc colourType = format.HasLinearColour()
-                                  ? (format.IsOpenExr() && !content.fullFloat ? OIIO::TypeDesc::HALF
-                                                                              : OIIO::TypeDesc::FLOAT)
-                                  : OIIO::TypeDesc::UINT8;
-  std::vector<OutputChannel> channels;
-  if (content.picture && content.picture->GetChannels() == 3) {
-    for (int k = 0; k < 3; ++k) channels.push_back({std::string(1, "RGB"[k]), colourType, content.picture, k});
-  } else if (content.picture) {
-    channels.push_back({"Y", colourType, content.picture, 0});
-  } else if (content.depth && format.IsRla()) {
-    // An RLA file of one channel reads back as grey: depth needs colour channels beside it.
-    for (int k = 0; k < 3; ++k) channels.push_back({std::string(1, "RGB"[k]), colourType, nullptr, k});
+OIIO::TypeDesc LibraryType(StoredType type) {
+  switch (type) {
+    case StoredType::Half: return OIIO::TypeDesc::HALF;
+    case StoredType::Float: return OIIO::TypeDesc::FLOAT;
+    case StoredType::Byte: break;
   }
-  if (content.alpha) channels.push_back({"A", colourType, content.alpha, 0, OutputChannel::Alpha});
-  // RLA keeps depth only as 32-bit float: never half.
-  if (content.depth) channels.push_back({"Z", OIIO::TypeDesc::FLOAT, content.depth, 0, OutputChannel::Depth});
-  return channels;
+  return OIIO::TypeDesc::UINT8;
 }
 
 void SetCompression(const ImageFileFormat& format, ImageCompression compression, OIIO::ImageSpec& imageSpec) {
@@ -88,16 +49,16 @@ void SetCompression(const ImageFileFormat& format, ImageCompression compression,
 }
 
 OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
-                        const std::vector<OutputChannel>& channels, ImageCompression compression) {
-  OIIO::ImageSpec imageSpec(width, height, int(channels.size()), channels[0].type);
+                        const std::vector<SavedChannel>& channels, ImageCompression compression) {
+  OIIO::ImageSpec imageSpec(width, height, int(channels.size()), LibraryType(channels[0].type));
   imageSpec.channelnames.clear();
   bool mixed = false;
   for (int c = 0; c < int(channels.size()); ++c) {
     imageSpec.channelnames.push_back(channels[c].name);
-    imageSpec.channelformats.push_back(channels[c].type);
+    imageSpec.channelformats.push_back(LibraryType(channels[c].type));
     mixed = mixed || channels[c].type != channels[0].type;
-    if (channels[c].kind == OutputChannel::Alpha) imageSpec.alpha_channel = c;
-    if (channels[c].kind == OutputChannel::Depth) imageSpec.z_channel = c;
+    if (channels[c].kind == SavedChannel::Alpha) imageSpec.alpha_channel = c;
+    if (channels[c].kind == SavedChannel::Depth) imageSpec.z_channel = c;
   }
   if (!mixed) imageSpec.channelformats.clear();
   // The values given are those to store: the library must not divide colour by alpha itself.
@@ -105,9 +66,7 @@ OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
   // Without any Exif field the TIFF writer fails on an empty Exif directory; sRGB is true anyway.
   if (format.plugin == "tiff") imageSpec.attribute("Exif:ColorSpace", 1);
   // An 8-bit picture in a floating-point file says so, to be read back as those bytes.
-  const bool bytePicture = !channels.empty() && channels[0].source && channels[0].kind == OutputChannel::Colour &&
-                           !IsFloatLayer(*channels[0].source);
-  if (format.IsOpenExr() && bytePicture) imageSpec.attribute(kPictureAttribute, kEightBitPicture);
+  if (format.IsOpenExr() && HoldsBytePicture(channels)) imageSpec.attribute(kPictureAttribute, kEightBitPicture);
   SetCompression(format, compression, imageSpec);
   // Rendered frames are final pictures: full chroma and high quality.
   if (format.plugin == "jpeg") {
@@ -117,36 +76,16 @@ OIIO::ImageSpec SpecFor(const ImageFileFormat& format, int width, int height,
   return imageSpec;
 }
 
-// A premultiplied colour byte as the file stores it, given its pixel's alpha byte.
-float ColourValue(uint8_t v, uint8_t a, const ColourStorage& storage) {
-  if (!storage.alpha || a == 255 || a == 0) return storage.linear ? SrgbByteToLinear(v) : v / 255.0f;
-  float straight = float(v) / float(a);  // the straight colour's encoded value, 0..1 when v <= a
-  if (storage.linear) return a / 255.0f * SrgbUnitToLinear(straight);
-  return storage.straight ? std::min(straight, 1.0f) : v / 255.0f;
-}
-
-// The value written for one pixel of one channel, as the float the library converts from.
-float ChannelValue(const OutputChannel& ch, const ColourStorage& storage, int64_t pixel) {
-  if (!ch.source) return 0.0f;
-  if (ch.kind == OutputChannel::Depth) return static_cast<const floatBitmap*>(ch.source)->GetData()[pixel];
-  if (IsFloatLayer(*ch.source)) {
-    return reinterpret_cast<const float*>(ch.source->GetLineBytes(0))[pixel * ch.source->GetChannels() + ch.component];
-  }
-  uint8_t v = ch.source->GetLineBytes(0)[pixel * ch.source->GetChannels() + ch.component];
-  if (ch.kind == OutputChannel::Alpha) return v / 255.0f;
-  return ColourValue(v, storage.alpha ? storage.alpha->GetLineBytes(0)[pixel] : 255, storage);
-}
-
 // The byte stored for the last pixel of a row in an 8-bit channel (RLA keeps no linear colour).
-uint8_t LastByteOfRow(const OutputChannel& ch, int width, int y) {
+uint8_t LastByteOfRow(const SavedChannel& ch, int width, int y) {
   if (!ch.source) return 0;
   return ch.source->GetLineBytes(y)[size_t(width - 1) * ch.source->GetChannels() + ch.component];
 }
 
-bool RepairRowEnds(const std::string& path, int width, int height, const std::vector<OutputChannel>& channels,
+bool RepairRowEnds(const std::string& path, int width, int height, const std::vector<SavedChannel>& channels,
                    std::string& error) {
   std::vector<bool> byteChannels;
-  for (const auto& ch : channels) byteChannels.push_back(ch.type == OIIO::TypeDesc::UINT8);
+  for (const auto& ch : channels) byteChannels.push_back(ch.type == StoredType::Byte);
   return RepairRlaRowEnds(path, width, height, byteChannels,
                           [&](int y, int c) { return LastByteOfRow(channels[c], width, y); }, error);
 }
@@ -158,7 +97,7 @@ bool WriteWithLibrary(const std::string& path, const ImageFileFormat& format, co
   const Bitmap* any = content.picture ? content.picture : content.depth ? static_cast<const Bitmap*>(content.depth)
                                                                          : content.alpha;
   int width = any->GetWidth(), height = any->GetHeight();
-  std::vector<OutputChannel> channels = ChannelsFor(format, content);
+  std::vector<SavedChannel> channels = ChannelsFor(format, content);
   OIIO::ImageSpec imageSpec = SpecFor(format, width, height, channels, compression);
 
   auto output = OIIO::ImageOutput::create(format.plugin);
