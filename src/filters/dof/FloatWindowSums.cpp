@@ -56,19 +56,24 @@ template <int kLanes, int kGroups>
 void SumGroups(const int32_t* entry, const FloatWindowTap* taps, const float* weights, int tapCount, VF* sums) {
   const DI di;
   const DF df;
+  const hn::RebindToUnsigned<DI> du;
   const std::ptrdiff_t step = std::ptrdiff_t(hn::Lanes(di));
-  for (int k = 0; k < kGroups; ++k) sums[k] = hn::Zero(df);
+  // Sums held in local vectors stay in registers through the walk.
+  VF acc[kGroups];
+  for (int k = 0; k < kGroups; ++k) acc[k] = hn::Zero(df);
   for (int t = 0; t < tapCount; ++t) {
     const VF w = TapWeights<kLanes>(weights + t * kLanes);
     const int32_t* end = entry + taps[t].end;
     const int32_t* begin = entry + taps[t].begin;
+#pragma GCC unroll 4
     for (int k = 0; k < kGroups; ++k) {
       // Modulo 2^32 the difference of the two entries is the interval's exact sum.
-      const auto difference = hn::BitCast(di, hn::Sub(hn::BitCast(hn::RebindToUnsigned<DI>(), hn::LoadU(di, end + k * step)),
-                                                      hn::BitCast(hn::RebindToUnsigned<DI>(), hn::LoadU(di, begin + k * step))));
-      sums[k] = hn::MulAdd(w, hn::ConvertTo(df, difference), sums[k]);
+      const auto difference =
+          hn::BitCast(di, hn::Sub(hn::BitCast(du, hn::LoadU(di, end + k * step)), hn::BitCast(du, hn::LoadU(di, begin + k * step))));
+      acc[k] = hn::MulAdd(w, hn::ConvertTo(df, difference), acc[k]);
     }
   }
+  for (int k = 0; k < kGroups; ++k) sums[k] = acc[k];
 }
 
 template <int kLanes>

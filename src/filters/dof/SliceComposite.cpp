@@ -6,16 +6,13 @@
 #include <stdexcept>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/PrefixRows.h"
 #include "filters/dof/SliceCompositeFloat.h"
+#include "filters/dof/SliceRows.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/WindowSums.h"
 
@@ -46,12 +43,11 @@ class SliceCompositor {
   SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                   const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                   SliceWorkspace& workspace)
-      : settings_(settings),
-        layers_(layers),
+      : layers_(layers),
         depth_(depth),
         mask_(mask),
-        table_(table),
         runs_(runs),
+        runFinder_(settings, table),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
@@ -64,8 +60,6 @@ class SliceCompositor {
                   RingRows(), reach_) {
     if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
-    // A border value records the truncated diameter of the border pixel that stamped it.
-    for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
   SliceResult Run(RenderProgress& progress) {
@@ -135,8 +129,6 @@ class SliceCompositor {
     rings[kind]->BuildRow(y, source, kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
   }
 
-  static constexpr uint8_t kRowHasOwn = 1;
-  static constexpr uint8_t kRowHasBorder = 2;
 
   // Rows the ring holds at once: those a band's windows span (the band's own, at most
   // kRowsPerProgressStep, and the reach above and below it) and the next band's.
@@ -144,30 +136,8 @@ class SliceCompositor {
 
   // What each row holds, found for all rows at once over all cores.
   void FindRowWork() {
-    rowWork_.assign(size_t(height_), 0);
-    ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+    rowWork_ = FindSliceRowWork(mask_);
     for (uint8_t work : rowWork_) anyBorder_ = anyBorder_ || (work & kRowHasBorder) != 0;
-  }
-
-  // Border values (128 to 254) are the bytes with the high bit set that are not 255.
-  uint8_t RowWork(const uint8_t* mask) const {
-    static_assert(kMaskBorderBase == 128 && kMaskOwn == 255, "border values are the bytes from 128 to 254");
-    uint8_t found = 0;
-    int x = 0;
-#if defined(__SSE2__)
-    for (; x + 16 <= width_ && found != (kRowHasOwn | kRowHasBorder); x += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + x));
-      const int own = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xFF))));
-      const int high = _mm_movemask_epi8(v);
-      if (own != 0) found |= kRowHasOwn;
-      if ((high & ~own) != 0) found |= kRowHasBorder;
-    }
-#endif
-    for (; x < width_; ++x) {
-      if (mask[x] == kMaskOwn) found |= kRowHasOwn;
-      if (mask[x] >= kMaskBorderBase && mask[x] != kMaskOwn) found |= kRowHasBorder;
-    }
-    return found;
   }
 
   // The rows that the windows reach of the pixels of rows [first, end) whose row work has any of
@@ -245,33 +215,15 @@ class SliceCompositor {
     const float* depth = depth_.GetLine(y);
     const bool border = (rowWork_[size_t(y)] & kRowHasBorder) != 0;
     const RowSums notBehind{notBehind_.PixelZero(y), WithAlpha ? alphaNotBehind_.PixelZero(y) : nullptr};
-    const RowSums own{border ? own_.PixelZero(y) : nullptr, border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
-    float lastDepth = 0.0f;
-    int lastKernel = -1;
-    auto ownKernel = [&](int x) {
-      if (lastKernel < 0 || !(depth[x] == lastDepth)) {
-        lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
-        lastDepth = depth[x];
-      }
-      return lastKernel;
-    };
-    for (int x = 0; x < width_;) {
-      const uint8_t v = mask[x];
-      if (v < kMaskBorderBase) {
-        ++x;
-        continue;
-      }
-      const int kernel = v == kMaskOwn ? ownKernel(x) : borderKernel_[v];
-      int end = x + 1;
-      while (end < width_ && end - x < kChunk && mask[end] == v && (v != kMaskOwn || ownKernel(end) == kernel)) ++end;
+    const RowSums ownSums{border ? own_.PixelZero(y) : nullptr, border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
+    runFinder_.ForEachRun(mask, depth, width_, kChunk, [&](int kernel, int x, int end, bool own) {
       const Taps taps = TapsAt(windows_[size_t(kernel)], y);
-      if (v == kMaskOwn) {
+      if (own) {
         AverageRun(notBehind, taps, y, x, end);
       } else {
-        BlendBorderRun(own, notBehind, taps, y, x, end);
+        BlendBorderRun(ownSums, notBehind, taps, y, x, end);
       }
-      x = end;
-    }
+    });
   }
 
   // The entries of pixel 0 of a row's prefix rows.
@@ -334,18 +286,16 @@ class SliceCompositor {
     }
   }
 
-  const DepthOfFieldSettings& settings_;
   const SliceLayers& layers_;
   const floatBitmap& depth_;
   const g8Bitmap& mask_;
-  const BlurKernelTable& table_;
   const SliceKernelRuns& runs_;
+  const KernelRunFinder runFinder_;
   const int width_;
   const int height_;
   const int pad_;
   const int reach_;
   std::vector<KernelWindow> windows_;
-  std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
   bool anyBorder_ = false;
   PrefixRing notBehind_;

@@ -17,14 +17,12 @@
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"
+#include "filters/dof/SliceRows.h"
 
 namespace {
 
 constexpr int kLanes = kFloatColourLanes;  // red, green, blue, count
 constexpr int kCount = 3;
-
-constexpr uint8_t kRowHasOwn = 1;
-constexpr uint8_t kRowHasBorder = 2;
 
 // Prefix rows of one selection for the rows a band reaches: colour and, with an alpha, alpha
 // (the workspace's, kept from slice to slice).
@@ -41,12 +39,11 @@ class FloatSliceCompositor {
   FloatSliceCompositor(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers, const floatBitmap& depth,
                        const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                        SliceWorkspace& workspace)
-      : settings_(settings),
-        layers_(layers),
+      : layers_(layers),
         depth_(depth),
         mask_(mask),
-        table_(table),
         runs_(runs),
+        runFinder_(settings, table),
         width_(depth.GetWidth()),
         height_(depth.GetHeight()),
         reach_(runs.MaxRadiusY()),
@@ -60,12 +57,10 @@ class FloatSliceCompositor {
         own_{workspace.floatOwnRows, workspace.floatAlphaOwnRows} {
     if (2 * pad_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
-    for (int v = kMaskBorderBase; v < kMaskOwn; ++v) borderKernel_[size_t(v)] = table.LookupIndex(v - kMaskBorderBase);
   }
 
   SliceResult Run(RenderProgress& progress) {
-    rowWork_.assign(size_t(height_), 0);
-    ForRowsInParallel(0, height_, [&](int y) { rowWork_[size_t(y)] = RowWork(mask_.GetLine(y)); });
+    rowWork_ = FindSliceRowWork(mask_);
     FindRowScales();
     const bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) { CompositeBand(first, end); });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
@@ -81,20 +76,16 @@ class FloatSliceCompositor {
     if (workspace_.scaledColour == &layers_.colour && colourScale_.size() == size_t(height_)) return;
     colourScale_.assign(size_t(height_), 1.0f);
     alphaScale_.assign(size_t(height_), 1.0f);
+    workspace_.colourRowUnscales.assign(size_t(height_), 1.0f);
+    workspace_.alphaRowUnscales.assign(size_t(height_), 1.0f);
     ForRowsInParallel(0, height_, [&](int y) {
       colourScale_[size_t(y)] = FloatRowScale(layers_.colour.GetLine(y), size_t(width_) * 3);
-      if (layers_.alpha) alphaScale_[size_t(y)] = FloatRowScale(layers_.alpha->GetLine(y), size_t(width_));
+      workspace_.colourRowUnscales[size_t(y)] = 1.0f / colourScale_[size_t(y)];
+      if (!layers_.alpha) return;
+      alphaScale_[size_t(y)] = FloatRowScale(layers_.alpha->GetLine(y), size_t(width_));
+      workspace_.alphaRowUnscales[size_t(y)] = 1.0f / alphaScale_[size_t(y)];
     });
     workspace_.scaledColour = &layers_.colour;
-  }
-
-  uint8_t RowWork(const uint8_t* mask) const {
-    uint8_t found = 0;
-    for (int x = 0; x < width_; ++x) {
-      if (mask[x] == kMaskOwn) found |= kRowHasOwn;
-      if (mask[x] >= kMaskBorderBase && mask[x] != kMaskOwn) found |= kRowHasBorder;
-    }
-    return found;
   }
 
   // A kernel's intervals, all rows in one list, with their offsets from the pixel's entry in
@@ -197,45 +188,25 @@ class FloatSliceCompositor {
       const size_t row = size_t(y + kernel.tapRow[t]);
       const float weight = kernel.weights[t];
       float* w = taps.colourWeights.data() + (t - first) * kLanes;
-      const float unscale = weight / colourScale_[row];
+      const float unscale = weight * workspace_.colourRowUnscales[row];
       w[0] = w[1] = w[2] = unscale;
       w[kCount] = weight;
-      if (layers_.alpha) taps.alphaWeights[t - first] = weight / alphaScale_[row];
+      if (layers_.alpha) taps.alphaWeights[t - first] = weight * workspace_.alphaRowUnscales[row];
     }
   }
 
   // The row's pixels to render come in runs that take one kernel, as in the 8-bit composite.
   void CompositeRow(int y) {
-    const uint8_t* mask = mask_.GetLine(y);
-    const float* depth = depth_.GetLine(y);
-    float lastDepth = 0.0f;
-    int lastKernel = -1;
-    auto ownKernel = [&](int x) {
-      if (lastKernel < 0 || !(depth[x] == lastDepth)) {
-        lastKernel = table_.LookupIndex(settings_.BlurPixels(depth[x], true));
-        lastDepth = depth[x];
-      }
-      return lastKernel;
-    };
     Taps taps;
     int tapsKernel = -1;
-    for (int x = 0; x < width_;) {
-      const uint8_t v = mask[x];
-      if (v < kMaskBorderBase) {
-        ++x;
-        continue;
-      }
-      const int kernel = v == kMaskOwn ? ownKernel(x) : borderKernel_[v];
-      int end = x + 1;
-      while (end < width_ && end - x < kChunk && mask[end] == v && (v != kMaskOwn || ownKernel(end) == kernel)) ++end;
+    runFinder_.ForEachRun(mask_.GetLine(y), depth_.GetLine(y), width_, kChunk, [&](int kernel, int x, int end, bool own) {
       if (kernel != tapsKernel) TapsAt(kernel, y, taps), tapsKernel = kernel;
-      if (v == kMaskOwn) {
+      if (own) {
         AverageRun(taps, x, end, y);
       } else {
         BlendBorderRun(taps, x, end, y);
       }
-      x = end;
-    }
+    });
   }
 
   // The window sums of pixels [x, end) of row y over prefix rows of one selection: colour
@@ -290,12 +261,11 @@ class FloatSliceCompositor {
     }
   }
 
-  const DepthOfFieldSettings& settings_;
   const FloatSliceLayers& layers_;
   const floatBitmap& depth_;
   const g8Bitmap& mask_;
-  const BlurKernelTable& table_;
   const SliceKernelRuns& runs_;
+  const KernelRunFinder runFinder_;
   const int width_;
   const int height_;
   const int reach_;
@@ -303,7 +273,6 @@ class FloatSliceCompositor {
   const std::ptrdiff_t colourStride_;  // lanes from one colour prefix row to the next
   const std::ptrdiff_t alphaStride_;
   std::vector<KernelWindow> windows_;
-  std::array<int, 256> borderKernel_{};
   SliceWorkspace& workspace_;
   std::vector<uint8_t> rowWork_;
   std::vector<float>& colourScale_;  // by image row

@@ -63,6 +63,8 @@ struct SliceWorkspace {
   const void* scaledColour = nullptr;
   std::vector<float> colourRowScales;
   std::vector<float> alphaRowScales;
+  std::vector<float> colourRowUnscales;  // their inverses
+  std::vector<float> alphaRowUnscales;
   std::vector<int32_t> floatNotBehindRows;
   std::vector<int32_t> floatOwnRows;
   std::vector<int32_t> floatAlphaNotBehindRows;

@@ -19,6 +19,7 @@ namespace {
 
 // Rows converted at a time: the buffers stay small whatever the image size.
 constexpr int kRowsPerStrip = 64;
+constexpr int kFastZipLevel = 1;
 
 std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
 
@@ -33,8 +34,10 @@ Imf::Header HeaderFor(int width, int height, const std::vector<SavedChannel>& ch
                       ImageCompression compression) {
   Imf::Header header(width, height);
   // Zip is as fast as any other lossless codec of the format on rendered frames and gives the
-  // smallest files.
+  // smallest files. Its fastest level (as for PNG) costs half the library's default on a 1080p
+  // float frame, for files a few per cent larger.
   header.compression() = compression == ImageCompression::None ? Imf::NO_COMPRESSION : Imf::ZIP_COMPRESSION;
+  if (compression == ImageCompression::Fast) header.zipCompressionLevel() = kFastZipLevel;
   for (const SavedChannel& ch : channels) {
     header.channels().insert(ch.name, Imf::Channel(ch.type == StoredType::Half ? Imf::HALF : Imf::FLOAT));
   }
