@@ -24,13 +24,6 @@ namespace {
 constexpr int kLanes = kFloatColourLanes;  // red, green, blue, count
 constexpr int kCount = 3;
 
-// Prefix rows of one selection for the rows a band reaches: colour and, with an alpha, alpha
-// (the workspace's, kept from slice to slice).
-struct FloatRows {
-  std::vector<int32_t>& colour;
-  std::vector<int32_t>& alpha;
-};
-
 class FloatSliceCompositor {
  public:
   // An interval sums at most this many pixels (see FloatPrefixRows.h).
@@ -53,8 +46,8 @@ class FloatSliceCompositor {
         workspace_(workspace),
         colourScale_(workspace.colourRowScales),
         alphaScale_(workspace.alphaRowScales),
-        notBehind_{workspace.floatNotBehindRows, workspace.floatAlphaNotBehindRows},
-        own_{workspace.floatOwnRows, workspace.floatAlphaOwnRows} {
+        notBehind_(workspace.floatNotBehind),
+        own_(workspace.floatOwn) {
     if (2 * pad_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
   }
@@ -62,6 +55,7 @@ class FloatSliceCompositor {
   SliceResult Run(RenderProgress& progress) {
     rowWork_ = FindSliceRowWork(mask_);
     FindRowScales();
+    fine_ = NeedsFineRows();
     const bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) { CompositeBand(first, end); });
     return completed ? SliceResult::Done : SliceResult::Cancelled;
   }
@@ -86,6 +80,19 @@ class FloatSliceCompositor {
       workspace_.alphaRowUnscales[size_t(y)] = 1.0f / alphaScale_[size_t(y)];
     });
     workspace_.scaledColour = &layers_.colour;
+  }
+
+  // Fine rows where some row's brightest value reaches kBrightestWithoutFineRows: its scale is
+  // then at most 2^23 / that.
+  bool NeedsFineRows() const {
+    constexpr float kSmallestCoarseScale = 8388608.0f / kBrightestWithoutFineRows;
+    for (float scale : colourScale_) {
+      if (scale < kSmallestCoarseScale) return true;
+    }
+    for (float scale : alphaScale_) {
+      if (layers_.alpha && scale < kSmallestCoarseScale) return true;
+    }
+    return false;
   }
 
   // A kernel's intervals, all rows in one list, with their offsets from the pixel's entry in
@@ -139,28 +146,40 @@ class FloatSliceCompositor {
     });
   }
 
-  void Reserve(FloatRows& rows, size_t count) const {
-    if (rows.colour.size() < count * size_t(colourStride_)) rows.colour.resize(count * size_t(colourStride_));
-    if (layers_.alpha && rows.alpha.size() < count * size_t(alphaStride_)) rows.alpha.resize(count * size_t(alphaStride_));
+  void Reserve(FloatPrefixStorage& rows, size_t count) const {
+    auto reserve = [&](std::vector<int32_t>& v, std::ptrdiff_t stride) {
+      if (v.size() < count * size_t(stride)) v.resize(count * size_t(stride));
+    };
+    reserve(rows.colour, colourStride_);
+    if (fine_) reserve(rows.fineColour, colourStride_);
+    if (!layers_.alpha) return;
+    reserve(rows.alpha, alphaStride_);
+    if (fine_) reserve(rows.fineAlpha, alphaStride_);
   }
 
-  void BuildRows(FloatRows& rows, FloatPrefixSelection selection, int y) const {
+  void BuildRows(FloatPrefixStorage& rows, FloatPrefixSelection selection, int y) const {
     const uint8_t* mask = mask_.GetLine(y);
     const size_t row = size_t(y - rowsFirst_);
-    BuildFloatPrefixRow(mask, layers_.colour.GetLine(y), colourScale_[size_t(y)], selection, width_, pad_,
-                        FloatWindowSumsOverreach(kLanes), kLanes, rows.colour.data() + row * size_t(colourStride_));
+    auto build = [&](const float* values, float scale, FloatPrefixPart part, int lanes, std::ptrdiff_t stride,
+                     std::vector<int32_t>& into) {
+      BuildFloatPrefixRow(mask, values, scale, selection, part, width_, pad_, FloatWindowSumsOverreach(lanes), lanes,
+                          into.data() + row * size_t(stride));
+    };
+    const float* colour = layers_.colour.GetLine(y);
+    build(colour, colourScale_[size_t(y)], FloatPrefixPart::Coarse, kLanes, colourStride_, rows.colour);
+    if (fine_) build(colour, colourScale_[size_t(y)], FloatPrefixPart::Fine, kLanes, colourStride_, rows.fineColour);
     if (!layers_.alpha) return;
-    BuildFloatPrefixRow(mask, layers_.alpha->GetLine(y), alphaScale_[size_t(y)], selection, width_, pad_,
-                        FloatWindowSumsOverreach(kFloatAlphaLanes), kFloatAlphaLanes,
-                        rows.alpha.data() + row * size_t(alphaStride_));
+    const float* alpha = layers_.alpha->GetLine(y);
+    build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Coarse, kFloatAlphaLanes, alphaStride_, rows.alpha);
+    if (fine_) build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Fine, kFloatAlphaLanes, alphaStride_, rows.fineAlpha);
   }
 
-  // The entry of pixel 0 of row y: entry i holds the sums over pixels [0, i).
-  const int32_t* ColourZero(const FloatRows& rows, int y) const {
-    return rows.colour.data() + size_t(y - rowsFirst_) * size_t(colourStride_) + size_t(pad_) * kLanes;
+  // The entry of pixel 0 of row y in rows of a kind: entry i holds the sums over pixels [0, i).
+  const int32_t* ColourZero(const std::vector<int32_t>& rows, int y) const {
+    return rows.data() + size_t(y - rowsFirst_) * size_t(colourStride_) + size_t(pad_) * kLanes;
   }
-  const int32_t* AlphaZero(const FloatRows& rows, int y) const {
-    return rows.alpha.data() + size_t(y - rowsFirst_) * size_t(alphaStride_) + size_t(pad_);
+  const int32_t* AlphaZero(const std::vector<int32_t>& rows, int y) const {
+    return rows.data() + size_t(y - rowsFirst_) * size_t(alphaStride_) + size_t(pad_);
   }
 
   // The taps of a kernel's window centred on row y, clipped to the image, with their weights
@@ -171,6 +190,9 @@ class FloatSliceCompositor {
     int count = 0;
     std::vector<float> colourWeights;
     std::vector<float> alphaWeights;
+    // The fine rows' weights: a fine step is 1 / kFineSteps of the coarse one; no count.
+    std::vector<float> fineColourWeights;
+    std::vector<float> fineAlphaWeights;
   };
 
   void TapsAt(int index, int y, Taps& taps) const {
@@ -184,6 +206,8 @@ class FloatSliceCompositor {
     taps.count = int(last - first);
     taps.colourWeights.resize(size_t(taps.count) * kLanes);
     taps.alphaWeights.resize(layers_.alpha ? size_t(taps.count) : 0);
+    taps.fineColourWeights.resize(fine_ ? size_t(taps.count) * kLanes : 0);
+    taps.fineAlphaWeights.resize(fine_ && layers_.alpha ? size_t(taps.count) : 0);
     for (size_t t = first; t < last; ++t) {
       const size_t row = size_t(y + kernel.tapRow[t]);
       const float weight = kernel.weights[t];
@@ -191,7 +215,13 @@ class FloatSliceCompositor {
       const float unscale = weight * workspace_.colourRowUnscales[row];
       w[0] = w[1] = w[2] = unscale;
       w[kCount] = weight;
-      if (layers_.alpha) taps.alphaWeights[t - first] = weight * workspace_.alphaRowUnscales[row];
+      const float alphaUnscale = layers_.alpha ? weight * workspace_.alphaRowUnscales[row] : 0.0f;
+      if (layers_.alpha) taps.alphaWeights[t - first] = alphaUnscale;
+      if (!fine_) continue;
+      float* f = taps.fineColourWeights.data() + (t - first) * kLanes;
+      f[0] = f[1] = f[2] = unscale / kFineSteps;
+      f[kCount] = 0.0f;
+      if (layers_.alpha) taps.fineAlphaWeights[t - first] = alphaUnscale / kFineSteps;
     }
   }
 
@@ -211,12 +241,23 @@ class FloatSliceCompositor {
 
   // The window sums of pixels [x, end) of row y over prefix rows of one selection: colour
   // (kLanes a pixel) and alpha.
-  void Sum(const FloatRows& rows, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
-    SumFloatWindows(ColourZero(rows, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, end - x, colour);
+  void Sum(const FloatPrefixStorage& rows, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
+    const int count = end - x;
+    SumFloatWindows(ColourZero(rows.colour, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, count,
+                    colour);
     if (layers_.alpha) {
-      SumFloatWindows(AlphaZero(rows, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
-                      end - x, alpha);
+      SumFloatWindows(AlphaZero(rows.alpha, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
+                      count, alpha);
     }
+    if (!fine_) return;
+    float fine[kChunk * kLanes];
+    SumFloatWindows(ColourZero(rows.fineColour, y), kLanes, taps.colour, taps.fineColourWeights.data(), taps.count, x,
+                    count, fine);
+    for (int i = 0; i < count * kLanes; ++i) colour[i] += fine[i];
+    if (!layers_.alpha) return;
+    SumFloatWindows(AlphaZero(rows.fineAlpha, y), kFloatAlphaLanes, taps.alpha, taps.fineAlphaWeights.data(), taps.count,
+                    x, count, fine);
+    for (int i = 0; i < count; ++i) alpha[i] += fine[i];
   }
 
   // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
@@ -278,8 +319,9 @@ class FloatSliceCompositor {
   std::vector<float>& colourScale_;  // by image row
   std::vector<float>& alphaScale_;
   int rowsFirst_ = 0;  // the image row of the first prefix row held
-  FloatRows notBehind_;
-  FloatRows own_;
+  FloatPrefixStorage& notBehind_;
+  FloatPrefixStorage& own_;
+  bool fine_ = false;  // whether the frame needs fine rows
 };
 
 }  // namespace

@@ -50,6 +50,14 @@ struct SliceLayers {
   Bitmap* alphaOutput = nullptr;
 };
 
+// Float prefix rows of one selection: colour and alpha, and their finer parts (FloatPrefixRows.h).
+struct FloatPrefixStorage {
+  std::vector<int32_t> colour;
+  std::vector<int32_t> alpha;
+  std::vector<int32_t> fineColour;
+  std::vector<int32_t> fineAlpha;
+};
+
 // Buffers that a render's slices share: the mask and the prefix rows of the composite, kept
 // from one slice to the next instead of allocated (and their pages cleared) for each.
 struct SliceWorkspace {
@@ -58,17 +66,15 @@ struct SliceWorkspace {
   std::vector<uint16_t> ownRows;
   std::vector<uint16_t> alphaNotBehindRows;
   std::vector<uint16_t> alphaOwnRows;
-  // Float colour: each row's fixed-point scale, found once for the colour that every slice
-  // reads, and the prefix rows.
+  // Float colour: each row's fixed-point scale and its inverse, found once for the colour
+  // that every slice reads, and the prefix rows.
   const void* scaledColour = nullptr;
   std::vector<float> colourRowScales;
   std::vector<float> alphaRowScales;
-  std::vector<float> colourRowUnscales;  // their inverses
+  std::vector<float> colourRowUnscales;
   std::vector<float> alphaRowUnscales;
-  std::vector<int32_t> floatNotBehindRows;
-  std::vector<int32_t> floatOwnRows;
-  std::vector<int32_t> floatAlphaNotBehindRows;
-  std::vector<int32_t> floatAlphaOwnRows;
+  FloatPrefixStorage floatNotBehind;
+  FloatPrefixStorage floatOwn;
 };
 
 // Writes the slice into the outputs; `runs` are those of the table's kernels.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "DofScenes.h"
@@ -152,6 +153,29 @@ TEST(FloatDepthOfField, LightsKeepTheirEnergyWhenBlurredAndTheirValueWhenSharp) 
     EXPECT_LT(out->GetLine(s.y)[3 * s.x], kLight / 20);
   }
   EXPECT_NEAR(out->GetLine(kSharpLight.y)[3 * kSharpLight.x], kLight, kLight * 1e-6);
+}
+
+// A sun glint as renderers write it (near the largest half float): the dim wall of its rows keeps
+// its value to a millionth; a pixel that is not a number, or infinite, spreads nothing that is.
+TEST(FloatDepthOfField, AGlintLeavesTheDimPixelsOfItsRowsAsTheyAreAndNonNumbersDoNotSpread) {
+  ScriptedUserInterface ui;
+  constexpr float kGlint = 60000.0f;
+  const auto scene = NightScene(kGlint);
+  auto* colour = scene->GetLayer<rgbFloatBitmap>();
+  colour->GetLine(10)[3 * 200] = std::numeric_limits<float>::quiet_NaN();
+  colour->GetLine(12)[3 * 40 + 1] = std::numeric_limits<float>::infinity();
+  const auto result = Render(*scene, NightSettings());
+  ASSERT_TRUE(result);
+  const auto* out = result->GetLayer<rgbFloatBitmap>();
+  ASSERT_TRUE(out);
+  for (size_t i = 0; i < out->GetValueCount(); ++i) ASSERT_TRUE(std::isfinite(out->GetData()[i])) << "value " << i;
+  // The wall in focus on the far glint's row and on the near one's, away from their discs.
+  for (const Spot& s : {kFarLight, kNearLight}) {
+    const int x = s.x < kWidth / 2 ? kWidth - 10 : kWidth / 2 + 5;
+    EXPECT_NEAR(out->GetLine(s.y)[3 * x], kWall, kWall * 1e-6) << "row " << s.y;
+  }
+  const double energy = double(kGlint) * kLightSide * kLightSide;
+  EXPECT_NEAR(SumAround(*out, kFarLight, kBlur / 2 + 4), SumAround(*colour, kFarLight, kBlur / 2 + 4), 0.01 * energy);
 }
 
 TEST(FloatDepthOfField, ABlurredLightIsABrightDiscOfTheDiaphsShapeInAnEightBitFile) {
