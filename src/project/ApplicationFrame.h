@@ -65,7 +65,7 @@ class ApplicationFrame : public CommandFrame {
   CFovaraDoc& document_;
   std::vector<std::unique_ptr<CQelCommand>> commands_;
   uint32_t lastMouseTool_;
-  ImageViewport silentViewport_;
+  SilentViewport silentViewport_;
   ImageViewport* viewport_ = &silentViewport_;
   bool projectMenus_ = false;
   std::function<void()> stateListener_;

@@ -22,4 +22,13 @@ class ImageViewport {
   virtual bool HasOverlay() const { return false; }
   // Zoom reset, zoom to fit or actual pixels, by the navigation command's id.
   virtual void ApplyZoom(uint32_t commandId) { (void)commandId; }
+  // Whether anyone sees the frame itself: a headless session does not, and skips making its
+  // displayed picture (a float frame's costs a pass over every value).
+  virtual bool ShowsFrames() const { return true; }
+};
+
+// The view of a headless session: nothing is shown.
+class SilentViewport final : public ImageViewport {
+ public:
+  bool ShowsFrames() const override { return false; }
 };

@@ -16,7 +16,7 @@ ProjectData::ProjectData() { track_.SetOwner(this); }
 ProjectData::~ProjectData() = default;
 
 ImageViewport& ProjectData::View() const {
-  static ImageViewport silent;
+  static SilentViewport silent;
   return frame_ ? frame_->GetViewport() : silent;
 }
 

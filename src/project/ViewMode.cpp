@@ -100,7 +100,11 @@ void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::uniqu
   bool change = true;
   bool transparent = false;
   std::unique_ptr<NTBitmap> shown;
-  if (currentImage_ && IsBigFrame(*currentImage_)) {
+  // The frame and the last result, when there is one, are always there to show: in a headless
+  // session nobody sees them.
+  const bool unseen = !View().ShowsFrames() && (mode == kViewImage || (mode == kViewLastResult && lastResult_));
+  if (unseen) {
+  } else if (currentImage_ && IsBigFrame(*currentImage_)) {
     // The picture of a big frame takes a good part of a second: made on a thread of its own
     // while the window keeps answering. It reads this project, so it is waited for to the end.
     struct Made {

@@ -37,6 +37,10 @@ Placement PlaceData(const ImageRect& data, const ImageRect& display) {
 
 // One channel over the whole picture (plane: the display window's size): the data placed at its
 // offset, fill everywhere else.
+bool SameRect(const ImageRect& a, const ImageRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
 bool PlaceChannel(ImageSource& image, ChannelRef ref, float fill, float* plane, std::string& error) {
   const float* src = nullptr;
   int stride = 0;
@@ -141,9 +145,20 @@ bool ReadFloatPicture(ImageSource& image, const ChannelPlan& plan, const std::ve
   float* dst = colour->GetData();
   const size_t pixels = size_t(width) * size_t(height);
   for (size_t k = 0; k < channels.size(); ++k) {
-    if (!ReadPlane(image, channels[k], 0.0f, plane, error)) return false;
+    // A channel whose data covers the picture exactly is read in place, without a plane.
+    const float* values = nullptr;
+    size_t step = 1;
+    if (SameRect(image.DataWindow(channels[k]), image.Display())) {
+      int stride = 0;
+      if (!image.Get(channels[k], values, stride, error)) return false;
+      step = size_t(stride);
+    } else {
+      if (!ReadPlane(image, channels[k], 0.0f, plane, error)) return false;
+      values = plane.data();
+    }
     for (size_t i = 0; i < pixels; ++i) {
-      const float v = straight ? CleanValue(plane[i]) * CleanValue((*alpha)[i]) : CleanValue(plane[i]);
+      const float read = CleanValue(values[i * step]);
+      const float v = straight ? read * CleanValue((*alpha)[i]) : read;
       if (channels.size() == 1) {
         dst[3 * i] = dst[3 * i + 1] = dst[3 * i + 2] = v;
       } else {
