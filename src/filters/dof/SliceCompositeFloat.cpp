@@ -46,8 +46,8 @@ class FloatSliceCompositor {
         workspace_(workspace),
         colourScale_(workspace.colourRowScales),
         alphaScale_(workspace.alphaRowScales),
-        notBehind_(workspace.floatNotBehind),
-        own_(workspace.floatOwn) {
+        notBehind_{workspace.floatNotBehind},
+        own_{workspace.floatOwn} {
     if (2 * pad_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
   }
@@ -131,35 +131,54 @@ class FloatSliceCompositor {
     while (rowWork_[size_t(lastWork)] == 0) --lastWork;
     bool border = false;
     for (int y = firstWork; y <= lastWork; ++y) border = border || (rowWork_[size_t(y)] & kRowHasBorder) != 0;
-    rowsFirst_ = std::max(0, firstWork - reach_);
+    const int rowsFirst = std::max(0, firstWork - reach_);
     const int rowsEnd = std::min(height_, lastWork + 1 + reach_);
     // Rows above and below the image are never read: windows are clipped to it.
-    const size_t rows = size_t(rowsEnd - rowsFirst_);
-    Reserve(notBehind_, rows);
-    if (border) Reserve(own_, rows);
-    ForRowsInParallel(rowsFirst_, rowsEnd, [&](int y) {
-      BuildRows(notBehind_, FloatPrefixSelection::SliceAndBehind, y);
-      if (border) BuildRows(own_, FloatPrefixSelection::SliceOnly, y);
+    const RowRange missingNotBehind = Slide(notBehind_, rowsFirst, rowsEnd);
+    const RowRange missingOwn = border ? Slide(own_, rowsFirst, rowsEnd) : RowRange{};
+    ForRowRangesInParallel(std::array<RowRange, 2>{missingNotBehind, missingOwn}, [&](int kind, int y) {
+      if (kind == 0) return BuildRows(notBehind_, FloatPrefixSelection::SliceAndBehind, y);
+      BuildRows(own_, FloatPrefixSelection::SliceOnly, y);
     });
     ForRowsInParallel(firstWork, lastWork + 1, [&](int y) {
       if (rowWork_[size_t(y)] != 0) CompositeRow(y);
     });
   }
 
-  void Reserve(FloatPrefixStorage& rows, size_t count) const {
-    auto reserve = [&](std::vector<int32_t>& v, std::ptrdiff_t stride) {
-      if (v.size() < count * size_t(stride)) v.resize(count * size_t(stride));
+  // Prefix rows of one selection, rows [first, end) held from the start of the storage.
+  struct HeldRows {
+    FloatPrefixStorage& storage;
+    int first = 0;
+    int end = 0;
+  };
+
+  // Makes rows [first, end) the held ones, keeping those already built (bands go down the
+  // image, and the windows of neighbouring bands share rows): they move to the start of the
+  // storage. Returns the rows still to build.
+  RowRange Slide(HeldRows& rows, int first, int end) const {
+    const bool overlap = first >= rows.first && first < rows.end;
+    const int kept = overlap ? std::min(rows.end, end) - first : 0;
+    auto slide = [&](std::vector<int32_t>& v, std::ptrdiff_t stride, bool used) {
+      if (!used) return;
+      if (v.size() < size_t(end - first) * size_t(stride)) v.resize(size_t(end - first) * size_t(stride));
+      if (kept > 0 && first > rows.first) {
+        const auto from = v.begin() + std::ptrdiff_t(first - rows.first) * stride;
+        std::copy(from, from + std::ptrdiff_t(kept) * stride, v.begin());
+      }
     };
-    reserve(rows.colour, colourStride_);
-    if (fine_) reserve(rows.fineColour, colourStride_);
-    if (!layers_.alpha) return;
-    reserve(rows.alpha, alphaStride_);
-    if (fine_) reserve(rows.fineAlpha, alphaStride_);
+    slide(rows.storage.colour, colourStride_, true);
+    slide(rows.storage.fineColour, colourStride_, fine_);
+    slide(rows.storage.alpha, alphaStride_, layers_.alpha != nullptr);
+    slide(rows.storage.fineAlpha, alphaStride_, fine_ && layers_.alpha);
+    rows.first = first;
+    rows.end = end;
+    return {first + kept, end};
   }
 
-  void BuildRows(FloatPrefixStorage& rows, FloatPrefixSelection selection, int y) const {
+  void BuildRows(HeldRows& held, FloatPrefixSelection selection, int y) const {
+    FloatPrefixStorage& rows = held.storage;
     const uint8_t* mask = mask_.GetLine(y);
-    const size_t row = size_t(y - rowsFirst_);
+    const size_t row = size_t(y - held.first);
     auto build = [&](const float* values, float scale, FloatPrefixPart part, int lanes, std::ptrdiff_t stride,
                      std::vector<int32_t>& into) {
       BuildFloatPrefixRow(mask, values, scale, selection, part, width_, pad_, FloatWindowSumsOverreach(lanes), lanes,
@@ -175,11 +194,11 @@ class FloatSliceCompositor {
   }
 
   // The entry of pixel 0 of row y in rows of a kind: entry i holds the sums over pixels [0, i).
-  const int32_t* ColourZero(const std::vector<int32_t>& rows, int y) const {
-    return rows.data() + size_t(y - rowsFirst_) * size_t(colourStride_) + size_t(pad_) * kLanes;
+  const int32_t* ColourZero(const HeldRows& held, const std::vector<int32_t>& rows, int y) const {
+    return rows.data() + size_t(y - held.first) * size_t(colourStride_) + size_t(pad_) * kLanes;
   }
-  const int32_t* AlphaZero(const std::vector<int32_t>& rows, int y) const {
-    return rows.data() + size_t(y - rowsFirst_) * size_t(alphaStride_) + size_t(pad_);
+  const int32_t* AlphaZero(const HeldRows& held, const std::vector<int32_t>& rows, int y) const {
+    return rows.data() + size_t(y - held.first) * size_t(alphaStride_) + size_t(pad_);
   }
 
   // The taps of a kernel's window centred on row y, clipped to the image, with their weights
@@ -241,21 +260,22 @@ class FloatSliceCompositor {
 
   // The window sums of pixels [x, end) of row y over prefix rows of one selection: colour
   // (kLanes a pixel) and alpha.
-  void Sum(const FloatPrefixStorage& rows, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
+  void Sum(const HeldRows& held, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
+    const FloatPrefixStorage& rows = held.storage;
     const int count = end - x;
-    SumFloatWindows(ColourZero(rows.colour, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, count,
+    SumFloatWindows(ColourZero(held, rows.colour, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, count,
                     colour);
     if (layers_.alpha) {
-      SumFloatWindows(AlphaZero(rows.alpha, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
+      SumFloatWindows(AlphaZero(held, rows.alpha, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
                       count, alpha);
     }
     if (!fine_) return;
     float fine[kChunk * kLanes];
-    SumFloatWindows(ColourZero(rows.fineColour, y), kLanes, taps.colour, taps.fineColourWeights.data(), taps.count, x,
+    SumFloatWindows(ColourZero(held, rows.fineColour, y), kLanes, taps.colour, taps.fineColourWeights.data(), taps.count, x,
                     count, fine);
     for (int i = 0; i < count * kLanes; ++i) colour[i] += fine[i];
     if (!layers_.alpha) return;
-    SumFloatWindows(AlphaZero(rows.fineAlpha, y), kFloatAlphaLanes, taps.alpha, taps.fineAlphaWeights.data(), taps.count,
+    SumFloatWindows(AlphaZero(held, rows.fineAlpha, y), kFloatAlphaLanes, taps.alpha, taps.fineAlphaWeights.data(), taps.count,
                     x, count, fine);
     for (int i = 0; i < count; ++i) alpha[i] += fine[i];
   }
@@ -318,9 +338,8 @@ class FloatSliceCompositor {
   std::vector<uint8_t> rowWork_;
   std::vector<float>& colourScale_;  // by image row
   std::vector<float>& alphaScale_;
-  int rowsFirst_ = 0;  // the image row of the first prefix row held
-  FloatPrefixStorage& notBehind_;
-  FloatPrefixStorage& own_;
+  HeldRows notBehind_;
+  HeldRows own_;
   bool fine_ = false;  // whether the frame needs fine rows
 };
 
