@@ -1,5 +1,6 @@
 #include "display/ColourConfig.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <OpenColorIO/OpenColorIO.h>
@@ -16,8 +17,13 @@ class ConfigTransform : public DisplayTransform {
 
   void Apply(float* rgb, size_t count) const override {
     if (count == 0) return;
-    OCIO::PackedImageDesc pixels(rgb, long(count), 1, 3);
-    processor_->apply(pixels);  // the library allows concurrent calls on one processor
+    try {
+      OCIO::PackedImageDesc pixels(rgb, long(count), 1, 3);
+      processor_->apply(pixels);  // the library allows concurrent calls on one processor
+    } catch (const std::exception&) {
+      // A row the library refuses is shown as black rather than taking the window down.
+      std::fill_n(rgb, 3 * count, 0.0f);
+    }
   }
   std::string Name() const override { return name_; }
 
