@@ -19,6 +19,7 @@
 #include <QWhatsThis>
 
 #include "animation/AnimationSettingsPanel.h"
+#include "app/ColourViews.h"
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
 #include "app/DepthToolHint.h"
@@ -87,9 +88,12 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   CreateFileActions();
   commands_ = new CommandActions(Frame(), this);
   connect(commands_, &CommandActions::CommandRun, this, [this] { RefreshFromProject(); });
+  colourViews_ = new ColourViews(Document().GetProject(), this);
+  connect(colourViews_, &ColourViews::Changed, this, [this] { RefreshFromProject(); });
   CreateToolbars();
   ConnectView();
-  status_->showMessage(Text(kReady));
+  // A colour configuration that cannot be used is said once, where the ready text would be.
+  status_->showMessage(colourViews_->Problem().isEmpty() ? Text(kReady) : colourViews_->Problem());
 
   Frame().SetStateListener([this] { RefreshFromProject(); });
   // The compare key works whichever widget of the window has the keyboard.
@@ -216,6 +220,7 @@ void CChildFrame::BuildMenus(bool full) {
     commands_->FillRenderMenu(render);
     QMenu* view = menuBar()->addMenu(Text(kViewItem));
     commands_->FillViewMenu(view);
+    colourViews_->AddMenu(view);
     for (QMenu* menu : {render, view}) {
       connect(menu, &QMenu::aboutToShow, commands_, &CommandActions::UpdateStates);
     }
@@ -283,6 +288,7 @@ void CChildFrame::RefreshFromProject() {
   view_->SetEmptyText(full ? QString() : Text(kStartNewProjectImage));
   status_->ShowZoom(view_->HasImage() ? view_->GetZoom() : 0.0);
   status_->ShowExposure(project);
+  status_->ShowColourView(colourViews_->CurrentName(), colourViews_->Problem());
   UpdateTitle();
 }
 

@@ -14,6 +14,7 @@ class CAnimationSettings;
 class CCustomVReBar;
 class CFovaraDoc;
 class CFovaraView;
+class ColourViews;
 class CommandActions;
 class ProjectSession;
 class QAction;
@@ -46,6 +47,7 @@ class CChildFrame : public QMainWindow {
   CCustomVReBar* GetLeftPane() const { return leftPane_; }
   CAnimationSettings* GetAnimationPanel() const { return animation_; }
   ViewStatusBar* GetStatusReadout() const { return status_; }
+  ColourViews* GetColourViews() const { return colourViews_; }
   QToolBar* GetNavigationToolbar() const { return navigationBar_; }
   QToolBar* GetPreviewToolbar() const { return previewBar_; }
   ApplicationFrame& Frame() const;
@@ -112,6 +114,7 @@ class CChildFrame : public QMainWindow {
   bool animationDocked_ = false;
   ViewStatusBar* status_;
   CommandActions* commands_;
+  ColourViews* colourViews_;
   QToolBar* navigationBar_ = nullptr;
   QToolBar* previewBar_ = nullptr;
   std::map<int, QAction*> fileActions_;

@@ -1,7 +1,6 @@
 #include "app/ViewStatusBar.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include <QLabel>
 
@@ -49,9 +48,6 @@ ViewStatusBar::ViewStatusBar(QWidget* parent) : QStatusBar(parent) {
   depth_ = Field(this, Text(LoadString(kBackgroundDepthStatus)) + QStringLiteral("00"));
   zoom_ = Field(this, QStringLiteral("Zoom 3200 %"));
   exposure_ = Field(this, QStringLiteral("Exposure: +10.0 EV"));
-  // Float colour is shown through the sRGB curve only; a colour configuration is not read.
-  const char* colourConfig = std::getenv("OCIO");
-  if (colourConfig && *colourConfig) exposure_->setToolTip(Text(LoadString(kColourConfigNotUsed)));
   swatch_->hide();
 }
 
@@ -106,8 +102,15 @@ void ViewStatusBar::ShowExposure(const ProjectData& project) {
   exposure_->setText(Text(FormatString(kExposureStatus, value)));
 }
 
+void ViewStatusBar::ShowColourView(const QString& view, const QString& problem) {
+  if (!problem.isEmpty()) exposure_->setToolTip(problem);
+  else if (!view.isEmpty()) exposure_->setToolTip(Text(FormatString(kColourViewStatus, view.toStdString())));
+  else exposure_->setToolTip({});
+}
+
 QString ViewStatusBar::PositionText() const { return position_->text(); }
 QString ViewStatusBar::ColourText() const { return colour_->text(); }
 QString ViewStatusBar::DepthText() const { return depth_->text(); }
 QString ViewStatusBar::ZoomText() const { return zoom_->text(); }
 QString ViewStatusBar::ExposureText() const { return exposure_->text(); }
+QString ViewStatusBar::ExposureNote() const { return exposure_->toolTip(); }

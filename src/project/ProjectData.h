@@ -12,6 +12,7 @@
 
 #include "animation/KeyframeTrack.h"
 #include "platform/image/DepthRange.h"
+#include "platform/image/DisplayTransform.h"
 #include "platform/image/LayerBitmap.h"
 #include "platform/image/NTBitmap.h"
 #include "project/ProjectFrames.h"
@@ -158,6 +159,10 @@ class ProjectData : public KeyframeTrackOwner {
   static constexpr float kMaxExposure = 10.0f;
   void SetDisplayExposure(float stops);
   float GetDisplayExposure() const { return displayExposure_; }
+  // The colour configuration's display and view floating-point colour is shown through; null
+  // for the sRGB curve. The picture shown is made again.
+  void SetDisplayTransform(std::shared_ptr<const DisplayTransform> transform);
+  const DisplayTransform* GetDisplayTransform() const { return displayTransform_.get(); }
 
   // --- State ---
   KeyframeTrack& GetTrack() { return track_; }
@@ -248,6 +253,7 @@ class ProjectData : public KeyframeTrackOwner {
   int depthViewMode_ = 0;
   float depthViewFactor_ = 0.2f;
   float displayExposure_ = 0.0f;
+  std::shared_ptr<const DisplayTransform> displayTransform_;
   std::unique_ptr<NTBitmap> displayedImage_;
   bool displayedTransparent_ = false;
   uint32_t viewMode_ = 0;

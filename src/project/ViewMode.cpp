@@ -12,17 +12,27 @@
 namespace {
 
 
-std::unique_ptr<NTBitmap> LayerPicture(CLayerBitmap* image, uint32_t type) {
-  const Bitmap* layer = image ? image->GetLayerByType(type) : nullptr;
+// The alpha of an image as grey bytes, whether it is held as bytes or as float.
+std::unique_ptr<NTBitmap> AlphaPicture(const CLayerBitmap* image) {
+  const Bitmap* layer = image ? GetAlphaLayer(*image) : nullptr;
   return layer ? std::make_unique<NTBitmap>(*layer) : nullptr;
 }
 
-// Float colour as display bytes, the light scaled by the exposure first; its alpha as bytes.
-std::unique_ptr<NTBitmap> FloatColourPicture(const CLayerBitmap& image, float exposureStops, bool& transparent) {
+// How float colour is shown: the light scaled by the exposure, then the sRGB curve or the
+// colour configuration's display and view.
+struct FloatDisplay {
+  float exposureStops = 0.0f;
+  const DisplayTransform* transform = nullptr;
+};
+
+// Float colour as display bytes; its alpha as bytes.
+std::unique_ptr<NTBitmap> FloatColourPicture(const CLayerBitmap& image, FloatDisplay display, bool& transparent) {
   const auto& colour = *image.GetLayer<rgbFloatBitmap>();
   const alphaFloatBitmap* alpha = image.GetLayer<alphaFloatBitmap>();
   if (alpha && (alpha->GetWidth() != colour.GetWidth() || alpha->GetHeight() != colour.GetHeight())) alpha = nullptr;
-  auto picture = std::make_unique<NTBitmap>(*EncodeColour(colour, alpha, exposureStops));
+  auto encoded = display.transform ? EncodeColour(colour, alpha, display.exposureStops, *display.transform)
+                                   : EncodeColour(colour, alpha, display.exposureStops);
+  auto picture = std::make_unique<NTBitmap>(*encoded);
   if (!alpha) return picture;
   float lowest = 1.0f;
   for (int y = 0; y < picture->GetHeight(); ++y) {
@@ -40,9 +50,9 @@ std::unique_ptr<NTBitmap> FloatColourPicture(const CLayerBitmap& image, float ex
 
 // The colour of an image as it is shown: premultiplied colour with its alpha, so that the
 // view can show what is transparent (over a checkerboard). Float colour is shown at the
-// exposure.
-std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, float exposureStops, bool& transparent) {
-  if (image && HasFloatColour(*image)) return FloatColourPicture(*image, exposureStops, transparent);
+// exposure, through the display's transform.
+std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, FloatDisplay display, bool& transparent) {
+  if (image && HasFloatColour(*image)) return FloatColourPicture(*image, display, transparent);
   const Bitmap* colour = image ? image->GetLayerByType(kRgbBitmap) : nullptr;
   auto picture = colour ? std::make_unique<NTBitmap>(*colour) : nullptr;
   const alphaBitmap* alpha = image ? image->GetLayer<alphaBitmap>() : nullptr;
@@ -70,9 +80,10 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
   change = true;
   transparent = false;
   std::unique_ptr<NTBitmap> shown;
+  const FloatDisplay display{displayExposure_, displayTransform_.get()};
   switch (mode) {
-    case kViewImage: return ColourPicture(currentImage_.get(), displayExposure_, transparent);
-    case kViewLastResult: shown = ColourPicture(lastResult_.get(), displayExposure_, transparent); break;
+    case kViewImage: return ColourPicture(currentImage_.get(), display, transparent);
+    case kViewLastResult: shown = ColourPicture(lastResult_.get(), display, transparent); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
       const floatBitmap* depth = currentImage_ ? currentImage_->GetLayer<floatBitmap>() : nullptr;
@@ -84,8 +95,8 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
       break;
     }
     case kViewFilterPreview: return filter_ ? filter_->GetViewBitmap(mode) : nullptr;
-    case kViewImageAlpha: shown = LayerPicture(currentImage_.get(), kAlphaBitmap); break;
-    case kViewResultAlpha: shown = LayerPicture(lastResult_.get(), kAlphaBitmap); break;
+    case kViewImageAlpha: shown = AlphaPicture(currentImage_.get()); break;
+    case kViewResultAlpha: shown = AlphaPicture(lastResult_.get()); break;
     case kViewGivenPicture: return picture;
     default:
       if (mode >= kFilterViewModeBase && filter_) shown = filter_->GetViewBitmap(mode);
@@ -141,6 +152,12 @@ void ProjectData::SetDisplayExposure(float stops) {
   stops = std::clamp(stops, kMinExposure, kMaxExposure);
   if (stops == displayExposure_) return;
   displayExposure_ = stops;
+  if (viewMode_ == kViewImage || viewMode_ == kViewLastResult) SetViewMode(viewMode_, true, true);
+}
+
+void ProjectData::SetDisplayTransform(std::shared_ptr<const DisplayTransform> transform) {
+  if (transform == displayTransform_) return;
+  displayTransform_ = std::move(transform);
   if (viewMode_ == kViewImage || viewMode_ == kViewLastResult) SetViewMode(viewMode_, true, true);
 }
 

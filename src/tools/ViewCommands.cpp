@@ -92,7 +92,7 @@ ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, 
 void ViewAlphaCommand::UpdateState() {
   uint32_t mode = project_.GetViewMode();
   CLayerBitmap* shown = mode == kViewLastResult ? project_.GetLastResult() : project_.GetCurrentImage();
-  SetState(kStateEnabled, shown && shown->GetLayerByType(kAlphaBitmap));
+  SetState(kStateEnabled, shown && GetAlphaLayer(*shown));
   SetState(kStateChecked, mode == kViewImageAlpha || mode == kViewResultAlpha);
 }
 

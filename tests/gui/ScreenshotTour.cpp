@@ -1,10 +1,12 @@
 // Takes the pictures of the desktop program that the README and the help show: the empty
 // window, a project in each view mode, the area preview, a depth pick in progress, the
 // animation panel on a sequence and on a single image, the Edit menu, the French window and
-// menus, and each filter's panel in English and French. The screen's scale factor is the
+// menus, each filter's panel in English and French, and a floating-point night frame at an
+// exposure and through a colour configuration's view. The screen's scale factor is the
 // environment's (QT_SCALE_FACTOR). Run under a virtual display by
 // scripts/screenshots:  fovara_screenshots OUTPUT_FOLDER PROJECT.fvz [SINGLE_IMAGE.fvz [PANEL_PROJECT.fvz...]]
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -26,12 +28,14 @@
 
 #include "GuiFixture.h"
 #include "animation/AnimationSettingsPanel.h"
+#include "app/ColourViews.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
 #include "filters/dof/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
+#include "support/Scenes.h"
 #include "tools/ProjectSession.h"
 
 namespace {
@@ -290,6 +294,141 @@ void FrenchTour(const std::string& project) {
   SetLanguage(Language::English);
 }
 
+// A night street as a renderer writes it, in linear light: a dark sky, lamps far behind (values
+// 30 to 100) and a dim wall in front with one lamp on it. Depth 40 behind, 10 for the wall.
+std::unique_ptr<CLayerBitmap> NightFrame(int w, int h) {
+  auto colour = std::make_unique<rgbFloatBitmap>(w, h);
+  auto depth = std::make_unique<floatBitmap>(w, h);
+  const int wallLeft = w * 11 / 20;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      float* p = colour->GetLine(y) + 3 * x;
+      const bool wall = x >= wallLeft && y > h / 5;
+      if (wall) {
+        // Courses of bricks: mortar a little lighter than the bricks.
+        const bool mortar = y % 16 == 0 || (x + (y / 16 % 2) * 16) % 32 == 0;
+        const float shade = mortar ? 0.09f : 0.05f + 0.01f * float((x * 7 + y * 3) % 5);
+        p[0] = shade * 1.3f, p[1] = shade, p[2] = shade * 0.8f;
+      } else {
+        const float sky = 0.004f + 0.02f * float(h - y) / float(h);
+        p[0] = sky * 0.5f, p[1] = sky * 0.7f, p[2] = sky * 1.6f;
+      }
+      depth->GetLine(y)[x] = wall ? 10.0f : 40.0f;
+    }
+  }
+  struct Lamp {
+    int x, y, radius;
+    float r, g, b;
+    float depth;
+  };
+  const Lamp lamps[] = {{w / 10, h / 3, 2, 100, 70, 30, 40},     {w / 4, h / 2, 2, 60, 60, 55, 40},
+                        {w * 2 / 5, h / 4, 2, 30, 45, 90, 40},   {w / 6, h * 3 / 4, 3, 90, 40, 20, 40},
+                        {w * 9 / 20, h * 2 / 3, 2, 80, 80, 60, 40}, {w * 3 / 4, h / 2, 3, 100, 85, 50, 10}};
+  for (const Lamp& lamp : lamps) {
+    for (int y = lamp.y - lamp.radius; y <= lamp.y + lamp.radius; ++y) {
+      for (int x = lamp.x - lamp.radius; x <= lamp.x + lamp.radius; ++x) {
+        if ((x - lamp.x) * (x - lamp.x) + (y - lamp.y) * (y - lamp.y) > lamp.radius * lamp.radius) continue;
+        float* p = colour->GetLine(y) + 3 * x;
+        p[0] = lamp.r, p[1] = lamp.g, p[2] = lamp.b;
+        depth->GetLine(y)[x] = lamp.depth;
+      }
+    }
+  }
+  auto image = std::make_unique<CLayerBitmap>(std::move(colour));
+  image->AddLayer(std::move(depth));
+  return image;
+}
+
+// A colour configuration for the pictures: the sRGB curve as a configuration writes it, and a
+// logarithmic view that shows 14 stops, lamps included.
+constexpr const char* kNightConfig = R"(ocio_profile_version: 2
+search_path: .
+roles:
+  default: linear
+  scene_linear: linear
+displays:
+  sRGB:
+    - !<View> {name: Standard, colorspace: srgb}
+    - !<View> {name: Log, colorspace: log}
+  Linear:
+    - !<View> {name: Raw, colorspace: linear}
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+  - !<ColorSpace>
+    name: srgb
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+  - !<ColorSpace>
+    name: log
+    from_scene_reference: !<AllocationTransform> {allocation: lg2, vars: [-9, 5]}
+)";
+
+// The night frame at one stop up with a lamp's light in the status bar, then through the
+// configuration's logarithmic view with the Colour View menu open.
+void FloatTour() {
+  QTemporaryDir folder;
+  const std::string frame = folder.filePath(QStringLiteral("night.exr")).toStdString();
+  WriteImage(frame, *NightFrame(640, 400));
+  QFile config(folder.filePath(QStringLiteral("night.ocio")));
+  if (!config.open(QIODevice::WriteOnly) || config.write(kNightConfig) < 0) return Check(false, "colour configuration");
+  config.close();
+  qputenv("OCIO", config.fileName().toLocal8Bit());
+
+  ScriptedUserInterface ui;
+  CFovaraApp app;
+  app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
+  CChildFrame& window = *app.GetMainWindow();
+  Place(window);
+  ColourViews& views = *window.GetColourViews();
+  Check(views.Choose(-1), "the sRGB curve");
+  auto filters = app.GetSession().Frame().GetFilters();
+  for (size_t i = 0; i < filters.size(); ++i) {
+    if (filters[i]->GetID() == FourCC("FXDE")) ui.filterChoices.push_back(int(i));
+  }
+  ui.openFiles.push_back(frame);
+  Run(window.GetFileAction(kIdNewProject), "a new project");
+  ProjectData& project = window.Document().GetProject();
+  if (!project.GetFilter()) {
+    qunsetenv("OCIO");
+    return Check(false, "the night frame's project");
+  }
+  // The lamps behind blurred into discs, the wall sharp.
+  for (KeyframeSettings* settings : {&project.GetFilter()->GetCurrentSettings(), project.GetTrack().GetAt(0)}) {
+    auto& dof = static_cast<DepthOfFieldSettings&>(*settings);
+    dof.FieldNear = 9, dof.FieldFar = 11, dof.FrontMaxDepth = 5, dof.BackMaxDepth = 30;
+    dof.FrontAmount = 20, dof.BackAmount = 24;
+  }
+  if (auto* panel = dynamic_cast<FilterPanel*>(window.GetLeftPane()->GetBar(0))) panel->SyncToPanel();
+  ui.renderRanges.push_back({2, 0, 0});
+  Run(Command(window, "DOFX"), "the render");
+  Run(Command(window, "EXPU"), "exposure up");
+  Run(Command(window, "EXPU"), "exposure up");
+  CFovaraView& view = *window.GetView();
+  view.ZoomAround(1.4, QPointF(view.viewport()->width() / 2.0, view.viewport()->height() / 2.0));
+  SendMouse(view.viewport(), QEvent::MouseMove, view.ImageToView(QPointF(480.5, 200.5)).toPoint(), Qt::NoButton,
+            Qt::NoButton);
+  Shoot(window, "float-exposure");
+
+  const auto& choices = window.findChildren<QMenu*>(QStringLiteral("colourViewMenu"));
+  Check(views.HasViews() && views.Choose(1) && !choices.isEmpty(), "the logarithmic view");
+  for (QAction* entry : window.menuBar()->actions()) {
+    if (entry->text() != QString::fromStdString(LoadString(kViewItem)) || !entry->menu() || choices.isEmpty()) continue;
+    QMenu* menu = entry->menu();
+    menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
+    Check(QTest::qWaitForWindowExposed(menu), "the View menu shown");
+    QMenu* sub = choices.front();
+    menu->setActiveAction(sub->menuAction());
+    sub->popup(menu->mapToGlobal(menu->actionGeometry(sub->menuAction()).topRight()));
+    Check(QTest::qWaitForWindowExposed(sub), "the Colour View menu shown");
+    Shoot(window, "float-ocio-view");
+    sub->close();
+    menu->close();
+  }
+  window.Frame().SetModifiedFlag(false);
+  app.ExitInstance();
+  qunsetenv("OCIO");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -308,5 +447,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> panels(argc > 4 ? argv + 4 : argv + argc, argv + argc);
   PanelTour(panels, false);
   PanelTour(panels, true);
+  FloatTour();
   return gFailures == 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "AnimationPanelTest.h"
+#include "ColourViewTest.h"
 #include "MainWindowTest.h"
 #include "PanelTest.h"
 #include "PanelWordsTest.h"
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
   }
   {
     ViewTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
+  {
+    ColourViewTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
   {

@@ -1,16 +1,42 @@
 #include "platform/image/FloatLayers.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include "platform/image/DisplayTransform.h"
 #include "platform/image/PixelConversion.h"
 
 namespace {
 
+// Whether a pixel's colour is divided by its alpha before display: partly covered pixels only.
+// Opaque pixels, and light that covers nothing (a glow under alpha 0), are the value itself.
+bool Straightened(float alpha) { return alpha > 0.0f && alpha < 1.0f; }
+
 // One premultiplied linear value under its alpha, encoded as the reader encodes it.
 uint8_t EncodeValue(float value, float alpha, float scale) {
-  // Opaque pixels, and light that covers nothing (a glow under alpha 0), are the value itself.
-  if (!(alpha > 0.0f && alpha < 1.0f)) return LinearToSrgbByte(value * scale);
+  if (!Straightened(alpha)) return LinearToSrgbByte(value * scale);
   return UnitToByte(alpha * LinearToSrgbUnit(value * scale / alpha));
+}
+
+// One row through the transform: straight light in, premultiplied display bytes out.
+void EncodeRow(const float* in, const float* alpha, int width, float scale, const DisplayTransform& transform,
+               std::vector<float>& work, uint8_t* bytes) {
+  work.resize(size_t(width) * 3);
+  for (int x = 0; x < width; ++x) {
+    const float a = alpha ? alpha[x] : 1.0f;
+    const float divide = Straightened(a) ? a : 1.0f;
+    for (int c = 0; c < 3; ++c) work[3 * x + c] = in[3 * x + c] * scale / divide;
+  }
+  transform.Apply(work.data(), size_t(width));
+  for (int x = 0; x < width; ++x) {
+    const float a = alpha ? alpha[x] : 1.0f;
+    const float cover = Straightened(a) ? a : 1.0f;
+    for (int c = 0; c < 3; ++c) bytes[3 * x + c] = UnitToByte(cover * std::clamp(work[3 * x + c], 0.0f, 1.0f));
+  }
 }
 
 }  // namespace
@@ -32,6 +58,22 @@ std::unique_ptr<rgbBitmap> EncodeColour(const rgbFloatBitmap& colour, const alph
     const float pixelAlpha = a[i];
     for (int c = 0; c < 3; ++c) bytes[3 * i + c] = EncodeValue(in[3 * i + c], pixelAlpha, scale);
   }
+  return out;
+}
+
+std::unique_ptr<rgbBitmap> EncodeColour(const rgbFloatBitmap& colour, const alphaFloatBitmap* alpha,
+                                        float exposureStops, const DisplayTransform& transform) {
+  const float scale = std::exp2(exposureStops);
+  const int width = colour.GetWidth();
+  auto out = std::make_unique<rgbBitmap>(width, colour.GetHeight());
+  // A configuration's transform costs more than the curve: rows of a big frame in parallel.
+  tbb::parallel_for(tbb::blocked_range<int>(0, colour.GetHeight(), 16), [&](const tbb::blocked_range<int>& rows) {
+    std::vector<float> work;
+    for (int y = rows.begin(); y < rows.end(); ++y) {
+      EncodeRow(colour.GetLine(y), alpha ? alpha->GetLine(y) : nullptr, width, scale, transform, work,
+                out->GetLine(y));
+    }
+  });
   return out;
 }
 

@@ -10,6 +10,8 @@
 
 #include "platform/image/LayerBitmap.h"
 
+class DisplayTransform;
+
 // The header attribute that marks a floating-point file written from an 8-bit picture, and its value.
 inline constexpr const char* kPictureAttribute = "fovaraPicture";
 inline constexpr const char* kEightBitPicture = "8-bit";
@@ -20,6 +22,11 @@ bool HasFloatColour(const CLayerBitmap& image);
 // The colour as display bytes; exposureStops scales the linear light first (0: as it is).
 std::unique_ptr<rgbBitmap> EncodeColour(const rgbFloatBitmap& colour, const alphaFloatBitmap* alpha,
                                         float exposureStops = 0.0f);
+// The colour as display bytes through a colour configuration's display and view instead of the
+// sRGB curve: the straight light, scaled by the exposure, goes through the transform, and the
+// result (clipped to 0..1) is premultiplied by alpha again.
+std::unique_ptr<rgbBitmap> EncodeColour(const rgbFloatBitmap& colour, const alphaFloatBitmap* alpha,
+                                        float exposureStops, const DisplayTransform& transform);
 // Alpha as bytes, rounded and clipped.
 std::unique_ptr<alphaBitmap> EncodeAlpha(const alphaFloatBitmap& alpha);
 
