@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/image/FloatLayers.h"
+#include "platform/image/HalfConversion.h"
 #include "platform/image/SavedChannels.h"
 
 namespace {
@@ -58,12 +59,11 @@ void FillStrips(std::vector<ChannelStrip>& strips, const ColourStorage& storage,
     auto value = [&](size_t i) {
       return held ? held[(first + int64_t(i)) * stride] : ChannelValue(*strip.channel, storage, first + int64_t(i));
     };
+    strip.floats.resize(values);
+    for (size_t i = 0; i < values; ++i) strip.floats[i] = value(i);
     if (halves) {
       strip.halves.resize(values);
-      for (size_t i = 0; i < values; ++i) strip.halves[i] = half(value(i));
-    } else {
-      strip.floats.resize(values);
-      for (size_t i = 0; i < values; ++i) strip.floats[i] = value(i);
+      FloatsToHalves(strip.floats.data(), values, strip.halves.data());
     }
     // The library addresses pixel (x, y) from a base of row 0: the strip's first row is y0.
     const size_t size = halves ? sizeof(half) : sizeof(float);

@@ -4,10 +4,12 @@
 #include <OpenImageIO/half.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
 #include "platform/image/ChannelFinder.h"
+#include "platform/image/HalfConversion.h"
 #include "platform/image/PixelConversion.h"
 
 namespace {
@@ -86,6 +88,28 @@ TEST(PixelConversionTest, LinearToSrgbByteRoundsTheEncodedValueAtEveryStep) {
   EXPECT_EQ(LinearToSrgbByte(std::nextafter(1.0f, 0.0f)), 255);
   EXPECT_EQ(LinearToSrgbByte(1e-30f), 0);
   EXPECT_EQ(LinearToSrgbByte(std::numeric_limits<float>::infinity()), 255);
+}
+
+// The bulk conversion (the processor's instructions where it has them) gives the half type's
+// own rounding for every kind of float: zeros, subnormals, ties, overflow, infinities.
+TEST(PixelConversionTest, FloatsToHalvesRoundAsTheHalfTypeDoes) {
+  std::vector<float> values = {0.0f, -0.0f, 1.0f, 65504.0f, 65519.0f, 65520.0f, 1e-8f, 5.96e-8f, 2.98e-8f,
+                               1.0009765625f, 1.00048828125f, std::numeric_limits<float>::infinity()};
+  for (uint64_t bits = 0; bits < (uint64_t(1) << 32); bits += 4099) {
+    float v = 0.0f;
+    const auto b = uint32_t(bits);
+    std::memcpy(&v, &b, sizeof v);
+    if (!std::isnan(v)) values.push_back(v);
+  }
+  std::vector<half> halves(values.size());
+  FloatsToHalves(values.data(), values.size(), halves.data());
+  for (size_t i = 0; i < values.size(); ++i) {
+    ASSERT_EQ(halves[i].bits(), half(values[i]).bits()) << values[i];
+  }
+  half nan;
+  const float notANumber = std::numeric_limits<float>::quiet_NaN();
+  FloatsToHalves(&notANumber, 1, &nan);
+  EXPECT_TRUE(nan.isNan());
 }
 
 TEST(PixelConversionTest, DepthIsNegatedOnlyWhenEveryObjectDepthIsNotPositive) {
