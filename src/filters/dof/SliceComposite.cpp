@@ -156,26 +156,21 @@ class SliceCompositor {
   // alpha rows. The rows of a window clipped at the top or bottom of the image are a contiguous
   // part of the list.
   struct KernelWindow {
-    int radiusY = 0;
     std::vector<WindowTap> taps;
     std::vector<WindowTap> alphaTaps;
-    std::vector<size_t> rowStart;  // taps of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
+    KernelTapRows rows;
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
-    KernelWindow w;
-    w.radiusY = kernel.RadiusY();
-    for (int dy = -kernel.RadiusY(); dy <= kernel.RadiusY(); ++dy) {
-      w.rowStart.push_back(w.taps.size());
-      for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        w.taps.push_back(Tap(*r, dy, notBehind_.Stride(), kLanes));
-        if (WithAlpha) w.alphaTaps.push_back(Tap(*r, dy, alphaNotBehind_.Stride(), kAlphaEntryLanes));
-      }
-    }
-    w.rowStart.push_back(w.taps.size());
-    PairWeights(w.taps);
-    PairWeights(w.alphaTaps);
-    return w;
+    std::vector<WindowTap> taps;
+    std::vector<WindowTap> alphaTaps;
+    KernelTapRows rows(kernel, [&](const KernelRun& r, int dy) {
+      taps.push_back(Tap(r, dy, notBehind_.Stride(), kLanes));
+      if (WithAlpha) alphaTaps.push_back(Tap(r, dy, alphaNotBehind_.Stride(), kAlphaEntryLanes));
+    });
+    PairWeights(taps);
+    PairWeights(alphaTaps);
+    return {std::move(taps), std::move(alphaTaps), std::move(rows)};
   }
 
   static WindowTap Tap(const KernelRun& r, int dy, std::ptrdiff_t stride, int lanes) {
@@ -199,10 +194,7 @@ class SliceCompositor {
     const WindowTap* alphaLast;
   };
   Taps TapsAt(const KernelWindow& kernel, int y) const {
-    const int dyFirst = std::max(-kernel.radiusY, -y);
-    const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
-    const size_t first = kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
-    const size_t last = kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
+    const auto [first, last] = kernel.rows.At(y, height_);
     const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() : nullptr;
     return {kernel.taps.data() + first, kernel.taps.data() + last, alpha ? alpha + first : nullptr,
             alpha ? alpha + last : nullptr};

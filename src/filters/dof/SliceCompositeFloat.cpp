@@ -98,28 +98,25 @@ class FloatSliceCompositor {
   // A kernel's intervals, all rows in one list, with their offsets from the pixel's entry in
   // the colour rows and in the alpha rows, and their weights.
   struct KernelWindow {
-    int radiusY = 0;
     std::vector<FloatWindowTap> taps;
     std::vector<FloatWindowTap> alphaTaps;
     std::vector<float> weights;
-    std::vector<int> tapRow;        // dy of each tap
-    std::vector<size_t> rowStart;  // taps of row dy: [rowStart[dy + radiusY], rowStart[dy + radiusY + 1])
+    std::vector<int> tapRow;  // dy of each tap
+    KernelTapRows rows;
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
-    KernelWindow w;
-    w.radiusY = kernel.RadiusY();
-    for (int dy = -kernel.RadiusY(); dy <= kernel.RadiusY(); ++dy) {
-      w.rowStart.push_back(w.taps.size());
-      for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r) {
-        w.taps.push_back({int32_t(dy * colourStride_ + r->dxEnd * kLanes), int32_t(dy * colourStride_ + r->dxBegin * kLanes)});
-        w.alphaTaps.push_back({int32_t(dy * alphaStride_ + r->dxEnd), int32_t(dy * alphaStride_ + r->dxBegin)});
-        w.weights.push_back(float(r->weight));
-        w.tapRow.push_back(dy);
-      }
-    }
-    w.rowStart.push_back(w.taps.size());
-    return w;
+    std::vector<FloatWindowTap> taps;
+    std::vector<FloatWindowTap> alphaTaps;
+    std::vector<float> weights;
+    std::vector<int> tapRow;
+    KernelTapRows rows(kernel, [&](const KernelRun& r, int dy) {
+      taps.push_back({int32_t(dy * colourStride_ + r.dxEnd * kLanes), int32_t(dy * colourStride_ + r.dxBegin * kLanes)});
+      alphaTaps.push_back({int32_t(dy * alphaStride_ + r.dxEnd), int32_t(dy * alphaStride_ + r.dxBegin)});
+      weights.push_back(float(r.weight));
+      tapRow.push_back(dy);
+    });
+    return {std::move(taps), std::move(alphaTaps), std::move(weights), std::move(tapRow), std::move(rows)};
   }
 
   // The prefix rows that the band's windows reach are built, then its rows composited.
@@ -216,10 +213,7 @@ class FloatSliceCompositor {
 
   void TapsAt(int index, int y, Taps& taps) const {
     const KernelWindow& kernel = windows_[size_t(index)];
-    const int dyFirst = std::max(-kernel.radiusY, -y);
-    const int dyLast = std::min(kernel.radiusY, height_ - 1 - y);
-    const size_t first = kernel.rowStart[size_t(dyFirst + kernel.radiusY)];
-    const size_t last = kernel.rowStart[size_t(dyLast + kernel.radiusY + 1)];
+    const auto [first, last] = kernel.rows.At(y, height_);
     taps.colour = kernel.taps.data() + first;
     taps.alpha = kernel.alphaTaps.data() + first;
     taps.count = int(last - first);

@@ -2,11 +2,13 @@
 // What the composites of a slice share, whatever the pixel type: which rows hold pixels to
 // render, and how a row's pixels to render fall into runs that take one kernel.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "filters/dof/BlurKernelTable.h"
+#include "filters/dof/KernelRuns.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/SlicePasses.h"
 
@@ -58,4 +60,35 @@ class KernelRunFinder {
   const DepthOfFieldSettings& settings_;
   const BlurKernelTable& table_;
   std::array<int, 256> borderKernel_{};  // kernel index by mask value, for 128 to 254
+};
+
+// Where a kernel's taps start row by row, in one list of all its rows' taps: the rows of a
+// window clipped at the top or bottom of the image are then a contiguous part of the list.
+class KernelTapRows {
+ public:
+  // Calls add(run, dy) for each interval of the kernel, row by row from the top.
+  template <typename Add>
+  KernelTapRows(const KernelRuns& kernel, Add&& add) : radiusY_(kernel.RadiusY()) {
+    size_t taps = 0;
+    for (int dy = -radiusY_; dy <= radiusY_; ++dy) {
+      rowStart_.push_back(taps);
+      for (const KernelRun* r = kernel.WeightRunsBegin(dy); r != kernel.WeightRunsEnd(dy); ++r, ++taps) add(*r, dy);
+    }
+    rowStart_.push_back(taps);
+  }
+
+  // The taps [first, last) of the window centred on row y of an image `height` rows high.
+  struct Span {
+    size_t first;
+    size_t last;
+  };
+  Span At(int y, int height) const {
+    const int dyFirst = std::max(-radiusY_, -y);
+    const int dyLast = std::min(radiusY_, height - 1 - y);
+    return {rowStart_[size_t(dyFirst + radiusY_)], rowStart_[size_t(dyLast + radiusY_ + 1)]};
+  }
+
+ private:
+  int radiusY_ = 0;
+  std::vector<size_t> rowStart_;  // taps of row dy: [rowStart_[dy + radiusY_], rowStart_[dy + radiusY_ + 1])
 };
