@@ -168,7 +168,10 @@ TEST(FloatDepthOfField, AGlintLeavesTheDimPixelsOfItsRowsAsTheyAreAndNonNumbersD
   ASSERT_TRUE(result);
   const auto* out = result->GetLayer<rgbFloatBitmap>();
   ASSERT_TRUE(out);
-  for (size_t i = 0; i < out->GetValueCount(); ++i) ASSERT_TRUE(std::isfinite(out->GetData()[i])) << "value " << i;
+  for (size_t i = 0; i < out->GetValueCount(); ++i) {
+    const float v = out->GetData()[i];
+    ASSERT_TRUE(std::isfinite(v) && v >= 0.0f && v <= kGlint) << "value " << i << ": " << v;
+  }
   // The wall in focus on the far glint's row and on the near one's, away from their discs.
   for (const Spot& s : {kFarLight, kNearLight}) {
     const int x = s.x < kWidth / 2 ? kWidth - 10 : kWidth / 2 + 5;
