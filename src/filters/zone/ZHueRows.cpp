@@ -27,7 +27,7 @@ VD HueChannel(VD byte) {
 }
 
 void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_t* out, int count) {
-  const VD hue = Constant(law.Hue());
+  const fovara_colour::HWY_NAMESPACE::FixedHue hue(law.Hue());
   const VD foregroundPoint = Constant(law.ForegroundPoint());
   const VD backgroundPoint = Constant(law.BackgroundPoint());
   const VD zoneNear = Constant(law.ZoneNear());
@@ -37,11 +37,11 @@ void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_
   const bool inverted = law.Inverted();
   fovara_pixels::HWY_NAMESPACE::ForPixelGroups(in, depth, out, count, [&](const PixelLanes& px, VD(&result)[3]) {
     const VD d = px.depth;
-    HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToHsl(HueChannel(px.channel[0]), HueChannel(px.channel[1]),
-                                                          HueChannel(px.channel[2]));
-    c.h = hue;
+    // The tint keeps the pixel's saturation and lightness and takes the law's hue.
+    const HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToSaturationLightness(
+        HueChannel(px.channel[0]), HueChannel(px.channel[1]), HueChannel(px.channel[2]));
     VD channels[3];
-    fovara_colour::HWY_NAMESPACE::HslToRgb(c, channels[0], channels[1], channels[2]);
+    hue.ToRgb(c.s, c.l, channels[0], channels[1], channels[2]);
 
     const auto inZone = hn::And(hn::Le(zoneNear, d), hn::Le(d, zoneFar));
     const auto front = hn::Lt(d, zoneNear);
