@@ -117,19 +117,6 @@ void ForPixelGroupsInTwoPasses(const uint8_t* in, const float* depth, uint8_t* o
   }
 }
 
-// Runs law(lanes, result lanes) over `count` pixels, a group at a time.
-template <typename Law>
-void ForPixelGroups(const uint8_t* in, const float* depth, uint8_t* out, int count, const Law& law) {
-  const int group = GroupSize();
-  for (int x = 0; x < count; x += group) {
-    const int n = std::min(group, count - x);
-    const bool followed = x + group < count;
-    VD result[3];
-    law(followed ? LoadFollowedPixels(in + 3 * x, depth + x) : LoadLastPixels(in + 3 * x, depth + x, n), result);
-    StorePixels(result, out + 3 * x, n, followed);
-  }
-}
-
 }  // namespace HWY_NAMESPACE
 }  // namespace fovara_pixels
 HWY_AFTER_NAMESPACE();
