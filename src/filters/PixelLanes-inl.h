@@ -86,16 +86,34 @@ inline void StorePixels(const VD (&channel)[3], uint8_t* out, int count, bool fo
   if (!followed) std::memcpy(out + 3 * (count - 1), &pixels[count - 1], 3);
 }
 
-// Runs law(lanes, result lanes) over `count` pixels, a group at a time.
-template <typename Law>
-void ForPixelGroups(const uint8_t* in, const float* depth, uint8_t* out, int count, const Law& law) {
+// The group of pixels from x of a run of `count`: as many as a vector has lanes, or the last.
+inline PixelLanes LoadGroup(const uint8_t* in, const float* depth, int x, int count) {
   const int group = GroupSize();
-  for (int x = 0; x < count; x += group) {
-    const int n = std::min(group, count - x);
-    const bool followed = x + group < count;
-    VD result[3];
-    law(followed ? LoadFollowedPixels(in + 3 * x, depth + x) : LoadLastPixels(in + 3 * x, depth + x, n), result);
-    StorePixels(result, out + 3 * x, n, followed);
+  if (x + group < count) return LoadFollowedPixels(in + 3 * x, depth + x);
+  return LoadLastPixels(in + 3 * x, depth + x, std::min(group, count - x));
+}
+
+// Pixels of a stretch of a run that a law split in two passes takes (a multiple of any
+// vector's lanes).
+constexpr int kStretch = 128;
+
+// Runs a law in two passes over each stretch of a run: first(lanes, slot) over its groups,
+// then second(lanes, slot, result lanes), slot being the group's first pixel within the
+// stretch. The first pass keeps what it computes in arrays of kStretch values for the second.
+// Two short loops, rather than one long one, let the processor overlap the long chains of
+// dependent operations (divisions) of several groups.
+template <typename First, typename Second>
+void ForPixelGroupsInTwoPasses(const uint8_t* in, const float* depth, uint8_t* out, int count, const First& first,
+                               const Second& second) {
+  const int group = GroupSize();
+  for (int start = 0; start < count; start += kStretch) {
+    const int end = std::min(count, start + kStretch);
+    for (int x = start; x < end; x += group) first(LoadGroup(in, depth, x, count), x - start);
+    for (int x = start; x < end; x += group) {
+      VD result[3];
+      second(LoadGroup(in, depth, x, count), x - start, result);
+      StorePixels(result, out + 3 * x, std::min(group, count - x), x + group < count);
+    }
   }
 }
 

@@ -27,7 +27,7 @@ VD HueChannel(VD byte) {
 }
 
 void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_t* out, int count) {
-  const VD hue = Constant(law.Hue());
+  const fovara_colour::HWY_NAMESPACE::FixedHue hue(law.Hue());
   const VD foregroundPoint = Constant(law.ForegroundPoint());
   const VD backgroundPoint = Constant(law.BackgroundPoint());
   const VD zoneNear = Constant(law.ZoneNear());
@@ -35,27 +35,40 @@ void ApplyZHue(const ZHueLaw& law, const uint8_t* in, const float* depth, uint8_
   const VD frontLength = Constant(law.FrontLength());
   const VD backLength = Constant(law.BackLength());
   const bool inverted = law.Inverted();
-  fovara_pixels::HWY_NAMESPACE::ForPixelGroups(in, depth, out, count, [&](const PixelLanes& px, VD(&result)[3]) {
-    const VD d = px.depth;
-    HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToHsl(HueChannel(px.channel[0]), HueChannel(px.channel[1]),
-                                                          HueChannel(px.channel[2]));
-    c.h = hue;
+  namespace px = fovara_pixels::HWY_NAMESPACE;
+  const DD dd;
+  // The pixels' saturation, lightness and share of their own colour, from the first pass (its
+  // divisions) to the second.
+  HWY_ALIGN double saturation[px::kStretch];
+  HWY_ALIGN double lightness[px::kStretch];
+  HWY_ALIGN double share[px::kStretch];
+  const auto divide = [&](const PixelLanes& pixels, int slot) {
+    const VD d = pixels.depth;
+    // The tint keeps the pixel's saturation and lightness and takes the law's hue.
+    const HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToSaturationLightness(
+        HueChannel(pixels.channel[0]), HueChannel(pixels.channel[1]), HueChannel(pixels.channel[2]));
+    hn::Store(c.s, dd, saturation + slot);
+    hn::Store(c.l, dd, lightness + slot);
+    // The share of the input colour: one division, of each side's numerator by its length.
+    const auto front = hn::Lt(d, zoneNear);
+    const VD numerator = inverted ? hn::IfThenElse(front, hn::Sub(zoneNear, d), hn::Sub(d, zoneFar))
+                                  : hn::IfThenElse(front, hn::Sub(d, foregroundPoint), hn::Sub(backgroundPoint, d));
+    hn::Store(hn::Div(numerator, hn::IfThenElse(front, frontLength, backLength)), dd, share + slot);
+  };
+  px::ForPixelGroupsInTwoPasses(in, depth, out, count, divide, [&](const PixelLanes& pixels, int slot, VD(&result)[3]) {
+    const VD d = pixels.depth;
     VD channels[3];
-    fovara_colour::HWY_NAMESPACE::HslToRgb(c, channels[0], channels[1], channels[2]);
-
+    hue.ToRgb(hn::Load(dd, saturation + slot), hn::Load(dd, lightness + slot), channels[0], channels[1], channels[2]);
     const auto inZone = hn::And(hn::Le(zoneNear, d), hn::Le(d, zoneFar));
     const auto front = hn::Lt(d, zoneNear);
     const auto beyond = hn::Or(hn::And(front, hn::Lt(d, foregroundPoint)), hn::AndNot(front, hn::Gt(d, backgroundPoint)));
-    // The share of the input colour: one division, of each side's numerator by its length.
-    const VD numerator = inverted ? hn::IfThenElse(front, hn::Sub(zoneNear, d), hn::Sub(d, zoneFar))
-                                  : hn::IfThenElse(front, hn::Sub(d, foregroundPoint), hn::Sub(backgroundPoint, d));
-    const VD w = hn::Div(numerator, hn::IfThenElse(front, frontLength, backLength));
+    const VD w = hn::Load(dd, share + slot);
     for (int i = 0; i < 3; ++i) {
       const VD scaled = hn::Mul(channels[i], Constant(255.0));
       const VD tinted = hn::PromoteTo(DD(), hn::DemoteTo(DF(), scaled));  // held as a float
-      const VD blend = TruncateToByte(hn::Add(hn::Mul(px.channel[i], w), hn::Mul(hn::Sub(Constant(1.0), w), tinted)));
-      const VD beyondValue = inverted ? px.channel[i] : TruncateToByte(tinted);
-      const VD zoneValue = inverted ? TruncateToByte(scaled) : px.channel[i];
+      const VD blend = TruncateToByte(hn::Add(hn::Mul(pixels.channel[i], w), hn::Mul(hn::Sub(Constant(1.0), w), tinted)));
+      const VD beyondValue = inverted ? pixels.channel[i] : TruncateToByte(tinted);
+      const VD zoneValue = inverted ? TruncateToByte(scaled) : pixels.channel[i];
       const VD outside = hn::IfThenElse(beyond, beyondValue, blend);
       result[i] = hn::IfThenElse(inZone, zoneValue, outside);
     }

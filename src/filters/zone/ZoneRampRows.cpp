@@ -89,17 +89,29 @@ template <HslComponent kComponent>
 void ApplyRamp(const ZoneRampLaw& law, const uint8_t* in, const float* depth, uint8_t* out, int count) {
   const RampLanes ramp(law);
   const bool inverted = law.Options().InvertZone;
-  fovara_pixels::HWY_NAMESPACE::ForPixelGroups(in, depth, out, count, [&](const PixelLanes& px, VD(&result)[3]) {
-    HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToHsl(Channel(px.channel[0]), Channel(px.channel[1]),
-                                                          Channel(px.channel[2]));
+  namespace px = fovara_pixels::HWY_NAMESPACE;
+  const DD dd;
+  // The pixels' colours in hue, saturation and lightness, from the first pass to the second.
+  HWY_ALIGN double hue[px::kStretch];
+  HWY_ALIGN double saturation[px::kStretch];
+  HWY_ALIGN double lightness[px::kStretch];
+  const auto toHsl = [&](const PixelLanes& pixels, int slot) {
+    const HslLanes c = fovara_colour::HWY_NAMESPACE::RgbToHsl(
+        Channel(pixels.channel[0]), Channel(pixels.channel[1]), Channel(pixels.channel[2]));
+    hn::Store(c.h, dd, hue + slot);
+    hn::Store(c.s, dd, saturation + slot);
+    hn::Store(c.l, dd, lightness + slot);
+  };
+  px::ForPixelGroupsInTwoPasses(in, depth, out, count, toHsl, [&](const PixelLanes& pixels, int slot, VD(&result)[3]) {
+    HslLanes c{hn::Load(dd, hue + slot), hn::Load(dd, saturation + slot), hn::Load(dd, lightness + slot)};
     VD& value = kComponent == HslComponent::Saturation ? c.s : c.l;
-    value = ramp.RampedValue(px.depth, value);
+    value = ramp.RampedValue(pixels.depth, value);
     VD rgb[3];
     fovara_colour::HWY_NAMESPACE::HslToRgb(c, rgb[0], rgb[1], rgb[2]);
     for (int i = 0; i < 3; ++i) {
       const VD written = fovara_pixels::HWY_NAMESPACE::TruncateToByte(hn::Mul(rgb[i], Constant(255.0)));
       // Inside the zone, unless inverted, the pixel passes unchanged.
-      result[i] = inverted ? written : hn::IfThenElse(ramp.InZone(px.depth), px.channel[i], written);
+      result[i] = inverted ? written : hn::IfThenElse(ramp.InZone(pixels.depth), pixels.channel[i], written);
     }
   });
 }

@@ -167,3 +167,30 @@ TEST(VectorLaws, EveryFilterGivesItsLawsBytesOnEveryInstructionSet) {
   }
   hwy::SetSupportedTargetsForTest(0);
 }
+
+// The fog's vector form decides most additions from a float approximation of the power: over
+// many depths along the ramp, steep and shallow curves, and colours whose products land near
+// whole numbers, every byte must still be the law's.
+TEST(VectorLaws, FogGivesItsLawsBytesAlongTheWholeRamp) {
+  const CLayerBitmap image = MakeNoiseImage(509, 263, 7u);
+  const floatBitmap& depth = *image.GetLayer<floatBitmap>();
+  const std::vector<int64_t> targets = hwy::SupportedAndGeneratedTargets();
+  for (int64_t target : targets) {
+    hwy::SetSupportedTargetsForTest(target);
+    SCOPED_TRACE(hwy::TargetName(target));
+    for (float density : {0.05f, 0.5f, 1.0f, 3.0f, 12.0f}) {
+      for (const CRGBColor& colour : {CRGBColor(255, 255, 255), CRGBColor(1, 128, 254)}) {
+        AtmosphericPerspectiveSettings fog;
+        fog.Density = density;
+        fog.NearIntensity = 0.05f;
+        fog.FarIntensity = 0.95f;
+        fog.StartDepth = 2.0f;
+        fog.Colour = colour;
+        const AtmosphereLaw law(fog, false, depth.GetMinDepth(), depth.GetMaxDepth());
+        EXPECT_EQ(FirstDifference(ByPixel(image, law), Filter(fog, AtmosphericPerspectiveOptions{}, image), 509), "")
+            << "density " << density << ", colour " << int(colour.Green());
+      }
+    }
+  }
+  hwy::SetSupportedTargetsForTest(0);
+}
