@@ -1,5 +1,6 @@
 #include "platform/image/HalfConversion.h"
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include <cstring>
@@ -17,8 +18,20 @@ __attribute__((target("avx,f16c"))) void ConvertWithF16c(const float* values, st
   for (; i < count; ++i) halves[i] = half(values[i]);
 }
 
+// The processor converts halves (F16C) and runs 256-bit instructions (AVX), and the system
+// keeps the 256-bit registers across task switches.
+bool DetectF16c() {
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+  if ((ecx & bit_F16C) == 0 || (ecx & bit_AVX) == 0 || (ecx & bit_OSXSAVE) == 0) return false;
+  unsigned low = 0, high = 0;
+  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  constexpr unsigned kSseAndAvxState = 0x6;
+  return (low & kSseAndAvxState) == kSseAndAvxState;
+}
+
 bool HasF16c() {
-  static const bool has = __builtin_cpu_supports("f16c") && __builtin_cpu_supports("avx");
+  static const bool has = DetectF16c();
   return has;
 }
 
