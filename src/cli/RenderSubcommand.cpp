@@ -108,6 +108,7 @@ int RunRender(const RenderOptions& options) {
   job.last = range.last;
   job.output = &output;
   job.skipExisting = options.skipExisting;
+  job.keepLastResult = false;
   job.onFrameDone = [&](int index, int count, const std::string& file, bool skipped) {
     cli.ui.Flush();
     if (!options.quiet) std::printf("frame %d/%d %s %s\n", index, count, skipped ? "kept" : "written", file.c_str());

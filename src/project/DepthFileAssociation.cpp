@@ -235,7 +235,7 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
       UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
-    image.CopyLayers(*depth, kFloatBitmap);
+    image.AddLayer(depth->DetachBitmap(kFloatBitmap));
     return true;
   }
 

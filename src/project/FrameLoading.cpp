@@ -178,7 +178,7 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& file
     if (!AcceptDepthImage(depth.get(), width, height)) return nullptr;
     if (depth->GetLayerByType(kFloatBitmap)) {
       if (depth->GetHeight() != height) return nullptr;
-      image->CopyLayers(*depth, kFloatBitmap);
+      image->AddLayer(depth->DetachBitmap(kFloatBitmap));
     } else {
       if (files.depthBitmapAnswer == -1) return nullptr;
       image->AddLayer(DepthFromPicture(*depth->GetStandardLayer(), files.depthBitmapAnswer));

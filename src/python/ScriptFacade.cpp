@@ -462,6 +462,7 @@ RenderReport ScriptProject::Render(const RenderRequest& request, const RenderCon
   job.last = range.last;
   job.output = &output;
   job.skipExisting = request.skipExisting;
+  job.keepLastResult = false;
   job.onFrameDone = [&](int index, int count, const std::string& file, bool kept) {
     report.files.push_back(file);
     if (!stopAsked && control.onFrame && !control.onFrame(index, count, file, kept)) stopAsked = true;

@@ -150,12 +150,12 @@ RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
       break;
     }
     if (saves) {
-      saves->Push({CopyOf(*result), number, fileName, index, count, false});
+      saves->Push({job.keepLastResult ? CopyOf(*result) : std::move(result), number, fileName, index, count, false});
     } else {
       ++outcome.rendered;
       if (job.onFrameDone) job.onFrameDone(index, count, fileName, false);
     }
-    project.SetLastResult(std::move(result), true);
+    if (result) project.SetLastResult(std::move(result), true);
   }
   // Frames rendered before a cancel are written, as they would have been one after another.
   if (saves) {

@@ -17,6 +17,9 @@ struct RenderJob {
   C2DIo* output = nullptr;
   // Frames whose file already exists are left as they are and not rendered.
   bool skipExisting = false;
+  // Each rendered frame becomes the project's last result, on show; a saved frame is then
+  // written from a copy. Without it (nobody looks) the frame itself goes to the writer.
+  bool keepLastResult = true;
   // Told of each frame as it is done: position in the range from 1, the range size, the file
   // written ("" when not saved), whether it was skipped.
   std::function<void(int, int, const std::string&, bool)> onFrameDone;

@@ -182,7 +182,11 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
       {FourCC("FXDE"), ".png", ".exr"}, {FourCC("FXDS"), ".tga", ".zpic"}, {FourCC("FXDL"), ".png", ".z.tga"},
       {FourCC("FXDH"), ".exr", ""},     {FourCC("FXDF"), ".tga", ".qel"}};
   const int count = 6;
+  // Every other case renders as a session without a window does: the frames themselves go to
+  // the writer and none stays as the last result.
+  bool keepLastResult = true;
   for (const auto& [filterId, imageExt, depthExt] : cases) {
+    keepLastResult = !keepLastResult;
     SCOPED_TRACE(FourCCToString(filterId) + " " + imageExt + " " + depthExt);
     TempFolder folder;
     SequenceOptions options;
@@ -212,10 +216,12 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
     job.first = 0;
     job.last = count - 1;
     job.output = &output;
+    job.keepLastResult = keepLastResult;
     std::vector<int> reported;
     job.onFrameDone = [&](int index, int, const std::string&, bool) { reported.push_back(index); };
     RenderOutcome outcome = RunRenderJob(project, job);
     EXPECT_EQ(outcome.rendered, count);
+    EXPECT_EQ(project.GetLastResult() != nullptr, keepLastResult);
     EXPECT_EQ(reported, (std::vector<int>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(project.GetTrack().GetCurrentFrame(), count - 1);
 

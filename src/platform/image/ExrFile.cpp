@@ -205,6 +205,32 @@ bool ExrImage::Get(ChannelRef ref, const float*& data, int& stride, std::string&
   return true;
 }
 
+// A channel wanted alone from its part, over the whole picture, goes straight to the caller.
+bool ExrImage::ReadsInto(ChannelRef ref) const {
+  if (ref.subimage == loadedPart_ && loadedChannels_[size_t(ref.channel)] >= 0) return false;
+  if (!SameWindow(DataWindow(ref), Display())) return false;
+  return std::none_of(wanted_.begin(), wanted_.end(), [&](ChannelRef w) {
+    return w.subimage == ref.subimage && w.channel != ref.channel;
+  });
+}
+
+bool ExrImage::ReadInto(ChannelRef ref, float* plane, std::string& error) {
+  const Part& part = opened_->parts[size_t(ref.subimage)];
+  try {
+    Imf::InputPart in(*opened_->file, ref.subimage);
+    Imf::FrameBuffer frame;
+    const Imath::Box2i window = in.header().dataWindow();
+    frame.insert(part.channels.channels[size_t(ref.channel)],
+                 Imf::Slice::Make(Imf::FLOAT, plane, window, sizeof(float), sizeof(float) * size_t(part.data.width)));
+    in.setFrameBuffer(frame);
+    in.readPixels(window.min.y, window.max.y);
+  } catch (const std::exception& e) {
+    error = ReadFailure(e.what(), opened_->path);
+    return false;
+  }
+  return true;
+}
+
 bool ExrImage::Load(int partIndex, std::string& error) {
   const Part& part = opened_->parts[size_t(partIndex)];
   loadedPart_ = -1;

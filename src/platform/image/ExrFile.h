@@ -33,6 +33,8 @@ class ExrImage final : public ImageSource {
   bool HoldsEightBitPicture(ChannelRef ref) const override;
   std::string ChannelName(ChannelRef ref) const override;
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) override;
+  bool ReadsInto(ChannelRef ref) const override;
+  bool ReadInto(ChannelRef ref, float* plane, std::string& error) override;
 
  private:
   struct Part;

@@ -42,6 +42,7 @@ bool SameRect(const ImageRect& a, const ImageRect& b) {
 }
 
 bool PlaceChannel(ImageSource& image, ChannelRef ref, float fill, float* plane, std::string& error) {
+  if (image.ReadsInto(ref)) return image.ReadInto(ref, plane, error);
   const float* src = nullptr;
   int stride = 0;
   if (!image.Get(ref, src, stride, error)) return false;
@@ -182,9 +183,13 @@ bool ReadFloatPicture(ImageSource& image, const ChannelPlan& plan, const std::ve
 struct ByteTables {
   uint8_t plain[256];            // a value alone (no alpha, opaque, or premultiplied in the file)
   uint8_t premultiplied[256][256];  // [alpha][straight value]
+  bool plainKeepsBytes = true;      // plain[v] == v for every v
 
   ByteTables() {
-    for (int v = 0; v < 256; ++v) plain[v] = UnitToByte(float(v) * (1.0f / 255.0f));
+    for (int v = 0; v < 256; ++v) {
+      plain[v] = UnitToByte(float(v) * (1.0f / 255.0f));
+      plainKeepsBytes = plainKeepsBytes && plain[v] == v;
+    }
     for (int a = 0; a < 256; ++a) {
       const float alpha = float(a) * (1.0f / 255.0f);
       for (int v = 0; v < 256; ++v) {
@@ -229,6 +234,11 @@ bool ReadBytePicture(ImageSource& image, const ChannelPlan& plan, bool withAlpha
   const bool straight = image.IsStraight(channels[0]);
   const int n = int(channels.size());
   uint8_t* dst = picture->GetLineBytes(0);
+  if (!alpha && t.plainKeepsBytes && image.DecodesBytesInto(channels)) {
+    if (!image.DecodeBytesInto(dst, error)) return false;
+    out.AddLayer(std::move(picture));
+    return true;
+  }
   for (int k = 0; k < n; ++k) {
     const uint8_t* src = nullptr;
     int stride = 0;

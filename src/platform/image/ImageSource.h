@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/image/ChannelFinder.h"
 #include "platform/image/LayerBitmap.h"
@@ -33,6 +34,23 @@ class ImageSource {
   virtual bool HoldsBytes(ChannelRef) const { return false; }
   virtual bool GetBytes(ChannelRef, const uint8_t*&, int&, std::string& error) {
     error = "no byte channel";
+    return false;
+  }
+
+  // Reading straight into the caller's memory, without a plane of the source's own in between
+  // (a frame read ahead then costs one copy of its pixels, not two).
+  // Whether the channels, in this order, are exactly the file's, stored as bytes and not yet
+  // decoded: DecodeBytesInto then fills pixels of that many bytes each, rows without gaps.
+  virtual bool DecodesBytesInto(const std::vector<ChannelRef>&) const { return false; }
+  virtual bool DecodeBytesInto(uint8_t*, std::string& error) {
+    error = "no byte channels";
+    return false;
+  }
+  // Whether the channel covers the whole picture and is not held yet: ReadInto then fills plane
+  // (the display window's size) with its values.
+  virtual bool ReadsInto(ChannelRef) const { return false; }
+  virtual bool ReadInto(ChannelRef, float*, std::string& error) {
+    error = "no channel";
     return false;
   }
 };

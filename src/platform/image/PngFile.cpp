@@ -131,20 +131,43 @@ bool PngImage::Open(const std::string& path, std::string& error) {
   return CheckDeclaredWindows(window_, window_, fileBytes, kPngPixelsPerByte, error);
 }
 
-bool PngImage::Decode(std::string& error) {
+bool PngImage::DecodeRows(uint8_t* pixels, std::string& error) {
   Reader& r = *reader_;
   const size_t rowBytes = png_get_rowbytes(r.png, r.info);
   const size_t height = size_t(window_.height);
-  std::vector<png_byte> pixels(rowBytes * height);
   std::vector<png_bytep> rows(height);
-  for (size_t y = 0; y < height; ++y) rows[y] = pixels.data() + y * rowBytes;
+  for (size_t y = 0; y < height; ++y) rows[y] = pixels + y * rowBytes;
   if (!r.ReadRows(rows.data())) {
     error = SaysTruncated(r.failure.message) ? "file is truncated"
                                               : fmt::format("cannot read the pixels ({})", r.failure.message);
     return false;
   }
+  return true;
+}
+
+bool PngImage::Decode(std::string& error) {
+  if (decodedInto_) {
+    error = "cannot read the pixels again";
+    return false;
+  }
+  std::vector<png_byte> pixels(png_get_rowbytes(reader_->png, reader_->info) * size_t(window_.height));
+  if (!DecodeRows(pixels.data(), error)) return false;
   pixels_ = std::move(pixels);
   return true;
+}
+
+bool PngImage::DecodesBytesInto(const std::vector<ChannelRef>& channels) const {
+  if (!bytes_ || !pixels_.empty() || decodedInto_ || channels.size() != names_.size()) return false;
+  for (size_t k = 0; k < channels.size(); ++k) {
+    if (channels[k].subimage != 0 || channels[k].channel != int(k)) return false;
+  }
+  return true;
+}
+
+bool PngImage::DecodeBytesInto(uint8_t* pixels, std::string& error) {
+  // The rows can be read once only.
+  decodedInto_ = true;
+  return DecodeRows(pixels, error);
 }
 
 bool PngImage::GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) {
@@ -202,6 +225,22 @@ uint8_t Straight(uint8_t v, uint8_t a) {
   return UnitToByte(std::min(float(v) / float(a), 1.0f));
 }
 
+// The picture's colour made straight, with its alpha after each pixel.
+std::vector<png_byte> StraightPixels(const Bitmap& picture, const Bitmap& alphaLayer) {
+  const int colours = picture.GetChannels();
+  const size_t channels = size_t(colours) + 1;
+  const size_t n = size_t(picture.GetWidth()) * size_t(picture.GetHeight());
+  std::vector<png_byte> pixels(n * channels);
+  const uint8_t* in = picture.GetLineBytes(0);
+  const uint8_t* alpha = alphaLayer.GetLineBytes(0);
+  for (size_t p = 0; p < n; ++p) {
+    png_byte* out = pixels.data() + p * channels;
+    for (int k = 0; k < colours; ++k) out[k] = Straight(in[p * size_t(colours) + size_t(k)], alpha[p]);
+    out[colours] = alpha[p];
+  }
+  return pixels;
+}
+
 }  // namespace
 
 bool WritePng(const std::string& path, const SaveContent& content, ImageCompression compression, std::string& error) {
@@ -209,17 +248,16 @@ bool WritePng(const std::string& path, const SaveContent& content, ImageCompress
   const int width = picture.GetWidth(), height = picture.GetHeight();
   const int colours = picture.GetChannels();
   const int channels = colours + (content.alpha ? 1 : 0);
-  std::vector<png_byte> pixels(size_t(width) * size_t(height) * size_t(channels));
+  // Without alpha the rows go to the library straight from the picture (it copies each row
+  // before filtering it); with alpha the colour is made straight in a copy.
+  std::vector<png_byte> pixels;
   std::vector<png_bytep> rows(static_cast<size_t>(height));
-  const uint8_t* in = picture.GetLineBytes(0);
-  const uint8_t* alpha = content.alpha ? content.alpha->GetLineBytes(0) : nullptr;
-  for (size_t p = 0, n = size_t(width) * size_t(height); p < n; ++p) {
-    png_byte* out = pixels.data() + p * size_t(channels);
-    const uint8_t a = alpha ? alpha[p] : 255;
-    for (int k = 0; k < colours; ++k) out[k] = alpha ? Straight(in[p * size_t(colours) + size_t(k)], a) : in[p * size_t(colours) + size_t(k)];
-    if (alpha) out[colours] = a;
+  if (content.alpha) {
+    pixels = StraightPixels(picture, *content.alpha);
+    for (int y = 0; y < height; ++y) rows[size_t(y)] = pixels.data() + size_t(y) * size_t(width) * size_t(channels);
+  } else {
+    for (int y = 0; y < height; ++y) rows[size_t(y)] = const_cast<png_bytep>(picture.GetLineBytes(y));
   }
-  for (int y = 0; y < height; ++y) rows[size_t(y)] = pixels.data() + size_t(y) * size_t(width) * size_t(channels);
 
   File file(std::fopen(path.c_str(), "wb"));
   if (!file) {

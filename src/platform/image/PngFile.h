@@ -2,6 +2,7 @@
 // PNG files read and written through the format's own library: the pictures renders and
 // artists exchange most, without the general image library.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,10 +32,13 @@ class PngImage final : public ImageSource {
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) override;
   bool HoldsBytes(ChannelRef) const override { return bytes_; }
   bool GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) override;
+  bool DecodesBytesInto(const std::vector<ChannelRef>& channels) const override;
+  bool DecodeBytesInto(uint8_t* pixels, std::string& error) override;
 
  private:
   struct Reader;
   bool Decode(std::string& error);
+  bool DecodeRows(uint8_t* pixels, std::string& error);
 
   std::unique_ptr<Reader> reader_;
   ImageRect window_;
@@ -42,6 +46,7 @@ class PngImage final : public ImageSource {
   bool bytes_ = false;          // 8-bit samples
   std::vector<uint8_t> pixels_;  // the decoded rows: every channel of every pixel, interleaved
   std::vector<float> values_;    // the same as floats, made when asked for
+  bool decodedInto_ = false;     // the rows went into the caller's memory (they read once only)
 };
 
 // Writes the content's 8-bit picture (and alpha, as straight colour) as PNG.

@@ -6,6 +6,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -67,6 +68,15 @@ void WritePngLayout(const std::string& path, const PngLayout& layout, int width,
   std::fclose(file);
 }
 
+// The layout written as a 37 x 23 file in the folder, and opened by our reader; its path.
+std::string WriteAndOpen(const TempFolder& dir, const PngLayout& layout, PngImage& own) {
+  const std::string path = dir.File(std::string(layout.name) + ".png");
+  WritePngLayout(path, layout, 37, 23);
+  std::string error;
+  EXPECT_TRUE(own.Open(path, error)) << error;
+  return path;
+}
+
 std::unique_ptr<LibraryImage> OpenWithLibrary(const std::string& path) {
   std::string error;
   ImageLibraryModule* library = ImageLibrary(error);
@@ -122,11 +132,8 @@ TEST(OwnReaders, PngLayoutsReadAsTheImageLibraryReadsThem) {
   };
   for (const PngLayout& layout : layouts) {
     SCOPED_TRACE(layout.name);
-    const std::string path = dir.File(std::string(layout.name) + ".png");
-    WritePngLayout(path, layout, 37, 23);
     PngImage own;
-    std::string error;
-    ASSERT_TRUE(own.Open(path, error)) << error;
+    const std::string path = WriteAndOpen(dir, layout, own);
     auto library = OpenWithLibrary(path);
     ASSERT_NE(library, nullptr);
     std::vector<PartChannels> parts = library->UsableParts();
@@ -207,6 +214,77 @@ TEST(OwnReaders, StraightBytesPremultiplyAsTheirFloatValuesDo) {
     }
   }
   EXPECT_EQ(wrong, 0);
+}
+
+// A frame's picture goes straight from the decoder into its layer when the file's channels are
+// the picture's, in its order, as bytes; a depth channel wanted alone over the whole picture goes
+// straight into its plane. Both give what the channels give, and files that do not allow it
+// say so.
+TEST(OwnReaders, ChannelsReadStraightIntoTheirLayersAreTheFilesChannels) {
+  TempFolder dir;
+  const PngLayout straight[] = {{"rgb", PNG_COLOR_TYPE_RGB, 8, false, false},
+                                {"rgbinterlaced", PNG_COLOR_TYPE_RGB, 8, true, false},
+                                {"grey", PNG_COLOR_TYPE_GRAY, 8, false, false}};
+  for (const PngLayout& layout : straight) {
+    SCOPED_TRACE(layout.name);
+    PngImage source;
+    const std::string path = WriteAndOpen(dir, layout, source);
+    std::string error;
+    const size_t samples = 37 * 23 * source.ChannelNames().size();
+    const std::vector<ChannelRef> inOrder = source.ChannelNames().size() == 3
+                                                ? std::vector<ChannelRef>{{0, 0}, {0, 1}, {0, 2}}
+                                                : std::vector<ChannelRef>{{0, 0}};
+    EXPECT_TRUE(source.DecodesBytesInto(inOrder));
+    if (inOrder.size() == 3) {
+      EXPECT_FALSE(source.DecodesBytesInto({{0, 2}, {0, 1}, {0, 0}}));
+    }
+    const uint8_t* bytes = nullptr;
+    int stride = 0;
+    ASSERT_TRUE(source.GetBytes({0, 0}, bytes, stride, error)) << error;
+    EXPECT_FALSE(source.DecodesBytesInto(inOrder));  // decoded already
+    auto image = ReadLayered(path);
+    ASSERT_NE(image, nullptr);
+    ASSERT_NE(image->GetStandardLayer(), nullptr);
+    const uint8_t* read = image->GetStandardLayer()->GetLineBytes(0);
+    EXPECT_TRUE(std::equal(bytes, bytes + samples, read));
+  }
+  const PngLayout copied[] = {{"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false},
+                              {"rgb16", PNG_COLOR_TYPE_RGB, 16, false, false}};
+  for (const PngLayout& layout : copied) {
+    SCOPED_TRACE(layout.name);
+    PngImage source;
+    WriteAndOpen(dir, layout, source);
+    EXPECT_FALSE(source.DecodesBytesInto({{0, 0}, {0, 1}, {0, 2}}));
+  }
+
+  SoftDisc disc;
+  disc.cx = 20;
+  disc.cy = 14;
+  disc.depthPerPixel = 0.25f;
+  const ExrChannel depth{"Z", false, [&](int x, int y) { return disc.Depth(x, y); }};
+  const ImageRect windows[] = {{0, 0, 40, 30}, {5, 3, 30, 22}};
+  for (const ImageRect& window : windows) {
+    SCOPED_TRACE(window.width);
+    const std::string path = dir.File("depth" + std::to_string(window.width) + ".exr");
+    WriteRenderedExr(path, 40, 30, {{"", "", {}, window, {depth}}});
+    ExrImage direct, held;
+    std::string error;
+    ASSERT_TRUE(direct.Open(path, error)) << error;
+    ASSERT_TRUE(held.Open(path, error)) << error;
+    direct.Want({{0, 0}});
+    const bool whole = window.width == 40;
+    ASSERT_EQ(direct.ReadsInto({0, 0}), whole);
+    if (!whole) continue;
+    std::vector<float> plane(40 * 30, -1.0f);
+    ASSERT_TRUE(direct.ReadInto({0, 0}, plane.data(), error)) << error;
+    const float* values = nullptr;
+    int stride = 0;
+    ASSERT_TRUE(held.Get({0, 0}, values, stride, error)) << error;
+    EXPECT_FALSE(held.ReadsInto({0, 0}));  // held already
+    int differing = 0;
+    for (size_t i = 0; i < plane.size(); ++i) differing += plane[i] != values[i * size_t(stride)];
+    EXPECT_EQ(differing, 0);
+  }
 }
 
 // The extensions known without the library are the library's own: a newer library that moved
