@@ -49,7 +49,8 @@ class FloatSliceCompositor {
         notBehind_{workspace.floatNotBehind},
         own_{workspace.floatOwn} {
     if (2 * pad_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
-    for (int i = 0; i < table.GetCount(); ++i) windows_.push_back(MakeWindow(runs_.Get(i)));
+    windows_.resize(size_t(table.GetCount()));
+    ForRowsInParallel(0, table.GetCount(), [&](int i) { windows_[size_t(i)] = MakeWindow(runs_.Get(i)); });
   }
 
   SliceResult Run(RenderProgress& progress) {

@@ -66,6 +66,7 @@ class KernelRunFinder {
 // window clipped at the top or bottom of the image are then a contiguous part of the list.
 class KernelTapRows {
  public:
+  KernelTapRows() = default;
   // Calls add(run, dy) for each interval of the kernel, row by row from the top.
   template <typename Add>
   KernelTapRows(const KernelRuns& kernel, Add&& add) : radiusY_(kernel.RadiusY()) {

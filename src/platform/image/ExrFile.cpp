@@ -66,10 +66,6 @@ int DecodingThreads() {
   return threads;
 }
 
-bool SameWindow(const ImageRect& a, const ImageRect& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
 }  // namespace
 
 struct ExrImage::Part {
@@ -157,7 +153,7 @@ bool ExrImage::Open(const std::string& path, std::string& error) {
   for (size_t p = 1; p < opened_->parts.size(); ++p) {
     // Parts of another frame, or whose header does not hold, are left out.
     std::string ignored;
-    opened_->usable.push_back(SameWindow(opened_->parts[p].display, Display()) &&
+    opened_->usable.push_back(opened_->parts[p].display == Display() &&
                               opened_->parts[p].Check(fileBytes, ignored));
   }
   return true;
@@ -208,7 +204,7 @@ bool ExrImage::Get(ChannelRef ref, const float*& data, int& stride, std::string&
 // A channel wanted alone from its part, over the whole picture, goes straight to the caller.
 bool ExrImage::ReadsInto(ChannelRef ref) const {
   if (ref.subimage == loadedPart_ && loadedChannels_[size_t(ref.channel)] >= 0) return false;
-  if (!SameWindow(DataWindow(ref), Display())) return false;
+  if (DataWindow(ref) != Display()) return false;
   return std::none_of(wanted_.begin(), wanted_.end(), [&](ChannelRef w) {
     return w.subimage == ref.subimage && w.channel != ref.channel;
   });

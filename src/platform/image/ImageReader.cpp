@@ -37,10 +37,6 @@ Placement PlaceData(const ImageRect& data, const ImageRect& display) {
 
 // One channel over the whole picture (plane: the display window's size): the data placed at its
 // offset, fill everywhere else.
-bool SameRect(const ImageRect& a, const ImageRect& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
 bool PlaceChannel(ImageSource& image, ChannelRef ref, float fill, float* plane, std::string& error) {
   if (image.ReadsInto(ref)) return image.ReadInto(ref, plane, error);
   const float* src = nullptr;
@@ -149,7 +145,7 @@ bool ReadFloatPicture(ImageSource& image, const ChannelPlan& plan, const std::ve
     // A channel whose data covers the picture exactly is read in place, without a plane.
     const float* values = nullptr;
     size_t step = 1;
-    if (SameRect(image.DataWindow(channels[k]), image.Display())) {
+    if (image.DataWindow(channels[k]) == image.Display()) {
       int stride = 0;
       if (!image.Get(channels[k], values, stride, error)) return false;
       step = size_t(stride);
@@ -214,10 +210,7 @@ bool ReadsAsBytes(const ImageSource& image, const ChannelPlan& plan, bool withAl
   const ImageRect& display = image.Display();
   for (ChannelRef r : channels) {
     const ImageRect& data = image.DataWindow(r);
-    if (!r || !image.HoldsBytes(r) || data.x != display.x || data.y != display.y || data.width != display.width ||
-        data.height != display.height) {
-      return false;
-    }
+    if (!r || !image.HoldsBytes(r) || data != display) return false;
   }
   return true;
 }

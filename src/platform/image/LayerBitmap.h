@@ -11,6 +11,8 @@ struct ImageRect {
   int y = 0;
   int width = 0;
   int height = 0;
+
+  bool operator==(const ImageRect&) const = default;
 };
 
 class CLayerBitmap {

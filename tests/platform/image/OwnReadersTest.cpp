@@ -97,7 +97,7 @@ void ExpectSameChannels(ImageSource& own, ImageSource& library, const std::vecto
     EXPECT_EQ(own.IsStraight(ref), library.IsStraight(ref));
     const ImageRect& a = own.DataWindow(ref);
     const ImageRect& b = library.DataWindow(ref);
-    ASSERT_TRUE(a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height);
+    ASSERT_EQ(a, b);
     const float *ownValues = nullptr, *libraryValues = nullptr;
     int ownStride = 0, libraryStride = 0;
     std::string error;
@@ -177,7 +177,7 @@ TEST(OwnReaders, ExrLayoutsReadAsTheImageLibraryReadsThem) {
     }
     const ImageRect& a = own.Display();
     const ImageRect& b = library->Display();
-    EXPECT_TRUE(a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height);
+    EXPECT_EQ(a, b);
     own.Want(AllChannels(parts));
     library->Want(AllChannels(parts));
     ExpectSameChannels(own, *library, AllChannels(parts));

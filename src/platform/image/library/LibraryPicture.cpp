@@ -52,10 +52,6 @@ int64_t MaxPixelsPerByte(const ImageFileFormat& format) {
   return 16384;
 }
 
-bool SameWindow(const ImageRect& a, const ImageRect& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
 }  // namespace
 
 struct LibraryPicture::Header {
@@ -140,7 +136,7 @@ bool LibraryPicture::Open(const std::string& path, const ImageFileFormat& format
     headers.emplace_back(next, format);
     // Parts of another frame, or whose header does not hold, are left out.
     std::string ignored;
-    opened_->usable.push_back(SameWindow(headers[size_t(s)].display, Display()) &&
+    opened_->usable.push_back(headers[size_t(s)].display == Display() &&
                               headers[size_t(s)].Check(fileBytes, format, ignored));
   }
   input->geterror();  // seeking past the last subimage is not an error
