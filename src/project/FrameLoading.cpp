@@ -80,12 +80,14 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
   if (imageName == offeredFrameName_) {
     image = std::move(offeredFrame_);
     background = std::move(offeredBackground_);
+    range = offeredRange_;
   }
   // A frame offered under another name is dropped once this one is in place, so that the
   // new frame is never mistaken for it.
   const std::unique_ptr<CLayerBitmap> unused = std::move(offeredFrame_);
   offeredFrameName_.clear();
   offeredBackground_.clear();
+  offeredRange_.reset();
   // Quietly first, picture and depth side by side on threads of their own while the window
   // keeps answering; what fails is read again the way that tells the user why.
   if (!image) {
@@ -190,7 +192,8 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& file
 }
 
 void ProjectData::OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image,
-                             BackgroundMask background) {
+                             BackgroundMask background, std::optional<DepthRange> range) {
+  offeredRange_ = image ? range : std::nullopt;
   offeredFrameName_ = image ? imageName : std::string();
   offeredFrame_ = std::move(image);
   offeredBackground_ = std::move(background);

@@ -107,8 +107,10 @@ class ProjectData : public KeyframeTrackOwner {
   // tells the user. Touches no project state, so it may run on any thread.
   // Where the frame's background was goes to background when given.
   static std::unique_ptr<CLayerBitmap> ReadFrameFiles(const FrameFiles& files, BackgroundMask* background = nullptr);
-  // A frame read ahead: the next LoadFrame of that name takes it instead of reading the files.
-  void OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {});
+  // A frame read ahead: the next LoadFrame of that name takes it instead of reading the files
+  // (and its depth range, when it was measured too).
+  void OfferFrame(const std::string& imageName, std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {},
+                  std::optional<DepthRange> range = std::nullopt);
   // True when no frame had to be removed. The names of the removed frames go to missing when
   // given (the caller tells the user), else into a warning.
   bool CheckProjectFiles(bool askImages, bool askDepth, std::string* missing = nullptr);
@@ -247,6 +249,7 @@ class ProjectData : public KeyframeTrackOwner {
   std::string offeredFrameName_;
   std::unique_ptr<CLayerBitmap> offeredFrame_;
   BackgroundMask offeredBackground_;
+  std::optional<DepthRange> offeredRange_;
   BackgroundMask background_;
   mutable std::optional<DepthRange> depthRange_;
   bool loadCancelled_ = false;

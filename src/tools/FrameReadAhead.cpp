@@ -1,5 +1,7 @@
 #include "tools/FrameReadAhead.h"
 
+#include <tbb/task_arena.h>
+
 FrameReadAhead::~FrameReadAhead() { Drop(); }
 
 void FrameReadAhead::Drop() {
@@ -14,11 +16,17 @@ void FrameReadAhead::Start(FrameFiles files) {
   imageName_ = files.imageName;
   read_ = std::async(std::launch::async, [files = std::move(files)]() -> Read {
     Read read;
-    try {
-      read.image = ProjectData::ReadFrameFiles(files, &read.background);
-    } catch (...) {
-      read.image.reset();  // the usual load meets the same trouble and reports it
-    }
+    // The reading keeps to its own thread: the scans over the frame's depths that would spread
+    // over all cores would take the render's threads from the frame being rendered.
+    tbb::task_arena alone(1);
+    alone.execute([&] {
+      try {
+        read.image = ProjectData::ReadFrameFiles(files, &read.background);
+        if (read.image) read.range = GetDepthRange(*read.image);
+      } catch (...) {
+        read.image.reset();  // the usual load meets the same trouble and reports it
+      }
+    });
     return read;
   });
 }
@@ -26,6 +34,6 @@ void FrameReadAhead::Start(FrameFiles files) {
 void FrameReadAhead::OfferTo(ProjectData& project, const std::string& imageName) {
   if (!read_.valid() || imageName != imageName_) return;
   Read read = read_.get();
-  project.OfferFrame(imageName_, std::move(read.image), std::move(read.background));
+  project.OfferFrame(imageName_, std::move(read.image), std::move(read.background), read.range);
   imageName_.clear();
 }

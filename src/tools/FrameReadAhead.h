@@ -6,6 +6,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "project/ProjectData.h"
@@ -30,6 +31,7 @@ class FrameReadAhead {
   struct Read {
     std::unique_ptr<CLayerBitmap> image;
     BackgroundMask background;
+    std::optional<DepthRange> range;  // measured here too, off the render's thread
   };
   std::string imageName_;
   std::future<Read> read_;

@@ -179,15 +179,19 @@ TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) 
     // address would not: a freed frame's memory may be reused by the next read).
     constexpr float kOfferedMark = 12345.5f;
     ahead->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
-    Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead));
+    // Its depth range, measured where it was read, comes with it.
+    const DepthRange offeredRange{1.5f, 2.5f, 3.5f};
+    Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead), {}, offeredRange);
     Project().GetTrack().SetCurrentFrame(1, false);
     EXPECT_EQ(Project().GetCurrentImage()->GetLayer<floatBitmap>()->GetPixelDepth(0, 0), kOfferedMark);
+    EXPECT_EQ(Project().GetCurrentDepthRange().background, offeredRange.background);
     auto other = ProjectData::ReadFrameFiles(Project().GetFrameFiles(2));
     other->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
-    Project().OfferFrame("ra0003" + c.imageExt, std::move(other));
+    Project().OfferFrame("ra0003" + c.imageExt, std::move(other), {}, offeredRange);
     Project().GetTrack().SetCurrentFrame(0, false);
     auto first = ProjectData::ReadFrameFiles(Project().GetFrameFiles(0));
     EXPECT_TRUE(SameDepths(*first->GetLayer<floatBitmap>(), *Project().GetCurrentImage()->GetLayer<floatBitmap>()));
+    EXPECT_EQ(Project().GetCurrentDepthRange().max, GetDepthRange(*first).max);
     EXPECT_TRUE(ui.Events().empty());
   }
 }

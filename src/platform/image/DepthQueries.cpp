@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/image/Bitmap.h"
+#include "platform/image/DepthRange.h"
 
 namespace {
 
@@ -21,27 +22,11 @@ Result ReduceDepths(const floatBitmap& depth, Result identity, Scan scan, Join j
       join);
 }
 
-struct DepthRange {
+struct ObjectDepths {
   float min = std::numeric_limits<float>::max();
   float max = std::numeric_limits<float>::lowest();
   bool any = false;
 };
-
-DepthRange ObjectRange(const floatBitmap& depth) {
-  auto scan = [](const float* p, const float* end, DepthRange r) {
-    for (; p != end; ++p) {
-      if (IsBackgroundDepth(*p)) continue;
-      r.min = std::min(r.min, *p);
-      r.max = std::max(r.max, *p);
-      r.any = true;
-    }
-    return r;
-  };
-  auto join = [](const DepthRange& a, const DepthRange& b) {
-    return DepthRange{std::min(a.min, b.min), std::max(a.max, b.max), a.any || b.any};
-  };
-  return ReduceDepths(depth, DepthRange{}, scan, join);
-}
 
 // The farthest finite background marker, and whether there is any background at all.
 struct BackgroundMarkers {
@@ -49,33 +34,49 @@ struct BackgroundMarkers {
   bool any = false;
 };
 
-BackgroundMarkers FindBackground(const floatBitmap& depth) {
-  auto scan = [](const float* p, const float* end, BackgroundMarkers m) {
+// The objects' depths and the background markers together.
+struct DepthsAndBackground {
+  ObjectDepths objects;
+  BackgroundMarkers background;
+};
+
+DepthsAndBackground ScanDepths(const floatBitmap& depth) {
+  auto scan = [](const float* p, const float* end, DepthsAndBackground r) {
     for (; p != end; ++p) {
-      if (!IsBackgroundDepth(*p)) continue;
-      m.any = true;
-      // Markers that are not finite (infinity, NaN) read as the threshold itself.
-      if (*p == *p && *p < std::numeric_limits<float>::infinity()) m.farthest = std::max(m.farthest, *p);
+      if (IsBackgroundDepth(*p)) {
+        r.background.any = true;
+        // Markers that are not finite (infinity, NaN) read as the threshold itself.
+        if (*p == *p && *p < std::numeric_limits<float>::infinity()) {
+          r.background.farthest = std::max(r.background.farthest, *p);
+        }
+        continue;
+      }
+      r.objects.min = std::min(r.objects.min, *p);
+      r.objects.max = std::max(r.objects.max, *p);
+      r.objects.any = true;
     }
-    return m;
+    return r;
   };
-  auto join = [](const BackgroundMarkers& a, const BackgroundMarkers& b) {
-    return BackgroundMarkers{std::max(a.farthest, b.farthest), a.any || b.any};
+  auto join = [](const DepthsAndBackground& a, const DepthsAndBackground& b) {
+    return DepthsAndBackground{
+        {std::min(a.objects.min, b.objects.min), std::max(a.objects.max, b.objects.max), a.objects.any || b.objects.any},
+        {std::max(a.background.farthest, b.background.farthest), a.background.any || b.background.any}};
   };
-  return ReduceDepths(depth, BackgroundMarkers{}, scan, join);
+  return ReduceDepths(depth, DepthsAndBackground{}, scan, join);
 }
 
 }  // namespace
 
-float floatBitmap::GetMinDepth() const {
-  DepthRange r = ObjectRange(*this);
-  return r.any ? r.min : 0.0f;
+DepthRange GetDepthRange(const floatBitmap& depth) {
+  const DepthsAndBackground scanned = ScanDepths(depth);
+  const float min = scanned.objects.any ? scanned.objects.min : 0.0f;
+  const float max = scanned.objects.any ? scanned.objects.max : 0.0f;
+  return {min, max, scanned.background.any ? scanned.background.farthest : max};
 }
 
-float floatBitmap::GetMaxDepth() const {
-  DepthRange r = ObjectRange(*this);
-  return r.any ? r.max : 0.0f;
-}
+float floatBitmap::GetMinDepth() const { return GetDepthRange(*this).min; }
+
+float floatBitmap::GetMaxDepth() const { return GetDepthRange(*this).max; }
 
 int64_t floatBitmap::GetBackgroundPixelCount() const {
   auto scan = [](const float* p, const float* end, int64_t count) {
@@ -84,11 +85,8 @@ int64_t floatBitmap::GetBackgroundPixelCount() const {
   return ReduceDepths(*this, int64_t(0), scan, std::plus<int64_t>());
 }
 
-float floatBitmap::GetBackgroundDepth() const {
-  // Finite background markers keep their value.
-  BackgroundMarkers markers = FindBackground(*this);
-  return markers.any ? markers.farthest : GetMaxDepth();
-}
+// Finite background markers keep their value; without background it is the farthest depth.
+float floatBitmap::GetBackgroundDepth() const { return GetDepthRange(*this).background; }
 
 int64_t floatBitmap::GetPixelNumberInDepthInterval(float lo, float hi) const {
   const float* p = GetData();

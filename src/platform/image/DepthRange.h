@@ -9,9 +9,8 @@ struct DepthRange {
   float background = 0.0f;  // depth of the background, never below max
 };
 
-inline DepthRange GetDepthRange(const floatBitmap& depth) {
-  return {depth.GetMinDepth(), depth.GetMaxDepth(), depth.GetBackgroundDepth()};
-}
+// What GetMinDepth, GetMaxDepth and GetBackgroundDepth give, in one pass over the depths.
+DepthRange GetDepthRange(const floatBitmap& depth);
 
 // All zero when the image has no depth layer.
 inline DepthRange GetDepthRange(const CLayerBitmap& image) {

@@ -146,6 +146,22 @@ TEST(DepthQueriesTest, RangeLeavesBackgroundMarkersOut) {
   DepthRange range = GetDepthRange(*MakePlanesScene(32, 24));
   EXPECT_EQ(range.min, 10.0f);
   EXPECT_EQ(range.max, 100.0f);
+
+  // A frame of many pieces, scanned over threads: its nearest, farthest and background markers
+  // lie in different pieces.
+  floatBitmap frame(1000, 700);
+  for (int y = 0; y < 700; ++y) {
+    for (int x = 0; x < 1000; ++x) frame.GetLine(y)[x] = 50.0f + float((x * 7 + y * 13) % 200);
+  }
+  frame.GetLine(3)[5] = 4.0f;
+  frame.GetLine(650)[999] = 700.0f;
+  frame.GetLine(300)[10] = kInf;
+  frame.GetLine(500)[20] = 3e20f;
+  frame.GetLine(600)[30] = kNaN;
+  const DepthRange scanned = GetDepthRange(frame);
+  EXPECT_EQ(scanned.min, 4.0f);
+  EXPECT_EQ(scanned.max, 700.0f);
+  EXPECT_EQ(scanned.background, 3e20f);
 }
 
 TEST(DepthPictureTest, NearIsLightAndBackgroundBlack) {
