@@ -84,33 +84,43 @@ bool WriteTarga(const std::string& path, const SaveContent& content, ImageCompre
   const bool grey = picture.GetChannels() == 1;
   const int bytes = picture.GetChannels() + (content.alpha ? 1 : 0);
   const bool encoded = compression == ImageCompression::Small;
-  std::vector<uint8_t> file(18, 0);
-  file[2] = uint8_t((grey ? kGrey : kTrueColour) | (encoded ? kRunLength : 0));
-  PutU16(file, 12, unsigned(width));
-  PutU16(file, 14, unsigned(height));
-  file[16] = uint8_t(8 * bytes);
-  file[17] = uint8_t(kTopDown | (content.alpha ? 8 : 0));
-  std::vector<uint8_t> row;
-  for (int y = 0; y < height; ++y) {
-    StoredRow(content, y, row);
-    if (encoded) EncodeRow(row, bytes, file);
-    else file.insert(file.end(), row.begin(), row.end());
-  }
-  const size_t extension = file.size();
-  file.resize(extension + kExtensionSize, 0);
-  PutU16(file, extension, unsigned(kExtensionSize));
-  file[extension + kAttributesAt] = content.alpha ? kStraightAlpha : 0;
-  PutU32(file, uint32_t(extension));
-  PutU32(file, 0);
-  const char signature[] = "TRUEVISION-XFILE.";
-  file.insert(file.end(), signature, signature + sizeof signature);  // with its final zero
+  std::vector<uint8_t> header(18, 0);
+  header[2] = uint8_t((grey ? kGrey : kTrueColour) | (encoded ? kRunLength : 0));
+  PutU16(header, 12, unsigned(width));
+  PutU16(header, 14, unsigned(height));
+  header[16] = uint8_t(8 * bytes);
+  header[17] = uint8_t(kTopDown | (content.alpha ? 8 : 0));
 
   std::ofstream out(path, std::ios::binary);
   if (!out) {
     error = fmt::format("cannot create the file ({})", std::strerror(errno));
     return false;
   }
-  out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+  // Row by row: the file is never held whole in memory.
+  auto put = [&out](const std::vector<uint8_t>& bytesOut) {
+    out.write(reinterpret_cast<const char*>(bytesOut.data()), std::streamsize(bytesOut.size()));
+    return bytesOut.size();
+  };
+  size_t written = put(header);
+  std::vector<uint8_t> row, packets;
+  for (int y = 0; y < height; ++y) {
+    StoredRow(content, y, row);
+    if (!encoded) {
+      written += put(row);
+      continue;
+    }
+    packets.clear();
+    EncodeRow(row, bytes, packets);
+    written += put(packets);
+  }
+  std::vector<uint8_t> tail(kExtensionSize, 0);
+  PutU16(tail, 0, unsigned(kExtensionSize));
+  tail[kAttributesAt] = content.alpha ? kStraightAlpha : 0;
+  PutU32(tail, uint32_t(written));  // where the extension area starts
+  PutU32(tail, 0);
+  const char signature[] = "TRUEVISION-XFILE.";
+  tail.insert(tail.end(), signature, signature + sizeof signature);  // with its final zero
+  put(tail);
   out.close();
   if (!out) {
     error = fmt::format("cannot complete the file ({})", std::strerror(errno));
