@@ -287,6 +287,55 @@ TEST(OwnReaders, ChannelsReadStraightIntoTheirLayersAreTheFilesChannels) {
   }
 }
 
+// Files read through the image library give their 8-bit channels as bytes, the bytes its float
+// channels stand for; other channels are not bytes.
+TEST(OwnReaders, TheLibrarysByteChannelsAreItsFloatChannels) {
+  TempFolder dir;
+  struct Case {
+    const char* name;
+    int channels;
+    OIIO::TypeDesc type;
+  };
+  for (const Case& c : {Case{"rgba.tga", 4, OIIO::TypeDesc::UINT8}, Case{"rgb.tif", 3, OIIO::TypeDesc::UINT8},
+                        Case{"grey.bmp", 1, OIIO::TypeDesc::UINT8}, Case{"rgb16.tif", 3, OIIO::TypeDesc::UINT16}}) {
+    SCOPED_TRACE(c.name);
+    const int width = 29, height = 17;
+    std::vector<uint8_t> pixels(size_t(width * height * c.channels));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t((i * 53 + i / 7) & 255);
+    const std::string path = dir.File(c.name);
+    auto out = OIIO::ImageOutput::create(path);
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(out->open(path, OIIO::ImageSpec(width, height, c.channels, c.type))) << out->geterror();
+    ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels.data())) << out->geterror();
+    ASSERT_TRUE(out->close());
+
+    auto library = OpenWithLibrary(path);
+    ASSERT_NE(library, nullptr);
+    std::vector<ChannelRef> channels = AllChannels(library->UsableParts());
+    ASSERT_EQ(channels.size(), size_t(c.channels));
+    library->Want(channels);
+    for (ChannelRef ref : channels) {
+      SCOPED_TRACE(ref.channel);
+      std::string error;
+      if (c.type != OIIO::TypeDesc::UINT8) {
+        EXPECT_FALSE(library->HoldsBytes(ref));
+        continue;
+      }
+      ASSERT_TRUE(library->HoldsBytes(ref));
+      const uint8_t* bytes = nullptr;
+      const float* values = nullptr;
+      int byteStride = 0, valueStride = 0;
+      ASSERT_TRUE(library->GetBytes(ref, bytes, byteStride, error)) << error;
+      ASSERT_TRUE(library->Get(ref, values, valueStride, error)) << error;
+      int differing = 0;
+      for (size_t i = 0; i < size_t(width * height); ++i) {
+        differing += bytes[i * size_t(byteStride)] != UnitToByte(values[i * size_t(valueStride)]);
+      }
+      EXPECT_EQ(differing, 0);
+    }
+  }
+}
+
 // The extensions known without the library are the library's own: a newer library that moved
 // one would be noticed here.
 TEST(OwnReaders, KnownExtensionsAreTheImageLibrarysOwn) {

@@ -61,6 +61,7 @@ struct LibraryPicture::Header {
   bool straightAlpha = false;  // colour stored unassociated from alpha (not premultiplied)
   PartChannels part;
   std::vector<bool> floating;  // per channel: stored as floating point
+  std::vector<bool> bytes;     // per channel: stored as 8-bit integers
 
   Header(const OIIO::ImageSpec& imageSpec, const ImageFileFormat& format)
       : data{imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height},
@@ -72,7 +73,10 @@ struct LibraryPicture::Header {
     part.multiView = StringList(imageSpec, "multiView");
     part.channels = imageSpec.channelnames;
     part.channels.resize(size_t(std::max(imageSpec.nchannels, 0)));
-    for (int c = 0; c < imageSpec.nchannels; ++c) floating.push_back(imageSpec.channelformat(c).is_floating_point());
+    for (int c = 0; c < imageSpec.nchannels; ++c) {
+      floating.push_back(imageSpec.channelformat(c).is_floating_point());
+      bytes.push_back(imageSpec.channelformat(c) == OIIO::TypeDesc::UINT8);
+    }
   }
 
   int64_t DataPixels() const { return int64_t(data.width) * data.height; }
@@ -170,14 +174,23 @@ std::string LibraryPicture::ChannelName(ChannelRef ref) const {
 }
 
 bool LibraryPicture::Get(ChannelRef ref, const float*& data, int& stride, std::string& error) {
-  if (!Holds(ref) && !Load(BlockFor(ref), error)) return false;
-  stride = end_ - begin_;
-  data = values_.data() + (ref.channel - begin_);
+  if (!held_.Holds(ref) && !Load(BlockFor(ref), values_, held_, error)) return false;
+  stride = held_.end - held_.begin;
+  data = values_.data() + (ref.channel - held_.begin);
   return true;
 }
 
-bool LibraryPicture::Holds(ChannelRef ref) const {
-  return ref.subimage == subimage_ && ref.channel >= begin_ && ref.channel < end_;
+bool LibraryPicture::HoldsBytes(ChannelRef ref) const { return HeaderOf(ref.subimage).bytes[size_t(ref.channel)]; }
+
+bool LibraryPicture::GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) {
+  if (!HoldsBytes(ref)) {
+    error = "not a byte channel";
+    return false;
+  }
+  if (!heldBytes_.Holds(ref) && !Load(BlockFor(ref), bytes_, heldBytes_, error)) return false;
+  stride = heldBytes_.end - heldBytes_.begin;
+  data = bytes_.data() + (ref.channel - heldBytes_.begin);
+  return true;
 }
 
 // Every wanted channel of the subimage at once when that fits, else the one channel.
@@ -192,18 +205,17 @@ LibraryPicture::Block LibraryPicture::BlockFor(ChannelRef ref) const {
   return {ref.subimage, lo, hi + 1};
 }
 
-bool LibraryPicture::Load(const Block& block, std::string& error) {
-  subimage_ = -1;
-  values_.assign(size_t(HeaderOf(block.subimage).DataPixels()) * size_t(block.end - block.begin), 0.0f);
+template <typename Value>
+bool LibraryPicture::Load(const Block& block, std::vector<Value>& values, Block& held, std::string& error) {
+  held = {};
+  values.assign(size_t(HeaderOf(block.subimage).DataPixels()) * size_t(block.end - block.begin), Value(0));
   OIIO::ImageInput& in = *opened_->input;
-  bool ok = in.read_image(block.subimage, 0, block.begin, block.end, OIIO::TypeDesc::FLOAT, values_.data());
+  bool ok = in.read_image(block.subimage, 0, block.begin, block.end, OIIO::BaseTypeFromC<Value>::value, values.data());
   // A truncated file can "succeed" with missing pixels: the error is the only sign.
   if (!ok || in.has_error()) {
     error = ReadFailure(in.geterror(), opened_->path);
     return false;
   }
-  subimage_ = block.subimage;
-  begin_ = block.begin;
-  end_ = block.end;
+  held = block;
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A picture file read through the image library (inside the image library's module).
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,25 +25,31 @@ class LibraryPicture final : public LibraryImage {
   bool IsStraight(ChannelRef ref) const override;
   std::string ChannelName(ChannelRef ref) const override;
   bool Get(ChannelRef ref, const float*& data, int& stride, std::string& error) override;
+  // Channels stored as 8-bit integers are also given as their bytes, without a float plane.
+  bool HoldsBytes(ChannelRef ref) const override;
+  bool GetBytes(ChannelRef ref, const uint8_t*& data, int& stride, std::string& error) override;
 
  private:
   struct Header;
   struct Block {
-    int subimage;
-    int begin;
-    int end;
+    int subimage = -1;
+    int begin = 0;
+    int end = 0;
+    bool Holds(ChannelRef ref) const { return ref.subimage == subimage && ref.channel >= begin && ref.channel < end; }
   };
 
   const Header& HeaderOf(int subimage) const;
-  bool Holds(ChannelRef ref) const;
   Block BlockFor(ChannelRef ref) const;
-  bool Load(const Block& block, std::string& error);
+  // Reads the block's channels as values of the type into values; held is the block then
+  // held, or nothing after a failure.
+  template <typename Value>
+  bool Load(const Block& block, std::vector<Value>& values, Block& held, std::string& error);
 
   struct Opened;
   std::unique_ptr<Opened> opened_;
   std::vector<ChannelRef> wanted_;
   std::vector<float> values_;
-  int subimage_ = -1;
-  int begin_ = 0;
-  int end_ = 0;
+  Block held_;
+  std::vector<uint8_t> bytes_;
+  Block heldBytes_;
 };
