@@ -211,13 +211,23 @@ bool ExrImage::ReadsInto(ChannelRef ref) const {
 }
 
 bool ExrImage::ReadInto(ChannelRef ref, float* plane, std::string& error) {
-  const Part& part = opened_->parts[size_t(ref.subimage)];
+  return ReadFloats(ref.subimage, {{ref.channel, plane}}, 1, error);
+}
+
+// The part's channels as floats over its data window, each from its first value on, pixels
+// `step` floats apart and rows a data window's width of pixels apart.
+bool ExrImage::ReadFloats(int partIndex, const std::vector<std::pair<int, float*>>& channels, size_t step,
+                          std::string& error) {
+  const Part& part = opened_->parts[size_t(partIndex)];
   try {
-    Imf::InputPart in(*opened_->file, ref.subimage);
+    Imf::InputPart in(*opened_->file, partIndex);
     Imf::FrameBuffer frame;
+    const size_t xStride = sizeof(float) * step;
     const Imath::Box2i window = in.header().dataWindow();
-    frame.insert(part.channels.channels[size_t(ref.channel)],
-                 Imf::Slice::Make(Imf::FLOAT, plane, window, sizeof(float), sizeof(float) * size_t(part.data.width)));
+    for (const auto& [channel, first] : channels) {
+      frame.insert(part.channels.channels[size_t(channel)],
+                   Imf::Slice::Make(Imf::FLOAT, first, window, xStride, xStride * size_t(part.data.width)));
+    }
     in.setFrameBuffer(frame);
     in.readPixels(window.min.y, window.max.y);
   } catch (const std::exception& e) {
@@ -238,23 +248,11 @@ bool ExrImage::Load(int partIndex, std::string& error) {
     loadedChannels_[size_t(w.channel)] = loadedCount_++;
   }
   values_.assign(size_t(part.DataPixels()) * size_t(loadedCount_), 0.0f);
-  try {
-    Imf::InputPart in(*opened_->file, partIndex);
-    Imf::FrameBuffer frame;
-    const size_t xStride = sizeof(float) * size_t(loadedCount_);
-    const Imath::Box2i window = in.header().dataWindow();
-    for (size_t c = 0; c < loadedChannels_.size(); ++c) {
-      if (loadedChannels_[c] < 0) continue;
-      frame.insert(part.channels.channels[c],
-                   Imf::Slice::Make(Imf::FLOAT, values_.data() + loadedChannels_[c], window, xStride,
-                                    xStride * size_t(part.data.width)));
-    }
-    in.setFrameBuffer(frame);
-    in.readPixels(window.min.y, window.max.y);
-  } catch (const std::exception& e) {
-    error = ReadFailure(e.what(), opened_->path);
-    return false;
+  std::vector<std::pair<int, float*>> channels;
+  for (size_t c = 0; c < loadedChannels_.size(); ++c) {
+    if (loadedChannels_[c] >= 0) channels.push_back({int(c), values_.data() + loadedChannels_[c]});
   }
+  if (!ReadFloats(partIndex, channels, size_t(loadedCount_), error)) return false;
   loadedPart_ = partIndex;
   return true;
 }

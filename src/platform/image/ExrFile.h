@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/image/ImageSource.h"
@@ -40,6 +41,7 @@ class ExrImage final : public ImageSource {
   struct Part;
   struct Opened;
   bool Load(int part, std::string& error);
+  bool ReadFloats(int part, const std::vector<std::pair<int, float*>>& channels, size_t step, std::string& error);
 
   std::unique_ptr<Opened> opened_;
   std::vector<ChannelRef> wanted_;
