@@ -132,7 +132,7 @@ bool FuzzImageFile(const uint8_t* data, size_t size) {
   if (size == 0) return false;
   std::string path = WriteInput(std::string("input.") + FuzzImageExtension(data[0] % FuzzImageExtensionCount()),
                                 data + 1, size - 1);
-  (void)rlaIO::HasChannels(path, kFloatBitmap);
+  (void)rlaIO::HasChannels(path, kDepthBitmap);
   C2DIo reader(path, kIoWithDepth);
   if (reader.PrepareReading() != 1) return false;
   reader.SetNeededBitmapSize(reader.GetFileWidth(), reader.GetFileHeight());

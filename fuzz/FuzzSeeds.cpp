@@ -28,7 +28,7 @@ constexpr int kHeight = 6;
 
 std::unique_ptr<CLayerBitmap> SceneImage() {
   auto colour = std::make_unique<rgbBitmap>(kWidth, kHeight);
-  auto depth = std::make_unique<floatBitmap>(kWidth, kHeight);
+  auto depth = std::make_unique<depthBitmap>(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       uint8_t* p = colour->GetLine(y) + 3 * x;
@@ -132,7 +132,7 @@ size_t ExtensionIndex(const std::string& extension) {
 // with a matte and records, 16-bit colour with every render channel and straight colour.
 bool WriteGBufferSeeds(const CLayerBitmap& image, const std::string& out, std::string& error) {
   CLayerBitmap withAlpha;
-  withAlpha.CopyLayers(image, kRgbBitmap | kFloatBitmap);
+  withAlpha.CopyLayers(image, kRgbBitmap | kDepthBitmap);
   auto alpha = std::make_unique<alphaBitmap>(image.GetWidth(), image.GetHeight());
   for (size_t i = 0; i < alpha->GetValueCount(); ++i) alpha->GetData()[i] = uint8_t(i % 3 ? 255 : 60);
   withAlpha.AddLayer(std::move(alpha));
@@ -173,7 +173,7 @@ bool WriteImageSeeds(const std::string& scene, const std::string& out, std::stri
 bool WriteFuzzScene(const std::string& folder, std::string& error) {
   auto image = SceneImage();
   if (!SaveImage(*image, folder + "frame0001.tga", error)) return false;
-  return WriteZpic(folder + "frame0001.zpic", *image->GetLayer<floatBitmap>(), error);
+  return WriteZpic(folder + "frame0001.zpic", *image->GetLayer<depthBitmap>(), error);
 }
 
 bool WriteFuzzSeeds(const std::string& folder, std::string& error) {

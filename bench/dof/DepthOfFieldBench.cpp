@@ -26,7 +26,7 @@ constexpr int kHeight = 1080;
 
 std::unique_ptr<CLayerBitmap> FloatCopy(const CLayerBitmap& frame) {
   auto copy = std::make_unique<CLayerBitmap>(DecodeColour(*frame.GetLayer<rgbBitmap>(), nullptr));
-  copy->AddLayer(frame.GetLayer<floatBitmap>()->Copy());
+  copy->AddLayer(frame.GetLayer<depthBitmap>()->Copy());
   return copy;
 }
 

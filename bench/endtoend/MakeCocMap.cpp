@@ -35,12 +35,12 @@ int main(int argc, char** argv) {
   auto frame = ReadLayers(argv[1], kIoOnePicture);
   auto depthFile = ReadLayers(argv[2], kIoDepthFile);
   if (!frame || !depthFile) return 1;
-  auto depth = depthFile->DetachBitmap(kFloatBitmap);
+  auto depth = depthFile->DetachBitmap(kDepthBitmap);
   if (!depth) {
     std::fprintf(stderr, "make_coc_map: %s has no depth\n", argv[2]);
     return 1;
   }
-  auto& z = static_cast<floatBitmap&>(*depth);
+  auto& z = static_cast<depthBitmap&>(*depth);
   // As the renderer does: background markers take the maximum depth.
   if (z.GetBackgroundPixelCount() > 0) z.ReplaceBackgroundDepth(z.GetMaxDepth());
   frame->AddLayer(std::move(depth));
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   }
   settings.LoadRecord(record);
 
-  const floatBitmap& d = *frame->GetLayer<floatBitmap>();
+  const depthBitmap& d = *frame->GetLayer<depthBitmap>();
   auto map = std::make_unique<g8Bitmap>(d.GetWidth(), d.GetHeight());
   double largest = 0.0;
   for (int y = 0; y < d.GetHeight(); ++y) {

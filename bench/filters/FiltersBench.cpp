@@ -27,7 +27,7 @@ const CLayerBitmap& Frame() {
     std::mt19937 random(42);
     std::uniform_int_distribution<int> byte(0, 255);
     auto colour = std::make_unique<rgbBitmap>(kWidth, kHeight);
-    auto depth = std::make_unique<floatBitmap>(kWidth, kHeight);
+    auto depth = std::make_unique<depthBitmap>(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
         for (int c = 0; c < 3; ++c) colour->GetLine(y)[3 * x + c] = uint8_t(byte(random));

@@ -29,7 +29,7 @@ const std::string& SequenceFolder() {
     std::string root = pattern + "/";
     setenv("FOVARA_CONFIG_HOME", (root + "config").c_str(), 1);
     auto colour = std::make_unique<rgbBitmap>(8, 8);
-    auto depth = std::make_unique<floatBitmap>(8, 8);
+    auto depth = std::make_unique<depthBitmap>(8, 8);
     for (int i = 0; i < 64; ++i) depth->GetData()[i] = 10.0f + float(i);
     std::string error;
     if (!WriteZpic(root + "shot0001.zpic", *depth, error)) throw std::runtime_error(error);

@@ -10,14 +10,14 @@ void KeyframeSettings::Serialize(CArchive& archive) {
   CCustomData base;
   CCustomData own;
   if (archive.IsStoring()) {
-    base.SetBool(kKeyframeFrameNumberKey, frameNumber_);
+    base.SetInt(kKeyframeFrameNumberKey, frameNumber_);
     base.Serialize(archive);
     StoreRecord(own);
     own.Serialize(archive);
     return;
   }
   base.Serialize(archive);
-  frameNumber_ = base.GetBool(kKeyframeFrameNumberKey, 0);
+  frameNumber_ = base.GetInt(kKeyframeFrameNumberKey, 0);
   own.Serialize(archive);
   LoadRecord(own);
 }

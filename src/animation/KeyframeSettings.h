@@ -52,8 +52,8 @@ class KeyframeSettings {
   // are. For values typed by hand rather than picked on the panel.
   virtual std::string CheckValues() const { return {}; }
 
-  // The base record ('FRNB', the frame number, through the Bool accessor), then the type's
-  // own record. Reading errors throw ArchiveError.
+  // The base record ('FRNB', the frame number), then the type's own record. Reading errors
+  // throw ArchiveError.
   void Serialize(CArchive& archive);
 
  private:

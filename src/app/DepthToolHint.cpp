@@ -35,7 +35,7 @@ QString DepthToolHint(const ProjectData& project, CQelCommand* command, int x, i
   const uint32_t id = command->GetID();
   if (id != kDepthPointToolId && id != kDepthIntervalToolId) return {};
   const CLayerBitmap* image = project.GetCurrentImage();
-  const floatBitmap* depths = image ? image->GetLayer<floatBitmap>() : nullptr;
+  const depthBitmap* depths = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!inside || !depths || x < 0 || y < 0 || x >= depths->GetWidth() || y >= depths->GetHeight()) {
     return UiText(kOutside);
   }

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 #include "app/SplashPicture.h"
 #include "app/ui/QtTranslations.h"
 #include "platform/framework/Preferences.h"
@@ -93,9 +93,9 @@ bool CFovaraApp::InitInstance(const QStringList& arguments, const std::function<
   const QString project = FromStartFolder(ProjectArgument(arguments), QDir::currentPath());
   RestoreWorkingFolder();
   session_ = std::make_unique<ProjectSession>();
-  mainWindow_ = std::make_unique<CChildFrame>(*session_);
-  QObject::connect(mainWindow_.get(), &CChildFrame::HelpRequested, [this] { WinHelp(); });
-  QObject::connect(mainWindow_.get(), &CChildFrame::AboutRequested, [this] { ShowAbout(); });
+  mainWindow_ = std::make_unique<MainWindow>(*session_);
+  QObject::connect(mainWindow_.get(), &MainWindow::HelpRequested, [this] { WinHelp(); });
+  QObject::connect(mainWindow_.get(), &MainWindow::AboutRequested, [this] { ShowAbout(); });
   running_ = true;
   if (mainWindowCreated) mainWindowCreated(mainWindow_.get());
   ShowMainWindow();

@@ -11,7 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-class CChildFrame;
+class MainWindow;
 class ProjectSession;
 class QSplashScreen;
 class QUrl;
@@ -35,7 +35,7 @@ class CFovaraApp {
   // Stores the working folder and drops the window and the project. Returns the exit code (0).
   int ExitInstance();
 
-  CChildFrame* GetMainWindow() const { return mainWindow_.get(); }
+  MainWindow* GetMainWindow() const { return mainWindow_.get(); }
   ProjectSession& GetSession() const { return *session_; }
 
   // Opens the help page of the interface language in the web browser; the warning box when
@@ -62,7 +62,7 @@ class CFovaraApp {
   void ShowMainWindow();
 
   std::unique_ptr<ProjectSession> session_;
-  std::unique_ptr<CChildFrame> mainWindow_;
+  std::unique_ptr<MainWindow> mainWindow_;
   QSplashScreen* splash_ = nullptr;
   std::vector<QString> helpFolders_;
   std::function<bool(const QUrl&)> urlOpener_;

@@ -73,7 +73,7 @@ void ViewStatusBar::ShowPointer(const ProjectData& project, int x, int y, bool i
   swatch_->setStyleSheet(QStringLiteral("background:rgb(%1,%2,%3);border:1px solid #777;").arg(p[0]).arg(p[1]).arg(p[2]));
   swatch_->show();
   const CLayerBitmap* image = project.GetCurrentImage();
-  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (depth && x < depth->GetWidth() && y < depth->GetHeight()) {
     // Background pixels carry the farthest depth since loading; they are still background.
     const float d = depth->GetPixelDepth(x, y);

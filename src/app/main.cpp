@@ -7,7 +7,7 @@
 
 #include "FovaraVersion.h"
 
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 #include "app/FovaraApp.h"
 #include "app/FovaraView.h"
 #include "app/StartupTiming.h"

@@ -121,6 +121,6 @@ int ConsoleUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>&) { r
 
 RenderRangeChoice ConsoleUserInterface::AskRenderRange(int) { return {3, 0, 0}; }
 
-DepthModeChoice ConsoleUserInterface::AskDepthMode(const floatBitmap&) { return depthMode; }
+DepthModeChoice ConsoleUserInterface::AskDepthMode(const depthBitmap&) { return depthMode; }
 
 std::optional<uint32_t> ConsoleUserInterface::ChooseColour(uint32_t) { return std::nullopt; }

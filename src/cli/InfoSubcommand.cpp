@@ -28,7 +28,7 @@ std::vector<std::string> LayerNames(const CLayerBitmap& image) {
   if (image.GetLayerByType(kRgbBitmap) || image.GetLayerByType(kRgbFloatBitmap)) names.push_back("colour");
   if (image.GetLayerByType(kGreyBitmap)) names.push_back("grey");
   if (image.GetLayerByType(kAlphaBitmap) || image.GetLayerByType(kAlphaFloatBitmap)) names.push_back("alpha");
-  if (image.GetLayerByType(kFloatBitmap)) names.push_back("depth");
+  if (image.GetLayerByType(kDepthBitmap)) names.push_back("depth");
   return names;
 }
 
@@ -56,7 +56,7 @@ void PrintJson(const std::string& file, const C2DIo& io, const CLayerBitmap& ima
     out["view"] = info.view;
   }
   if (!info.gbuffer.empty()) out["gbuffer"] = info.gbuffer;
-  if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
+  if (const depthBitmap* depth = image.GetLayer<depthBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     out["depth"] = {{"min", DepthValue(range.min)}, {"max", DepthValue(range.max)},
                     {"background", DepthValue(range.background)},
@@ -75,7 +75,7 @@ void PrintText(const std::string& file, const C2DIo& io, const CLayerBitmap& ima
     std::printf("  views: %s; taken: %s\n", Joined(info.views).c_str(), info.view.c_str());
   }
   if (!info.gbuffer.empty()) std::printf("  gbuffer: %s\n", Joined(info.gbuffer).c_str());
-  if (const floatBitmap* depth = image.GetLayer<floatBitmap>()) {
+  if (const depthBitmap* depth = image.GetLayer<depthBitmap>()) {
     DepthRange range = GetDepthRange(*depth);
     std::printf("  depth: min %g, max %g, background %g (%lld background pixels)\n", range.min, range.max,
                 range.background, static_cast<long long>(depth->GetBackgroundPixelCount()));

@@ -71,7 +71,7 @@ CLayerBitmap RenderFrame(const SampleSceneOptions& o, double travel) {
       {{-2.5, 0.6, 22.0}, 1.6, {0.2, 0.35, 0.9}},
   }};
   auto colour = std::make_unique<rgbBitmap>(o.width, o.height);
-  auto depth = std::make_unique<floatBitmap>(o.width, o.height);
+  auto depth = std::make_unique<depthBitmap>(o.width, o.height);
   const Vec origin{0.0, 0.0, travel};
   const double aspect = double(o.width) / o.height;
   for (int y = 0; y < o.height; ++y) {
@@ -122,7 +122,7 @@ std::vector<std::string> WriteSampleScene(const std::string& folder, const Sampl
     CLayerBitmap frame = RenderFrame(options, 0.25 * k);
     std::string base = fmt::format("{}{}{:04d}", folder, options.root, k + 1);
     if (!WriteLayer(base + ".png", frame.DetachBitmap(kRgbBitmap), error)) return {};
-    if (!WriteLayer(base + ".zpic", frame.DetachBitmap(kFloatBitmap), error)) return {};
+    if (!WriteLayer(base + ".zpic", frame.DetachBitmap(kDepthBitmap), error)) return {};
     names.push_back(fmt::format("{}{:04d}.png", options.root, k + 1));
   }
   return names;

@@ -47,7 +47,7 @@ class DepthFilterCommand : public ProjectFilter {
   const FilterDescription& GetDescription() const { return description_; }
   float GetVersion() const override { return 1.0f; }
   // Layer-type mask: colour (1, bytes or float) and depth (512).
-  uint32_t GetRequiredLayers() const override { return kRgbBitmap | kFloatBitmap; }
+  uint32_t GetRequiredLayers() const override { return kRgbBitmap | kDepthBitmap; }
   // Drawn over the view in the effect preview mode; the result is not used.
   virtual int OnPreviewDraw() { return 1; }
 

@@ -64,7 +64,7 @@ bool MayHoldMarkers(float min, float max, bool anyNaN) { return anyNaN || !(min 
 
 }  // namespace
 
-DepthTiles::DepthTiles(const floatBitmap& depth)
+DepthTiles::DepthTiles(const depthBitmap& depth)
     : depth_(depth),
       width_(depth.GetWidth()),
       height_(depth.GetHeight()),

@@ -13,7 +13,7 @@
 
 class DepthTiles {
  public:
-  explicit DepthTiles(const floatBitmap& depth);
+  explicit DepthTiles(const depthBitmap& depth);
 
   int GetWidth() const { return width_; }
   int GetHeight() const { return height_; }
@@ -53,7 +53,7 @@ class DepthTiles {
     if (tilesPerRow_ > 0) run(x0, width_, side);
   }
 
-  // The same values as floatBitmap's GetMinDepth, GetMaxDepth, GetBackgroundDepth and
+  // The same values as depthBitmap's GetMinDepth, GetMaxDepth, GetBackgroundDepth and
   // GetBackgroundPixelCount.
   float MinDepth() const { return objectCount_ > 0 ? objectMin_ : 0.0f; }
   float MaxDepth() const { return objectCount_ > 0 ? objectMax_ : 0.0f; }
@@ -88,7 +88,7 @@ class DepthTiles {
   void SummariseRow(int y, RowMarkers& markers);
   int64_t CountInRow(int y, float lo, float hi) const;
 
-  const floatBitmap& depth_;
+  const depthBitmap& depth_;
   int width_ = 0;
   int height_ = 0;
   int tilesPerRow_ = 0;

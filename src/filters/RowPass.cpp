@@ -25,7 +25,7 @@ bool RunRowPass(int height, RenderProgress& progress, const std::function<void(i
 
 FilterLayers GetFilterLayers(const CLayerBitmap& source, rgbBitmap& destination) {
   const auto* colour = source.GetLayer<rgbBitmap>();
-  const auto* depth = source.GetLayer<floatBitmap>();
+  const auto* depth = source.GetLayer<depthBitmap>();
   if (!colour || !depth) return {};
   const int width = destination.GetWidth();
   const int height = destination.GetHeight();
@@ -55,7 +55,7 @@ float DisplayScale(const float* premultiplied, float alpha) {
 
 FloatFilterLayers GetFloatFilterLayers(const CLayerBitmap& source, rgbFloatBitmap& destination) {
   const auto* colour = source.GetLayer<rgbFloatBitmap>();
-  const auto* depth = source.GetLayer<floatBitmap>();
+  const auto* depth = source.GetLayer<depthBitmap>();
   if (!colour || !depth) return {};
   const int width = destination.GetWidth();
   const int height = destination.GetHeight();

@@ -36,7 +36,7 @@ float DisplayScale(const float* premultiplied, float alpha);
 // The layers a colour filter reads and writes, checked for size.
 struct FilterLayers {
   const rgbBitmap* colour = nullptr;
-  const floatBitmap* depth = nullptr;
+  const depthBitmap* depth = nullptr;
   const alphaBitmap* alpha = nullptr;  // null when the source has none
   rgbBitmap* destination = nullptr;
 
@@ -126,7 +126,7 @@ bool RunPixelPass(const CLayerBitmap& source, rgbBitmap& destination, RenderProg
 // The float layers a float pass reads and writes, checked for size.
 struct FloatFilterLayers {
   const rgbFloatBitmap* colour = nullptr;
-  const floatBitmap* depth = nullptr;
+  const depthBitmap* depth = nullptr;
   const alphaFloatBitmap* alpha = nullptr;  // null when the source has none
   rgbFloatBitmap* destination = nullptr;
 

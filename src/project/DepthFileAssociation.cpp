@@ -25,14 +25,14 @@ std::string ResolveFolder(const std::string& stored, const std::string& base) {
 }
 
 bool CarriesDepth(const std::string& path) {
-  return fileGetClass(path) == kClassRla && rlaIO::HasChannels(path, kFloatBitmap);
+  return fileGetClass(path) == kClassRla && rlaIO::HasChannels(path, kDepthBitmap);
 }
 
 // OpenEXR images with a depth channel carry their own depth too.
 bool ImageCarriesDepth(const std::string& path) {
   uint32_t fileClass = fileGetClass(path);
   return (fileClass == kClassRla || fileClass == kClassExr || fileClass == kClassQel) &&
-         rlaIO::HasChannels(path, kFloatBitmap);
+         rlaIO::HasChannels(path, kDepthBitmap);
 }
 
 // The companion depth extensions, in the order they are tried.
@@ -88,7 +88,7 @@ bool ProjectData::FindCompanionDepthFile() {
   for (const std::string& ext : DepthExtensions()) {
     std::string candidate = frames_.GetDepthFolder() + frames_.GetDepthRootName() + ext;
     if (!fileExists(candidate)) continue;
-    if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kFloatBitmap)
+    if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kDepthBitmap)
                                              : (fileGetClass(candidate) == kClassRla && !CarriesDepth(candidate))) {
       continue;  // a picture file without depth is no depth file
     }
@@ -193,10 +193,10 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path
 bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) {
   if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
   // A file with neither depth nor a picture (an alpha channel alone) has nothing to give.
-  if (!depth->GetLayerByType(kFloatBitmap) && !depth->GetStandardLayer()) return false;
+  if (!depth->GetLayerByType(kDepthBitmap) && !depth->GetStandardLayer()) return false;
   if (depth->GetHeight() == height) return true;
   // Another height is accepted only from a file that holds both depth and a picture.
-  return depth->GetLayerByType(kFloatBitmap) && depth->GetStandardLayer();
+  return depth->GetLayerByType(kDepthBitmap) && depth->GetStandardLayer();
 }
 
 bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image) {
@@ -228,14 +228,14 @@ bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image)
     }
   }
 
-  if (depth->GetLayerByType(kFloatBitmap)) {
+  if (depth->GetLayerByType(kDepthBitmap)) {
     // A depth layer of another height (from a file with a picture of its own) cannot be laid
     // over this image: refuse it rather than misplace every row.
     if (depth->GetHeight() != height) {
       UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
       return false;
     }
-    image.AddLayer(depth->DetachBitmap(kFloatBitmap));
+    image.AddLayer(depth->DetachBitmap(kDepthBitmap));
     return true;
   }
 

@@ -31,7 +31,7 @@ void ResetFromImage(KeyframeSettings& settings, const CLayerBitmap& image) {
 std::string RequiredLayersText(uint32_t mask) {
   std::string text;
   if (mask & kRgbBitmap) text += LoadString(kRgbLayerLine);
-  if (mask & kFloatBitmap) text += LoadString(kDepthLayerLine);
+  if (mask & kDepthBitmap) text += LoadString(kDepthLayerLine);
   return text;
 }
 

@@ -24,7 +24,7 @@ void MakeColour(CLayerBitmap& image) {
 // Background depths become the farthest depth of the frame; the mask remembers where they
 // were, so that the readout can still say "background".
 BackgroundMask ReplaceBackground(CLayerBitmap& image) {
-  auto* depth = image.GetLayer<floatBitmap>();
+  auto* depth = image.GetLayer<depthBitmap>();
   const float* d = depth->GetData();
   BackgroundMask background(depth->GetValueCount());
   bool any = false;
@@ -109,7 +109,7 @@ bool ProjectData::LoadFrame(const std::string& imageName) {
   if (!image) {
     image = ReadImage(ResolveImageFolder() + imageName);
     if (!image) return false;
-    if (!image->GetLayerByType(kFloatBitmap) && !AttachDepth(imageName, *image)) return false;
+    if (!image->GetLayerByType(kDepthBitmap) && !AttachDepth(imageName, *image)) return false;
     background = ReplaceBackground(*image);
   }
   SetFrameImage(std::move(image), std::move(background));
@@ -176,11 +176,11 @@ std::unique_ptr<CLayerBitmap> ProjectData::ReadFrameFiles(const FrameFiles& file
     return nullptr;
   }
   MakeColour(*image);
-  if (!image->GetLayerByType(kFloatBitmap)) {
+  if (!image->GetLayerByType(kDepthBitmap)) {
     if (!AcceptDepthImage(depth.get(), width, height)) return nullptr;
-    if (depth->GetLayerByType(kFloatBitmap)) {
+    if (depth->GetLayerByType(kDepthBitmap)) {
       if (depth->GetHeight() != height) return nullptr;
-      image->AddLayer(depth->DetachBitmap(kFloatBitmap));
+      image->AddLayer(depth->DetachBitmap(kDepthBitmap));
     } else {
       if (files.depthBitmapAnswer == -1) return nullptr;
       image->AddLayer(DepthFromPicture(*depth->GetStandardLayer(), files.depthBitmapAnswer));

@@ -9,7 +9,7 @@ class SilentDialogs final : public ProgramDialogs {
   int AskDepthType(const Bitmap&) override { return 1; }
   int ChooseFilter(const std::vector<FilterChoiceItem>&) override { return -1; }
   RenderRangeChoice AskRenderRange(int) override { return {}; }
-  DepthModeChoice AskDepthMode(const floatBitmap&) override { return {}; }
+  DepthModeChoice AskDepthMode(const depthBitmap&) override { return {}; }
   std::optional<uint32_t> ChooseColour(uint32_t) override { return std::nullopt; }
 };
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 class Bitmap;
-class floatBitmap;
+class depthBitmap;
 
 struct FilterChoiceItem {
   std::string name;
@@ -49,7 +49,7 @@ class ProgramDialogs {
   // The render options dialog for an animation of frameCount frames.
   virtual RenderRangeChoice AskRenderRange(int frameCount) = 0;
   // The Z-Buffer mode dialog on a depth layer.
-  virtual DepthModeChoice AskDepthMode(const floatBitmap& depth) = 0;
+  virtual DepthModeChoice AskDepthMode(const depthBitmap& depth) = 0;
   // Colour chooser; colours as 0x00BBGGRR.
   virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
 };

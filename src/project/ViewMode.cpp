@@ -86,9 +86,9 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
     case kViewLastResult: shown = ColourPicture(lastResult_.get(), display, transparent); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
-      const floatBitmap* depth = currentImage_ ? currentImage_->GetLayer<floatBitmap>() : nullptr;
+      const depthBitmap* depth = currentImage_ ? currentImage_->GetLayer<depthBitmap>() : nullptr;
       if (depth) {
-        auto converted = depth->GetFloatBitmap(mode == kViewGreyDepth ? kGreyBitmap : kRgbBitmap, depthViewMode_,
+        auto converted = depth->GetDepthPicture(mode == kViewGreyDepth ? kGreyBitmap : kRgbBitmap, depthViewMode_,
                                                depthViewFactor_);
         shown = std::make_unique<NTBitmap>(*converted);
       }

@@ -128,7 +128,7 @@ std::unique_ptr<CLayerBitmap> ImageOf(const FramePixels& frame) {
   if (int64_t(frame.width) * frame.height > kMaxPixelCount) throw ScriptError("the frame is too large");
   auto image = std::make_unique<CLayerBitmap>(LayerOf<rgbBitmap>(frame.width, frame.height, frame.colour));
   if (!frame.alpha.empty()) image->AddLayer(LayerOf<alphaBitmap>(frame.width, frame.height, frame.alpha));
-  if (!frame.depth.empty()) image->AddLayer(LayerOf<floatBitmap>(frame.width, frame.height, frame.depth));
+  if (!frame.depth.empty()) image->AddLayer(LayerOf<depthBitmap>(frame.width, frame.height, frame.depth));
   return image;
 }
 
@@ -141,7 +141,7 @@ FramePixels PixelsOf(const CLayerBitmap& source) {
   frame.height = image.GetHeight();
   frame.colour = ValuesOf<rgbBitmap, uint8_t>(image.GetLayer<rgbBitmap>());
   frame.alpha = ValuesOf<alphaBitmap, uint8_t>(image.GetLayer<alphaBitmap>());
-  frame.depth = ValuesOf<floatBitmap, float>(image.GetLayer<floatBitmap>());
+  frame.depth = ValuesOf<depthBitmap, float>(image.GetLayer<depthBitmap>());
   return frame;
 }
 
@@ -284,7 +284,7 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
   auto image = ImageOf(frame);
   frame = {};  // the copy is what renders
   // As a frame of a project: background depths at the farthest depth.
-  auto* depth = image->GetLayer<floatBitmap>();
+  auto* depth = image->GetLayer<depthBitmap>();
   depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
 
   ProjectSession session;

@@ -63,5 +63,5 @@ void ScriptUserInterface::ShowInfoFor(const std::string&, double) {}
 int ScriptUserInterface::AskDepthType(const Bitmap&) { return depthType; }
 int ScriptUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>&) { return filterChoice; }
 RenderRangeChoice ScriptUserInterface::AskRenderRange(int) { return {3, 0, 0}; }
-DepthModeChoice ScriptUserInterface::AskDepthMode(const floatBitmap&) { return {}; }
+DepthModeChoice ScriptUserInterface::AskDepthMode(const depthBitmap&) { return {}; }
 std::optional<uint32_t> ScriptUserInterface::ChooseColour(uint32_t) { return std::nullopt; }

@@ -20,10 +20,10 @@ std::string ProposedDepthPictureName(const ProjectData& project) {
 
 bool ConvertZBuffer(ProjectData& project) {
   const CLayerBitmap* image = project.GetCurrentImage();
-  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!depth) return false;
   DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
-  CLayerBitmap picture(depth->GetFloatBitmap(choice.choice == 1 ? kGreyBitmap : kRgbBitmap, choice.curve, choice.gamma));
+  CLayerBitmap picture(depth->GetDepthPicture(choice.choice == 1 ? kGreyBitmap : kRgbBitmap, choice.curve, choice.gamma));
 
   C2DIo output(ProposedDepthPictureName(project), kIoSaving);
   if (!output.FileDialogBox(kSaveDialogFlags)) return false;

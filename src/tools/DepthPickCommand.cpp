@@ -15,7 +15,7 @@ std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(ki
 
 double DepthPickCommand::DepthAt(int x, int y) const {
   const CLayerBitmap* image = project_.GetCurrentImage();
-  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!depth || x < 0 || y < 0 || x >= depth->GetWidth() || y >= depth->GetHeight()) return 0.0;
   double d = depth->GetPixelDepth(x, y);
   if (mode_ == kPickFartherThanReference && d <= referenceDepth_) return 0.0;
@@ -25,7 +25,7 @@ double DepthPickCommand::DepthAt(int x, int y) const {
 
 std::unique_ptr<rgbBitmap> DepthPickCommand::MakeForbiddenZonePicture() const {
   const CLayerBitmap* image = project_.GetCurrentImage();
-  const floatBitmap* depth = image->GetLayer<floatBitmap>();
+  const depthBitmap* depth = image->GetLayer<depthBitmap>();
   // Float colour is shown as the screen shows it.
   std::unique_ptr<rgbBitmap> shown;
   if (const auto* floatColour = image->GetLayer<rgbFloatBitmap>()) shown = EncodeColour(*floatColour, nullptr);

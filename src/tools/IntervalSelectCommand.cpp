@@ -47,7 +47,7 @@ bool IntervalSelectCommand::OnLButtonDown(int x, int y) {
 CommandResult IntervalSelectCommand::OnApplyCommand() {
   const CLayerBitmap* image = project_.GetCurrentImage();
   if (!bothClicksDone_ || !image) return kCommandOk;
-  const floatBitmap* depth = image->GetLayer<floatBitmap>();
+  const depthBitmap* depth = image->GetLayer<depthBitmap>();
   double d1 = depth->GetPixelDepth(firstX_, firstY_);
   double d2 = depth->GetPixelDepth(secondX_, secondY_);
   if (d1 == d2) {

@@ -73,7 +73,7 @@ CommandResult ViewZBufferCommand::OnApplyCommand() {
     return kCommandOk;
   }
   const CLayerBitmap* image = project_.GetCurrentImage();
-  const floatBitmap* depth = image ? image->GetLayer<floatBitmap>() : nullptr;
+  const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!depth) return kCommandOk;
   DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
   project_.SetDepthView(choice.curve, choice.gamma);

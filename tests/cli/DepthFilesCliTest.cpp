@@ -32,7 +32,7 @@ class DepthFilesCli : public ::testing::Test {
     WriteImage(dir.File("ball.png"), *scene);
   }
 
-  const floatBitmap& Depth() const { return *scene->GetLayer<floatBitmap>(); }
+  const depthBitmap& Depth() const { return *scene->GetLayer<depthBitmap>(); }
 
   // A project of the image with the given depth file; the keyframe's settings and the render.
   struct Made {

@@ -41,7 +41,7 @@ class GBufferCli : public ::testing::Test {
     CLayerBitmap picture;
     picture.CopyLayers(scene, kRgbBitmap | kAlphaBitmap);
     WriteImage(dir.File(name + ".rla"), picture);
-    WriteDepthOnly(dir.File(name + ".zpic"), *scene.GetLayer<floatBitmap>());
+    WriteDepthOnly(dir.File(name + ".zpic"), *scene.GetLayer<depthBitmap>());
     return dir.File(name + ".rla");
   }
 
@@ -110,7 +110,7 @@ TEST_F(GBufferCli, WithoutZAFileIsNoDepthFileAndItsCompanionIsTaken) {
   CliRun missing = RunCli("new " + Q(dir.File("nz.rpf")) + " --filter dof -o " + Q(dir.File("m.fvz")));
   EXPECT_NE(missing.status, 0);
   EXPECT_NE(missing.err.find("Missing Z-Buffer"), std::string::npos) << missing.err;
-  WriteDepthOnly(dir.File("nz.zpic"), *scene->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("nz.zpic"), *scene->GetLayer<depthBitmap>());
   ExpectSamePicture(Render(dir.File("nz.rpf")).get(), Render(WriteTwin("twin", *scene)).get(), "nz.rpf");
 }
 

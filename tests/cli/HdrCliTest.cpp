@@ -28,7 +28,7 @@ std::string Q(const std::string& s) { return "'" + s + "'"; }
 // Far background on the left with a light; a wall on the right with a light on it, in focus.
 std::unique_ptr<CLayerBitmap> NightFrame() {
   auto colour = std::make_unique<rgbFloatBitmap>(kW, kH);
-  auto depth = std::make_unique<floatBitmap>(kW, kH);
+  auto depth = std::make_unique<depthBitmap>(kW, kH);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const bool light = std::abs(y - kLightY) <= 1 && (std::abs(x - kFarX) <= 1 || std::abs(x - kSharpX) <= 1);

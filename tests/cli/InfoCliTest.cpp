@@ -42,7 +42,7 @@ TEST(InfoCli, ReportsFormatSizeLayersAndDepthRangeOfEveryFormat) {
   multilayer.multilayer = true;
   WriteExrWithDepth(dir.File("layers.exr"), *scene, multilayer);
   WriteImage(dir.File("own.qel"), *scene);
-  WriteDepthOnly(dir.File("raw.zpic"), *scene->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("raw.zpic"), *scene->GetLayer<depthBitmap>());
   files += " " + Quote(dir.File("neg.rla")) + " " + Quote(dir.File("layers.exr")) + " " + Quote(dir.File("own.qel")) +
            " " + Quote(dir.File("raw.zpic"));
 

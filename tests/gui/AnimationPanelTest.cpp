@@ -10,14 +10,14 @@
 
 #include "AnimationPanelTest.h"
 #include "GuiFixture.h"
-#include "animation/AnimationSettingsPanel.h"
+#include "app/AnimationPanel.h"
 #include "app/CustomVReBar.h"
 #include "filters/DepthFilterCommand.h"
 #include "filters/zone/ZSaturationSettings.h"
 
 namespace {
 
-CAnimationSettings& Panel(GuiFixture& gui) { return *gui.Window().GetAnimationPanel(); }
+AnimationPanel& Panel(GuiFixture& gui) { return *gui.Window().GetAnimationPanel(); }
 QTreeWidget& List(GuiFixture& gui) { return *Panel(gui).GetList(); }
 QAbstractButton& Button(GuiFixture& gui, int id) { return *Panel(gui).GetButton(id); }
 
@@ -235,7 +235,7 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   Settle();
 
   // A press on a row that the same press selects is no drag.
-  QTest::qWait(2 * CAnimationSettings::kClickGuardMs);
+  QTest::qWait(2 * AnimationPanel::kClickGuardMs);
   QPoint from = RowCentre(gui, 7);
   SendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
   SendMouse(viewport, QEvent::MouseMove, from + QPoint(0, 30), Qt::NoButton, Qt::LeftButton);
@@ -243,7 +243,7 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   SendMouse(viewport, QEvent::MouseButtonRelease, from + QPoint(0, 30), Qt::LeftButton, Qt::NoButton);
   ClickRow(gui, 5);
 
-  QTest::qWait(2 * CAnimationSettings::kClickGuardMs);
+  QTest::qWait(2 * AnimationPanel::kClickGuardMs);
   from = RowCentre(gui, 5);
   const QPoint to = RowCentre(gui, 12);
   SendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
@@ -258,7 +258,7 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   QCOMPARE(static_cast<ZSaturationSettings*>(gui.Project().GetTrack().GetAt(1))->ZoneFar, atFive);
 
   // A drop back on its own row copies nothing.
-  QTest::qWait(2 * CAnimationSettings::kClickGuardMs);
+  QTest::qWait(2 * AnimationPanel::kClickGuardMs);
   SendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
   SendMouse(viewport, QEvent::MouseMove, from + QPoint(0, 10), Qt::NoButton, Qt::LeftButton);
   SendMouse(viewport, QEvent::MouseMove, from, Qt::NoButton, Qt::LeftButton);
@@ -269,7 +269,7 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   // Held below the list, the drag scrolls it; a drop beside the rows copies nothing.
   QScrollBar* bar = List(gui).verticalScrollBar();
   bar->setValue(0);
-  QTest::qWait(2 * CAnimationSettings::kClickGuardMs);
+  QTest::qWait(2 * AnimationPanel::kClickGuardMs);
   from = RowCentre(gui, 5);
   const QPoint below(from.x(), viewport->height() + 20);
   SendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);

@@ -44,7 +44,7 @@ std::string WriteFloatFrame(const GuiFixture& gui) {
   constexpr int h = GuiFixture::kHeight;
   auto colour = std::make_unique<rgbFloatBitmap>(w, h);
   auto alpha = std::make_unique<alphaFloatBitmap>(w, h);
-  auto depth = std::make_unique<floatBitmap>(w, h);
+  auto depth = std::make_unique<depthBitmap>(w, h);
   for (int y = 0; y < h; ++y) {
     std::fill_n(colour->GetLine(y), 3 * w, kGreyLight);
     std::fill_n(alpha->GetLine(y), w, 1.0f);

@@ -8,7 +8,7 @@
 #include <QPoint>
 #include <QStringList>
 
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 #include "app/FovaraApp.h"
 #include "platform/framework/FourCC.h"
 #include "support/ScriptedUserInterface.h"
@@ -24,7 +24,7 @@ class GuiFixture {
   explicit GuiFixture(const QStringList& arguments = {QStringLiteral("fovara"), QStringLiteral("-us")});
   ~GuiFixture();
 
-  CChildFrame& Window() const { return *app.GetMainWindow(); }
+  MainWindow& Window() const { return *app.GetMainWindow(); }
   CFovaraView& View() const;
   ProjectData& Project() const;
   QStringList MenuTitles() const;

@@ -16,14 +16,14 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraApp.h"
 #include "app/FovaraView.h"
 #include "app/ui/ProgressDialog.h"
 #include "app/ui/QtUserInterface.h"
 #include "controls/CCustomScrollbar.h"
-#include "filters/dof/DepthOfFieldPanel.h"
+#include "filters/dof/panel/DepthOfFieldPanel.h"
 #include "project/ApplicationFrame.h"
 
 namespace {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     CFovaraApp fovara;
     fovara.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")},
                         [&dialogs](QWidget* window) { dialogs.SetMainWindow(window); });
-    CChildFrame* window = fovara.GetMainWindow();
+    MainWindow* window = fovara.GetMainWindow();
     QWidget* surface = window->GetView()->viewport();
 
     QElapsedTimer clock;

@@ -20,12 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraApp.h"
 #include "app/FovaraView.h"
 #include "app/ViewStatusBar.h"
-#include "animation/AnimationSettingsPanel.h"
+#include "app/AnimationPanel.h"
 #include "controls/CCustomScrollbar.h"
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/Preferences.h"
@@ -50,7 +50,7 @@ struct FirstStart {
     if (Window()) Window()->Frame().SetModifiedFlag(false);
     app.ExitInstance();
   }
-  CChildFrame* Window() const { return app.GetMainWindow(); }
+  MainWindow* Window() const { return app.GetMainWindow(); }
   // A sequence of three frames with the filter.
   bool NewProject(uint32_t filterId) {
     SequenceOptions options;

@@ -27,13 +27,13 @@
 #include <QTreeWidget>
 
 #include "GuiFixture.h"
-#include "animation/AnimationSettingsPanel.h"
+#include "app/AnimationPanel.h"
 #include "app/ColourViews.h"
 #include "app/CustomVReBar.h"
 #include "app/FovaraView.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
-#include "filters/dof/DepthOfFieldPanel.h"
+#include "filters/dof/panel/DepthOfFieldPanel.h"
 #include "platform/framework/StringTable.h"
 #include "support/Scenes.h"
 #include "tools/ProjectSession.h"
@@ -79,16 +79,16 @@ void ShootWidget(QWidget& widget, const QString& name) {
   std::printf("%s\n", qPrintable(path));
 }
 
-QAction* Command(CChildFrame& window, const char* id) { return window.GetCommandAction(*FourCCFromString(id)); }
+QAction* Command(MainWindow& window, const char* id) { return window.GetCommandAction(*FourCCFromString(id)); }
 
-void Place(CChildFrame& window) {
+void Place(MainWindow& window) {
   window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
   window.show();
   window.activateWindow();
   if (!QTest::qWaitForWindowExposed(&window)) std::fprintf(stderr, "fovara_screenshots: the window was not shown\n");
 }
 
-bool Open(CChildFrame& window, const std::string& project) {
+bool Open(MainWindow& window, const std::string& project) {
   if (window.OpenProject(project)) {
     QTest::qWait(50);  // the animation list is built once the opening is over
     return true;
@@ -105,7 +105,7 @@ void Check(bool ok, const char* what) {
 
 // What a user does with the sample: set the focus on the near sphere, render and save every
 // frame, and convert the depth buffer to a picture.
-void UserRound(CChildFrame& window, ScriptedUserInterface& ui) {
+void UserRound(MainWindow& window, ScriptedUserInterface& ui) {
   CFovaraView& view = *window.GetView();
   auto* panel = dynamic_cast<DepthOfFieldPanel*>(window.GetLeftPane()->GetBar(0));
   ProjectData& project = window.Document().GetProject();
@@ -136,7 +136,7 @@ void EnglishTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
-  CChildFrame& window = *app.GetMainWindow();
+  MainWindow& window = *app.GetMainWindow();
   Place(window);
   Shoot(window, "empty-window");
   app.ShowAbout();
@@ -204,7 +204,7 @@ void PanelTour(const std::vector<std::string>& projects, bool french) {
   ScriptedUserInterface ui;
   CFovaraApp app;
   app.InitInstance({QStringLiteral("fovara"), french ? QStringLiteral("-fr") : QStringLiteral("-us")});
-  CChildFrame& window = *app.GetMainWindow();
+  MainWindow& window = *app.GetMainWindow();
   Place(window);
   for (const std::string& project : projects) {
     if (!Open(window, project)) continue;
@@ -218,14 +218,14 @@ void PanelTour(const std::vector<std::string>& projects, bool french) {
   SetLanguage(Language::English);
 }
 
-void ClickRow(CChildFrame& window, int row) {
+void ClickRow(MainWindow& window, int row) {
   QTreeWidget& list = *window.GetAnimationPanel()->GetList();
   list.scrollToItem(list.topLevelItem(row));
   QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualItemRect(list.topLevelItem(row)).center());
   QTest::qWait(50);
 }
 
-void ShowMenu(CChildFrame& window, int titleId, const char* name) {
+void ShowMenu(MainWindow& window, int titleId, const char* name) {
   for (QAction* entry : window.menuBar()->actions()) {
     if (entry->text() != QString::fromStdString(LoadString(titleId)) || !entry->menu()) continue;
     QMenu* menu = entry->menu();
@@ -242,10 +242,10 @@ void AnimationTour(const std::string& project, const std::string& stillProject) 
   ScriptedUserInterface ui;
   CFovaraApp app;
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
-  CChildFrame& window = *app.GetMainWindow();
+  MainWindow& window = *app.GetMainWindow();
   Place(window);
   if (!Open(window, project)) return;
-  CAnimationSettings& panel = *window.GetAnimationPanel();
+  AnimationPanel& panel = *window.GetAnimationPanel();
   ClickRow(window, 4);
   panel.GetButton(kAddButton)->click();
   ClickRow(window, 6);
@@ -280,7 +280,7 @@ void FrenchTour(const std::string& project) {
   ScriptedUserInterface ui;
   CFovaraApp app;
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-fr")});
-  CChildFrame& window = *app.GetMainWindow();
+  MainWindow& window = *app.GetMainWindow();
   Place(window);
   if (!Open(window, project)) return;
   // The whole window in French: its panels, and the depth under the pointer with a comma.
@@ -298,7 +298,7 @@ void FrenchTour(const std::string& project) {
 // 30 to 100) and a dim wall in front with one lamp on it. Depth 40 behind, 10 for the wall.
 std::unique_ptr<CLayerBitmap> NightFrame(int w, int h) {
   auto colour = std::make_unique<rgbFloatBitmap>(w, h);
-  auto depth = std::make_unique<floatBitmap>(w, h);
+  auto depth = std::make_unique<depthBitmap>(w, h);
   const int wallLeft = w * 11 / 20;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -377,7 +377,7 @@ void FloatTour() {
   ScriptedUserInterface ui;
   CFovaraApp app;
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
-  CChildFrame& window = *app.GetMainWindow();
+  MainWindow& window = *app.GetMainWindow();
   Place(window);
   ColourViews& views = *window.GetColourViews();
   Check(views.Choose(-1), "the sRGB curve");

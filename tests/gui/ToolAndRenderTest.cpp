@@ -14,9 +14,9 @@
 #include "app/ViewStatusBar.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
-#include "filters/dof/DepthOfFieldPanel.h"
+#include "filters/dof/panel/DepthOfFieldPanel.h"
 #include "filters/zone/ZoneFilters.h"
-#include "filters/zone/ZonePanels.h"
+#include "filters/zone/panel/ZonePanels.h"
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"
 #include "tools/ProjectSession.h"
@@ -35,7 +35,7 @@ uint32_t CurrentCommandId(GuiFixture& gui) {
 }
 
 void SetDepth(GuiFixture& gui, int x, int y, float depth) {
-  gui.Project().GetCurrentImage()->GetLayer<floatBitmap>()->GetLine(y)[x] = depth;
+  gui.Project().GetCurrentImage()->GetLayer<depthBitmap>()->GetLine(y)[x] = depth;
 }
 
 QPoint OverPixel(const CFovaraView& view, int x, int y) {

@@ -15,7 +15,7 @@
 #include "app/FovaraView.h"
 #include "app/ViewStatusBar.h"
 #include "controls/ToolBitmapButton.h"
-#include "filters/dof/DepthOfFieldPanel.h"
+#include "filters/dof/panel/DepthOfFieldPanel.h"
 #include "platform/framework/Preferences.h"
 #include "platform/framework/StringTable.h"
 #include "tools/ProjectSession.h"
@@ -216,9 +216,9 @@ void TrapsAndPathsTest::heldCompareKeyShowsTheSource() {
   gui.ui.renderRanges.push_back({2, 0, 0});
   gui.Command("DOFX")->trigger();
   QCOMPARE(gui.ViewMode(), kViewLastResult);
-  QTest::keyPress(&gui.Window(), CChildFrame::kCompareKey);
+  QTest::keyPress(&gui.Window(), MainWindow::kCompareKey);
   QCOMPARE(gui.ViewMode(), kViewImage);
-  QTest::keyRelease(&gui.Window(), CChildFrame::kCompareKey);
+  QTest::keyRelease(&gui.Window(), MainWindow::kCompareKey);
   QCOMPARE(gui.ViewMode(), kViewLastResult);
   // Over the source itself there is nothing to compare.
   gui.Project().SetViewMode(kViewImage, true, false);

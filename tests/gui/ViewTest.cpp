@@ -57,7 +57,7 @@ std::string WriteFloatFrame(const GuiFixture& gui) {
   constexpr int w = GuiFixture::kWidth;
   constexpr int h = GuiFixture::kHeight;
   auto colour = std::make_unique<rgbFloatBitmap>(w, h);
-  auto depth = std::make_unique<floatBitmap>(w, h);
+  auto depth = std::make_unique<depthBitmap>(w, h);
   for (int y = 0; y < h; ++y) {
     std::fill_n(colour->GetLine(y), 3 * w, kGreyLight);
     std::fill_n(depth->GetLine(y), w, 10.0f);

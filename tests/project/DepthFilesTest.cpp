@@ -14,7 +14,7 @@ namespace {
 float CurrentDepthAt(ProjectData& project, ScenePart part) {
   const CLayerBitmap* image = project.GetCurrentImage();
   ScenePoint p = PlanesScenePoint(image->GetWidth(), image->GetHeight(), part);
-  return image->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y);
+  return image->GetLayer<depthBitmap>()->GetPixelDepth(p.x, p.y);
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ TEST_F(ProjectTest, ImagesThatCarryTheirOwnDepthNeedNoCompanion) {
   EXPECT_EQ(Project().Frames().GetDepthExtension(), ".rla");
   ASSERT_EQ(Project().GetImageCount(), 2);
   // The background took the farthest object depth when the frame was loaded.
-  const floatBitmap* depth = Project().GetCurrentImage()->GetLayer<floatBitmap>();
+  const depthBitmap* depth = Project().GetCurrentImage()->GetLayer<depthBitmap>();
   EXPECT_EQ(depth->GetBackgroundPixelCount(), 0);
   EXPECT_FLOAT_EQ(depth->GetMaxDepth(), 40.0f);
   EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
@@ -69,7 +69,7 @@ TEST_F(ProjectTest, ARlaWithoutDepthIsSkippedForTheNextCompanion) {
   auto scene = MakePlanesScene(32, 24);
   WriteImage(dir.File("frame.tga"), *scene);
   WriteImage(dir.File("frame.rla"), *MakeImage(32, 24, [](int, int) { return Rgb{1, 2, 3}; }));
-  WriteDepthOnly(dir.File("frame.qel"), *scene->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("frame.qel"), *scene->GetLayer<depthBitmap>());
   ASSERT_TRUE(NewProject(dir.File("frame.tga")));
   EXPECT_EQ(Project().Frames().GetDepthExtension(), ".qel");
 }
@@ -78,7 +78,7 @@ TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
   auto scene = MakePlanesScene(32, 24);
   WriteImage(dir.File("lonely.png"), *scene);
   fs::create_directory(dir.File("z"));
-  WriteDepthOnly(dir.File("z/elsewhere.zpic"), *scene->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("z/elsewhere.zpic"), *scene->GetLayer<depthBitmap>());
 
   ui.openFiles.push_back(dir.File("z/elsewhere.zpic"));
   ASSERT_TRUE(NewProject(dir.File("lonely.png")));
@@ -131,7 +131,7 @@ TEST_F(ProjectTest, DepthPicturesAskTheirTypeOncePerProjectAlsoAfterReopening) {
 TEST_F(ProjectTest, ADepthFileOfAnotherSizeIsRefusedAndTheFrameDropped) {
   auto names = WriteSequence(dir.Path(), "mix", 1, 3, 2, ".tga", ".zpic", 32, 24);
   // Frame 2's depth is the wrong size.
-  WriteDepthOnly(dir.File("mix02.zpic"), *MakePlanesScene(32, 20)->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("mix02.zpic"), *MakePlanesScene(32, 20)->GetLayer<depthBitmap>());
   ASSERT_TRUE(NewProject(dir.File("mix01.tga")));
   ASSERT_EQ(Project().GetImageCount(), 3);
 
@@ -171,26 +171,26 @@ TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) 
     const CLayerBitmap& loaded = *Project().GetCurrentImage();
     EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kRgbBitmap), *loaded.GetLayerByType(kRgbBitmap)), 0);
     EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kAlphaBitmap), *loaded.GetLayerByType(kAlphaBitmap)), 0);
-    EXPECT_TRUE(SameDepths(*ahead->GetLayer<floatBitmap>(), *loaded.GetLayer<floatBitmap>()));
-    EXPECT_LT(ahead->GetLayer<floatBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
+    EXPECT_TRUE(SameDepths(*ahead->GetLayer<depthBitmap>(), *loaded.GetLayer<depthBitmap>()));
+    EXPECT_LT(ahead->GetLayer<depthBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
 
     // Offered, the frame is taken instead of read; under another name it is not. An offered
     // frame carries a depth no file holds, so the frame shown tells which one it is (its
     // address would not: a freed frame's memory may be reused by the next read).
     constexpr float kOfferedMark = 12345.5f;
-    ahead->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
+    ahead->GetLayer<depthBitmap>()->GetLine(0)[0] = kOfferedMark;
     // Its depth range, measured where it was read, comes with it.
     const DepthRange offeredRange{1.5f, 2.5f, 3.5f};
     Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead), {}, offeredRange);
     Project().GetTrack().SetCurrentFrame(1, false);
-    EXPECT_EQ(Project().GetCurrentImage()->GetLayer<floatBitmap>()->GetPixelDepth(0, 0), kOfferedMark);
+    EXPECT_EQ(Project().GetCurrentImage()->GetLayer<depthBitmap>()->GetPixelDepth(0, 0), kOfferedMark);
     EXPECT_EQ(Project().GetCurrentDepthRange().background, offeredRange.background);
     auto other = ProjectData::ReadFrameFiles(Project().GetFrameFiles(2));
-    other->GetLayer<floatBitmap>()->GetLine(0)[0] = kOfferedMark;
+    other->GetLayer<depthBitmap>()->GetLine(0)[0] = kOfferedMark;
     Project().OfferFrame("ra0003" + c.imageExt, std::move(other), {}, offeredRange);
     Project().GetTrack().SetCurrentFrame(0, false);
     auto first = ProjectData::ReadFrameFiles(Project().GetFrameFiles(0));
-    EXPECT_TRUE(SameDepths(*first->GetLayer<floatBitmap>(), *Project().GetCurrentImage()->GetLayer<floatBitmap>()));
+    EXPECT_TRUE(SameDepths(*first->GetLayer<depthBitmap>(), *Project().GetCurrentImage()->GetLayer<depthBitmap>()));
     EXPECT_EQ(Project().GetCurrentDepthRange().max, GetDepthRange(*first).max);
     EXPECT_TRUE(ui.Events().empty());
   }
@@ -207,7 +207,7 @@ TEST_F(ProjectTest, AFrameThatNeedsTheUserIsNotReadAhead) {
   EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(3)), nullptr);  // beyond the sequence
   // A depth picture whose type was not asked yet.
   FrameFiles files = Project().GetFrameFiles(0);
-  WriteDepthPicture(dir.File("q0001.z.tga"), *Project().GetCurrentImage()->GetLayer<floatBitmap>(), true);
+  WriteDepthPicture(dir.File("q0001.z.tga"), *Project().GetCurrentImage()->GetLayer<depthBitmap>(), true);
   files.depthPath = dir.File("q0001.z.tga");
   EXPECT_EQ(ProjectData::ReadFrameFiles(files), nullptr);
   files.depthBitmapAnswer = 0;

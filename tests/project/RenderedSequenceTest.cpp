@@ -64,7 +64,7 @@ TEST_F(ProjectTest, RenderedSequenceFramesLineUpAndTheResetFieldLiesOnTheSubject
     SoftDisc disc = FrameSubject(k);
     EXPECT_EQ(PixelAlpha(image, int(disc.cx), int(disc.cy)), 255);
     EXPECT_EQ(PixelAlpha(image, int(disc.cx), int(disc.cy - disc.radius - disc.edge - 1)), 0);
-    const floatBitmap& depth = *image.GetLayer<floatBitmap>();
+    const depthBitmap& depth = *image.GetLayer<depthBitmap>();
     EXPECT_GE(depth.GetMinDepth(), 9.0f);
     EXPECT_LE(depth.GetMaxDepth(), 10.91f);
   }

@@ -151,7 +151,7 @@ class Writer {
 
   // Camera-space Z: in front of the camera is negative; nothing rendered is the marker.
   float StoredDepth(int x, int y) const {
-    const floatBitmap* depth = image_.GetLayer<floatBitmap>();
+    const depthBitmap* depth = image_.GetLayer<depthBitmap>();
     if (!depth) throw std::runtime_error("Z needs a depth layer");
     float d = depth->GetPixelDepth(x, y);
     return IsBackgroundDepth(d) ? kBackgroundMarker : -d;

@@ -7,7 +7,7 @@ namespace {
 
 bool Comparable(const Bitmap& a, const Bitmap& b) {
   return a.GetType() == b.GetType() && a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
-         a.GetType() != kFloatBitmap;
+         a.GetType() != kDepthBitmap;
 }
 
 template <typename Fn>
@@ -40,7 +40,7 @@ double MeanByteDifference(const Bitmap& a, const Bitmap& b) {
   return count ? sum / double(count) : 0.0;
 }
 
-bool SameDepths(const floatBitmap& a, const floatBitmap& b) {
+bool SameDepths(const depthBitmap& a, const depthBitmap& b) {
   if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
   for (size_t i = 0; i < a.GetValueCount(); ++i) {
     float x = a.GetData()[i], y = b.GetData()[i];

@@ -11,4 +11,4 @@ int MaxByteDifference(const Bitmap& a, const Bitmap& b);
 // Mean absolute difference of the byte values; 256 when types or sizes differ.
 double MeanByteDifference(const Bitmap& a, const Bitmap& b);
 // Same size and, pixel by pixel, the same value (NaN matches NaN).
-bool SameDepths(const floatBitmap& a, const floatBitmap& b);
+bool SameDepths(const depthBitmap& a, const depthBitmap& b);

@@ -116,7 +116,7 @@ void WriteFixture(const std::string& path, const std::string& plugin, int width,
 }
 
 // The depth a file stores for a depth of the image.
-std::function<float(int, int)> StoredDepth(const floatBitmap& depth, const DepthFileOptions& options) {
+std::function<float(int, int)> StoredDepth(const depthBitmap& depth, const DepthFileOptions& options) {
   float farthest = depth.GetMaxDepth();
   return [&depth, farthest, options](int x, int y) {
     float d = depth.GetPixelDepth(x, y);
@@ -125,8 +125,8 @@ std::function<float(int, int)> StoredDepth(const floatBitmap& depth, const Depth
   };
 }
 
-const floatBitmap& RequireDepth(const CLayerBitmap& image, const std::string& path) {
-  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+const depthBitmap& RequireDepth(const CLayerBitmap& image, const std::string& path) {
+  const depthBitmap* depth = image.GetLayer<depthBitmap>();
   if (!depth) throw std::runtime_error(path + ": the image has no depth layer to write");
   return *depth;
 }
@@ -190,7 +190,7 @@ std::unique_ptr<CLayerBitmap> MakeImage(int width, int height, const ColourFn& c
                                         bool withAlpha, const AlphaFn& alpha) {
   auto image = std::make_unique<CLayerBitmap>();
   if (colour) image->AddLayer(MakeColour(width, height, colour));
-  if (depth) image->AddLayer(MakeSingleChannel<floatBitmap>(width, height, depth));
+  if (depth) image->AddLayer(MakeSingleChannel<depthBitmap>(width, height, depth));
   if (withAlpha) {
     AlphaFn a = alpha ? alpha : [](int, int) { return uint8_t(255); };
     image->AddLayer(MakeSingleChannel<alphaBitmap>(width, height, a));
@@ -273,13 +273,13 @@ std::unique_ptr<CLayerBitmap> MakePlanesScene(int width, int height, const Plane
 
 void WriteImage(const std::string& path, const CLayerBitmap& image) { Save(path, image); }
 
-void WriteDepthOnly(const std::string& path, const floatBitmap& depth) {
+void WriteDepthOnly(const std::string& path, const depthBitmap& depth) {
   CLayerBitmap image(depth.Copy());
   Save(path, image);
 }
 
-void WriteDepthPicture(const std::string& path, const floatBitmap& depth, bool lightIsNear) {
-  std::unique_ptr<Bitmap> grey = depth.GetFloatBitmap(kGreyBitmap, 1, 1.0f);
+void WriteDepthPicture(const std::string& path, const depthBitmap& depth, bool lightIsNear) {
+  std::unique_ptr<Bitmap> grey = depth.GetDepthPicture(kGreyBitmap, 1, 1.0f);
   if (!lightIsNear) {
     auto* g = static_cast<g8Bitmap*>(grey.get());
     for (size_t i = 0; i < g->GetValueCount(); ++i) g->GetData()[i] = uint8_t(255 - g->GetData()[i]);
@@ -289,7 +289,7 @@ void WriteDepthPicture(const std::string& path, const floatBitmap& depth, bool l
 }
 
 void WriteRlaWithDepth(const std::string& path, const CLayerBitmap& image, const DepthFileOptions& options) {
-  const floatBitmap& depth = RequireDepth(image, path);
+  const depthBitmap& depth = RequireDepth(image, path);
   FixturePart part;
   for (int k = 0; k < 3; ++k) {
     auto value = options.withColour ? ColourValue(image, k, false) : [](int, int) { return 0.0f; };
@@ -312,7 +312,7 @@ void WriteRlaWithDepth(const std::string& path, const CLayerBitmap& image, const
 }
 
 void WriteExrWithDepth(const std::string& path, const CLayerBitmap& image, const DepthFileOptions& options) {
-  const floatBitmap& depth = RequireDepth(image, path);
+  const depthBitmap& depth = RequireDepth(image, path);
   std::string layer = options.multilayer ? "ViewLayer.Combined." : "";
   std::string depthName = !options.depthChannel.empty() ? options.depthChannel
                           : options.multilayer          ? "ViewLayer.Depth.Z"

@@ -71,10 +71,10 @@ std::unique_ptr<CLayerBitmap> MakePlanesScene(int width, int height, const Plane
 void WriteImage(const std::string& path, const CLayerBitmap& image);
 // A depth companion file (.zpic, .qel, .rla, .rpf, .exr) holding the depth only, as the program
 // writes it.
-void WriteDepthOnly(const std::string& path, const floatBitmap& depth);
+void WriteDepthOnly(const std::string& path, const depthBitmap& depth);
 // A grey depth picture ("shot.z.tga"): linear from the nearest to the farthest depth, background
 // black when light is near, white when light is far.
-void WriteDepthPicture(const std::string& path, const floatBitmap& depth, bool lightIsNear);
+void WriteDepthPicture(const std::string& path, const depthBitmap& depth, bool lightIsNear);
 
 // How the files written below store their depth, as various renderers do.
 struct DepthFileOptions {

@@ -119,7 +119,7 @@ RenderRangeChoice ScriptedUserInterface::AskRenderRange(int frameCount) {
   return Take(renderRanges, RenderRangeChoice{}, "render-range");
 }
 
-DepthModeChoice ScriptedUserInterface::AskDepthMode(const floatBitmap&) {
+DepthModeChoice ScriptedUserInterface::AskDepthMode(const depthBitmap&) {
   Record("depth-mode", "", "");
   return Take(depthModes, DepthModeChoice{}, "depth-mode");
 }

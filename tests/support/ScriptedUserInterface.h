@@ -70,7 +70,7 @@ class ScriptedUserInterface : public UserInterface, public ProgramDialogs {
   int AskDepthType(const Bitmap& picture) override;
   int ChooseFilter(const std::vector<FilterChoiceItem>& filters) override;
   RenderRangeChoice AskRenderRange(int frameCount) override;
-  DepthModeChoice AskDepthMode(const floatBitmap& depth) override;
+  DepthModeChoice AskDepthMode(const depthBitmap& depth) override;
   std::optional<uint32_t> ChooseColour(uint32_t initial) override;
 
  private:

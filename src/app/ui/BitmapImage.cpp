@@ -29,8 +29,8 @@ QImage ToQImage(const Bitmap& picture) {
       return CopyRows(*picture.ConvertToType(kRgbBitmap), QImage::Format_RGB888);
     case kAlphaFloatBitmap:
       return CopyRows(*picture.ConvertToType(kAlphaBitmap), QImage::Format_Grayscale8);
-    case kFloatBitmap: {
-      auto grey = static_cast<const floatBitmap&>(picture).GetFloatBitmap(kGreyBitmap, 0, 0.2f);
+    case kDepthBitmap: {
+      auto grey = static_cast<const depthBitmap&>(picture).GetDepthPicture(kGreyBitmap, 0, 0.2f);
       return grey ? CopyRows(*grey, QImage::Format_Grayscale8) : QImage();
     }
   }

@@ -28,7 +28,7 @@ int SliderPosition(float gamma) { return std::clamp(int(std::lround(double(gamma
 
 }  // namespace
 
-DepthModeDialog::DepthModeDialog(const floatBitmap& depth, QWidget* parent) : QDialog(parent), depth_(depth) {
+DepthModeDialog::DepthModeDialog(const depthBitmap& depth, QWidget* parent) : QDialog(parent), depth_(depth) {
   setObjectName(QStringLiteral("DepthModeDialog"));
   setWindowTitle(UiText(kChooseZBufferMode));
 
@@ -125,7 +125,7 @@ void DepthModeDialog::ShowGamma() {
 
 void DepthModeDialog::RefreshPreview() {
   if (!previewDirty_) return;
-  const auto picture = depth_.GetFloatBitmap(kGreyBitmap, choice_.curve, choice_.gamma);
+  const auto picture = depth_.GetDepthPicture(kGreyBitmap, choice_.curve, choice_.gamma);
   if (picture) preview_->setPixmap(FittedPixmap(ToQImage(*picture), kPreviewBox - QSize(4, 4), devicePixelRatioF()));
   previewDirty_ = false;
 }

@@ -8,7 +8,7 @@
 
 #include "project/ProgramDialogs.h"
 
-class floatBitmap;
+class depthBitmap;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -19,7 +19,7 @@ class DepthModeDialog : public QDialog {
  public:
   static constexpr int kPreviewMs = 250;
 
-  DepthModeDialog(const floatBitmap& depth, QWidget* parent = nullptr);
+  DepthModeDialog(const depthBitmap& depth, QWidget* parent = nullptr);
   ~DepthModeDialog() override;
 
   DepthModeChoice GetChoice() const { return choice_; }
@@ -39,7 +39,7 @@ class DepthModeDialog : public QDialog {
   void ShowGamma();
   void Finish(int choice);
 
-  const floatBitmap& depth_;
+  const depthBitmap& depth_;
   DepthModeChoice choice_;
   bool previewDirty_ = true;
   QTimer previewTimer_;

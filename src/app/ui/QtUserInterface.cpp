@@ -226,7 +226,7 @@ RenderRangeChoice QtUserInterface::AskRenderRange(int frameCount) {
   return dialog.GetChoice();
 }
 
-DepthModeChoice QtUserInterface::AskDepthMode(const floatBitmap& depth) {
+DepthModeChoice QtUserInterface::AskDepthMode(const depthBitmap& depth) {
   DepthModeDialog dialog(depth, Owner());
   dialog.exec();
   return dialog.GetChoice();

@@ -39,7 +39,7 @@ class QtUserInterface : public UserInterface, public ProgramDialogs {
   int AskDepthType(const Bitmap& picture) override;
   int ChooseFilter(const std::vector<FilterChoiceItem>& filters) override;
   RenderRangeChoice AskRenderRange(int frameCount) override;
-  DepthModeChoice AskDepthMode(const floatBitmap& depth) override;
+  DepthModeChoice AskDepthMode(const depthBitmap& depth) override;
   std::optional<uint32_t> ChooseColour(uint32_t initial) override;
 
   // How long a wait keeps the user's input for later before it shows its progress display.

@@ -13,7 +13,7 @@ namespace {
 // none without a depth layer.
 std::optional<AtmosphereLaw> LawFor(const AtmosphericPerspectiveSettings& settings,
                                     const AtmosphericPerspectiveOptions& options, const CLayerBitmap& source) {
-  const floatBitmap* depth = source.GetLayer<floatBitmap>();
+  const depthBitmap* depth = source.GetLayer<depthBitmap>();
   if (!depth) return std::nullopt;
   const DepthTiles range(*depth);
   return AtmosphereLaw(settings, options.InForeground, range.MinDepth(), range.MaxDepth());

@@ -20,25 +20,25 @@ constexpr int kProgressStepSize = 10;
 class PassDepth {
  public:
   // The markers take the layer's own maximum depth.
-  explicit PassDepth(const floatBitmap& depth) : PassDepth(depth, nullptr) {}
+  explicit PassDepth(const depthBitmap& depth) : PassDepth(depth, nullptr) {}
   // The markers take the given depth.
-  PassDepth(const floatBitmap& depth, float markerDepth) : PassDepth(depth, &markerDepth) {}
+  PassDepth(const depthBitmap& depth, float markerDepth) : PassDepth(depth, &markerDepth) {}
 
-  const floatBitmap& Depth() const { return *depth_; }
+  const depthBitmap& Depth() const { return *depth_; }
   const DepthTiles& Tiles() const { return *tiles_; }
 
  private:
-  PassDepth(const floatBitmap& depth, const float* markerDepth)
+  PassDepth(const depthBitmap& depth, const float* markerDepth)
       : depth_(&depth), tiles_(std::make_unique<DepthTiles>(depth)) {
     if (tiles_->BackgroundPixelCount() == 0) return;
-    copy_.reset(static_cast<floatBitmap*>(depth.Copy().release()));
+    copy_.reset(static_cast<depthBitmap*>(depth.Copy().release()));
     copy_->ReplaceBackgroundDepth(markerDepth ? *markerDepth : tiles_->MaxDepth());
     depth_ = copy_.get();
     tiles_ = std::make_unique<DepthTiles>(*copy_);
   }
 
-  const floatBitmap* depth_;
-  std::unique_ptr<floatBitmap> copy_;
+  const depthBitmap* depth_;
+  std::unique_ptr<depthBitmap> copy_;
   std::unique_ptr<DepthTiles> tiles_;
 };
 
@@ -62,7 +62,7 @@ bool RenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOption
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitmap& frame, int imageIndex,
                                                                  int imageCount, RenderProgress& progress) const {
   const Bitmap* frameColour = GetColourLayer(frame);
-  const floatBitmap* frameDepth = frame.GetLayer<floatBitmap>();
+  const depthBitmap* frameDepth = frame.GetLayer<depthBitmap>();
   if (!frameColour || !frameDepth) return nullptr;
   const PassDepth depth(*frameDepth);
   const RenderColour render = PrepareRenderColour(settings_, *frameColour, GetAlphaLayer(frame));
@@ -102,12 +102,12 @@ std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderFrame(const CLayerBitm
 std::unique_ptr<CLayerBitmap> DepthOfFieldRenderer::RenderPreview(const CLayerBitmap& frame,
                                                                   const ImageRect& rect,
                                                                   RenderProgress& progress) const {
-  const floatBitmap* rawFrameDepth = frame.GetLayer<floatBitmap>();
+  const depthBitmap* rawFrameDepth = frame.GetLayer<depthBitmap>();
   if (!rawFrameDepth) return nullptr;
   const auto crop = frame.Crop(kColourAndDepthMask, rect);
   if (!crop) return nullptr;
   const Bitmap* cropColour = GetColourLayer(*crop);
-  const floatBitmap* cropDepth = crop->GetLayer<floatBitmap>();
+  const depthBitmap* cropDepth = crop->GetLayer<depthBitmap>();
   if (!cropColour || !cropDepth) return nullptr;
   // The crop's markers take the whole frame's maximum depth, as in a frame render (the frame's
   // markers, replaced, do not change it).

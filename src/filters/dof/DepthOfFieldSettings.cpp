@@ -52,7 +52,7 @@ const SettingsFields<S>& Fields() {
 
 void DepthOfFieldSettings::Reset(const CLayerBitmap& currentImage) {
   KeyframeSettings::Reset(currentImage);
-  const floatBitmap* depth = currentImage.GetLayer<floatBitmap>();
+  const depthBitmap* depth = currentImage.GetLayer<depthBitmap>();
   const double m = depth ? depth->GetMinDepth() : 0.0;
   const double M = depth ? depth->GetMaxDepth() : 0.0;
   const int width = depth ? depth->GetWidth() : currentImage.GetWidth();
@@ -98,7 +98,7 @@ void DepthOfFieldSettings::InterpolateInRange(const CLayerBitmap* currentImage, 
   BlendFields(Fields(), *this, *e, *l, t);
   // The blended maximum-blur depths are kept within the image's range and around the field;
   // without a depth layer there is no range to keep them in.
-  if (currentImage && currentImage->GetLayer<floatBitmap>()) {
+  if (currentImage && currentImage->GetLayer<depthBitmap>()) {
     ClampLimits(FrontMaxDepth, BackMaxDepth, range ? *range : GetDepthRange(*currentImage));
   }
 }

@@ -12,7 +12,7 @@ constexpr double kFinestStep = 0.01;
 
 }  // namespace
 
-std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                             double step) {
   return BuildSlices(settings, DepthTiles(depth), step);
 }

@@ -30,7 +30,7 @@ class DepthSliceList {
 // Boundaries fall every `step` pixels of blur from the background toward the viewer; a slice
 // closes once it holds more than a twentieth of the pixels, at the last step, or when the
 // minimum depth is passed. The whole sharp field falls into one slice. Always at least one slice.
-std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                             double step);
 // The same from the depth layer's summary, for a render that has one.
 std::unique_ptr<DepthSliceList> BuildSlices(const DepthOfFieldSettings& settings, const DepthTiles& depth,

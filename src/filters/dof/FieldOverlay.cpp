@@ -10,7 +10,7 @@ std::unique_ptr<CLayerBitmap> MakeFieldOverlay(const DepthOfFieldSettings& setti
   std::unique_ptr<rgbBitmap> encoded;
   if (const auto* floatColour = image.GetLayer<rgbFloatBitmap>()) encoded = EncodeColour(*floatColour, nullptr);
   const rgbBitmap* colour = encoded ? encoded.get() : image.GetLayer<rgbBitmap>();
-  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+  const depthBitmap* depth = image.GetLayer<depthBitmap>();
   if (!colour || !depth || colour->GetWidth() != depth->GetWidth() || colour->GetHeight() != depth->GetHeight()) {
     return nullptr;
   }

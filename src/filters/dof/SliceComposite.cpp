@@ -40,7 +40,7 @@ class SliceCompositor {
   // Pixels summed by one call: enough to fill the widest vectors several times over.
   static constexpr int kChunk = 64;
 
-  SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+  SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
                   const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                   SliceWorkspace& workspace)
       : layers_(layers),
@@ -280,7 +280,7 @@ class SliceCompositor {
   }
 
   const SliceLayers& layers_;
-  const floatBitmap& depth_;
+  const depthBitmap& depth_;
   const g8Bitmap& mask_;
   const SliceKernelRuns& runs_;
   const KernelRunFinder runFinder_;
@@ -304,7 +304,7 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
 }
 
 // Float colour goes with float output and float alpha.
-SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                            SliceWorkspace& workspace, RenderProgress& progress) {
   auto* output = BitmapCast<rgbFloatBitmap>(&layers.output);
@@ -321,7 +321,7 @@ SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLaye
 
 }  // namespace
 
-SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                            SliceWorkspace& workspace, RenderProgress& progress) {
   CheckSameShape(layers.colour, depth);

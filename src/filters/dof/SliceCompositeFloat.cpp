@@ -29,7 +29,7 @@ class FloatSliceCompositor {
   // An interval sums at most this many pixels (see FloatPrefixRows.h).
   static constexpr int kWidestRun = 128;
 
-  FloatSliceCompositor(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers, const floatBitmap& depth,
+  FloatSliceCompositor(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers, const depthBitmap& depth,
                        const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                        SliceWorkspace& workspace)
       : layers_(layers),
@@ -318,7 +318,7 @@ class FloatSliceCompositor {
   }
 
   const FloatSliceLayers& layers_;
-  const floatBitmap& depth_;
+  const depthBitmap& depth_;
   const g8Bitmap& mask_;
   const SliceKernelRuns& runs_;
   const KernelRunFinder runFinder_;
@@ -341,7 +341,7 @@ class FloatSliceCompositor {
 }  // namespace
 
 SliceResult CompositeFloatSlice(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers,
-                                const floatBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
+                                const depthBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
                                 const SliceKernelRuns& runs, SliceWorkspace& workspace, RenderProgress& progress) {
   return FloatSliceCompositor(settings, layers, depth, mask, table, runs, workspace).Run(progress);
 }

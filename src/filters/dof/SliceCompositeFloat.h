@@ -18,5 +18,5 @@ struct FloatSliceLayers {
 };
 
 SliceResult CompositeFloatSlice(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers,
-                                const floatBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
+                                const depthBitmap& depth, const g8Bitmap& mask, const BlurKernelTable& table,
                                 const SliceKernelRuns& runs, SliceWorkspace& workspace, RenderProgress& progress);

@@ -52,7 +52,7 @@ struct BorderRun {
 // complete once those rows have been searched for border pixels.
 class SliceMaskBuilder {
  public:
-  SliceMaskBuilder(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+  SliceMaskBuilder(const DepthOfFieldSettings& settings, const depthBitmap& depth, const DepthTiles& tiles,
                    const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi)
       : settings_(settings),
         depth_(depth),
@@ -252,7 +252,7 @@ class SliceMaskBuilder {
   }
 
   const DepthOfFieldSettings& settings_;
-  const floatBitmap& depth_;
+  const depthBitmap& depth_;
   const DepthTiles& tiles_;
   const BlurKernelTable& table_;
   const SliceKernelRuns& runs_;
@@ -267,13 +267,13 @@ class SliceMaskBuilder {
 
 }  // namespace
 
-bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth, const DepthTiles& tiles,
                     const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask,
                     RenderProgress& progress) {
   return SliceMaskBuilder(settings, depth, tiles, table, runs, lo, hi).Build(mask, progress);
 }
 
-std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi) {
   auto mask = std::make_unique<g8Bitmap>(depth.GetWidth(), depth.GetHeight());
   NoProgress unwatched;

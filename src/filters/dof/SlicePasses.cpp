@@ -8,7 +8,7 @@
 #include "filters/dof/KernelRuns.h"
 
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
-                         const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
+                         const depthBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
                          double hi, SliceWorkspace& workspace, RenderProgress& progress) {
   const double rh = settings.BlurPixels(hi, false);
   const double rl = settings.BlurPixels(lo, false);

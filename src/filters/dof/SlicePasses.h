@@ -33,11 +33,11 @@ constexpr uint8_t kMaskOwn = 255;        // the slice's own pixels
 
 // The mask of the slice lo <= d <= hi, with nobody watching (never cancelled). With the depth
 // layer's summary, the rows that cannot hold the slice are not searched for its border.
-std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<g8Bitmap> BuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                          const BlurKernelTable& table, double lo, double hi);
 // The same into a mask of the depth's size, whatever it held, with the table's kernel runs,
 // polling the progress; false when cancelled.
-bool BuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth, const DepthTiles& tiles,
+bool BuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth, const DepthTiles& tiles,
                     const BlurKernelTable& table, const SliceKernelRuns& runs, double lo, double hi, g8Bitmap& mask,
                     RenderProgress& progress);
 
@@ -78,11 +78,11 @@ struct SliceWorkspace {
 };
 
 // Writes the slice into the outputs; `runs` are those of the table's kernels.
-SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
+SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
                            const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                            SliceWorkspace& workspace, RenderProgress& progress);
 
 // Kernels for the slice's blur range, its mask, then its composite. `tiles` summarises `depth`.
 SliceResult ProcessSlice(const DepthOfFieldSettings& settings, double kernelStep, const SliceLayers& layers,
-                         const floatBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
+                         const depthBitmap& depth, const DepthTiles& tiles, const g8Bitmap& diaph, double lo,
                          double hi, SliceWorkspace& workspace, RenderProgress& progress);

@@ -9,7 +9,7 @@ std::unique_ptr<Bitmap> Bitmap::Create(BitmapType type, int width, int height) {
     case kRgbBitmap: return std::make_unique<rgbBitmap>(width, height);
     case kGreyBitmap: return std::make_unique<g8Bitmap>(width, height);
     case kAlphaBitmap: return std::make_unique<alphaBitmap>(width, height);
-    case kFloatBitmap: return std::make_unique<floatBitmap>(width, height);
+    case kDepthBitmap: return std::make_unique<depthBitmap>(width, height);
     case kRgbFloatBitmap: return std::make_unique<rgbFloatBitmap>(width, height);
     case kAlphaFloatBitmap: return std::make_unique<alphaFloatBitmap>(width, height);
   }

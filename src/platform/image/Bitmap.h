@@ -13,7 +13,7 @@ enum BitmapType : uint32_t {
   kRgbBitmap = 1,      // 3 bytes a pixel, R G B
   kGreyBitmap = 64,    // 1 byte a pixel
   kAlphaBitmap = 256,  // 1 byte a pixel
-  kFloatBitmap = 512,  // one float a pixel: depth, larger is farther
+  kDepthBitmap = 512,  // one float a pixel: depth, larger is farther
   // Colour and alpha of frames read from floating-point files: linear light, premultiplied by
   // alpha, unclipped (values above 1 are lights brighter than white).
   kRgbFloatBitmap = 2,      // 3 floats a pixel, R G B
@@ -23,7 +23,7 @@ enum BitmapType : uint32_t {
 // Layer masks: the colour (either kind), the alpha (either kind), and colour with depth.
 constexpr uint32_t kColourMask = kRgbBitmap | kRgbFloatBitmap;
 constexpr uint32_t kAlphaMask = kAlphaBitmap | kAlphaFloatBitmap;
-constexpr uint32_t kColourAndDepthMask = kColourMask | kFloatBitmap;
+constexpr uint32_t kColourAndDepthMask = kColourMask | kDepthBitmap;
 
 // Largest image the program will allocate, in pixels (a 32k x 32k frame).
 constexpr int64_t kMaxPixelCount = int64_t(32768) * 32768;
@@ -138,7 +138,7 @@ inline bool IsBackgroundDepth(float d) {
   return !(d > -std::numeric_limits<float>::infinity() && d < kBackgroundThreshold);
 }
 
-class floatBitmap final : public PixelBitmap<float, 1, kFloatBitmap> {
+class depthBitmap final : public PixelBitmap<float, 1, kDepthBitmap> {
  public:
   using PixelBitmap::PixelBitmap;
 
@@ -159,13 +159,13 @@ class floatBitmap final : public PixelBitmap<float, 1, kFloatBitmap> {
   // by factor (0.01 to 1: smaller puts more grey levels in the foreground); curve 1 is linear.
   // Near is light; background pixels are black. The colour form runs a perceptual ramp
   // from dark (far) to bright (near).
-  std::unique_ptr<Bitmap> GetFloatBitmap(BitmapType type, int curve, float factor) const;
+  std::unique_ptr<Bitmap> GetDepthPicture(BitmapType type, int curve, float factor) const;
 };
 
 namespace zBitmap {
 // Depth from a grey picture: light near gives depth 256 - v, light far gives 1 + v,
 // so every depth is positive and non-zero and the grey order is kept.
-std::unique_ptr<floatBitmap> CreateZBitmap(const g8Bitmap& picture, bool lightIsNear);
+std::unique_ptr<depthBitmap> CreateZBitmap(const g8Bitmap& picture, bool lightIsNear);
 }  // namespace zBitmap
 
 template <typename Pixel, int Channels, BitmapType Type>

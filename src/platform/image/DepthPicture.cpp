@@ -49,7 +49,7 @@ void RampColour(double v, uint8_t* out) {
 
 }  // namespace
 
-std::unique_ptr<Bitmap> floatBitmap::GetFloatBitmap(BitmapType type, int curve, float factor) const {
+std::unique_ptr<Bitmap> depthBitmap::GetDepthPicture(BitmapType type, int curve, float factor) const {
   if (type != kGreyBitmap && type != kRgbBitmap) return nullptr;
   DepthToLightness lightness(GetMinDepth(), GetMaxDepth(), curve, factor);
   auto out = Bitmap::Create(type, GetWidth(), GetHeight());
@@ -68,8 +68,8 @@ std::unique_ptr<Bitmap> floatBitmap::GetFloatBitmap(BitmapType type, int curve, 
   return out;
 }
 
-std::unique_ptr<floatBitmap> zBitmap::CreateZBitmap(const g8Bitmap& picture, bool lightIsNear) {
-  auto depth = std::make_unique<floatBitmap>(picture.GetWidth(), picture.GetHeight());
+std::unique_ptr<depthBitmap> zBitmap::CreateZBitmap(const g8Bitmap& picture, bool lightIsNear) {
+  auto depth = std::make_unique<depthBitmap>(picture.GetWidth(), picture.GetHeight());
   const uint8_t* src = picture.GetData();
   float* dst = depth->GetData();
   for (size_t i = 0, n = picture.GetValueCount(); i < n; ++i) {

@@ -14,7 +14,7 @@ namespace {
 // A frame's depths are scanned several times a frame (range, background, slices); the scans
 // run over all cores. Each is a minimum, maximum or count, so the order does not matter.
 template <typename Result, typename Scan, typename Join>
-Result ReduceDepths(const floatBitmap& depth, Result identity, Scan scan, Join join) {
+Result ReduceDepths(const depthBitmap& depth, Result identity, Scan scan, Join join) {
   const float* p = depth.GetData();
   return tbb::parallel_reduce(
       tbb::blocked_range<size_t>(0, depth.GetValueCount(), 1 << 16), identity,
@@ -40,7 +40,7 @@ struct DepthsAndBackground {
   BackgroundMarkers background;
 };
 
-DepthsAndBackground ScanDepths(const floatBitmap& depth) {
+DepthsAndBackground ScanDepths(const depthBitmap& depth) {
   auto scan = [](const float* p, const float* end, DepthsAndBackground r) {
     for (; p != end; ++p) {
       if (IsBackgroundDepth(*p)) {
@@ -67,18 +67,18 @@ DepthsAndBackground ScanDepths(const floatBitmap& depth) {
 
 }  // namespace
 
-DepthRange GetDepthRange(const floatBitmap& depth) {
+DepthRange GetDepthRange(const depthBitmap& depth) {
   const DepthsAndBackground scanned = ScanDepths(depth);
   const float min = scanned.objects.any ? scanned.objects.min : 0.0f;
   const float max = scanned.objects.any ? scanned.objects.max : 0.0f;
   return {min, max, scanned.background.any ? scanned.background.farthest : max};
 }
 
-float floatBitmap::GetMinDepth() const { return GetDepthRange(*this).min; }
+float depthBitmap::GetMinDepth() const { return GetDepthRange(*this).min; }
 
-float floatBitmap::GetMaxDepth() const { return GetDepthRange(*this).max; }
+float depthBitmap::GetMaxDepth() const { return GetDepthRange(*this).max; }
 
-int64_t floatBitmap::GetBackgroundPixelCount() const {
+int64_t depthBitmap::GetBackgroundPixelCount() const {
   auto scan = [](const float* p, const float* end, int64_t count) {
     return count + std::count_if(p, end, IsBackgroundDepth);
   };
@@ -86,14 +86,14 @@ int64_t floatBitmap::GetBackgroundPixelCount() const {
 }
 
 // Finite background markers keep their value; without background it is the farthest depth.
-float floatBitmap::GetBackgroundDepth() const { return GetDepthRange(*this).background; }
+float depthBitmap::GetBackgroundDepth() const { return GetDepthRange(*this).background; }
 
-int64_t floatBitmap::GetPixelNumberInDepthInterval(float lo, float hi) const {
+int64_t depthBitmap::GetPixelNumberInDepthInterval(float lo, float hi) const {
   const float* p = GetData();
   return std::count_if(p, p + GetValueCount(), [lo, hi](float d) { return lo <= d && d <= hi; });
 }
 
-void floatBitmap::ReplaceBackgroundDepth(float depth) {
+void depthBitmap::ReplaceBackgroundDepth(float depth) {
   float* p = GetData();
   std::replace_if(p, p + GetValueCount(), IsBackgroundDepth, depth);
 }

@@ -10,10 +10,10 @@ struct DepthRange {
 };
 
 // What GetMinDepth, GetMaxDepth and GetBackgroundDepth give, in one pass over the depths.
-DepthRange GetDepthRange(const floatBitmap& depth);
+DepthRange GetDepthRange(const depthBitmap& depth);
 
 // All zero when the image has no depth layer.
 inline DepthRange GetDepthRange(const CLayerBitmap& image) {
-  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+  const depthBitmap* depth = image.GetLayer<depthBitmap>();
   return depth ? GetDepthRange(*depth) : DepthRange{};
 }

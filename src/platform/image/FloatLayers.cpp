@@ -86,7 +86,7 @@ std::unique_ptr<alphaBitmap> EncodeAlpha(const alphaFloatBitmap& alpha) {
 std::unique_ptr<CLayerBitmap> EncodeFloatLayers(const CLayerBitmap& image, float exposureStops) {
   auto out = std::make_unique<CLayerBitmap>();
   const auto* floatAlpha = image.GetLayer<alphaFloatBitmap>();
-  for (uint32_t type : {kRgbBitmap, kGreyBitmap, kAlphaBitmap, kFloatBitmap}) {
+  for (uint32_t type : {kRgbBitmap, kGreyBitmap, kAlphaBitmap, kDepthBitmap}) {
     if (const Bitmap* layer = image.GetLayerByType(type)) out->AddLayer(layer->Copy());
   }
   if (const auto* colour = image.GetLayer<rgbFloatBitmap>()) {

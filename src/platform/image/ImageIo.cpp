@@ -217,7 +217,7 @@ int rlaIO::HasChannels(const std::string& fileName, uint32_t layerType) {
   if (!ProbeFile(fileName, *format, "", info, reason)) return 0;
   const ChannelPlan& c = info.channels;
   switch (layerType) {
-    case kFloatBitmap: return c.depth ? 1 : 0;
+    case kDepthBitmap: return c.depth ? 1 : 0;
     case kRgbBitmap: return c.HasColour() ? 1 : 0;
     case kGreyBitmap: return c.grey ? 1 : 0;
     case kAlphaBitmap: return c.alpha ? 1 : 0;

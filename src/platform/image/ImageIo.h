@@ -114,6 +114,6 @@ class C2DIo {
 
 namespace rlaIO {
 // Non-zero when an RLA or RPF file (or an OpenEXR file, which may carry depth too) holds
-// a channel of the given layer type (kFloatBitmap: a depth channel).
+// a channel of the given layer type (kDepthBitmap: a depth channel).
 int HasChannels(const std::string& fileName, uint32_t layerType);
 }  // namespace rlaIO

@@ -262,7 +262,7 @@ void ReadAlpha(const std::vector<float>& plane, int width, int height, CLayerBit
 // Outside the data window there is no depth: background.
 bool ReadDepth(ImageSource& image, ChannelRef ref, CLayerBitmap& out, std::string& error) {
   // Straight into the depth layer: no plane of its own.
-  auto depth = std::make_unique<floatBitmap>(image.Display().width, image.Display().height);
+  auto depth = std::make_unique<depthBitmap>(image.Display().width, image.Display().height);
   if (!PlaceChannel(image, ref, std::numeric_limits<float>::infinity(), depth->GetData(), error)) return false;
   ReadDepthChannel(depth->GetData(), depth->GetValueCount());
   out.AddLayer(std::move(depth));

@@ -39,7 +39,7 @@ bool PlanSave(const ImageFileFormat& format, const CLayerBitmap& source, SaveCon
   const bool floatLayers = source.GetLayerByType(kRgbFloatBitmap) || source.GetLayerByType(kAlphaFloatBitmap);
   if (floatLayers && !format.HasLinearColour()) content.encoded = EncodeFloatLayers(source);
   const CLayerBitmap& image = content.encoded ? *content.encoded : source;
-  const floatBitmap* depth = image.GetLayer<floatBitmap>();
+  const depthBitmap* depth = image.GetLayer<depthBitmap>();
   if (format.IsZpic()) {
     if (!depth) {
       error = "the image has no depth buffer to save as .zpic";

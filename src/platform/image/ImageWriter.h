@@ -21,7 +21,7 @@ struct SaveContent {
   bool fullFloat = false;
   // The encoded copy of a float image, when the format needs bytes.
   std::shared_ptr<const CLayerBitmap> encoded;
-  const floatBitmap* depth = nullptr;
+  const depthBitmap* depth = nullptr;
   // A note on a layer the format cannot keep (alpha in JPEG); empty when none is lost.
   std::string warning;
 };

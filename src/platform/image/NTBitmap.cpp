@@ -10,8 +10,8 @@ NTBitmap::NTBitmap(int width, int height)
 NTBitmap::NTBitmap(const Bitmap& source, float exposureStops) : NTBitmap(source.GetWidth(), source.GetHeight()) {
   std::unique_ptr<Bitmap> converted;
   const Bitmap* pic = &source;
-  if (source.GetType() == kFloatBitmap) {
-    converted = static_cast<const floatBitmap&>(source).GetFloatBitmap(kGreyBitmap, 1, 0.2f);
+  if (source.GetType() == kDepthBitmap) {
+    converted = static_cast<const depthBitmap&>(source).GetDepthPicture(kGreyBitmap, 1, 0.2f);
     pic = converted.get();
   } else if (source.GetType() == kRgbFloatBitmap) {
     converted = EncodeColour(static_cast<const rgbFloatBitmap&>(source), nullptr, exposureStops);

@@ -52,7 +52,7 @@ bool HoldsBytePicture(const std::vector<SavedChannel>& channels) {
 
 float ChannelValue(const SavedChannel& ch, const ColourStorage& storage, int64_t pixel) {
   if (!ch.source) return 0.0f;
-  if (ch.kind == SavedChannel::Depth) return static_cast<const floatBitmap*>(ch.source)->GetData()[pixel];
+  if (ch.kind == SavedChannel::Depth) return static_cast<const depthBitmap*>(ch.source)->GetData()[pixel];
   if (IsFloatLayer(*ch.source)) {
     return reinterpret_cast<const float*>(ch.source->GetLineBytes(0))[pixel * ch.source->GetChannels() + ch.component];
   }

@@ -90,11 +90,11 @@ bool ReadZpicHeader(const std::string& path, ZpicHeader& header, std::string& er
   return OpenAndReadHeader(path, in, header, error);
 }
 
-std::unique_ptr<floatBitmap> ReadZpic(const std::string& path, std::string& error) {
+std::unique_ptr<depthBitmap> ReadZpic(const std::string& path, std::string& error) {
   std::ifstream in;
   ZpicHeader header;
   if (!OpenAndReadHeader(path, in, header, error)) return nullptr;
-  auto depth = std::make_unique<floatBitmap>(header.width, header.height);
+  auto depth = std::make_unique<depthBitmap>(header.width, header.height);
   size_t count = depth->GetValueCount();
   auto* bytes = reinterpret_cast<uint8_t*>(depth->GetData());
   if (!in.read(reinterpret_cast<char*>(bytes), std::streamsize(count * sizeof(float)))) {
@@ -105,7 +105,7 @@ std::unique_ptr<floatBitmap> ReadZpic(const std::string& path, std::string& erro
   return depth;
 }
 
-bool WriteZpic(const std::string& path, const floatBitmap& depth, std::string& error) {
+bool WriteZpic(const std::string& path, const depthBitmap& depth, std::string& error) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
     error = "cannot create the file";

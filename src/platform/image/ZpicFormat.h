@@ -19,5 +19,5 @@ struct ZpicHeader {
 // Reads and checks the header against the file's size. False with the reason in error.
 bool ReadZpicHeader(const std::string& path, ZpicHeader& header, std::string& error);
 // The depth values as stored (no orientation); null with the reason in error.
-std::unique_ptr<floatBitmap> ReadZpic(const std::string& path, std::string& error);
-bool WriteZpic(const std::string& path, const floatBitmap& depth, std::string& error);
+std::unique_ptr<depthBitmap> ReadZpic(const std::string& path, std::string& error);
+bool WriteZpic(const std::string& path, const depthBitmap& depth, std::string& error);

@@ -26,7 +26,7 @@ DepthOfFieldSettings TypicalSettings() {
 }
 
 std::unique_ptr<CLayerBitmap> DepthImage(int width, int height, float nearest, float farthest) {
-  auto depth = std::make_unique<floatBitmap>(width, height);
+  auto depth = std::make_unique<depthBitmap>(width, height);
   float* p = depth->GetData();
   for (size_t i = 0; i < depth->GetValueCount(); ++i) {
     p[i] = nearest + (farthest - nearest) * float(i) / float(depth->GetValueCount() - 1);
@@ -133,7 +133,7 @@ TEST(DepthOfFieldLaw, DegenerateLimitsGiveFiniteBlursAndCoveringSlices) {
       {"negative pixel scale", 10.0, 20.0, 5.0, 40.0, -3.0},
   };
   auto image = DepthImage(40, 30, 0.0f, 50.0f);
-  const floatBitmap& depth = *image->GetLayer<floatBitmap>();
+  const depthBitmap& depth = *image->GetLayer<depthBitmap>();
   for (const Case& c : cases) {
     DepthOfFieldSettings s = TypicalSettings();
     s.FieldNear = c.fieldNear;

@@ -25,8 +25,8 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 // Smooth depths from 2 to 30 with flat patches, and, when asked, markers of every kind
 // (NaN, both infinities, huge values) and negative zeros in blocks and alone.
-floatBitmap MakeDepths(int width, int height, bool markers, unsigned seed) {
-  floatBitmap depth(width, height);
+depthBitmap MakeDepths(int width, int height, bool markers, unsigned seed) {
+  depthBitmap depth(width, height);
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> pick(0, 99);
   const float special[] = {kNaN, kInf, -kInf, 2e10f, 1e10f, -0.0f};
@@ -41,7 +41,7 @@ floatBitmap MakeDepths(int width, int height, bool markers, unsigned seed) {
   return depth;
 }
 
-int64_t CountByHand(const floatBitmap& depth, float lo, float hi) {
+int64_t CountByHand(const depthBitmap& depth, float lo, float hi) {
   int64_t n = 0;
   for (size_t i = 0; i < depth.GetValueCount(); ++i) n += lo <= depth.GetData()[i] && depth.GetData()[i] <= hi;
   return n;
@@ -53,7 +53,7 @@ void ExpectCountsAndQueriesAgree() {
     // Widths below, at and off the tile width; one row and one column.
     for (const auto& [width, height] : {std::pair{300, 40}, std::pair{128, 3}, std::pair{1, 50}, std::pair{517, 1}}) {
       SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + (markers ? " with markers" : ""));
-      const floatBitmap depth = MakeDepths(width, height, markers, unsigned(width * 7 + height));
+      const depthBitmap depth = MakeDepths(width, height, markers, unsigned(width * 7 + height));
       const DepthTiles tiles(depth);
       EXPECT_EQ(tiles.MinDepth(), depth.GetMinDepth());
       EXPECT_EQ(tiles.MaxDepth(), depth.GetMaxDepth());
@@ -83,7 +83,7 @@ TEST(DepthTiles, CountsAndQueriesAgreeWithThePixels) {
 }
 
 TEST(DepthTiles, EveryTileRunLiesOnTheSideItReports) {
-  const floatBitmap depth = MakeDepths(700, 30, true, 5);
+  const depthBitmap depth = MakeDepths(700, 30, true, 5);
   const DepthTiles tiles(depth);
   for (auto [lo, hi] : {std::pair{5.0f, 12.5f}, std::pair{12.5f, 12.5f}, std::pair{-kInf, 3.0f}, std::pair{20.0f, kInf}}) {
     for (int y = 0; y < depth.GetHeight(); ++y) {
@@ -109,7 +109,7 @@ TEST(DepthTiles, EveryTileRunLiesOnTheSideItReports) {
 // but the mask itself must still take as the reference does) they must match the reference.
 TEST(DepthTiles, SliceMasksOverMarkersMatchTheReference) {
   ScriptedUserInterface ui;
-  floatBitmap depth = MakeDepths(400, 60, true, 9);
+  depthBitmap depth = MakeDepths(400, 60, true, 9);
   DepthOfFieldSettings settings;
   settings.FieldNear = 11.0;
   settings.FieldFar = 14.0;

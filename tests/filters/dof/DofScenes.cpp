@@ -53,7 +53,7 @@ uint8_t AlphaAt(int width, int height, int x, int y) {
 
 std::unique_ptr<CLayerBitmap> MakeDofScene(int width, int height, bool withAlpha, const DofSceneDepths& depths) {
   auto colour = std::make_unique<rgbBitmap>(width, height);
-  auto depth = std::make_unique<floatBitmap>(width, height);
+  auto depth = std::make_unique<depthBitmap>(width, height);
   auto alpha = std::make_unique<alphaBitmap>(width, height);
   for (int y = 0; y < height; ++y) {
     uint8_t* c = colour->GetLine(y);

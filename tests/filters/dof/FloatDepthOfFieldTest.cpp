@@ -48,7 +48,7 @@ constexpr Spot kSharpLight{180, 30, kFieldDepth};
 // lights of value 100 (a lamp as a renderer writes it) stand at the spots.
 std::unique_ptr<CLayerBitmap> NightScene(float lightValue = kLight) {
   auto colour = std::make_unique<rgbFloatBitmap>(kWidth, kHeight);
-  auto depth = std::make_unique<floatBitmap>(kWidth, kHeight);
+  auto depth = std::make_unique<depthBitmap>(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       float value = kWall;
@@ -210,7 +210,7 @@ TEST(FloatDepthOfField, AConstantPictureStaysConstantAndAlphaWithIt) {
     std::fill(alpha->GetData(), alpha->GetData() + alpha->GetValueCount(), 1.0f);
     image.AddLayer(std::move(colour));
     image.AddLayer(std::move(alpha));
-    image.AddLayer(scene->GetLayer<floatBitmap>()->Copy());
+    image.AddLayer(scene->GetLayer<depthBitmap>()->Copy());
     DepthOfFieldOptions options;
     options.ApplyOnAlpha = true;
     const auto result = Render(image, DofSceneSettings(image, 20, 30), options);
@@ -239,7 +239,7 @@ TEST(FloatDepthOfField, FloatValuesWithinRangeRenderAsTheEightBitRendererRenders
     auto floatColour = std::make_unique<rgbFloatBitmap>(kWidth, kHeight);
     for (size_t i = 0; i < colour.GetValueCount(); ++i) floatColour->GetData()[i] = colour.GetData()[i] / 255.0f;
     floats.AddLayer(std::move(floatColour));
-    floats.AddLayer(bytes->GetLayer<floatBitmap>()->Copy());
+    floats.AddLayer(bytes->GetLayer<depthBitmap>()->Copy());
     if (withAlpha) floats.AddLayer(DecodeAlpha(*bytes->GetLayer<alphaBitmap>()));
     DepthOfFieldOptions options;
     options.ApplyOnAlpha = withAlpha;

@@ -40,7 +40,7 @@ constexpr uint8_t kWallColour[3] = {20, 60, 230};
 // slice of its own, out of reach of the square's blur.
 std::unique_ptr<CLayerBitmap> SquareBeforeWall(std::optional<float> postDepth) {
   auto colour = std::make_unique<rgbBitmap>(kWidth, kHeight);
-  auto depth = std::make_unique<floatBitmap>(kWidth, kHeight);
+  auto depth = std::make_unique<depthBitmap>(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       const bool square = x >= kSquareFirst && x < kSquareEnd && y >= kSquareTop && y <= kSquareBottom;
@@ -134,7 +134,7 @@ TEST(ForegroundSpill, SquareAtTheNearestDepthSpillsOverTheSharpWallAsALensBlurs)
   // A post blurred 16 pixels closes a slice of its own, so that the square's slice holds only
   // blurs from 17 to 20 pixels.
   auto image = SquareBeforeWall(float(settings.DepthForBlur(16.0 / settings.PixelScale)));
-  auto slices = BuildSlices(settings, *image->GetLayer<floatBitmap>(), DepthOfFieldOptions{}.SliceStep);
+  auto slices = BuildSlices(settings, *image->GetLayer<depthBitmap>(), DepthOfFieldOptions{}.SliceStep);
   const DepthSlice& nearest = slices->Get(slices->GetCount() - 1);
   ASSERT_EQ(nearest.lo, kSquareDepth);
   ASSERT_GT(settings.BlurPixels(nearest.hi, true), 16.0);
@@ -150,7 +150,7 @@ TEST(ForegroundSpill, EmptyDepthsBetweenTheSquareAndTheFieldDoNotCutTheSpill) {
   auto image = SquareBeforeWall(std::nullopt);
   // Nothing lies between the square and the wall: the square's slice reaches the field, and its
   // smallest kernel is one pixel.
-  auto slices = BuildSlices(settings, *image->GetLayer<floatBitmap>(), DepthOfFieldOptions{}.SliceStep);
+  auto slices = BuildSlices(settings, *image->GetLayer<depthBitmap>(), DepthOfFieldOptions{}.SliceStep);
   const DepthSlice& nearest = slices->Get(slices->GetCount() - 1);
   ASSERT_EQ(nearest.lo, kSquareDepth);
   ASSERT_EQ(nearest.hi, settings.FieldNear);
@@ -175,7 +175,7 @@ TEST(ForegroundSpill, SharpSquareBeforeABlurredWallStaysClean) {
   // Below the far strip (the wall's blurred border blends over it, in the same colour).
   for (int y = kFarRows; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      const bool square = image->GetLayer<floatBitmap>()->GetLine(y)[x] == kSquareDepth;
+      const bool square = image->GetLayer<depthBitmap>()->GetLine(y)[x] == kSquareDepth;
       const uint8_t* expected = square ? kSquareColour : kWallColour;
       const uint8_t* p = Pixel(*result, x, y);
       ASSERT_TRUE(std::equal(p, p + 3, expected)) << x << "," << y << (square ? " square" : " wall");

@@ -14,12 +14,12 @@ namespace {
 
 bool PollBeforeRow(int y) { return (y + 1) % 80 == 0 && ProgressStep(); }
 
-double DepthAt(const floatBitmap& depth, int x, int y) { return depth.GetLine(y)[x]; }
+double DepthAt(const depthBitmap& depth, int x, int y) { return depth.GetLine(y)[x]; }
 
 uint8_t KernelAt(const g8Bitmap& k, int x, int y) { return k.GetLine(y)[x]; }
 
 bool ReferenceProcessSlice(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options,
-                           const g8Bitmap& diaph, const rgbBitmap& colour, const floatBitmap& depth,
+                           const g8Bitmap& diaph, const rgbBitmap& colour, const depthBitmap& depth,
                            rgbBitmap& output, double lo, double hi) {
   double rh = settings.BlurPixels(hi, false);
   double rl = settings.BlurPixels(lo, false);
@@ -39,7 +39,7 @@ bool ReferenceProcessSlice(const DepthOfFieldSettings& settings, const DepthOfFi
 
 bool ReferenceRenderSlices(const DepthOfFieldSettings& settings, const DepthOfFieldOptions& options,
                            const g8Bitmap& diaph, const DepthSliceList& slices, const rgbBitmap& colour,
-                           const floatBitmap& depth, rgbBitmap& output) {
+                           const depthBitmap& depth, rgbBitmap& output) {
   for (int i = 0; i < slices.GetCount(); ++i) {
     if (!ReferenceProcessSlice(settings, options, diaph, colour, depth, output, slices.Get(i).lo,
                                slices.Get(i).hi)) {
@@ -51,7 +51,7 @@ bool ReferenceRenderSlices(const DepthOfFieldSettings& settings, const DepthOfFi
 
 }  // namespace
 
-std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                                   const BlurKernelTable& table, double lo, double hi) {
   const int W = depth.GetWidth();
   const int H = depth.GetHeight();
@@ -104,7 +104,7 @@ std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& se
   return mask;
 }
 
-bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitmap& colour, const floatBitmap& depth,
+bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitmap& colour, const depthBitmap& depth,
                              rgbBitmap& output, const g8Bitmap& mask, const BlurKernelTable& table) {
   const int W = depth.GetWidth();
   const int H = depth.GetHeight();
@@ -174,7 +174,7 @@ std::unique_ptr<CLayerBitmap> ReferenceRenderFrame(const DepthOfFieldSettings& s
                                                    const DepthOfFieldOptions& options, const g8Bitmap& diaph,
                                                    const CLayerBitmap& frame, int imageIndex, int imageCount) {
   const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
-  const floatBitmap* depth = frame.GetLayer<floatBitmap>();
+  const depthBitmap* depth = frame.GetLayer<depthBitmap>();
   const Bitmap* alpha = frame.GetLayerByType(kAlphaBitmap);
   const int W = colour->GetWidth();
   const int H = colour->GetHeight();
@@ -217,10 +217,10 @@ std::unique_ptr<CLayerBitmap> ReferenceRenderPreview(const DepthOfFieldSettings&
   auto crop = frame.Crop(kColourAndDepthMask, ImageRect{x, y, width, height});
   if (!crop) return nullptr;
   auto output = std::make_unique<rgbBitmap>(width, height);
-  auto slices = BuildSlices(settings, *frame.GetLayer<floatBitmap>(), options.SliceStep);
+  auto slices = BuildSlices(settings, *frame.GetLayer<depthBitmap>(), options.SliceStep);
   BeginProgress(slices->GetCount() * (height / 80) * 2, 10, 1, 1);
   bool done = ReferenceRenderSlices(settings, options, diaph, *slices, *crop->GetLayer<rgbBitmap>(),
-                                    *crop->GetLayer<floatBitmap>(), *output);
+                                    *crop->GetLayer<depthBitmap>(), *output);
   EndProgress(1);
   if (!done) return nullptr;
   return std::make_unique<CLayerBitmap>(std::move(output));

@@ -12,11 +12,11 @@ class BlurKernelTable;
 class DepthOfFieldSettings;
 struct DepthOfFieldOptions;
 
-std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& settings, const floatBitmap& depth,
+std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                                   const BlurKernelTable& table, double lo, double hi);
 
 // False when cancelled.
-bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitmap& colour, const floatBitmap& depth,
+bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitmap& colour, const depthBitmap& depth,
                              rgbBitmap& output, const g8Bitmap& mask, const BlurKernelTable& table);
 
 std::unique_ptr<CLayerBitmap> ReferenceRenderFrame(const DepthOfFieldSettings& settings,

@@ -202,7 +202,7 @@ TEST(RenderMatchesReference, EverythingSharpGivesTheInputBack) {
   settings.FieldNear = 1.0;
   settings.FieldFar = 100.0;
   DepthOfFieldOptions options;
-  auto slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), options.SliceStep);
+  auto slices = BuildSlices(settings, *scene->GetLayer<depthBitmap>(), options.SliceStep);
   ASSERT_EQ(slices->GetCount(), 1);
   auto diaph = DiaphPicture(1);
   auto expected = ReferenceRenderFrame(settings, options, *diaph, *scene, 1, 1);
@@ -246,7 +246,7 @@ TEST(RenderMatchesReference, SliceMasksOfEverySlice) {
   for (int number : {1, 6, 0}) {
     auto scene = MakeDofScene(110, 170);
     DepthOfFieldSettings settings = DofSceneSettings(*scene, 30, 25);
-    const floatBitmap& depth = *scene->GetLayer<floatBitmap>();
+    const depthBitmap& depth = *scene->GetLayer<depthBitmap>();
     auto diaph = DiaphPicture(number);
     auto slices = BuildSlices(settings, depth, 2.0);
     ASSERT_GT(slices->GetCount(), 3);
@@ -271,9 +271,9 @@ TEST(RenderMatchesReference, SliceMasksForDepthsAroundTheBounds) {
   ScriptedUserInterface ui;
   auto scene = MakeDofScene(64, 48);
   DepthOfFieldSettings settings = DofSceneSettings(*scene, 20, 20);
-  auto slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), 2.0);
+  auto slices = BuildSlices(settings, *scene->GetLayer<depthBitmap>(), 2.0);
   ASSERT_GT(slices->GetCount(), 3);
-  floatBitmap& depth = *scene->GetLayer<floatBitmap>();
+  depthBitmap& depth = *scene->GetLayer<depthBitmap>();
   int x = 0;
   for (int i = 0; i < slices->GetCount(); ++i) {
     for (double bound : {slices->Get(i).lo, slices->Get(i).hi}) {

@@ -29,7 +29,7 @@ namespace {
 // at depth 2, far in front of it, blurred by `front` pixels.
 std::unique_ptr<CLayerBitmap> DiscOverSharpPlane(int width, int height, int radius) {
   auto colour = std::make_unique<rgbBitmap>(width, height);
-  auto depth = std::make_unique<floatBitmap>(width, height);
+  auto depth = std::make_unique<depthBitmap>(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const bool disc = (x - width / 2) * (x - width / 2) + (y - height / 2) * (y - height / 2) <= radius * radius;
@@ -88,7 +88,7 @@ CountedRender RenderCounting(const CLayerBitmap& frame, const DepthOfFieldSettin
 TEST(BuildSlices, SlicesRunFromTheBackgroundToTheNearestDepth) {
   auto scene = MakeDofScene(120, 90);
   DepthOfFieldSettings settings = DofSceneSettings(*scene, 30, 20);
-  const floatBitmap& depth = *scene->GetLayer<floatBitmap>();
+  const depthBitmap& depth = *scene->GetLayer<depthBitmap>();
   auto slices = BuildSlices(settings, depth, 2.0);
   ASSERT_GT(slices->GetCount(), 2);
   EXPECT_EQ(slices->Get(0).hi, double(depth.GetBackgroundDepth()));
@@ -120,7 +120,7 @@ TEST(SliceMask, BlurredForegroundReachesTheSharpBackgroundNearItsOutline) {
   auto image = DiscOverSharpPlane(W, H, radius);
   DepthOfFieldSettings settings = DiscSettings(W, 12);
   Diaph diaph;
-  const floatBitmap& depth = *image->GetLayer<floatBitmap>();
+  const depthBitmap& depth = *image->GetLayer<depthBitmap>();
   const double r = settings.BlurPixels(2.0, true);
   ASSERT_NEAR(r, 12.0, 1e-9);
   auto table = BlurKernelTable::Build(r, r, 0.3, diaph.GetPicture());
@@ -177,7 +177,7 @@ TEST(SliceRender, BlurredBackgroundTakesNoColourFromASharpObjectInFront) {
   for (int y = 0; y < H; ++y) {
     for (int x = 0; x < W; ++x) {
       const uint8_t* p = Pixel(*result, x, y);
-      if (image->GetLayer<floatBitmap>()->GetLine(y)[x] == 2.0f) {
+      if (image->GetLayer<depthBitmap>()->GetLine(y)[x] == 2.0f) {
         EXPECT_EQ(p[0], 255);  // the sharp disc keeps its colour
         EXPECT_EQ(p[1], 0);
       } else {
@@ -212,7 +212,7 @@ TEST(SliceRender, AlphaIsLeftOutCopiedOrBlurredLikeColour) {
   auto blurred = RenderCounting(*withAlpha, settings, options, 0).result;
   ASSERT_TRUE(blurred);
   auto alphaAsColour = std::make_unique<CLayerBitmap>(sourceAlpha->ConvertToType(kRgbBitmap));
-  alphaAsColour->AddLayer(withAlpha->GetLayer<floatBitmap>()->Copy());
+  alphaAsColour->AddLayer(withAlpha->GetLayer<depthBitmap>()->Copy());
   auto expected = RenderCounting(*alphaAsColour, settings, options, 0).result;
   ASSERT_TRUE(expected);
   const auto* blurredAlpha = blurred->GetLayer<alphaBitmap>();
@@ -235,7 +235,7 @@ TEST(SliceRender, ProgressCountsEveryEightyRowsOfEachPassAndCancelYieldsNothing)
   auto scene = MakeDofScene(60, 170, true);
   DepthOfFieldSettings settings = DofSceneSettings(*scene, 10, 10);
   DepthOfFieldOptions options;
-  const int slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
+  const int slices = BuildSlices(settings, *scene->GetLayer<depthBitmap>(), options.SliceStep)->GetCount();
   // A mask and a composite pass a slice; the alpha is rendered in the colour's passes.
   const int total = (170 / 80) * slices * 2;
 
@@ -278,7 +278,7 @@ TEST(SliceRender, FramesAndPreviewsReportToTheProgressTheyAreGiven) {
   DepthOfFieldOptions options;
   Diaph diaph;
   const DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
-  const int slices = BuildSlices(settings, *scene->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
+  const int slices = BuildSlices(settings, *scene->GetLayer<depthBitmap>(), options.SliceStep)->GetCount();
 
   CountingProgress whole(0);
   EXPECT_TRUE(renderer.RenderFrame(*scene, 1, 1, whole));
@@ -317,7 +317,7 @@ TEST(SliceRender, FramesAndPreviewsUnderEightyRowsOpenNoProgress) {
   EXPECT_FALSE(renderer.RenderPreview(*tall, ImageRect{0, 10, 60, 160}, uiProgress));
   auto progress = ui.EventsOfKind("progress");
   ASSERT_EQ(progress.size(), 1u);
-  const int slices = BuildSlices(settings, *tall->GetLayer<floatBitmap>(), options.SliceStep)->GetCount();
+  const int slices = BuildSlices(settings, *tall->GetLayer<depthBitmap>(), options.SliceStep)->GetCount();
   EXPECT_EQ(progress[0].number, slices * 2 * 2);
   EXPECT_FALSE(ui.ProgressOpen());
 }
@@ -325,14 +325,14 @@ TEST(SliceRender, FramesAndPreviewsUnderEightyRowsOpenNoProgress) {
 TEST(SliceRender, BackgroundMarkersRenderAsTheMaximumDepth) {
   ScriptedUserInterface ui;
   auto marked = MakeDofScene(70, 60);
-  floatBitmap& depth = *marked->GetLayer<floatBitmap>();
+  depthBitmap& depth = *marked->GetLayer<depthBitmap>();
   const float markers[] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(), 1e30f};
   int k = 0;
   for (size_t i = 0; i < depth.GetValueCount(); ++i) {
     if (depth.GetData()[i] == DofSceneDepths{}.background) depth.GetData()[i] = markers[k++ % 3];
   }
   auto replaced = std::make_unique<CLayerBitmap>(marked->GetLayerByType(kRgbBitmap)->Copy());
-  auto replacedDepth = std::unique_ptr<floatBitmap>(static_cast<floatBitmap*>(depth.Copy().release()));
+  auto replacedDepth = std::unique_ptr<depthBitmap>(static_cast<depthBitmap*>(depth.Copy().release()));
   replacedDepth->ReplaceBackgroundDepth(depth.GetMaxDepth());
   replaced->AddLayer(std::move(replacedDepth));
 
@@ -362,7 +362,7 @@ TEST(SliceRender, FramesWithoutColourOrDepthRenderNothing) {
   Diaph diaph;
   DepthOfFieldRenderer renderer(settings, options, diaph.GetPicture());
   CLayerBitmap colourOnly(scene->GetLayerByType(kRgbBitmap)->Copy());
-  CLayerBitmap depthOnly(scene->GetLayerByType(kFloatBitmap)->Copy());
+  CLayerBitmap depthOnly(scene->GetLayerByType(kDepthBitmap)->Copy());
   EXPECT_FALSE(renderer.RenderFrame(colourOnly, 1, 1, uiProgress));
   EXPECT_FALSE(renderer.RenderFrame(depthOnly, 1, 1, uiProgress));
   EXPECT_FALSE(renderer.RenderPreview(colourOnly, ImageRect{0, 0, 10, 10}, uiProgress));
@@ -372,7 +372,7 @@ TEST(SliceRender, FramesWithoutColourOrDepthRenderNothing) {
 TEST(FieldOverlay, SharpZoneUnchangedAndRedGrowingWithTheBlur) {
   const int W = 6;
   auto colour = std::make_unique<rgbBitmap>(W, 1);
-  auto depth = std::make_unique<floatBitmap>(W, 1);
+  auto depth = std::make_unique<depthBitmap>(W, 1);
   // Depth, red byte: in the field; just outside (blur under one pixel); 5 pixels; fifty;
   // a bright red under some blur; behind the field.
   const float depths[W] = {15.0f, 9.9999f, 0.0f, 0.5f, 0.0f, 30.0f};

@@ -5,7 +5,7 @@
 CLayerBitmap MakeRowImage(const std::vector<Rgb>& colours, const std::vector<float>& depths) {
   const int width = int(depths.size());
   auto colour = std::make_unique<rgbBitmap>(width, 1);
-  auto depth = std::make_unique<floatBitmap>(width, 1);
+  auto depth = std::make_unique<depthBitmap>(width, 1);
   for (int x = 0; x < width; ++x) {
     for (int c = 0; c < 3; ++c) colour->GetLine(0)[3 * x + c] = colours[x][c];
     depth->GetLine(0)[x] = depths[x];
@@ -24,7 +24,7 @@ CLayerBitmap MakeNoiseImage(int width, int height, unsigned seed) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::uniform_real_distribution<float> jitter(-2.0f, 2.0f);
   auto colour = std::make_unique<rgbBitmap>(width, height);
-  auto depth = std::make_unique<floatBitmap>(width, height);
+  auto depth = std::make_unique<depthBitmap>(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       for (int c = 0; c < 3; ++c) colour->GetLine(y)[3 * x + c] = uint8_t(byte(random));

@@ -68,7 +68,7 @@ std::vector<FilterRun> EveryFilter() {
 // The frame's light: its bytes decoded through the display curve.
 CLayerBitmap AsFloat(const CLayerBitmap& image) {
   CLayerBitmap out(DecodeColour(*image.GetLayer<rgbBitmap>(), nullptr));
-  out.AddLayer(image.GetLayer<floatBitmap>()->Copy());
+  out.AddLayer(image.GetLayer<depthBitmap>()->Copy());
   return out;
 }
 

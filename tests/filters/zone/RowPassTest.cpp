@@ -183,7 +183,7 @@ TEST(RowPass, LawsApplyToTheStraightColourWhereThereIsAlpha) {
   }
   source.AddLayer(std::move(colour));
   source.AddLayer(std::move(alpha));
-  source.AddLayer(std::make_unique<floatBitmap>(4, 1));
+  source.AddLayer(std::make_unique<depthBitmap>(4, 1));
   rgbBitmap out(4, 1);
   ASSERT_TRUE(RunPixelPass(source, out, uiProgress, [](const uint8_t* in, float, uint8_t* o) {
     for (int k = 0; k < 3; ++k) o[k] = uint8_t(255 - in[k]);

@@ -37,7 +37,7 @@ CLayerBitmap MakeTestImage(int width, int height, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> pick(0, 999);
   auto alpha = std::make_unique<alphaBitmap>(width, height);
-  float* depth = image.GetLayer<floatBitmap>()->GetData();
+  float* depth = image.GetLayer<depthBitmap>()->GetData();
   uint8_t* colour = image.GetLayer<rgbBitmap>()->GetData();
   const float bounds[] = {kZoneNear, kZoneFar, kForegroundPoint, kBackgroundPoint, kFogStart, 1.0f, 21.0f};
   for (int i = 0; i < width * height; ++i) {
@@ -131,7 +131,7 @@ void ExpectEveryFilterMatchesItsLaw() {
           << "Z Hue, width " << width << (invert ? ", inverted" : "");
     }
     // Fog: powers below and above 1, a flat curve, the foreground ramp, a ramp of length 0.
-    const floatBitmap& depth = *image.GetLayer<floatBitmap>();
+    const depthBitmap& depth = *image.GetLayer<depthBitmap>();
     struct Fog {
       float density, nearIntensity, farIntensity, start;
       bool inForeground;
@@ -173,7 +173,7 @@ TEST(VectorLaws, EveryFilterGivesItsLawsBytesOnEveryInstructionSet) {
 // whole numbers, every byte must still be the law's.
 TEST(VectorLaws, FogGivesItsLawsBytesAlongTheWholeRamp) {
   const CLayerBitmap image = MakeNoiseImage(509, 263, 7u);
-  const floatBitmap& depth = *image.GetLayer<floatBitmap>();
+  const depthBitmap& depth = *image.GetLayer<depthBitmap>();
   const std::vector<int64_t> targets = hwy::SupportedAndGeneratedTargets();
   for (int64_t target : targets) {
     hwy::SetSupportedTargetsForTest(target);

@@ -41,8 +41,8 @@ void ShootModal(const char* name) {
   });
 }
 
-std::unique_ptr<floatBitmap> DepthScene() {
-  auto depth = std::make_unique<floatBitmap>(160, 120);
+std::unique_ptr<depthBitmap> DepthScene() {
+  auto depth = std::make_unique<depthBitmap>(160, 120);
   for (int y = 0; y < 120; ++y)
     for (int x = 0; x < 160; ++x) {
       const bool ball = (x - 50) * (x - 50) + (y - 70) * (y - 70) < 900;
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   }
 
   auto depth = DepthScene();
-  auto picture = depth->GetFloatBitmap(kGreyBitmap, 0, 0.2f);
+  auto picture = depth->GetDepthPicture(kGreyBitmap, 0, 0.2f);
   ShootModal("depth-type");
   ui.AskDepthType(*picture);
   ShootModal("render-range");

@@ -19,8 +19,8 @@
 
 namespace {
 
-std::unique_ptr<floatBitmap> DepthRamp() {
-  auto depth = std::make_unique<floatBitmap>(64, 48);
+std::unique_ptr<depthBitmap> DepthRamp() {
+  auto depth = std::make_unique<depthBitmap>(64, 48);
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x) depth->GetLine(y)[x] = 1.0f + float(x);
   return depth;

@@ -80,8 +80,8 @@ TEST_P(DamagedFiles, EmptyRandomAndTruncatedFilesAreRefused) {
   std::string noise;
   for (int i = 0; i < 3000; ++i) noise += char((i * 7919 + 13) % 251);
   ExpectUnreadable(dir.Write("noise" + ext, noise));
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("empty" + ext), kFloatBitmap), 0);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("noise" + ext), kFloatBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("empty" + ext), kDepthBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("noise" + ext), kDepthBitmap), 0);
   // Cuts inside the pixels (a lost trailer of metadata alone would leave every pixel readable).
   for (size_t cut : {bytes.size() / 2, bytes.size() * 3 / 4}) {
     std::string error = ExpectUnreadable(dir.Write("cut" + ext, bytes.substr(0, cut)));
@@ -145,14 +145,14 @@ TEST(BadImageFilesTest, MissingFilesFoldersAndUnknownFormats) {
 TEST(BadImageFilesTest, AFileWithoutPictureGivesNoPictureButItsDepth) {
   TempFolder dir;
   auto depthOnly = MakeImage(4, 4, {}, [](int x, int) { return float(x + 1); });
-  WriteDepthOnly(dir.File("z.exr"), *depthOnly->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("z.exr"), *depthOnly->GetLayer<depthBitmap>());
   std::string error;
   EXPECT_EQ(ReadLayered(dir.File("z.exr"), kIoOnePicture, &error), nullptr);
   EXPECT_NE(error.find("z.exr: "), std::string::npos);
   auto withDepth = ReadLayered(dir.File("z.exr"), kIoWithDepth);
   ASSERT_TRUE(withDepth);
   EXPECT_EQ(withDepth->GetStandardLayer(), nullptr);
-  EXPECT_TRUE(withDepth->GetLayer<floatBitmap>());
+  EXPECT_TRUE(withDepth->GetLayer<depthBitmap>());
 }
 
 TEST(BadImageFilesTest, DepthsThatAreNoObjectAreBackgroundAndTheRangeStaysFinite) {
@@ -166,8 +166,8 @@ TEST(BadImageFilesTest, DepthsThatAreNoObjectAreBackgroundAndTheRangeStaysFinite
     bytes += U32(raw);
   }
   auto image = ReadLayered(dir.Write("mixed.zpic", bytes));
-  ASSERT_TRUE(image && image->GetLayer<floatBitmap>());
-  const floatBitmap& depth = *image->GetLayer<floatBitmap>();
+  ASSERT_TRUE(image && image->GetLayer<depthBitmap>());
+  const depthBitmap& depth = *image->GetLayer<depthBitmap>();
   EXPECT_EQ(depth.GetMinDepth(), 5.0f);
   EXPECT_EQ(depth.GetMaxDepth(), 7.0f);
   EXPECT_EQ(depth.GetBackgroundPixelCount(), 6);
@@ -175,8 +175,8 @@ TEST(BadImageFilesTest, DepthsThatAreNoObjectAreBackgroundAndTheRangeStaysFinite
   // Only -inf and markers: nothing is an object, and the range is still finite.
   auto markers = ReadLayered(dir.Write("markers.zpic", ZpicHeader("ZPIC", 1, 1, 1) + U32(0xFF800000u)));
   ASSERT_TRUE(markers);
-  EXPECT_EQ(markers->GetLayer<floatBitmap>()->GetMinDepth(), 0.0f);
-  EXPECT_EQ(markers->GetLayer<floatBitmap>()->GetMaxDepth(), 0.0f);
+  EXPECT_EQ(markers->GetLayer<depthBitmap>()->GetMinDepth(), 0.0f);
+  EXPECT_EQ(markers->GetLayer<depthBitmap>()->GetMaxDepth(), 0.0f);
 }
 
 }  // namespace

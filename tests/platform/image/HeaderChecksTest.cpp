@@ -126,7 +126,7 @@ TEST(HeaderChecksTest, TiledAndCompressedOpenExrFilesStillRead) {
       auto image = ReadLayered(path, kIoWithDepth, &error);
       ASSERT_TRUE(image) << error;
       EXPECT_EQ(image->GetWidth(), w);
-      EXPECT_TRUE(image->GetLayer<floatBitmap>()) << path;
+      EXPECT_TRUE(image->GetLayer<depthBitmap>()) << path;
     }
   }
 }

@@ -52,7 +52,7 @@ TEST(ImageCompression, EverySettingKeepsThePixelsAndTradesSize) {
       auto reference = ReadLayered(dir.File("c0" + ext));
       EXPECT_EQ(MaxByteDifference(*reference->GetLayerByType(kRgbBitmap), *back->GetLayerByType(kRgbBitmap)), 0);
       if (ext == ".exr") {
-        EXPECT_TRUE(SameDepths(*image->GetLayer<floatBitmap>(), *back->GetLayer<floatBitmap>()));
+        EXPECT_TRUE(SameDepths(*image->GetLayer<depthBitmap>(), *back->GetLayer<depthBitmap>()));
       }
       EXPECT_EQ(MaxByteDifference(*image->GetLayerByType(kAlphaBitmap), *back->GetLayerByType(kAlphaBitmap)), 0);
     }

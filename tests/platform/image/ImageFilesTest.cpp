@@ -76,9 +76,9 @@ TEST_P(FormatRoundTrip, KeepsWhatTheFormatCanHold) {
   if (c.keepsAlpha) {
     EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *scene->GetLayer<alphaBitmap>()), 0);
   }
-  ASSERT_EQ(back->GetLayer<floatBitmap>() != nullptr, c.keepsDepth);
+  ASSERT_EQ(back->GetLayer<depthBitmap>() != nullptr, c.keepsDepth);
   if (c.keepsDepth) {
-    EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *scene->GetLayer<floatBitmap>()));
+    EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *scene->GetLayer<depthBitmap>()));
   }
 
   auto pictureOnly = ReadLayered(path, kIoOnePicture);
@@ -117,14 +117,14 @@ TEST(ImageFilesTest, DepthOnlyFilesAndDepthPictures) {
   PlanesSceneOptions options;
   options.backgroundDepth = 1e30f;
   auto scene = MakePlanesScene(kW, kH, options);
-  const floatBitmap& depth = *scene->GetLayer<floatBitmap>();
+  const depthBitmap& depth = *scene->GetLayer<depthBitmap>();
   for (const char* name : {"d.zpic", "d.qel", "d.exr", "d.rla", "d.rpf"}) {
     WriteDepthOnly(dir.File(name), depth);
     auto back = ReadLayered(dir.File(name));
     ASSERT_TRUE(back) << name;
-    ASSERT_TRUE(back->GetLayer<floatBitmap>()) << name;
-    EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), depth)) << name;
-    EXPECT_EQ(rlaIO::HasChannels(dir.File(name), kFloatBitmap), 1) << name;
+    ASSERT_TRUE(back->GetLayer<depthBitmap>()) << name;
+    EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), depth)) << name;
+    EXPECT_EQ(rlaIO::HasChannels(dir.File(name), kDepthBitmap), 1) << name;
   }
   EXPECT_EQ(ReadLayered(dir.File("d.zpic"))->GetLayerCount(), 1);
 
@@ -196,17 +196,17 @@ TEST(ImageFilesTest, RlaAndRpfWithFloatDepth) {
     ASSERT_TRUE(back) << name;
     EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *scene->GetStandardLayer()), 0);
     EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *scene->GetLayer<alphaBitmap>()), 0);
-    EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *scene->GetLayer<floatBitmap>()));
-    EXPECT_EQ(rlaIO::HasChannels(dir.File(name), kFloatBitmap), 1);
+    EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *scene->GetLayer<depthBitmap>()));
+    EXPECT_EQ(rlaIO::HasChannels(dir.File(name), kDepthBitmap), 1);
   }
   CLayerBitmap colourOnly;
   colourOnly.CopyLayers(*scene, kRgbBitmap);
   WriteImage(dir.File("flat.rla"), colourOnly);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("flat.rla"), kFloatBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("flat.rla"), kDepthBitmap), 0);
   EXPECT_EQ(rlaIO::HasChannels(dir.File("flat.rla"), kRgbBitmap), 1);
   WriteImage(dir.File("flat.tga"), colourOnly);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("flat.tga"), kFloatBitmap), 0);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("missing.rla"), kFloatBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("flat.tga"), kDepthBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("missing.rla"), kDepthBitmap), 0);
 }
 
 TEST(ImageFilesTest, RlaRowsEndWithTheirOwnLastPixel) {
@@ -229,7 +229,7 @@ TEST(ImageFilesTest, RlaRowsEndWithTheirOwnLastPixel) {
       ASSERT_TRUE(back) << name;
       EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *image->GetStandardLayer()), 0) << name << width;
       EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *image->GetLayer<alphaBitmap>()), 0) << name;
-      EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *image->GetLayer<floatBitmap>())) << name;
+      EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *image->GetLayer<depthBitmap>())) << name;
     }
   }
 }
@@ -253,10 +253,10 @@ TEST_P(ExrDepthNames, DepthAndColourAreFound) {
   TempFolder dir;
   auto scene = SceneWithAlpha();
   WriteExrWithDepth(dir.File("e.exr"), *scene, GetParam().options);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("e.exr"), kFloatBitmap), 1);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("e.exr"), kDepthBitmap), 1);
   auto back = ReadShown(dir.File("e.exr"));
-  ASSERT_TRUE(back && back->GetLayer<floatBitmap>() && back->GetLayer<rgbBitmap>());
-  EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *scene->GetLayer<floatBitmap>()));
+  ASSERT_TRUE(back && back->GetLayer<depthBitmap>() && back->GetLayer<rgbBitmap>());
+  EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *scene->GetLayer<depthBitmap>()));
   EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *scene->GetStandardLayer()), 0);
   ASSERT_TRUE(back->GetLayer<alphaBitmap>());
   EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *scene->GetLayer<alphaBitmap>()), 0);
@@ -286,7 +286,7 @@ TEST(ImageFilesTest, NegativeCameraDepthIsNegatedAndBackgroundMarkersStayBackgro
     for (const char* name : {"n.exr", "n.rla"}) {
       auto back = ReadShown(dir.File(name));
       ASSERT_TRUE(back) << name;
-      const floatBitmap& d = *back->GetLayer<floatBitmap>();
+      const depthBitmap& d = *back->GetLayer<depthBitmap>();
       EXPECT_EQ(d.GetPixelDepth(nearP.x, nearP.y), 10.0f) << name;
       EXPECT_EQ(d.GetPixelDepth(farP.x, farP.y), m.expected) << name;
       EXPECT_EQ(d.GetMinDepth(), 10.0f) << name;
@@ -297,7 +297,7 @@ TEST(ImageFilesTest, NegativeCameraDepthIsNegatedAndBackgroundMarkersStayBackgro
   WriteExrWithDepth(dir.File("m.exr"), *mixed);
   auto back = ReadLayered(dir.File("m.exr"));
   ASSERT_TRUE(back);
-  const floatBitmap& d = *back->GetLayer<floatBitmap>();
+  const depthBitmap& d = *back->GetLayer<depthBitmap>();
   EXPECT_EQ(d.GetPixelDepth(0, 0), 10.0f);
   EXPECT_EQ(d.GetPixelDepth(1, 0), 40.0f);
   EXPECT_EQ(d.GetPixelDepth(2, 0), 1e30f);
@@ -306,10 +306,10 @@ TEST(ImageFilesTest, NegativeCameraDepthIsNegatedAndBackgroundMarkersStayBackgro
 TEST(ImageFilesTest, PositiveDepthIsKeptAsIsAndZeroOrBelowIsBackground) {
   TempFolder dir;
   auto image = MakeImage(3, 1, {}, [](int x, int) { return x == 0 ? 0.0f : x == 1 ? 2.5f : -1e30f; });
-  WriteDepthOnly(dir.File("p.zpic"), *image->GetLayer<floatBitmap>());
+  WriteDepthOnly(dir.File("p.zpic"), *image->GetLayer<depthBitmap>());
   auto back = ReadLayered(dir.File("p.zpic"));
   ASSERT_TRUE(back);
-  const floatBitmap& d = *back->GetLayer<floatBitmap>();
+  const depthBitmap& d = *back->GetLayer<depthBitmap>();
   EXPECT_EQ(d.GetPixelDepth(1, 0), 2.5f);
   EXPECT_TRUE(IsBackgroundDepth(d.GetPixelDepth(0, 0)));
   EXPECT_TRUE(IsBackgroundDepth(d.GetPixelDepth(2, 0)));
@@ -352,7 +352,7 @@ TEST(ImageSavingTest, PrepareSavingRefusesWhatCannotBeWritten) {
   TempFolder dir;
   auto scene = MakePlanesScene(8, 8);
   CLayerBitmap depthOnly;
-  depthOnly.CopyLayers(*scene, kFloatBitmap);
+  depthOnly.CopyLayers(*scene, kDepthBitmap);
   CLayerBitmap colourOnly;
   colourOnly.CopyLayers(*scene, kRgbBitmap);
   auto wide = MakePlanesScene(16384, 1);
@@ -414,16 +414,16 @@ TEST(SceneSequenceTest, FramesAndCompanionsDifferByDepth) {
   for (int k = 0; k < 3; ++k) {
     auto depth = ReadLayered(dir.File("shot000" + std::to_string(7 + k) + ".zpic"));
     ASSERT_TRUE(depth);
-    EXPECT_EQ(depth->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y), 10.0f + k);
+    EXPECT_EQ(depth->GetLayer<depthBitmap>()->GetPixelDepth(p.x, p.y), 10.0f + k);
   }
   auto image = ReadLayered(dir.File(names[0]));
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->GetLayer<floatBitmap>(), nullptr) << "the picture carries no depth";
+  EXPECT_EQ(image->GetLayer<depthBitmap>(), nullptr) << "the picture carries no depth";
   for (const char* ext : {".qel", ".rla", ".rpf", ".exr"}) {
     WriteSequence(dir.Path(), "c", 1, 2, 3, ".png", ext, 16, 12);
     auto depth = ReadLayered(dir.File(std::string("c002") + ext));
-    ASSERT_TRUE(depth && depth->GetLayer<floatBitmap>()) << ext;
-    EXPECT_EQ(depth->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y), 11.0f) << ext;
+    ASSERT_TRUE(depth && depth->GetLayer<depthBitmap>()) << ext;
+    EXPECT_EQ(depth->GetLayer<depthBitmap>()->GetPixelDepth(p.x, p.y), 11.0f) << ext;
   }
   WriteSequence(dir.Path(), "g", 1, 1, 1, ".png", ".z.tga", 16, 12);
   auto picture = ReadLayered(dir.File("g1.z.tga"), kIoOnePicture);
@@ -431,8 +431,8 @@ TEST(SceneSequenceTest, FramesAndCompanionsDifferByDepth) {
   EXPECT_EQ(picture->GetLayer<g8Bitmap>()->GetLine(p.y)[p.x], 255) << "near is light";
   auto carried = WriteSequence(dir.Path(), "own_", 1, 2, 2, ".rpf", "", 16, 12);
   auto second = ReadLayered(dir.File(carried[1]));
-  ASSERT_TRUE(second && second->GetLayer<floatBitmap>());
-  EXPECT_EQ(second->GetLayer<floatBitmap>()->GetPixelDepth(p.x, p.y), 11.0f);
+  ASSERT_TRUE(second && second->GetLayer<depthBitmap>());
+  EXPECT_EQ(second->GetLayer<depthBitmap>()->GetPixelDepth(p.x, p.y), 11.0f);
 }
 
 }  // namespace

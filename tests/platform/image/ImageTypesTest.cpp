@@ -16,14 +16,14 @@ namespace {
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-std::unique_ptr<floatBitmap> DepthRow(std::initializer_list<float> values) {
-  auto depth = std::make_unique<floatBitmap>(int(values.size()), 1);
+std::unique_ptr<depthBitmap> DepthRow(std::initializer_list<float> values) {
+  auto depth = std::make_unique<depthBitmap>(int(values.size()), 1);
   std::copy(values.begin(), values.end(), depth->GetData());
   return depth;
 }
 
 TEST(BitmapTest, CreateMakesZeroedImagesOfEachTypeAndRefusesSizesBeyondTheLimit) {
-  for (BitmapType type : {kRgbBitmap, kGreyBitmap, kAlphaBitmap, kFloatBitmap}) {
+  for (BitmapType type : {kRgbBitmap, kGreyBitmap, kAlphaBitmap, kDepthBitmap}) {
     auto b = Bitmap::Create(type, 5, 3);
     ASSERT_EQ(b->GetType(), type);
     EXPECT_EQ(b->GetWidth(), 5);
@@ -61,9 +61,9 @@ TEST(BitmapTest, ConvertToTypeBetweenByteTypesOnly) {
   copy->GetLineBytes(0)[0] = 1;
   EXPECT_EQ(colour.GetLineBytes(0)[0], 255) << "a same-type conversion is an independent copy";
 
-  floatBitmap depth(2, 2);
+  depthBitmap depth(2, 2);
   EXPECT_EQ(depth.ConvertToType(kGreyBitmap), nullptr);
-  EXPECT_EQ(colour.ConvertToType(kFloatBitmap), nullptr);
+  EXPECT_EQ(colour.ConvertToType(kDepthBitmap), nullptr);
 }
 
 TEST(LayerBitmapTest, LayersAreOnePerTypeAndOfOneSize) {
@@ -71,8 +71,8 @@ TEST(LayerBitmapTest, LayersAreOnePerTypeAndOfOneSize) {
   EXPECT_EQ(image.GetStandardLayer(), image.GetLayerByType(kGreyBitmap));
   EXPECT_TRUE(image.AddLayer(std::make_unique<rgbBitmap>(4, 3)));
   EXPECT_EQ(image.GetStandardLayer(), image.GetLayerByType(kRgbBitmap)) << "colour is preferred to grey";
-  EXPECT_FALSE(image.AddLayer(std::make_unique<floatBitmap>(5, 3)));
-  EXPECT_EQ(image.GetLayerByType(kFloatBitmap), nullptr);
+  EXPECT_FALSE(image.AddLayer(std::make_unique<depthBitmap>(5, 3)));
+  EXPECT_EQ(image.GetLayerByType(kDepthBitmap), nullptr);
 
   auto replacement = std::make_unique<rgbBitmap>(4, 3);
   Bitmap* raw = replacement.get();
@@ -102,7 +102,7 @@ TEST(LayerBitmapTest, CropCutsTheMaskedLayersAndRefusesRectanglesOutsideTheImage
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 10; ++x) {
       ASSERT_EQ(PixelColour(*cut, x, y), PixelColour(*scene, x + 4, y + 3));
-      ASSERT_EQ(cut->GetLayer<floatBitmap>()->GetPixelDepth(x, y), scene->GetLayer<floatBitmap>()->GetPixelDepth(x + 4, y + 3));
+      ASSERT_EQ(cut->GetLayer<depthBitmap>()->GetPixelDepth(x, y), scene->GetLayer<depthBitmap>()->GetPixelDepth(x + 4, y + 3));
     }
   }
   EXPECT_TRUE(scene->Crop(kColourAndDepthMask, {22, 16, 10, 8})) << "touching the corner is inside";
@@ -117,11 +117,11 @@ TEST(LayerBitmapTest, CropCutsTheMaskedLayersAndRefusesRectanglesOutsideTheImage
 TEST(LayerBitmapTest, CopyLayersCopiesOnlyTheMaskedLayers) {
   auto scene = MakePlanesScene(16, 12);
   auto target = MakeImage(16, 12, [](int, int) { return Rgb{1, 2, 3}; });
-  target->CopyLayers(*scene, kFloatBitmap);
-  ASSERT_TRUE(target->GetLayer<floatBitmap>());
+  target->CopyLayers(*scene, kDepthBitmap);
+  ASSERT_TRUE(target->GetLayer<depthBitmap>());
   EXPECT_EQ(PixelColour(*target, 0, 0), (Rgb{1, 2, 3}));
-  scene->GetLayer<floatBitmap>()->GetData()[0] = -5.0f;
-  EXPECT_NE(target->GetLayer<floatBitmap>()->GetData()[0], -5.0f) << "the copy is independent";
+  scene->GetLayer<depthBitmap>()->GetData()[0] = -5.0f;
+  EXPECT_NE(target->GetLayer<depthBitmap>()->GetData()[0], -5.0f) << "the copy is independent";
 }
 
 TEST(DepthQueriesTest, RangeLeavesBackgroundMarkersOut) {
@@ -149,7 +149,7 @@ TEST(DepthQueriesTest, RangeLeavesBackgroundMarkersOut) {
 
   // A frame of many pieces, scanned over threads: its nearest, farthest and background markers
   // lie in different pieces.
-  floatBitmap frame(1000, 700);
+  depthBitmap frame(1000, 700);
   for (int y = 0; y < 700; ++y) {
     for (int x = 0; x < 1000; ++x) frame.GetLine(y)[x] = 50.0f + float((x * 7 + y * 13) % 200);
   }
@@ -166,7 +166,7 @@ TEST(DepthQueriesTest, RangeLeavesBackgroundMarkersOut) {
 
 TEST(DepthPictureTest, NearIsLightAndBackgroundBlack) {
   auto depth = DepthRow({10.0f, 20.0f, 30.0f, 1e30f});
-  auto grey = depth->GetFloatBitmap(kGreyBitmap, 1, 0.2f);
+  auto grey = depth->GetDepthPicture(kGreyBitmap, 1, 0.2f);
   ASSERT_TRUE(grey && grey->AsGrey());
   const uint8_t* g = grey->AsGrey()->GetLine(0);
   EXPECT_EQ(g[0], 255);
@@ -175,19 +175,19 @@ TEST(DepthPictureTest, NearIsLightAndBackgroundBlack) {
   EXPECT_EQ(g[3], 0);
 
   // The exponential curve gives fewer grey levels to the far half, more so as the factor shrinks.
-  uint8_t steep = depth->GetFloatBitmap(kGreyBitmap, 0, 0.1f)->GetLineBytes(0)[1];
-  uint8_t gentle = depth->GetFloatBitmap(kGreyBitmap, 0, 1.0f)->GetLineBytes(0)[1];
+  uint8_t steep = depth->GetDepthPicture(kGreyBitmap, 0, 0.1f)->GetLineBytes(0)[1];
+  uint8_t gentle = depth->GetDepthPicture(kGreyBitmap, 0, 1.0f)->GetLineBytes(0)[1];
   EXPECT_LT(steep, gentle);
   EXPECT_LT(gentle, 128);
-  EXPECT_EQ(depth->GetFloatBitmap(kGreyBitmap, 0, 0.1f)->GetLineBytes(0)[0], 255);
+  EXPECT_EQ(depth->GetDepthPicture(kGreyBitmap, 0, 0.1f)->GetLineBytes(0)[0], 255);
 
-  auto colour = depth->GetFloatBitmap(kRgbBitmap, 1, 0.2f);
+  auto colour = depth->GetDepthPicture(kRgbBitmap, 1, 0.2f);
   ASSERT_EQ(colour->GetType(), kRgbBitmap);
   auto lum = colour->ConvertToType(kGreyBitmap);
   EXPECT_GT(lum->GetLineBytes(0)[0], lum->GetLineBytes(0)[1]);
   const uint8_t* background = colour->GetLineBytes(0) + 9;
   EXPECT_EQ(background[0] + background[1] + background[2], 0);
-  EXPECT_EQ(depth->GetFloatBitmap(kAlphaBitmap, 1, 0.2f), nullptr);
+  EXPECT_EQ(depth->GetDepthPicture(kAlphaBitmap, 1, 0.2f), nullptr);
 }
 
 TEST(DepthPictureTest, CreateZBitmapKeepsTheGreyOrderWithPositiveDepths) {
@@ -214,7 +214,7 @@ TEST(NTBitmapTest, DisplayCopyIsOpaqueRgba) {
   EXPECT_EQ((Rgb{p[0], p[1], p[2]}), c);
   EXPECT_EQ(p[3], 255);
 
-  NTBitmap depth(*scene->GetLayer<floatBitmap>());
+  NTBitmap depth(*scene->GetLayer<depthBitmap>());
   ScenePoint nearPoint = PlanesScenePoint(16, 12, ScenePart::Near);
   const uint8_t* nearPixel = depth.GetLine(nearPoint.y) + 4 * nearPoint.x;
   EXPECT_EQ(nearPixel[0], 255) << "depth is shown near-light";

@@ -61,7 +61,7 @@ TEST(RenderedExrTest, DataWindowsArePlacedInTheDisplayWindowAndEmptyPixelsAreBac
     ASSERT_TRUE(image);
     ASSERT_EQ(image->GetWidth(), kW);
     ASSERT_EQ(image->GetHeight(), kH);
-    const floatBitmap& depth = *image->GetLayer<floatBitmap>();
+    const depthBitmap& depth = *image->GetLayer<depthBitmap>();
     for (int y = 0; y < kH; y += 3) {
       for (int x = 0; x < kW; ++x) {
         float a = float(half(disc.Alpha(x, y)));
@@ -90,10 +90,10 @@ TEST(RenderedExrTest, HalfDepthIsReadExactly) {
                                       {"Z", true, depthAt}};
   WriteRenderedExr(dir.File("h.exr"), 20, 10, {{"", "", {}, {0, 0, 20, 10}, channels}});
   auto image = ReadShown(dir.File("h.exr"));
-  ASSERT_TRUE(image && image->GetLayer<floatBitmap>());
+  ASSERT_TRUE(image && image->GetLayer<depthBitmap>());
   for (int y = 0; y < 10; ++y) {
     for (int x = 0; x < 20; ++x) {
-      ASSERT_EQ(image->GetLayer<floatBitmap>()->GetPixelDepth(x, y), float(half(depthAt(x, y)))) << x << "," << y;
+      ASSERT_EQ(image->GetLayer<depthBitmap>()->GetPixelDepth(x, y), float(half(depthAt(x, y)))) << x << "," << y;
     }
   }
 }
@@ -217,11 +217,11 @@ TEST(RenderedExrTest, ColourAndDepthInSeparatePartsWithTheirOwnDataWindows) {
     WriteRenderedExr(dir.File("mp.exr"), kW, kH,
                      {{"rgba", "", {}, Around(disc), colour}, {"depth", "", {}, {5, 5, 60, 50}, {z}}});
     auto image = ReadShown(dir.File("mp.exr"));
-    ASSERT_TRUE(image && image->GetLayer<floatBitmap>() && image->GetLayer<alphaBitmap>()) << depthName;
+    ASSERT_TRUE(image && image->GetLayer<depthBitmap>() && image->GetLayer<alphaBitmap>()) << depthName;
     EXPECT_EQ(image->GetWidth(), kW);
-    EXPECT_EQ(image->GetLayer<floatBitmap>()->GetMinDepth(), disc.depth);
-    EXPECT_TRUE(IsBackgroundDepth(image->GetLayer<floatBitmap>()->GetPixelDepth(2, 2)));
-    EXPECT_EQ(image->GetLayer<floatBitmap>()->GetPixelDepth(30, 30), disc.depth);
+    EXPECT_EQ(image->GetLayer<depthBitmap>()->GetMinDepth(), disc.depth);
+    EXPECT_TRUE(IsBackgroundDepth(image->GetLayer<depthBitmap>()->GetPixelDepth(2, 2)));
+    EXPECT_EQ(image->GetLayer<depthBitmap>()->GetPixelDepth(30, 30), disc.depth);
     EXPECT_EQ(PixelAlpha(*image, 30, 30), 255);
   }
 }
@@ -255,7 +255,7 @@ TEST(RenderedExrTest, StereoFilesGiveTheirDefaultViewOrTheOneAskedFor) {
       auto read = reader.Read();
       ASSERT_TRUE(read);
       auto image = EncodeFloatLayers(*read);
-      EXPECT_EQ(image->GetLayer<floatBitmap>()->GetMinDepth(), taken.depth);
+      EXPECT_EQ(image->GetLayer<depthBitmap>()->GetMinDepth(), taken.depth);
       EXPECT_EQ(PixelColour(*image, int(taken.cx), 30).r, LinearToSrgbByte(taken.red));
     }
   }

@@ -68,9 +68,9 @@ TEST_P(GBufferFiles, ReadAsTheSamePictureWithItsDepthAndRenderChannels) {
   if (c.alpha) {
     EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *scene->GetLayer<alphaBitmap>()), 0);
   }
-  ASSERT_TRUE(back->GetLayer<floatBitmap>());
-  EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *scene->GetLayer<floatBitmap>()));
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("g.rpf"), kFloatBitmap), 1);
+  ASSERT_TRUE(back->GetLayer<depthBitmap>());
+  EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *scene->GetLayer<depthBitmap>()));
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("g.rpf"), kDepthBitmap), 1);
   EXPECT_EQ(io.GetFileInfo().gbuffer.front(), "Z");
 
   // Coverage and the ids are kept by the reader for those who use them.
@@ -126,9 +126,9 @@ TEST(RlaReaderTest, StraightColourIsPremultipliedAndAFileWithoutZCarriesNoDepth)
   WriteGBufferRla(dir.File("nz.rpf"), *Scene(true), Options("C O L", 8));
   back = ReadLayered(dir.File("nz.rpf"));
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->GetLayer<floatBitmap>(), nullptr);
+  EXPECT_EQ(back->GetLayer<depthBitmap>(), nullptr);
   EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *Scene(true)->GetStandardLayer()), 0);
-  EXPECT_EQ(rlaIO::HasChannels(dir.File("nz.rpf"), kFloatBitmap), 0);
+  EXPECT_EQ(rlaIO::HasChannels(dir.File("nz.rpf"), kDepthBitmap), 0);
 }
 
 TEST(RlaReaderTest, ParenthesesInAProgramNameAnnounceNothing) {
@@ -214,7 +214,7 @@ TEST(RlaReaderTest, AnActiveWindowInsideTheFrameIsPlacedFromTheTop) {
   EXPECT_EQ(back->GetWidth(), kW + 5);
   EXPECT_EQ(back->GetHeight(), kH + 4);
   EXPECT_EQ(PixelColour(*back, 4, 3), (Rgb{0, 0, 0}));
-  EXPECT_TRUE(IsBackgroundDepth(back->GetLayer<floatBitmap>()->GetPixelDepth(4, 3)));
+  EXPECT_TRUE(IsBackgroundDepth(back->GetLayer<depthBitmap>()->GetPixelDepth(4, 3)));
   auto scene = Scene(false);
   for (int y : {0, kH / 2, kH - 1}) {
     EXPECT_EQ(PixelColour(*back, 5 + kW / 2, 4 + y), PixelColour(*scene, kW / 2, y)) << y;
@@ -259,7 +259,7 @@ TEST(RlaReaderTest, EveryChannelTypeReadsTheSamePictureAndFloatColourIsEncoded) 
     // Float colour holds the 8-bit values divided by 255, not linear light.
     EXPECT_LE(MaxByteDifference(*back->GetStandardLayer(), *bytes->GetStandardLayer()), 0) << name;
     EXPECT_EQ(MaxByteDifference(*back->GetLayer<alphaBitmap>(), *bytes->GetLayer<alphaBitmap>()), 0) << name;
-    EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *bytes->GetLayer<floatBitmap>())) << name;
+    EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *bytes->GetLayer<depthBitmap>())) << name;
   }
 }
 
@@ -279,7 +279,7 @@ TEST(RlaReaderTest, RunsDecodeToTheirPlanesWhateverTheirLengths) {
     auto back = ReadLayered(dir.File("r.rla"));
     ASSERT_TRUE(back) << width;
     EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *image->GetStandardLayer()), 0) << width;
-    EXPECT_TRUE(SameDepths(*back->GetLayer<floatBitmap>(), *image->GetLayer<floatBitmap>())) << width;
+    EXPECT_TRUE(SameDepths(*back->GetLayer<depthBitmap>(), *image->GetLayer<depthBitmap>())) << width;
   }
 }
 

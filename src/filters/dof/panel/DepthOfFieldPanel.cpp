@@ -1,4 +1,4 @@
-#include "filters/dof/DepthOfFieldPanel.h"
+#include "filters/dof/panel/DepthOfFieldPanel.h"
 
 #include <cmath>
 #include <algorithm>

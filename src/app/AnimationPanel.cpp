@@ -1,4 +1,4 @@
-#include "animation/AnimationSettingsPanel.h"
+#include "app/AnimationPanel.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -95,7 +95,7 @@ Glyph GlyphOfButton(int id) {
 
 }  // namespace
 
-CAnimationSettings::CAnimationSettings(ProjectData& project, QWidget* parent)
+AnimationPanel::AnimationPanel(ProjectData& project, QWidget* parent)
     : QWidget(parent), project_(project), actions_(project) {
   setObjectName(QStringLiteral("animationSettings"));
   clock_.start();
@@ -118,15 +118,15 @@ CAnimationSettings::CAnimationSettings(ProjectData& project, QWidget* parent)
   list_->setMinimumHeight(200);
   list_->installEventFilter(this);
   list_->viewport()->installEventFilter(this);
-  connect(list_, &QTreeWidget::itemSelectionChanged, this, &CAnimationSettings::OnSelectionChanged);
-  connect(list_, &QTreeWidget::itemChanged, this, &CAnimationSettings::OnItemChanged);
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, &AnimationPanel::OnSelectionChanged);
+  connect(list_, &QTreeWidget::itemChanged, this, &AnimationPanel::OnItemChanged);
 
   auto* buttons = new QHBoxLayout;
   buttons->setContentsMargins(0, 0, 0, 0);
-  connect(AddButton(kAddButton), &QAbstractButton::clicked, this, &CAnimationSettings::OnAdd);
-  connect(AddButton(kCopyButton), &QAbstractButton::clicked, this, &CAnimationSettings::OnCopy);
-  connect(AddButton(kDeleteButton), &QAbstractButton::clicked, this, &CAnimationSettings::OnDelete);
-  connect(AddButton(kDeleteAllButton), &QAbstractButton::clicked, this, &CAnimationSettings::OnDeleteAll);
+  connect(AddButton(kAddButton), &QAbstractButton::clicked, this, &AnimationPanel::OnAdd);
+  connect(AddButton(kCopyButton), &QAbstractButton::clicked, this, &AnimationPanel::OnCopy);
+  connect(AddButton(kDeleteButton), &QAbstractButton::clicked, this, &AnimationPanel::OnDelete);
+  connect(AddButton(kDeleteAllButton), &QAbstractButton::clicked, this, &AnimationPanel::OnDeleteAll);
   for (int id : {kAddButton, kCopyButton, kDeleteButton, kDeleteAllButton}) buttons->addWidget(buttons_[id]);
   buttons->addStretch(1);
 
@@ -136,10 +136,10 @@ CAnimationSettings::CAnimationSettings(ProjectData& project, QWidget* parent)
   layout->addLayout(buttons);
 
   scrollTimer_.setInterval(kAutoScrollMs);
-  connect(&scrollTimer_, &QTimer::timeout, this, &CAnimationSettings::AutoScroll);
+  connect(&scrollTimer_, &QTimer::timeout, this, &AnimationPanel::AutoScroll);
 }
 
-QAbstractButton* CAnimationSettings::AddButton(int id) {
+QAbstractButton* AnimationPanel::AddButton(int id) {
   auto* button = new ToolBitmapButton(this);
   button->setObjectName(QStringLiteral("animationButton%1").arg(id));
   const QSize size(24, 24);
@@ -152,14 +152,14 @@ QAbstractButton* CAnimationSettings::AddButton(int id) {
   return button;
 }
 
-QAbstractButton* CAnimationSettings::GetButton(int id) const {
+QAbstractButton* AnimationPanel::GetButton(int id) const {
   auto it = buttons_.find(id);
   return it == buttons_.end() ? nullptr : it->second;
 }
 
 // --- The list ---
 
-CAnimationSettings::ListShape CAnimationSettings::CurrentShape() const {
+AnimationPanel::ListShape AnimationPanel::CurrentShape() const {
   ListShape shape{project_.GetTrack().GetMode(), actions_.GetRowCount(), {}};
   const KeyframeTrack& track = project_.GetTrack();
   for (int i = 0; i < track.GetCount(); ++i) shape.keyframes.push_back(track.GetAt(i)->GetFrameNumber());
@@ -168,13 +168,13 @@ CAnimationSettings::ListShape CAnimationSettings::CurrentShape() const {
 
 // Called from inside the project's notifications, where the track may not have taken its new
 // current frame yet: the list follows once they are over.
-void CAnimationSettings::FollowProject() {
+void AnimationPanel::FollowProject() {
   if (followPending_) return;
   followPending_ = true;
-  QMetaObject::invokeMethod(this, &CAnimationSettings::FollowNow, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &AnimationPanel::FollowNow, Qt::QueuedConnection);
 }
 
-void CAnimationSettings::FollowNow() {
+void AnimationPanel::FollowNow() {
   followPending_ = false;
   if (CurrentShape() != shown_) {
     PostCreateList();
@@ -184,17 +184,17 @@ void CAnimationSettings::FollowNow() {
   UpdateButtons();
 }
 
-void CAnimationSettings::PostCreateList() {
+void AnimationPanel::PostCreateList() {
   if (createPending_) return;
   createPending_ = true;
   QMetaObject::invokeMethod(this, "AnimCreateList", Qt::QueuedConnection);
 }
 
-void CAnimationSettings::PostEditLabel(int row) {
+void AnimationPanel::PostEditLabel(int row) {
   QMetaObject::invokeMethod(this, "AnimEditLabel", Qt::QueuedConnection, Q_ARG(int, row));
 }
 
-void CAnimationSettings::AnimCreateList() {
+void AnimationPanel::AnimCreateList() {
   createPending_ = false;
   rebuilding_ = true;
   {
@@ -217,14 +217,14 @@ void CAnimationSettings::AnimCreateList() {
   UpdateButtons();
 }
 
-void CAnimationSettings::AnimEditLabel(int row) {
+void AnimationPanel::AnimEditLabel(int row) {
   QTreeWidgetItem* item = list_->topLevelItem(row);
   if (!item || !(item->flags() & Qt::ItemIsEditable)) return;
   list_->scrollToItem(item);
   list_->editItem(item, 0);
 }
 
-void CAnimationSettings::SelectCurrentRow() {
+void AnimationPanel::SelectCurrentRow() {
   QTreeWidgetItem* item = list_->topLevelItem(actions_.GetCurrentFrame());
   if (!item) return;
   const QSignalBlocker blocker(list_);
@@ -233,14 +233,14 @@ void CAnimationSettings::SelectCurrentRow() {
   list_->scrollToItem(item);
 }
 
-void CAnimationSettings::UpdateButtons() {
+void AnimationPanel::UpdateButtons() {
   buttons_[kAddButton]->setEnabled(actions_.CanAddKeyframe());
   buttons_[kCopyButton]->setEnabled(actions_.CanCopyPrevious());
   buttons_[kDeleteButton]->setEnabled(actions_.CanDeleteKeyframe());
   buttons_[kDeleteAllButton]->setEnabled(actions_.CanDeleteAll());
 }
 
-void CAnimationSettings::OnSelectionChanged() {
+void AnimationPanel::OnSelectionChanged() {
   if (rebuilding_) return;
   const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   if (selected.isEmpty()) return;
@@ -252,7 +252,7 @@ void CAnimationSettings::OnSelectionChanged() {
   UpdateButtons();
 }
 
-void CAnimationSettings::OnItemChanged(QTreeWidgetItem* item, int column) {
+void AnimationPanel::OnItemChanged(QTreeWidgetItem* item, int column) {
   if (rebuilding_ || column != 0) return;
   const int row = list_->indexOfTopLevelItem(item);
   if (actions_.EditLabel(row, item->text(0).trimmed().toStdString())) {
@@ -266,7 +266,7 @@ void CAnimationSettings::OnItemChanged(QTreeWidgetItem* item, int column) {
 
 // --- Buttons and keys ---
 
-void CAnimationSettings::OnAdd() {
+void AnimationPanel::OnAdd() {
   if (!actions_.CanAddKeyframe()) return;
   if (actions_.AddKeyframe()) {
     // The second keyframe of a single image: its row appears now, and its label opens for
@@ -282,19 +282,19 @@ void CAnimationSettings::OnAdd() {
   }
 }
 
-void CAnimationSettings::OnCopy() { actions_.CopyPreviousKeyframe(); }
+void AnimationPanel::OnCopy() { actions_.CopyPreviousKeyframe(); }
 
-void CAnimationSettings::OnDelete() {
+void AnimationPanel::OnDelete() {
   actions_.DeleteKeyframe();
   PostCreateList();
 }
 
-void CAnimationSettings::OnDeleteAll() {
+void AnimationPanel::OnDeleteAll() {
   actions_.DeleteAllKeyframes();
   PostCreateList();
 }
 
-bool CAnimationSettings::HandleKey(int key) {
+bool AnimationPanel::HandleKey(int key) {
   switch (key) {
     case Qt::Key_Insert:
       OnAdd();
@@ -311,7 +311,7 @@ bool CAnimationSettings::HandleKey(int key) {
   }
 }
 
-bool CAnimationSettings::eventFilter(QObject* watched, QEvent* event) {
+bool AnimationPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == list_ && event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event)->key());
   // Losing the mouse to another window ends a drag without copying.
   if (watched == list_ && dragging_ && event->type() == QEvent::FocusOut) EndDrag(false, {});
@@ -321,7 +321,7 @@ bool CAnimationSettings::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Mouse: clicks and keyframe drags ---
 
-bool CAnimationSettings::HandleMouse(QEvent* event) {
+bool AnimationPanel::HandleMouse(QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);
@@ -363,7 +363,7 @@ bool CAnimationSettings::HandleMouse(QEvent* event) {
   }
 }
 
-void CAnimationSettings::TryStartDrag(int row, QPoint at) {
+void AnimationPanel::TryStartDrag(int row, QPoint at) {
   // The press that selected the row is a click, not a drag.
   if (selectionChanged_) {
     selectionChanged_ = false;
@@ -386,11 +386,11 @@ void CAnimationSettings::TryStartDrag(int row, QPoint at) {
   list_->viewport()->grabMouse();
 }
 
-void CAnimationSettings::MoveDrag(QPoint at) {
+void AnimationPanel::MoveDrag(QPoint at) {
   if (dragImage_) dragImage_->move(at.x() - dragImage_->width() / 4, at.y() - dragImage_->height() / 2);
 }
 
-void CAnimationSettings::EndDrag(bool drop, QPoint at) {
+void AnimationPanel::EndDrag(bool drop, QPoint at) {
   scrollTimer_.stop();
   list_->viewport()->releaseMouse();
   // Only a row in sight is under the mouse: the view would name rows beyond its edges too.
@@ -406,7 +406,7 @@ void CAnimationSettings::EndDrag(bool drop, QPoint at) {
 
 // Near the list's top or bottom edge the list scrolls one line every k ticks, the faster
 // the farther the mouse is beyond the edge.
-void CAnimationSettings::AutoScroll() {
+void AnimationPanel::AutoScroll() {
   if (!dragging_) return;
   ++timerTicks_;
   const QRect area(list_->viewport()->mapToGlobal(QPoint(0, 0)), list_->viewport()->size());

@@ -10,7 +10,7 @@
 #include <QMainWindow>
 
 class ApplicationFrame;
-class CAnimationSettings;
+class AnimationPanel;
 class CCustomVReBar;
 class CFovaraDoc;
 class CFovaraView;
@@ -36,16 +36,16 @@ constexpr int kIdHelp = 57670;
 constexpr int kIdUndo = 57643;
 constexpr int kIdRedo = 57644;
 
-class CChildFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CChildFrame(ProjectSession& session, QWidget* parent = nullptr);
-  ~CChildFrame() override;
+  explicit MainWindow(ProjectSession& session, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   CFovaraView* GetView() const { return view_; }
   CCustomVReBar* GetLeftPane() const { return leftPane_; }
-  CAnimationSettings* GetAnimationPanel() const { return animation_; }
+  AnimationPanel* GetAnimationPanel() const { return animation_; }
   ViewStatusBar* GetStatusReadout() const { return status_; }
   ColourViews* GetColourViews() const { return colourViews_; }
   QToolBar* GetNavigationToolbar() const { return navigationBar_; }
@@ -110,7 +110,7 @@ class CChildFrame : public QMainWindow {
   ProjectSession& session_;
   CFovaraView* view_;
   CCustomVReBar* leftPane_;
-  CAnimationSettings* animation_;
+  AnimationPanel* animation_;
   bool animationDocked_ = false;
   ViewStatusBar* status_;
   CommandActions* commands_;

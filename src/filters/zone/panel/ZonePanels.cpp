@@ -1,4 +1,4 @@
-#include "filters/zone/ZonePanels.h"
+#include "filters/zone/panel/ZonePanels.h"
 
 #include <algorithm>
 #include <cmath>

@@ -21,7 +21,7 @@ class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class CAnimationSettings : public QWidget {
+class AnimationPanel : public QWidget {
   Q_OBJECT
 
  public:
@@ -29,7 +29,7 @@ class CAnimationSettings : public QWidget {
   static constexpr int kAutoScrollMs = 75;
   static constexpr int kClickGuardMs = 80;
 
-  explicit CAnimationSettings(ProjectData& project, QWidget* parent = nullptr);
+  explicit AnimationPanel(ProjectData& project, QWidget* parent = nullptr);
 
   // Brings the list and the buttons up to date with the project; a changed list is rebuilt
   // later, through AnimCreateList.

@@ -1,4 +1,4 @@
-#include "app/ChildFrame.h"
+#include "app/MainWindow.h"
 
 #include <algorithm>
 #include <exception>
@@ -18,7 +18,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
-#include "animation/AnimationSettingsPanel.h"
+#include "app/AnimationPanel.h"
 #include "app/ColourViews.h"
 #include "app/CommandActions.h"
 #include "app/CustomVReBar.h"
@@ -69,7 +69,7 @@ bool Guarded(Operation operation) {
 
 }  // namespace
 
-CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+MainWindow::MainWindow(ProjectSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
@@ -80,7 +80,7 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   Frame().SetViewport(view_);
   leftPane_ = new CCustomVReBar(this);
   addDockWidget(Qt::LeftDockWidgetArea, leftPane_);
-  animation_ = new CAnimationSettings(Document().GetProject(), this);
+  animation_ = new AnimationPanel(Document().GetProject(), this);
   animation_->hide();
   status_ = new ViewStatusBar(this);
   setStatusBar(status_);
@@ -106,7 +106,7 @@ CChildFrame::CChildFrame(ProjectSession& session, QWidget* parent) : QMainWindow
   RefreshFromProject();
 }
 
-CChildFrame::~CChildFrame() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   ToolBitmapButton::SetCurrentCommandQuery({});
   InstallDockedFilterPanels(nullptr);
@@ -114,17 +114,17 @@ CChildFrame::~CChildFrame() {
   Frame().SetViewport(nullptr);
 }
 
-ApplicationFrame& CChildFrame::Frame() const { return session_.Frame(); }
-CFovaraDoc& CChildFrame::Document() const { return session_.Document(); }
+ApplicationFrame& MainWindow::Frame() const { return session_.Frame(); }
+CFovaraDoc& MainWindow::Document() const { return session_.Document(); }
 
-QAction* CChildFrame::GetFileAction(int id) const {
+QAction* MainWindow::GetFileAction(int id) const {
   auto it = fileActions_.find(id);
   return it == fileActions_.end() ? nullptr : it->second;
 }
 
-QAction* CChildFrame::GetCommandAction(uint32_t id) const { return commands_->ForCommand(id); }
+QAction* MainWindow::GetCommandAction(uint32_t id) const { return commands_->ForCommand(id); }
 
-QAction* CChildFrame::AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon) {
+QAction* MainWindow::AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon) {
   auto* action = new QAction(Text(nameId), this);
   action->setShortcut(keys);
   action->setStatusTip(HelpLine(helpId, 0));
@@ -135,41 +135,41 @@ QAction* CChildFrame::AddFileAction(int id, int nameId, int helpId, const QKeySe
   return action;
 }
 
-void CChildFrame::CreateFileActions() {
+void MainWindow::CreateFileActions() {
   connect(AddFileAction(kIdNewProject, kNewProjectItem, kNewProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_N), "new"),
-          &QAction::triggered, this, &CChildFrame::OnNewProject);
+          &QAction::triggered, this, &MainWindow::OnNewProject);
   connect(AddFileAction(kIdOpenProject, kOpenProjectItem, kOpenProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_O), "open"),
-          &QAction::triggered, this, &CChildFrame::OnOpenProject);
+          &QAction::triggered, this, &MainWindow::OnOpenProject);
   connect(AddFileAction(kIdSaveProject, kSaveProjectItem, kSaveProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_S), "save"),
-          &QAction::triggered, this, &CChildFrame::OnSaveProject);
+          &QAction::triggered, this, &MainWindow::OnSaveProject);
   connect(AddFileAction(kIdSaveProjectAs, kSaveAsName, kSaveAsHelp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                         nullptr),
-          &QAction::triggered, this, &CChildFrame::OnSaveProjectAs);
+          &QAction::triggered, this, &MainWindow::OnSaveProjectAs);
   connect(AddFileAction(kIdCloseProject, kCloseItem, kCloseProjectHelp, QKeySequence(Qt::CTRL | Qt::Key_F4), nullptr),
-          &QAction::triggered, this, &CChildFrame::OnCloseProject);
+          &QAction::triggered, this, &MainWindow::OnCloseProject);
   connect(AddFileAction(kIdConvertZBuffer, kConvertZBufferItem, kConvertZBufferHelp, QKeySequence(), nullptr), &QAction::triggered, this,
-          &CChildFrame::OnConvertZBuffer);
+          &MainWindow::OnConvertZBuffer);
   connect(AddFileAction(kIdExit, kExitItem, kExitHelp, QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr), &QAction::triggered,
           this, &QWidget::close);
   connect(AddFileAction(kIdHelp, kHelpItem, kHelpCommandHelp, QKeySequence(Qt::Key_F1), nullptr), &QAction::triggered, this,
-          &CChildFrame::HelpRequested);
+          &MainWindow::HelpRequested);
   connect(AddFileAction(kIdAbout, kAboutFovaraItem, kAboutHelp, QKeySequence(), nullptr), &QAction::triggered, this,
-          &CChildFrame::AboutRequested);
+          &MainWindow::AboutRequested);
   connect(AddFileAction(kIdContextHelp, kWhatsThisItem, kHelpCommandHelp, QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr),
           &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
   connect(AddFileAction(kIdUndo, kUndoText, kUndoHelp, QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr), &QAction::triggered,
-          this, &CChildFrame::OnUndo);
+          this, &MainWindow::OnUndo);
   connect(AddFileAction(kIdRedo, kRedoText, kRedoHelp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), nullptr),
-          &QAction::triggered, this, &CChildFrame::OnRedo);
+          &QAction::triggered, this, &MainWindow::OnRedo);
   // Escape ends a depth tool; it is left to the focused widget the rest of the time.
   endTool_ = new QAction(this);
   endTool_->setShortcut(QKeySequence(Qt::Key_Escape));
   endTool_->setEnabled(false);
   addAction(endTool_);
-  connect(endTool_, &QAction::triggered, this, &CChildFrame::EndDepthTool);
+  connect(endTool_, &QAction::triggered, this, &MainWindow::EndDepthTool);
 }
 
-void CChildFrame::CreateToolbars() {
+void MainWindow::CreateToolbars() {
   navigationBar_ = new QToolBar(QString::fromStdString(LoadString(kTools)), this);
   navigationBar_->setObjectName(QStringLiteral("toolsBar"));
   navigationBar_->setIconSize(QSize(24, 24));
@@ -187,7 +187,7 @@ void CChildFrame::CreateToolbars() {
   addToolBar(Qt::TopToolBarArea, previewBar_);
 }
 
-void CChildFrame::BuildMenus(bool full) {
+void MainWindow::BuildMenus(bool full) {
   // Menus are dropped later: this may run from one of their own entries.
   for (QAction* old : menuBar()->actions()) {
     if (QMenu* menu = old->menu()) menu->deleteLater();
@@ -233,7 +233,7 @@ void CChildFrame::BuildMenus(bool full) {
   menusBuilt_ = true;
 }
 
-void CChildFrame::FillRecentMenu(QMenu* menu) {
+void MainWindow::FillRecentMenu(QMenu* menu) {
   menu->clear();
   std::vector<std::string> recent = Preferences::GetRecentFiles();
   for (size_t i = 0; i < recent.size(); ++i) {
@@ -244,7 +244,7 @@ void CChildFrame::FillRecentMenu(QMenu* menu) {
   if (recent.empty()) menu->addAction(Text(kRecentFileItem).remove(QLatin1Char('&')))->setEnabled(false);
 }
 
-void CChildFrame::ConnectView() {
+void MainWindow::ConnectView() {
   connect(view_, &CFovaraView::PointerMoved, this,
           [this](int x, int y, bool inside) {
             ProjectData& project = Document().GetProject();
@@ -252,10 +252,10 @@ void CChildFrame::ConnectView() {
             ShowToolHint(DepthToolHint(project, Frame().GetCommandManager().GetCurrentCommand(), x, y, inside));
           });
   connect(view_, &CFovaraView::ZoomChanged, status_, &ViewStatusBar::ShowZoom);
-  connect(view_, &CFovaraView::CommandInput, this, &CChildFrame::RefreshFromProject);
+  connect(view_, &CFovaraView::CommandInput, this, &MainWindow::RefreshFromProject);
 }
 
-void CChildFrame::ShowToolHint(const QString& hint) {
+void MainWindow::ShowToolHint(const QString& hint) {
   if (hint.isEmpty()) {
     if (toolHintShown_) status_->showMessage(Text(kReady));
     toolHintShown_ = false;
@@ -265,7 +265,7 @@ void CChildFrame::ShowToolHint(const QString& hint) {
   toolHintShown_ = true;
 }
 
-void CChildFrame::RefreshFromProject() {
+void MainWindow::RefreshFromProject() {
   const bool full = Frame().HasProjectMenus();
   if (!menusBuilt_ || full != fullMenus_) BuildMenus(full);
   navigationBar_->setVisible(full);
@@ -294,7 +294,7 @@ void CChildFrame::RefreshFromProject() {
 
 // The project file's name ("dof.fvz — Fovara"), marked while modified; a project that was
 // never saved is called so.
-void CChildFrame::UpdateTitle() {
+void MainWindow::UpdateTitle() {
   const QString application = Text(kProgramName);
   const std::string& path = Document().GetPathName();
   QString project;
@@ -305,7 +305,7 @@ void CChildFrame::UpdateTitle() {
 }
 
 // The animation panel is docked below the filter's panel while a project is open.
-void CChildFrame::FollowAnimation(bool projectOpen) {
+void MainWindow::FollowAnimation(bool projectOpen) {
   if (projectOpen && !animationDocked_) {
     leftPane_->AddBottomBar(animation_, LoadString(kAnimationSettings));
     animation_->show();
@@ -322,42 +322,42 @@ void CChildFrame::FollowAnimation(bool projectOpen) {
   if (projectOpen) animation_->FollowProject();
 }
 
-void CChildFrame::SetLeftPaneWidth(int width) {
+void MainWindow::SetLeftPaneWidth(int width) {
   if (width <= 0) return;
   resizeDocks({leftPane_}, {width}, Qt::Horizontal);
 }
 
 // --- File commands ---
 
-void CChildFrame::OnNewProject() {
+void MainWindow::OnNewProject() {
   Guarded([this] { return Document().OnNewProject(); });
   RefreshFromProject();
 }
 
-void CChildFrame::OnOpenProject() {
+void MainWindow::OnOpenProject() {
   FileRequest request{kClassProject, 0, "", Document().GetProject().ResolveImageFolder()};
   std::optional<std::string> chosen = UI().ChooseFileToOpen(request);
   if (chosen && !chosen->empty()) OpenProject(*chosen);
 }
 
-void CChildFrame::OnSaveProject() {
+void MainWindow::OnSaveProject() {
   Guarded([this] { return Document().DoFileSave(); });
   RefreshFromProject();
 }
 
-void CChildFrame::OnSaveProjectAs() {
+void MainWindow::OnSaveProjectAs() {
   Guarded([this] { return Document().DoFileSaveAs(); });
   RefreshFromProject();
 }
 
-bool CChildFrame::EndDepthTool() {
+bool MainWindow::EndDepthTool() {
   if (!IsDepthTool(Frame().GetCommandManager().GetCurrentCommand())) return false;
   Frame().EndTool();
   RefreshFromProject();
   return true;
 }
 
-bool CChildFrame::CompareWithSource(bool held) {
+bool MainWindow::CompareWithSource(bool held) {
   ProjectData& project = Document().GetProject();
   if (held) {
     const uint32_t mode = project.GetViewMode();
@@ -374,7 +374,7 @@ bool CChildFrame::CompareWithSource(bool held) {
   return true;
 }
 
-bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == kCompareKey && isActiveWindow()) {
@@ -385,26 +385,26 @@ bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void CChildFrame::OnCloseProject() {
+void MainWindow::OnCloseProject() {
   Guarded([this] { return Document().CloseCurrentProject(); });
   RefreshFromProject();
 }
 
-void CChildFrame::OnConvertZBuffer() {
+void MainWindow::OnConvertZBuffer() {
   Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
 }
 
-void CChildFrame::OnUndo() {
+void MainWindow::OnUndo() {
   Guarded([this] { return Document().GetProject().Undo(); });
   RefreshFromProject();
 }
 
-void CChildFrame::OnRedo() {
+void MainWindow::OnRedo() {
   Guarded([this] { return Document().GetProject().Redo(); });
   RefreshFromProject();
 }
 
-bool CChildFrame::OpenProject(const std::string& path) {
+bool MainWindow::OpenProject(const std::string& path) {
   bool opened = Guarded([this, &path] { return Document().OnOpenDocument(path); });
   // The project's folder is where the user works now.
   if (opened) QDir::setCurrent(QString::fromStdString(fileStripName(Document().GetPathName())));
@@ -412,7 +412,7 @@ bool CChildFrame::OpenProject(const std::string& path) {
   return opened;
 }
 
-bool CChildFrame::NewProjectFromImage(const std::string& path) {
+bool MainWindow::NewProjectFromImage(const std::string& path) {
   bool made = Guarded([this, &path] { return Document().NewProjectFrom(path); });
   RefreshFromProject();
   return made;
@@ -420,7 +420,7 @@ bool CChildFrame::NewProjectFromImage(const std::string& path) {
 
 // --- Window ---
 
-void CChildFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (Frame().SavePrompt() == kCommandCancel) {
     event->ignore();
     RefreshFromProject();
@@ -430,22 +430,22 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void CChildFrame::SaveWindowPlacement() const {
+void MainWindow::SaveWindowPlacement() const {
   Preferences::SetValue("window", "geometry", saveGeometry().toBase64().toStdString());
 }
 
-bool CChildFrame::RestoreWindowPlacement() {
+bool MainWindow::RestoreWindowPlacement() {
   std::string stored = Preferences::GetValue("window", "geometry", "");
   return !stored.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(stored)));
 }
 
-void CChildFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   const QMimeData* data = event->mimeData();
   if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) event->acceptProposedAction();
 }
 
 // A project file dropped on the window is opened; an image starts a new project.
-void CChildFrame::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   const QMimeData* data = event->mimeData();
   if (!data->hasUrls() || data->urls().isEmpty()) return;
   std::string path = data->urls().first().toLocalFile().toStdString();

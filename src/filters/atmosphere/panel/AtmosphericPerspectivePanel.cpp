@@ -1,4 +1,4 @@
-#include "filters/atmosphere/AtmosphericPerspectivePanel.h"
+#include "filters/atmosphere/panel/AtmosphericPerspectivePanel.h"
 
 #include <cmath>
 
