@@ -31,7 +31,6 @@ std::string MakeWorkspace() {
   std::string folder = pattern + "/";
   // Preferences (the recent-file list) stay inside the workspace.
   setenv("FOVARA_CONFIG_HOME", (folder + "config").c_str(), 1);
-  SetLanguage(Language::English);
   std::string error;
   if (!WriteFuzzScene(folder, error)) {
     std::fprintf(stderr, "fovara fuzz: %s\n", error.c_str());
@@ -78,7 +77,7 @@ void InterpolateEverywhere(const KeyframeTrack& track) {
   for (int i = 0; i < track.GetCount(); ++i) {
     auto out = track.GetAt(i)->Clone();
     int frame = track.GetAt(i)->GetFrameNumber();
-    for (int probe : {frame, frame / 2 + 1, INT32_MAX, INT32_MIN, 0}) track.GetSettingsAt(*out, probe);
+    for (int probe : {frame, frame / 2 + 1, INT32_MAX, INT32_MIN, 0}) track.GetSettingsAt(*out, probe, nullptr, nullptr);
   }
 }
 
@@ -92,7 +91,7 @@ const std::string& FuzzWorkspace() {
 bool FuzzProjectFile(const uint8_t* data, size_t size) {
   std::string path = WriteInput("input.fvz", data, size);
   ScriptedUserInterface ui;
-  ProjectSession session;
+  ProjectSession session(ui);
   return session.Document().OnOpenDocument(path);
 }
 
@@ -134,7 +133,7 @@ bool FuzzImageFile(const uint8_t* data, size_t size) {
                                 data + 1, size - 1);
   (void)rlaIO::HasChannels(path, kDepthBitmap);
   C2DIo reader(path, kIoWithDepth);
-  if (reader.PrepareReading() != 1) return false;
+  if (!reader.PrepareReading()) return false;
   reader.SetNeededBitmapSize(reader.GetFileWidth(), reader.GetFileHeight());
   auto image = reader.Read();
   return image != nullptr;

@@ -7,7 +7,7 @@
 
 #include "FuzzEntries.h"
 #include "animation/KeyframeTrack.h"
-#include "animation/SettingsTypes.h"
+#include "animation/FilterTypes.h"
 #include "filters/DepthFilterCommand.h"
 #include "filters/FilterRegistry.h"
 #include "platform/framework/Archive.h"
@@ -59,7 +59,7 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes, std:
 
 bool SaveImage(const CLayerBitmap& image, const std::string& path, std::string& error) {
   C2DIo writer(path, kIoSaving);
-  if (writer.PrepareSaving(image, 1) != 1 || !writer.Save(image, -1)) {
+  if (!writer.PrepareSaving(image, 1) || !writer.Save(image, -1)) {
     error = writer.GetError().empty() ? "cannot write " + path : writer.GetError();
     return false;
   }
@@ -71,7 +71,7 @@ bool WriteProjectSeeds(const std::string& scene, const std::string& out, std::st
   for (const FilterEntry& filter : RegisteredFilters()) {
     const uint32_t id = filter.description.id;
     ScriptedUserInterface ui;
-    ProjectSession session;
+    ProjectSession session(ui);
     auto filters = session.Frame().GetFilters();
     for (size_t i = 0; i < filters.size(); ++i) {
       if (filters[i]->GetID() == id) ui.filterChoices.push_back(int(i));
@@ -81,7 +81,7 @@ bool WriteProjectSeeds(const std::string& scene, const std::string& out, std::st
       return false;
     }
     ProjectData& project = session.Project();
-    if (&filter == &RegisteredFilters().front()) project.GetTrack().SetKeyframe(4, project.GetFilter()->GetCurrentSettings());
+    if (&filter == &RegisteredFilters().front()) project.Model().Track().SetKeyframe(4, project.GetFilter()->GetCurrentSettings());
     std::string path = scene + "seed.fvz";
     if (!session.Document().OnSaveDocument(path)) {
       error = session.Document().GetLastError();

@@ -10,7 +10,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
     return 2;
   }
-  SetLanguage(Language::English);
   std::string error;
   if (!WriteFuzzSeeds(argv[1], error)) {
     std::fprintf(stderr, "fovara_fuzz_seeds: %s\n", error.c_str());

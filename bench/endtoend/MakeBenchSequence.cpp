@@ -24,7 +24,7 @@ bool ZpicToExr(const std::string& zpic, std::string& error) {
   }
   std::string exr = std::filesystem::path(zpic).replace_extension(".exr").string();
   C2DIo writer(exr, kIoSaving);
-  if (writer.PrepareSaving(*depth, 1) != 1 || !writer.Save(*depth, -1)) {
+  if (!writer.PrepareSaving(*depth, 1) || !writer.Save(*depth, -1)) {
     error = writer.GetError();
     return false;
   }

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   }
   C2DIo writer(argv[3], kIoSaving);
   CLayerBitmap picture(std::move(map));
-  if (writer.PrepareSaving(picture, 1) != 1 || !writer.Save(picture, -1)) {
+  if (!writer.PrepareSaving(picture, 1) || !writer.Save(picture, -1)) {
     std::fprintf(stderr, "make_coc_map: %s\n", writer.GetError().c_str());
     return 1;
   }

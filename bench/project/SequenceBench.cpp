@@ -35,7 +35,7 @@ const std::string& SequenceFolder() {
     if (!WriteZpic(root + "shot0001.zpic", *depth, error)) throw std::runtime_error(error);
     CLayerBitmap image(std::move(colour));
     C2DIo writer(root + "shot0001.png", kIoSaving);
-    if (writer.PrepareSaving(image, 1) != 1 || !writer.Save(image, -1)) throw std::runtime_error(writer.GetError());
+    if (!writer.PrepareSaving(image, 1) || !writer.Save(image, -1)) throw std::runtime_error(writer.GetError());
     for (int frame = 2; frame <= kFrames; ++frame) {
       char name[32];
       std::snprintf(name, sizeof name, "shot%04d", frame);
@@ -56,12 +56,11 @@ bool NewProject(ProjectSession& session, ScriptedUserInterface& ui) {
 }
 
 void BM_NewProjectOverASequence(benchmark::State& state) {
-  SetLanguage(Language::English);
   SequenceFolder();
   for (auto _ : state) {
     ScriptedUserInterface ui;
-    ProjectSession session;
-    if (!NewProject(session, ui) || session.Project().GetImageCount() != kFrames) {
+    ProjectSession session(ui);
+    if (!NewProject(session, ui) || session.Project().Model().GetImageCount() != kFrames) {
       state.SkipWithError("the sequence was not found");
       break;
     }
@@ -70,11 +69,10 @@ void BM_NewProjectOverASequence(benchmark::State& state) {
 }
 
 void BM_OpenProjectOverASequence(benchmark::State& state) {
-  SetLanguage(Language::English);
   std::string project = SequenceFolder() + "shot.fvz";
   {
     ScriptedUserInterface ui;
-    ProjectSession session;
+    ProjectSession session(ui);
     if (!NewProject(session, ui) || !session.Document().OnSaveDocument(project)) {
       state.SkipWithError("the project could not be made");
       return;
@@ -82,8 +80,8 @@ void BM_OpenProjectOverASequence(benchmark::State& state) {
   }
   for (auto _ : state) {
     ScriptedUserInterface ui;
-    ProjectSession session;
-    if (!session.Document().OnOpenDocument(project) || session.Project().GetImageCount() != kFrames) {
+    ProjectSession session(ui);
+    if (!session.Document().OnOpenDocument(project) || session.Project().Model().GetImageCount() != kFrames) {
       state.SkipWithError("the project did not open");
       break;
     }

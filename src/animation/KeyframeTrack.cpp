@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "animation/SettingsTypes.h"
+#include "animation/FilterTypes.h"
 #include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/RecordKeys.h"
@@ -45,7 +45,8 @@ void KeyframeTrack::RemoveKeyframe(int frame) {
   if (i != -1) keyframes_.erase(keyframes_.begin() + i);
 }
 
-void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame) const {
+void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame, const CLayerBitmap* image,
+                                  const DepthRange* range) const {
   int a = IndexAtOrBefore(frame);
   int b = IndexAtOrAfter(frame);
   if (a == -1) a = b;  // a frame before the first keyframe takes the first keyframe
@@ -59,19 +60,7 @@ void KeyframeTrack::GetSettingsAt(KeyframeSettings& out, int frame) const {
   // Sorted keyframes give t within 0..1; a file whose keyframes are out of order must not
   // extrapolate settings beyond both keyframes.
   t = std::clamp(t, 0.0, 1.0);
-  if (owner_) out.InterpolateInRange(owner_->GetCurrentImage(), owner_->KnownDepthRange(), earlier, later, t);
-  else out.Interpolate(nullptr, earlier, later, t);
-}
-
-int KeyframeTrack::SetCurrentFrame(int frame, bool force) {
-  if (frame == currentFrame_ && !force) return currentFrame_;
-  if (!owner_ || owner_->ChangeFrame(currentFrame_, frame, force)) currentFrame_ = frame;
-  return currentFrame_;
-}
-
-int KeyframeTrack::GetLastFrame() const {
-  if (mode_ == kSingleImageMode) return keyframes_.empty() ? 0 : keyframes_.back()->GetFrameNumber();
-  return (owner_ ? owner_->GetImageCount() : 0) - 1;
+  out.InterpolateInRange(image, range, earlier, later, t);
 }
 
 void KeyframeTrack::Serialize(CArchive& archive) {

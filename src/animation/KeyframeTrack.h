@@ -1,7 +1,8 @@
 #pragma once
 // The project's keyframes: settings objects of the project's filter, sorted by strictly
-// increasing frame number, with the current frame and the animation mode. The settings of
-// any frame are the linear blend of the keyframes at or before and at or after it.
+// increasing frame number, with the animation mode and the frame the project stands at. The
+// settings of any frame are the linear blend of the keyframes at or before and at or after it,
+// answered without changing anything.
 
 #include <cstdint>
 #include <memory>
@@ -11,26 +12,16 @@
 
 class CArchive;
 class CLayerBitmap;
-
-// What the track needs of the project it belongs to.
-class KeyframeTrackOwner {
- public:
-  virtual ~KeyframeTrackOwner() = default;
-  // Loads the frame `to` (for a sequence) and lets the filter follow; false when it failed.
-  virtual bool ChangeFrame(int from, int to, bool force) = 0;
-  virtual const CLayerBitmap* GetCurrentImage() const = 0;
-  // The current image's depth range when it is kept already; null when it must be measured.
-  virtual const DepthRange* KnownDepthRange() const { return nullptr; }
-  virtual int GetImageCount() const = 0;
-};
+struct DepthRange;
 
 constexpr int kSingleImageMode = 1;
 constexpr int kSequenceMode = 2;
 
 class KeyframeTrack {
  public:
-  explicit KeyframeTrack(KeyframeTrackOwner* owner = nullptr) : owner_(owner) {}
-  void SetOwner(KeyframeTrackOwner* owner) { owner_ = owner; }
+  KeyframeTrack() = default;
+  KeyframeTrack(KeyframeTrack&&) noexcept = default;
+  KeyframeTrack& operator=(KeyframeTrack&&) noexcept = default;
 
   int GetCount() const { return int(keyframes_.size()); }
   KeyframeSettings* GetAt(int index) const { return keyframes_[size_t(index)].get(); }
@@ -46,16 +37,15 @@ class KeyframeTrack {
   void SetKeyframe(int frame, const KeyframeSettings& settings);
   void RemoveKeyframe(int frame);
   void RemoveAll() { keyframes_.clear(); }
-  // Fills out with the settings of the frame. The track must hold a keyframe at or before it.
-  void GetSettingsAt(KeyframeSettings& out, int frame) const;
+  // Fills out with the settings of the frame; an empty track leaves them as they are. The
+  // frame's image and its depth range (either may be null) keep the blended depths within the
+  // frame's depths.
+  void GetSettingsAt(KeyframeSettings& out, int frame, const CLayerBitmap* image, const DepthRange* range) const;
 
+  // The frame the project stands at, as its file keeps it. Only the number: whoever shows the
+  // frame loads it.
   int GetCurrentFrame() const { return currentFrame_; }
-  // Changes the current frame through the project; returns the current frame afterwards.
-  int SetCurrentFrame(int frame, bool force);
-  // Sets the current frame without asking the project (when reading, or after a failure).
-  void ResetCurrentFrame(int frame) { currentFrame_ = frame; }
-  // Mode 1: the last keyframe's frame number; mode 2: the number of images minus 1.
-  int GetLastFrame() const;
+  void SetCurrentFrame(int frame) { currentFrame_ = frame; }
   int GetMode() const { return mode_; }
   void SetMode(int mode) { mode_ = mode; }
 
@@ -64,7 +54,6 @@ class KeyframeTrack {
   void Serialize(CArchive& archive);
 
  private:
-  KeyframeTrackOwner* owner_;
   std::vector<std::unique_ptr<KeyframeSettings>> keyframes_;
   int currentFrame_ = 0;
   int mode_ = kSingleImageMode;

@@ -17,12 +17,13 @@
 #include "platform/framework/Command.h"
 #include "platform/framework/StringTable.h"
 #include "project/ProjectData.h"
+#include "controls/UiText.h"
 
 namespace {
 
 constexpr int kEdgeZone = 10;
 
-QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+QString Text(int id) { return QString::fromStdString(LoadString(InterfaceLanguage(), id)); }
 
 enum class Glyph { Keyframe, Frame, Add, Copy, Delete, DeleteAll };
 
@@ -113,8 +114,8 @@ AnimationPanel::AnimationPanel(ProjectData& project, QWidget* parent)
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   list_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-  list_->setStatusTip(QString::fromStdString(GetCommandHelp(0, kListHelp)));
-  list_->setToolTip(QString::fromStdString(GetCommandHelp(1, kListHelp)));
+  list_->setStatusTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 0, kListHelp)));
+  list_->setToolTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 1, kListHelp)));
   list_->setMinimumHeight(200);
   list_->installEventFilter(this);
   list_->viewport()->installEventFilter(this);
@@ -146,8 +147,8 @@ QAbstractButton* AnimationPanel::AddButton(int id) {
   const Glyph glyph = GlyphOfButton(id);
   button->SetBitmaps(GlyphIcon(glyph, QColor(40, 40, 40)), GlyphIcon(glyph, QColor(20, 90, 200)),
                      GlyphIcon(glyph, Qt::gray), size);
-  button->setStatusTip(QString::fromStdString(GetCommandHelp(0, id)));
-  button->setToolTip(QString::fromStdString(GetCommandHelp(1, id)));
+  button->setStatusTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 0, id)));
+  button->setToolTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 1, id)));
   buttons_[id] = button;
   return button;
 }
@@ -160,8 +161,8 @@ QAbstractButton* AnimationPanel::GetButton(int id) const {
 // --- The list ---
 
 AnimationPanel::ListShape AnimationPanel::CurrentShape() const {
-  ListShape shape{project_.GetTrack().GetMode(), actions_.GetRowCount(), {}};
-  const KeyframeTrack& track = project_.GetTrack();
+  ListShape shape{project_.Model().Track().GetMode(), actions_.GetRowCount(), {}};
+  const KeyframeTrack& track = project_.Model().Track();
   for (int i = 0; i < track.GetCount(); ++i) shape.keyframes.push_back(track.GetAt(i)->GetFrameNumber());
   return shape;
 }

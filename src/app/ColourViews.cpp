@@ -9,6 +9,7 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ ColourViews::ColourViews(ProjectData& project, QObject* parent) : QObject(parent
   std::string reason;
   config_ = ColourConfig::Load(path.toStdString(), reason);
   if (!config_) {
-    problem_ = Text(FormatString(kColourConfigFailed, path.toStdString(), reason));
+    problem_ = Text(FormatString(InterfaceLanguage(), kColourConfigFailed, path.toStdString(), reason));
     return;
   }
   const std::vector<DisplayView>& views = config_->Views();
@@ -45,13 +46,13 @@ bool ColourViews::Choose(int index) {
     std::string reason;
     transform = config_->MakeTransform(choice, reason);
     if (!transform) {
-      UI().Warning(LoadString(kWarningTitle), FormatString(kColourViewFailed, DisplayViewName(choice), reason));
+      project_.UI().Warning(LoadString(InterfaceLanguage(), kWarningTitle), FormatString(InterfaceLanguage(), kColourViewFailed, DisplayViewName(choice), reason));
       CheckChosen();
       return false;
     }
   }
   chosen_ = index;
-  project_.SetDisplayTransform(std::move(transform));
+  project_.View().SetDisplayTransform(std::move(transform));
   CheckChosen();
   Q_EMIT Changed();
   return true;
@@ -65,11 +66,11 @@ void ColourViews::CheckChosen() {
 
 QAction* ColourViews::ActionFor(int index, QMenu* menu) {
   const bool builtIn = index < 0;
-  auto* action = menu->addAction(builtIn ? Text(LoadString(kBuiltInSrgbItem))
+  auto* action = menu->addAction(builtIn ? Text(LoadString(InterfaceLanguage(), kBuiltInSrgbItem))
                                          : Text(DisplayViewName(config_->Views()[size_t(index)])));
   action->setCheckable(true);
   action->setChecked(index == chosen_);
-  action->setStatusTip(Text(LoadString(builtIn ? kBuiltInSrgbHelp : kColourViewHelp)));
+  action->setStatusTip(Text(LoadString(InterfaceLanguage(), builtIn ? kBuiltInSrgbHelp : kColourViewHelp)));
   connect(action, &QAction::triggered, this, [this, index] { Choose(index); });
   return action;
 }
@@ -78,7 +79,7 @@ void ColourViews::AddMenu(QMenu* view) {
   actions_.clear();
   if (!config_) return;
   view->addSeparator();
-  QMenu* menu = view->addMenu(Text(LoadString(kColourViewMenu)));
+  QMenu* menu = view->addMenu(Text(LoadString(InterfaceLanguage(), kColourViewMenu)));
   menu->setObjectName(QStringLiteral("colourViewMenu"));
   auto* group = new QActionGroup(menu);
   actions_.push_back(group->addAction(ActionFor(-1, menu)));

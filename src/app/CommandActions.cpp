@@ -13,6 +13,8 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ApplicationFrame.h"
+#include "controls/UiText.h"
+#include "project/FovaraDoc.h"
 
 namespace {
 
@@ -70,12 +72,12 @@ CommandActions::CommandActions(ApplicationFrame& frame, QWidget* owner) : QObjec
   const CCommandMgr& manager = frame_.GetCommandManager();
   for (int i = 0; i < manager.GetNumber(); ++i) {
     CQelCommand* command = manager.GetCommand(i);
-    auto* action = new QAction(Label(command->GetName()), owner);
+    auto* action = new QAction(Label(command->GetName(InterfaceLanguage())), owner);
     const CCommandAccess& access = command->GetAccess();
     action->setShortcut(ShortcutForAccess(access));
     if (command->GetCategory() == kCategoryNavigation) action->setShortcut(NavigationKeys(command->GetID()));
     action->setIcon(IconForCommand(command->GetID(), access.bitmap));
-    action->setStatusTip(Label(command->GetHelp(0)));
+    action->setStatusTip(Label(command->GetHelp(InterfaceLanguage(), kHelpStatus)));
     action->setToolTip(ToolTipFor(action->text(), action->shortcut()));
     action->setCheckable(command->GetClass() == kClassInteractive || command->GetCategory() == kCategoryView);
     owner->addAction(action);
@@ -97,7 +99,7 @@ void CommandActions::Run(CQelCommand* command) {
     frame_.RunCommand(command->GetID(), 0, 0);
   } catch (const std::exception& e) {
     // A command that fails must not take the window down with it.
-    UI().Warning(LoadString(kWarningTitle), e.what());
+    frame_.GetDocument().GetProject().UI().Warning(UiString(kWarningTitle), e.what());
   }
   Q_EMIT CommandRun(command->GetID());
 }

@@ -13,7 +13,7 @@ namespace {
 
 
 QString Depth(double depth) {
-  return QString::fromStdString(FormatDecimal(depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4)));
+  return QString::fromStdString(FormatDecimal(InterfaceLanguage(), depth, std::fabs(depth) >= 1000 ? 1 : (std::fabs(depth) >= 10 ? 3 : 4)));
 }
 
 // What a pick sets: a depth, a background or a foreground, unless the filter's panel says

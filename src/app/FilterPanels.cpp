@@ -6,7 +6,7 @@
 #include "app/CustomVReBar.h"
 #include "controls/FilterPanelRegistry.h"
 #include "filters/DepthFilterCommand.h"
-#include "platform/framework/StringTable.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -38,21 +38,17 @@ std::unique_ptr<FilterPanel> MakePanel(CCustomVReBar* dock, DepthFilterCommand& 
   if (!entry) return nullptr;
   PanelParts parts = entry->createPanel(filter);
   if (!parts.widget || !parts.panel) return nullptr;
-  dock->AddNewBar(parts.widget, LoadString(filter.GetDescription().panelTitleStringId));
+  dock->AddNewBar(parts.widget, UiString(filter.GetDescription().panelTitleStringId));
   parts.panel->SyncToPanel();
   return std::make_unique<DockedPanel>(dock, parts.widget, parts.panel);
 }
 
 }  // namespace
 
-void InstallDockedFilterPanels(CCustomVReBar* dock) {
-  if (!dock) {
-    InstallFilterPanelFactory({});
-    return;
-  }
+FilterPanelFactory DockedFilterPanels(CCustomVReBar* dock) {
   QPointer<CCustomVReBar> guarded(dock);
-  InstallFilterPanelFactory([guarded](DepthFilterCommand& filter) -> std::unique_ptr<FilterPanel> {
+  return [guarded](DepthFilterCommand& filter) -> std::unique_ptr<FilterPanel> {
     if (!guarded) return nullptr;
     return MakePanel(guarded, filter);
-  });
+  };
 }

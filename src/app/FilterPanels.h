@@ -1,8 +1,9 @@
 #pragma once
 // Each filter's settings panel in the main window's left dock while the filter is open.
 
+#include "filters/FilterPanel.h"
+
 class CCustomVReBar;
 
-// Installs the panel factory of the filters: each panel goes into the dock under its title.
-// A null dock uninstalls it (filters then open without a panel).
-void InstallDockedFilterPanels(CCustomVReBar* dock);
+// The panel factory of the filters: each panel goes into the dock under its title.
+FilterPanelFactory DockedFilterPanels(CCustomVReBar* dock);

@@ -20,6 +20,7 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/framework/WorkAside.h"
 #include "tools/ProjectSession.h"
+#include "controls/UiText.h"
 
 namespace fs = std::filesystem;
 
@@ -39,7 +40,7 @@ bool IsLanguageSwitch(const QString& argument) {
 
 }  // namespace
 
-CFovaraApp::CFovaraApp() {
+CFovaraApp::CFovaraApp(UserInterface& ui) : ui_(ui) {
   QString programFolder = QCoreApplication::applicationDirPath();
   // Beside the program in a build, under share/ once installed.
   helpFolders_ = {programFolder + QStringLiteral("/help"), programFolder + QStringLiteral("/../share/fovara/help")};
@@ -63,7 +64,8 @@ void CFovaraApp::SelectLanguage(const QStringList& arguments) {
   std::vector<const char*> argv;
   for (const std::string& s : copies) argv.push_back(s.c_str());
   Language language = LanguageFromArguments(int(argv.size()), argv.data());
-  SetLanguage(language);
+  SetInterfaceLanguage(language);
+  ui_.SetLanguage(language);
   // Qt's own texts (standard buttons, file dialogs) follow the interface language.
   InstallQtTranslations(language == Language::French);
 }
@@ -92,7 +94,7 @@ bool CFovaraApp::InitInstance(const QStringList& arguments, const std::function<
   // before the working folder changes.
   const QString project = FromStartFolder(ProjectArgument(arguments), QDir::currentPath());
   RestoreWorkingFolder();
-  session_ = std::make_unique<ProjectSession>();
+  session_ = std::make_unique<ProjectSession>(ui_);
   mainWindow_ = std::make_unique<MainWindow>(*session_);
   QObject::connect(mainWindow_.get(), &MainWindow::HelpRequested, [this] { WinHelp(); });
   QObject::connect(mainWindow_.get(), &MainWindow::AboutRequested, [this] { ShowAbout(); });
@@ -125,16 +127,16 @@ int CFovaraApp::ExitInstance() {
   delete splash_;
   splash_ = nullptr;
   mainWindow_.reset();  // the window lets go of the session first
+  // A frame whose reading the user cancelled may still be read on its thread: the project
+  // waits for it as it goes.
   session_.reset();
-  // A frame whose reading the user cancelled may still be read on its thread.
-  FinishAbandonedWork();
   InstallQtTranslations(false);
   // A normal end is a successful exit for the scripts that start the program.
   return 0;
 }
 
 QString CFovaraApp::FindHelpPage() const {
-  QString language = GetLanguage() == Language::French ? QStringLiteral("fr") : QStringLiteral("en");
+  QString language = InterfaceLanguage() == Language::French ? QStringLiteral("fr") : QStringLiteral("en");
   for (const QString& folder : helpFolders_) {
     for (const QString& candidate : {language, QStringLiteral("en")}) {
       QFileInfo page(folder + QLatin1Char('/') + candidate + QStringLiteral("/index.html"));
@@ -147,11 +149,11 @@ QString CFovaraApp::FindHelpPage() const {
 void CFovaraApp::WinHelp() {
   QString page = FindHelpPage();
   if (page.isEmpty()) {
-    UI().Warning(LoadString(kHelpTitle), LoadString(kHelpFileCannotFound));
+    ui_.Warning(UiString(kHelpTitle), UiString(kHelpFileCannotFound));
     return;
   }
   if (!urlOpener_(QUrl::fromLocalFile(page))) {
-    UI().Warning(LoadString(kHelpTitle), FormatString(kHelpPageCouldNot, page.toStdString()));
+    ui_.Warning(UiString(kHelpTitle), UiFormat(kHelpPageCouldNot, page.toStdString()));
   }
 }
 

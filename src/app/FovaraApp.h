@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class MainWindow;
+class UserInterface;
 class ProjectSession;
 class QSplashScreen;
 class QUrl;
@@ -19,7 +20,8 @@ class QWidget;
 
 class CFovaraApp {
  public:
-  CFovaraApp();
+  // The application talks to the user through ui, in the language it chooses at start.
+  explicit CFovaraApp(UserInterface& ui);
   ~CFovaraApp();
   CFovaraApp(const CFovaraApp&) = delete;
   CFovaraApp& operator=(const CFovaraApp&) = delete;
@@ -61,6 +63,7 @@ class CFovaraApp {
   void RestoreWorkingFolder();
   void ShowMainWindow();
 
+  UserInterface& ui_;
   std::unique_ptr<ProjectSession> session_;
   std::unique_ptr<MainWindow> mainWindow_;
   QSplashScreen* splash_ = nullptr;

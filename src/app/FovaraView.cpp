@@ -65,7 +65,7 @@ void CFovaraView::SetDisplayedImage(const NTBitmap* image) {
   QSize previous = geometry_.image;
   image_ = image;
   wrapped_ = Wrap(image);
-  transparent_ = image && frame_.GetDocument().GetProject().IsDisplayedImageTransparent();
+  transparent_ = image && frame_.GetDocument().GetProject().View().IsDisplayedImageTransparent();
   geometry_.image = wrapped_.size();
   // Another view mode or frame of the same size keeps the zoom and scroll position.
   if (!image_ || geometry_.image != previous) {
@@ -198,7 +198,7 @@ void CFovaraView::paintEvent(QPaintEvent* event) {
   PaintImage(painter, exposed);
   if (overlay_) PaintOverlay(painter);
   if (DepthFilterCommand* filter = CurrentFilterCommand(frame_.GetDocument().GetProject());
-      filter && frame_.GetDocument().GetProject().GetViewMode() == kViewFilterPreview) {
+      filter && frame_.GetDocument().GetProject().View().GetViewMode() == kViewFilterPreview) {
     filter->OnPreviewDraw();
   }
 }

@@ -27,6 +27,7 @@
 #include "app/FovaraView.h"
 #include "app/Icons.h"
 #include "app/ViewStatusBar.h"
+#include "filters/DepthFilterCommand.h"
 #include "controls/ToolBitmapButton.h"
 #include "tools/DepthConversion.h"
 #include "platform/framework/FileHelpers.h"
@@ -36,18 +37,19 @@
 #include "platform/framework/UserInterface.h"
 #include "tools/ProjectSession.h"
 #include "tools/DepthTools.h"
+#include "controls/UiText.h"
 
 namespace {
 
-QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+QString Text(int id) { return QString::fromStdString(LoadString(InterfaceLanguage(), id)); }
 
 // The first line of a help string is the status text.
-QString HelpLine(int id, int line) { return QString::fromStdString(GetCommandHelp(line, id)); }
+QString HelpLine(int id, int line) { return QString::fromStdString(GetCommandHelp(InterfaceLanguage(), line, id)); }
 
 
 // "Undo blur amount behind" when the step has a name.
 void NameAction(QAction* action, int plainId, int namedId, int nameId) {
-  const QString text = nameId ? QString::fromStdString(FormatString(namedId, LoadString(nameId))) : Text(plainId);
+  const QString text = nameId ? QString::fromStdString(FormatString(InterfaceLanguage(), namedId, LoadString(InterfaceLanguage(), nameId))) : Text(plainId);
   if (action->text() == text) return;
   action->setText(text);
   action->setToolTip(ToolTipFor(text, action->shortcut()));
@@ -58,11 +60,11 @@ bool IsProjectFile(const std::string& path) { return fileGetClass(path) == kClas
 // Document operations report their failures themselves; an exception escaping one must still
 // not end the program.
 template <typename Operation>
-bool Guarded(Operation operation) {
+bool Guarded(UserInterface& ui, Operation operation) {
   try {
     return operation();
   } catch (const std::exception& e) {
-    UI().Warning(LoadString(kWarningTitle), e.what());
+    ui.Warning(UiString(kWarningTitle), e.what());
     return false;
   }
 }
@@ -98,7 +100,7 @@ MainWindow::MainWindow(ProjectSession& session, QWidget* parent) : QMainWindow(p
   Frame().SetStateListener([this] { RefreshFromProject(); });
   // The compare key works whichever widget of the window has the keyboard.
   qApp->installEventFilter(this);
-  InstallDockedFilterPanels(leftPane_);
+  for (DepthFilterCommand* filter : FilterCommands(Frame())) filter->SetPanelFactory(DockedFilterPanels(leftPane_));
   ToolBitmapButton::SetCurrentCommandQuery([this] {
     CQelCommand* current = Frame().GetCommandManager().GetCurrentCommand();
     return current ? current->GetID() : 0u;
@@ -109,7 +111,7 @@ MainWindow::MainWindow(ProjectSession& session, QWidget* parent) : QMainWindow(p
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   ToolBitmapButton::SetCurrentCommandQuery({});
-  InstallDockedFilterPanels(nullptr);
+  for (DepthFilterCommand* filter : FilterCommands(Frame())) filter->SetPanelFactory({});
   Frame().SetStateListener({});
   Frame().SetViewport(nullptr);
 }
@@ -170,7 +172,7 @@ void MainWindow::CreateFileActions() {
 }
 
 void MainWindow::CreateToolbars() {
-  navigationBar_ = new QToolBar(QString::fromStdString(LoadString(kTools)), this);
+  navigationBar_ = new QToolBar(QString::fromStdString(LoadString(InterfaceLanguage(), kTools)), this);
   navigationBar_->setObjectName(QStringLiteral("toolsBar"));
   navigationBar_->setIconSize(QSize(24, 24));
   navigationBar_->addAction(GetFileAction(kIdNewProject));
@@ -180,7 +182,7 @@ void MainWindow::CreateToolbars() {
   commands_->FillNavigationToolbar(navigationBar_);
   addToolBar(Qt::TopToolBarArea, navigationBar_);
 
-  previewBar_ = new QToolBar(QString::fromStdString(LoadString(kPreview)), this);
+  previewBar_ = new QToolBar(QString::fromStdString(LoadString(InterfaceLanguage(), kPreview)), this);
   previewBar_->setObjectName(QStringLiteral("previewBar"));
   previewBar_->setIconSize(QSize(24, 24));
   commands_->FillPreviewToolbar(previewBar_);
@@ -275,10 +277,10 @@ void MainWindow::RefreshFromProject() {
   GetFileAction(kIdCloseProject)->setEnabled(full);
   GetFileAction(kIdConvertZBuffer)->setEnabled(full);
   const ProjectData& project = Document().GetProject();
-  GetFileAction(kIdUndo)->setEnabled(full && project.CanUndo());
-  GetFileAction(kIdRedo)->setEnabled(full && project.CanRedo());
-  NameAction(GetFileAction(kIdUndo), kUndoText, kUndoNamedText, full ? project.UndoNameId() : 0);
-  NameAction(GetFileAction(kIdRedo), kRedoText, kRedoNamedText, full ? project.RedoNameId() : 0);
+  GetFileAction(kIdUndo)->setEnabled(full && project.History().CanUndo());
+  GetFileAction(kIdRedo)->setEnabled(full && project.History().CanRedo());
+  NameAction(GetFileAction(kIdUndo), kUndoText, kUndoNamedText, full ? project.History().UndoNameId() : 0);
+  NameAction(GetFileAction(kIdRedo), kRedoText, kRedoNamedText, full ? project.History().RedoNameId() : 0);
   FollowAnimation(full);
   commands_->UpdateStates();
   const bool depthTool = IsDepthTool(Frame().GetCommandManager().GetCurrentCommand());
@@ -307,7 +309,7 @@ void MainWindow::UpdateTitle() {
 // The animation panel is docked below the filter's panel while a project is open.
 void MainWindow::FollowAnimation(bool projectOpen) {
   if (projectOpen && !animationDocked_) {
-    leftPane_->AddBottomBar(animation_, LoadString(kAnimationSettings));
+    leftPane_->AddBottomBar(animation_, LoadString(InterfaceLanguage(), kAnimationSettings));
     animation_->show();
     animationDocked_ = true;
     SetLeftPaneWidth(std::max(leftPane_->width(), animation_->sizeHint().width()));
@@ -330,23 +332,23 @@ void MainWindow::SetLeftPaneWidth(int width) {
 // --- File commands ---
 
 void MainWindow::OnNewProject() {
-  Guarded([this] { return Document().OnNewProject(); });
+  Guarded(session_.UI(), [this] { return Document().OnNewProject(); });
   RefreshFromProject();
 }
 
 void MainWindow::OnOpenProject() {
-  FileRequest request{kClassProject, 0, "", Document().GetProject().ResolveImageFolder()};
-  std::optional<std::string> chosen = UI().ChooseFileToOpen(request);
+  FileRequest request{kClassProject, 0, "", Document().GetProject().Model().ResolveImageFolder()};
+  std::optional<std::string> chosen = session_.UI().ChooseFileToOpen(request);
   if (chosen && !chosen->empty()) OpenProject(*chosen);
 }
 
 void MainWindow::OnSaveProject() {
-  Guarded([this] { return Document().DoFileSave(); });
+  Guarded(session_.UI(), [this] { return Document().DoFileSave(); });
   RefreshFromProject();
 }
 
 void MainWindow::OnSaveProjectAs() {
-  Guarded([this] { return Document().DoFileSaveAs(); });
+  Guarded(session_.UI(), [this] { return Document().DoFileSaveAs(); });
   RefreshFromProject();
 }
 
@@ -360,16 +362,16 @@ bool MainWindow::EndDepthTool() {
 bool MainWindow::CompareWithSource(bool held) {
   ProjectData& project = Document().GetProject();
   if (held) {
-    const uint32_t mode = project.GetViewMode();
+    const uint32_t mode = project.View().GetViewMode();
     if (comparedMode_ || !project.GetFilter() || (mode != kViewLastResult && mode != kViewFilterPreview)) return false;
     comparedMode_ = mode;
-    project.SetViewMode(kViewImage, true, false);
+    project.View().SetViewMode(kViewImage, true, false);
     status_->showMessage(Text(kComparingText));
     return true;
   }
   if (!comparedMode_) return false;
   const uint32_t mode = std::exchange(comparedMode_, 0);
-  if (project.GetFilter() && project.GetViewMode() == kViewImage) project.SetViewMode(mode, true, true);
+  if (project.GetFilter() && project.View().GetViewMode() == kViewImage) project.View().SetViewMode(mode, true, true);
   status_->showMessage(Text(kReady));
   return true;
 }
@@ -386,26 +388,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::OnCloseProject() {
-  Guarded([this] { return Document().CloseCurrentProject(); });
+  Guarded(session_.UI(), [this] { return Document().CloseCurrentProject(); });
   RefreshFromProject();
 }
 
 void MainWindow::OnConvertZBuffer() {
-  Guarded([this] { return ConvertZBuffer(Document().GetProject()); });
+  Guarded(session_.UI(), [this] { return ConvertZBuffer(Document().GetProject()); });
 }
 
 void MainWindow::OnUndo() {
-  Guarded([this] { return Document().GetProject().Undo(); });
+  Guarded(session_.UI(), [this] { return Document().GetProject().History().Undo(); });
   RefreshFromProject();
 }
 
 void MainWindow::OnRedo() {
-  Guarded([this] { return Document().GetProject().Redo(); });
+  Guarded(session_.UI(), [this] { return Document().GetProject().History().Redo(); });
   RefreshFromProject();
 }
 
 bool MainWindow::OpenProject(const std::string& path) {
-  bool opened = Guarded([this, &path] { return Document().OnOpenDocument(path); });
+  bool opened = Guarded(session_.UI(), [this, &path] { return Document().OnOpenDocument(path); });
   // The project's folder is where the user works now.
   if (opened) QDir::setCurrent(QString::fromStdString(fileStripName(Document().GetPathName())));
   RefreshFromProject();
@@ -413,7 +415,7 @@ bool MainWindow::OpenProject(const std::string& path) {
 }
 
 bool MainWindow::NewProjectFromImage(const std::string& path) {
-  bool made = Guarded([this, &path] { return Document().NewProjectFrom(path); });
+  bool made = Guarded(session_.UI(), [this, &path] { return Document().NewProjectFrom(path); });
   RefreshFromProject();
   return made;
 }

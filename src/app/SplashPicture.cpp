@@ -7,6 +7,7 @@
 #include "FovaraVersion.h"
 #include "app/Icons.h"
 #include "platform/framework/StringTable.h"
+#include "controls/UiText.h"
 
 QPixmap MakeSplashPicture() {
   const QSize size(460, 220);
@@ -27,16 +28,16 @@ QPixmap MakeSplashPicture() {
   title.setBold(true);
   painter.setFont(title);
   painter.drawText(QRect(160, 48, 280, 50), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(LoadString(kProgramName)));
+                   QString::fromStdString(LoadString(InterfaceLanguage(), kProgramName)));
   QFont body = painter.font();
   body.setPixelSize(15);
   body.setBold(false);
   painter.setFont(body);
   painter.setPen(QColor(0xd6, 0xdd, 0xe8));
   painter.drawText(QRect(160, 100, 280, 50), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                   QString::fromStdString(LoadString(kDepthDrivenPostProcessing)));
+                   QString::fromStdString(LoadString(InterfaceLanguage(), kDepthDrivenPostProcessing)));
   painter.setPen(QColor(0x9d, 0xb0, 0xc8));
   painter.drawText(QRect(160, 160, 280, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(FormatString(kVersionText, kFovaraVersion)));
+                   QString::fromStdString(FormatString(InterfaceLanguage(), kVersionText, kFovaraVersion)));
   return pixmap;
 }

@@ -24,16 +24,14 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("fovara"));
   // Real dialogs, owned by the main window as soon as it exists.
   QtUserInterface dialogs;
-  InstallUserInterface(&dialogs);
   int code = 0;
   {
-    CFovaraApp app;
+    CFovaraApp app(dialogs);
     if (app.InitInstance(QApplication::arguments(), [&dialogs](QWidget* window) { dialogs.SetMainWindow(window); })) {
       QuitWhenReadyIfAsked(app.GetMainWindow()->GetView()->viewport());
       QApplication::exec();
       code = app.ExitInstance();
     }
   }
-  InstallUserInterface(nullptr);
   return code;
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "filters/FilterRegistry.h"
+#include "platform/framework/Archive.h"
+#include "platform/framework/FileHelpers.h"
 
 std::optional<uint32_t> FilterIdFromName(const std::string& name) {
   if (const FilterEntry* filter = FindFilterByCliName(name)) return filter->description.id;
@@ -28,18 +30,48 @@ bool CliProject::Open(const std::string& path) {
     Fail(path + ": no such project file");
     return false;
   }
-  if (session.Document().OnOpenDocument(AbsolutePath(path))) return true;
-  // What went wrong was told already (one line naming the project); otherwise say it here.
-  if (ui.HasComplained()) {
-    ui.Flush();
+  try {
+    CArchive archive = OpenArchiveForReading(AbsolutePath(path));
+    model.Read(archive);
+  } catch (const ProjectFileError& e) {
+    Fail(path + ": " + e.what());
+    return false;
+  } catch (const std::exception& e) {
+    Fail(path + ": the project file is damaged or of another kind (" + std::string(e.what()) + ")");
     return false;
   }
-  Fail("cannot open " + path + (session.Document().GetLastError().empty() ? "" : ": " + session.Document().GetLastError()));
-  return false;
+  const std::vector<std::string> missing = model.FramesWithoutFiles();
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += " " + name;
+    Fail(path + ": " + ui.Text(kProjectCannotOpenedImage) + names);
+    return false;
+  }
+  return true;
 }
 
 bool CliProject::Save(const std::string& path) {
-  if (session.Document().OnSaveDocument(AbsolutePath(path))) return true;
-  Fail("cannot save " + path + ": " + session.Document().GetLastError());
+  CArchive archive;
+  const std::string complete = AbsolutePath(path);
+  archive.SetFilePath(complete);
+  const ProjectFolders before = model.GetFolders();
+  try {
+    model.Write(archive);
+  } catch (const std::exception& e) {
+    model.SetFolders(before);
+    Fail("cannot save " + path + ": " + e.what());
+    return false;
+  }
+  const std::string failure = WriteFileAtomically(complete, archive.GetBytes());
+  if (failure.empty()) return true;
+  model.SetFolders(before);
+  Fail("cannot save " + path + ": " + failure);
   return false;
+}
+
+std::unique_ptr<Frame> CliProject::ReadFrameOf(int frame) {
+  const FrameFiles files = model.GetFrameFiles(frame);
+  FrameRead read = ReadFrame(files);
+  if (!read.frame) Fail(files.imagePath + ": " + read.failure);
+  return std::move(read.frame);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What the project subcommands share: a console user interface, a project session, and the
-// names the command line uses for filters.
+// What the project subcommands share: a console user interface, the project as its file holds
+// it, and the names the command line uses for filters.
 
 #include <cstdint>
 #include <memory>
@@ -8,16 +8,21 @@
 #include <string>
 
 #include "cli/ConsoleUserInterface.h"
-#include "tools/ProjectSession.h"
+#include "project/FrameSource.h"
+#include "project/ProjectModel.h"
 
 struct CliProject {
-  ConsoleUserInterface ui;  // installed before the session exists
-  ProjectSession session;
+  ConsoleUserInterface ui;
+  ProjectModel model;
 
-  // Opens a project file; false (with the reason on stderr) when it cannot be opened.
+  // Opens a project file and checks that every frame's files are there; false (with the
+  // reason on stderr) when it cannot be opened.
   bool Open(const std::string& path);
   // Saves to path, keeping the previous file when the save fails.
   bool Save(const std::string& path);
+  // A frame of the project, read as a render reads it; null (with the reason on stderr) when
+  // it cannot be read.
+  std::unique_ptr<Frame> ReadFrameOf(int frame);
 };
 
 // A registered filter's command-line name ("dof", "zsat", ...) to its id; nothing for other names.

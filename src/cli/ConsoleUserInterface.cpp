@@ -14,10 +14,7 @@ std::string PlainText(const std::string& markup) {
   return text;
 }
 
-ConsoleUserInterface::~ConsoleUserInterface() {
-  Flush();
-  InstallUserInterface(nullptr);
-}
+ConsoleUserInterface::~ConsoleUserInterface() { Flush(); }
 
 void ConsoleUserInterface::Say(const std::string& text, bool continues) {
   if (!continues) Flush();
@@ -54,7 +51,7 @@ void ConsoleUserInterface::Notify(int flags, int noticeId, const std::string& ti
   bool complainedBefore = complained_;
   Say(PlainText(title) + ": " + text + hint, false);
   // Flag 1 alone is a note (a depth picture was detected); the others report a failure.
-  if (flags == 1) {
+  if (flags == kNoticeInformation) {
     Flush();
     complained_ = complainedBefore;
   }
@@ -119,7 +116,7 @@ int ConsoleUserInterface::AskDepthType(const Bitmap&) { return depthType; }
 
 int ConsoleUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>&) { return filterChoice; }
 
-RenderRangeChoice ConsoleUserInterface::AskRenderRange(int) { return {3, 0, 0}; }
+RenderRangeChoice ConsoleUserInterface::AskRenderRange(int) { return {RenderRangeMode::All, 0, 0}; }
 
 DepthModeChoice ConsoleUserInterface::AskDepthMode(const depthBitmap&) { return depthMode; }
 

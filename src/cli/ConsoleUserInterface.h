@@ -10,7 +10,8 @@
 
 class ConsoleUserInterface : public UserInterface, public ProgramDialogs {
  public:
-  ConsoleUserInterface() { InstallUserInterface(this); }
+  // Speaks the language of the locale (LC_ALL, LC_MESSAGES, LANG).
+  ConsoleUserInterface() : UserInterface(LanguageFromArguments(0, nullptr)) {}
   ~ConsoleUserInterface() override;
 
   // Answers.

@@ -1,5 +1,6 @@
 // fovara-render convert-depth: saves an image's depth as a grey or coloured picture.
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -9,6 +10,9 @@
 #include "cli/CliProject.h"
 #include "cli/ViewCheck.h"
 #include "platform/framework/FileHelpers.h"
+#include "platform/image/ImageIo.h"
+#include "project/DepthFileAssociation.h"
+#include "project/FrameAsking.h"
 #include "tools/DepthConversion.h"
 
 namespace {
@@ -29,24 +33,22 @@ int RunConvert(const ConvertOptions& options) {
   if (!fileExists(options.image)) return Fail(options.image + ": no such image file");
   if (std::string missing = MissingViewReason(options.image, options.view); !missing.empty()) return Fail(missing);
   CliProject cli;
-  cli.ui.depthType = options.lightNear ? 0 : 1;
-  cli.ui.depthMode = {options.colour ? 2 : 1, options.linear ? 1 : 0, options.gamma};
-  ProjectData& project = cli.session.Project();
-  project.Frames().SetImageView(options.view);
-  std::string image = AbsolutePath(options.image);
-  if (!project.IdentifyDepthFiles(image)) return Fail("cannot read the depth of " + options.image);
-  // The sequence listing loaded its first frame: make the named image the current one.
-  const auto& names = project.GetImageNames();
-  auto it = std::find(names.begin(), names.end(), fileStripPath(image));
-  if (it != names.end() && it != names.begin()) {
-    int index = int(it - names.begin());
-    if (!project.LoadFrameAt(index)) return Fail("cannot read " + options.image);
-    project.GetTrack().ResetCurrentFrame(index);
-  }
-  std::string target = options.output.empty() ? ProposedDepthPictureName(project) : AbsolutePath(options.output);
-  cli.ui.fileToSave = target;
-  // A failed save was reported already; a cancelled one was not.
-  if (!ConvertZBuffer(project)) return cli.ui.HasComplained() ? 1 : Fail("cannot write " + target);
+  cli.ui.depthType = options.lightNear ? kDepthPictureLightNear : kDepthPictureLightFar;
+  cli.ui.subject = options.image;
+  ProjectModel& model = cli.model;
+  model.Frames().SetImageView(options.view);
+  const std::string image = AbsolutePath(options.image);
+  if (!AssociateDepthFiles(model, image, "", cli.ui)) return Fail("cannot read the depth of " + options.image);
+  const auto frame = ReadFrameTellingUser(model, fileStripPath(image), cli.ui);
+  if (!frame) return cli.ui.HasComplained() ? 1 : Fail("cannot read " + options.image);
+  const DepthModeChoice mode{options.colour ? 2 : 1, options.linear ? 1 : 0, options.gamma};
+  const auto picture = DepthPictureOf(*frame->image->GetLayer<depthBitmap>(), mode);
+  const auto& names = model.Frames().GetImageNames();
+  const int index = int(std::find(names.begin(), names.end(), fileStripPath(image)) - names.begin());
+  const std::string target =
+      options.output.empty() ? ProposedDepthPictureName(model, index) : AbsolutePath(options.output);
+  C2DIo output(target, kIoSaving);
+  if (!output.PrepareSaving(*picture, 1) || !output.Save(*picture, -1)) return Fail(output.GetError());
   std::printf("%s\n", target.c_str());
   return 0;
 }

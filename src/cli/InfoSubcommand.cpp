@@ -91,7 +91,7 @@ bool DescribeFile(const std::string& file, const InfoOptions& options) {
   C2DIo io(file, kIoWithDepth);
   io.SetView(options.view);
   std::unique_ptr<CLayerBitmap> image;
-  if (io.PrepareReading() == 1) image = io.Read();
+  if (io.PrepareReading()) image = io.Read();
   if (!image) {
     std::string reason = io.GetError().empty() ? file + ": cannot be read" : io.GetError();
     std::fprintf(stderr, "fovara-render: %s\n", reason.c_str());

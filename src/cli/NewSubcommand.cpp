@@ -8,10 +8,11 @@
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
 #include "cli/ViewCheck.h"
-#include "filters/DepthFilterCommand.h"
+#include "filters/FilterRegistry.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
+#include "project/NewProject.h"
 
 namespace {
 
@@ -33,25 +34,21 @@ int RunNew(const NewOptions& options) {
   if (std::string missing = MissingViewReason(options.image, options.view); !missing.empty()) return Fail(missing);
 
   CliProject cli;
-  cli.ui.depthType = options.lightNear ? 0 : 1;
+  cli.ui.depthType = options.lightNear ? kDepthPictureLightNear : kDepthPictureLightFar;
   cli.ui.subject = options.image;
-  cli.ui.depthHint = LoadString(kGiveDepthFileDepth);
-  auto filters = cli.session.Frame().GetFilters();
-  for (size_t i = 0; i < filters.size(); ++i) {
-    if (filters[i]->GetID() == *filterId) cli.ui.filterChoice = int(i);
-  }
+  cli.ui.depthHint = cli.ui.Text(kGiveDepthFileDepth);
   std::string depth = options.depth.empty() ? "" : AbsolutePath(options.depth);
-  cli.session.Project().Frames().SetImageView(options.view);
-  if (!cli.session.Document().NewProjectFrom(AbsolutePath(options.image), depth)) {
+  cli.model.Frames().SetImageView(options.view);
+  if (!StartProject(cli.model, AbsolutePath(options.image), depth, *filterId, cli.ui)) {
     if (cli.ui.HasComplained()) return 1;  // the reason was given, naming the image
     return Fail("cannot make a project from " + options.image);
   }
   cli.ui.Flush();
   if (!cli.Save(options.output)) return 1;
-  const ProjectData& project = cli.session.Project();
+  const FilterEntry* filter = FindFilter(*filterId);
   std::printf("%s: %s, %d frame(s), depth files %s*%s\n", options.output.c_str(),
-              project.GetFilter()->GetName().c_str(), project.GetImageCount(), project.ResolveDepthFolder().c_str(),
-              project.Frames().GetDepthExtension().c_str());
+              LoadString(cli.ui.GetLanguage(), filter->description.nameStringId).c_str(), cli.model.GetImageCount(),
+              cli.model.ResolveDepthFolder().c_str(), cli.model.Frames().GetDepthExtension().c_str());
   return 0;
 }
 

@@ -9,13 +9,13 @@
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
-#include <tbb/global_control.h>
 
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
 #include "cli/RenderFarmHelp.h"
-#include "filters/DepthFilterCommand.h"
+#include "filters/FilterRegistry.h"
 #include "platform/framework/FileInfo.h"
+#include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
 #include "tools/RenderOutputName.h"
 #include "tools/RenderOutputCheck.h"
@@ -43,13 +43,13 @@ long long FrameNumber(const std::string& digits) {
 }
 
 // "all", "current" or "A-B" (frames counted from 0, in any order) within 0..lastFrame.
-bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange& range, std::string& error) {
-  int lastFrame = std::max(0, project.GetTrack().GetLastFrame());
+bool ParseFrames(const std::string& text, const ProjectModel& project, FrameRange& range, std::string& error) {
+  int lastFrame = std::max(0, project.GetLastFrame());
   std::smatch m;
   if (text == "all") {
     range = {0, lastFrame};
   } else if (text == "current") {
-    int current = std::clamp(project.GetSavedCurrentFrame(), 0, lastFrame);
+    int current = std::clamp(project.Track().GetCurrentFrame(), 0, lastFrame);
     range = {current, current};
   } else if (std::regex_match(text, m, std::regex(R"((\d+)(?:-(\d+))?)"))) {
     // Numbers too large for a frame are beyond the last frame as well.
@@ -68,20 +68,16 @@ bool ParseFrames(const std::string& text, const ProjectData& project, FrameRange
 }
 
 // The output file name (base, and the extension that names the format).
-std::string OutputName(const RenderOptions& options, ProjectData& project) {
+std::string OutputName(const RenderOptions& options, const ProjectModel& project) {
   return RenderOutputName(options.output.empty() ? std::string() : AbsolutePath(options.output), options.format, project);
 }
 
 int RunRender(const RenderOptions& options) {
-  std::unique_ptr<tbb::global_control> threads;
-  if (options.threads > 0) {
-    threads = std::make_unique<tbb::global_control>(tbb::global_control::max_allowed_parallelism, options.threads);
-  }
   CliProject cli;
   cli.ui.quiet = options.quiet;
   cli.ui.subject = options.project;
   if (!cli.Open(options.project)) return 1;
-  ProjectData& project = cli.session.Project();
+  const ProjectModel& project = cli.model;
 
   FrameRange range;
   std::string error;
@@ -89,18 +85,21 @@ int RunRender(const RenderOptions& options) {
 
   std::string outputName = OutputName(options, project);
   C2DIo output(outputName, kIoSaving);
-  output.SetNumberWidth(OutputNumberWidth(project));
+  output.SetNumberWidth(project.GetOutputNumberWidth());
   // Checked before anything is made or written: frames must not replace the project's sources.
-  if (auto clash = FindInputOverwrite(project, output, range.first, range.last)) return Fail(DescribeClash(*clash));
+  if (auto clash = FindInputOverwrite(project, output, range.first, range.last)) {
+    return Fail(DescribeClash(cli.ui.GetLanguage(), *clash));
+  }
   std::error_code ec;
   std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   output.SetCompression(options.compression == "small"  ? ImageCompression::Small
                         : options.compression == "none" ? ImageCompression::None
                                                         : ImageCompression::Fast);
   output.SetFullFloat(options.exrFloat);
-  if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) {
-    return Fail(output.GetError());
-  }
+  // The first frame tells what the files will hold (alpha, float colour).
+  const std::shared_ptr<const Frame> first = cli.ReadFrameOf(range.first);
+  if (!first) return 1;
+  if (!output.PrepareSaving(*first->image, range.last - range.first + 1)) return Fail(output.GetError());
   if (!output.GetWarning().empty() && !options.quiet) std::fprintf(stderr, "fovara-render: %s\n", output.GetWarning().c_str());
 
   RenderJob job;
@@ -108,17 +107,22 @@ int RunRender(const RenderOptions& options) {
   job.last = range.last;
   job.output = &output;
   job.skipExisting = options.skipExisting;
-  job.keepLastResult = false;
+  job.language = cli.ui.GetLanguage();
+  job.firstRead = first;
   job.onFrameDone = [&](int index, int count, const std::string& file, bool skipped) {
     cli.ui.Flush();
     if (!options.quiet) std::printf("frame %d/%d %s %s\n", index, count, skipped ? "kept" : "written", file.c_str());
     std::fflush(stdout);
   };
-  RenderOutcome outcome = RunRenderJob(project, job);
+  const FilterEntry* filter = FindFilter(project.GetFilterId());
+  UserInterfaceProgress progress(cli.ui, LoadString(cli.ui.GetLanguage(), filter->description.nameStringId));
+  UserInterfaceMessages messages(cli.ui);
+  RenderContext context{progress, options.threads, &messages};
+  RenderOutcome outcome = RunRenderJob(project, job, context);
   cli.ui.Flush();
   if (!outcome.saveError.empty()) return Fail(outcome.saveError);
   if (outcome.cancelled) return Fail("rendering stopped before the last frame");
-  if (cli.ui.HasComplained()) {
+  if (outcome.failed > 0 || cli.ui.HasComplained()) {
     cli.ui.Flush();
     return Fail("some frames could not be rendered");
   }

@@ -106,7 +106,7 @@ CLayerBitmap RenderFrame(const SampleSceneOptions& o, double travel) {
 bool WriteLayer(const std::string& path, std::unique_ptr<Bitmap> layer, std::string& error) {
   CLayerBitmap image(std::move(layer));
   C2DIo writer(path, kIoSaving);
-  if (writer.PrepareSaving(image, 1) != 1 || !writer.Save(image, -1)) {
+  if (!writer.PrepareSaving(image, 1) || !writer.Save(image, -1)) {
     error = writer.GetError();
     return false;
   }

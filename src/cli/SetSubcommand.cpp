@@ -9,7 +9,6 @@
 #include "cli/CliCommands.h"
 #include "cli/CliProject.h"
 #include "tools/RecordText.h"
-#include "filters/DepthFilterCommand.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 
@@ -59,23 +58,23 @@ int RunSet(const SetOptions& options) {
   CliProject cli;
   cli.ui.subject = options.project;
   if (!cli.Open(options.project)) return 1;
-  ProjectData& project = cli.session.Project();
-  DepthFilterCommand* filter = CurrentFilterCommand(project);
-  KeyframeTrack& track = project.GetTrack();
+  ProjectModel& model = cli.model;
 
   if (!options.settings.empty()) {
-    if (track.GetMode() == kSequenceMode && options.frame > track.GetLastFrame()) {
+    if (model.IsSequence() && options.frame > model.GetLastFrame()) {
       return Fail("frame " + std::to_string(options.frame) + " is beyond the sequence's last frame " +
-                  std::to_string(track.GetLastFrame()));
+                  std::to_string(model.GetLastFrame()));
     }
     // As in the animation panel, where a keyframe's label goes up to that frame.
-    if (track.GetMode() != kSequenceMode && options.frame > kMaxSingleImageFrame) {
+    if (!model.IsSequence() && options.frame > kMaxSingleImageFrame) {
       return Fail("frame " + std::to_string(options.frame) + " is beyond the last frame of a single image's animation, " +
                   std::to_string(kMaxSingleImageFrame));
     }
-    // The frame's interpolated settings are the start, then the named keys change.
-    auto settings = filter->GetCurrentSettings().Clone();
-    track.GetSettingsAt(*settings, options.frame);
+    // The frame's settings as a render of it takes them are the start, then the named keys
+    // change.
+    const auto frame = cli.ReadFrameOf(options.frame);
+    if (!frame) return 1;
+    auto settings = model.SettingsAt(options.frame, frame->image.get(), &frame->range);
     CCustomData record;
     settings->StoreEveryField(record);
     std::string error = Assign(record, options.settings);
@@ -83,17 +82,18 @@ int RunSet(const SetOptions& options) {
     settings->LoadRecord(record);
     std::string refusal = settings->CheckValues();
     if (!refusal.empty()) return Fail(refusal);
-    track.SetKeyframe(options.frame, *settings);
+    model.Track().SetKeyframe(options.frame, *settings);
   }
   if (!options.options.empty()) {
+    FilterOptions& filterOptions = *model.Options();
     CCustomData record;
-    filter->StoreOptions(record);
+    filterOptions.StoreRecord(record);
     std::string error = Assign(record, AbsoluteDiaphPath(options.options));
     if (!error.empty()) return Fail(error);
-    filter->LoadOptions(record);
+    filterOptions.LoadRecord(record);
     // An option the filter could not take (a diaph picture it cannot use, say) is an error.
     CCustomData taken;
-    filter->StoreOptions(taken);
+    filterOptions.StoreRecord(taken);
     for (const auto& entry : record.Entries()) {
       if (!TakenAsGiven(entry, taken)) return Fail(FourCCToString(entry.key) + " could not be set: check the value");
     }

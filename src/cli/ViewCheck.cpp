@@ -19,6 +19,6 @@ std::string MissingViewReason(const std::string& file, const std::string& view) 
   if (view.empty()) return {};
   C2DIo probe(file, kIoWithDepth);
   probe.SetView(view);
-  if (probe.PrepareReading() != 1 || probe.GetFileInfo().requestedViewFound) return {};
+  if (!probe.PrepareReading() || probe.GetFileInfo().requestedViewFound) return {};
   return file + ": has no view '" + view + "'" + ViewList(probe.GetFileInfo().views);
 }

@@ -7,11 +7,8 @@
 
 #include "FovaraVersion.h"
 #include "cli/CliCommands.h"
-#include "platform/framework/StringTable.h"
 
 int main(int argc, char** argv) {
-  SetLanguage(LanguageFromArguments(argc, argv));
-
   CLI::App app{"Fovara headless renderer: depth-driven post-processing of rendered images"};
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("fovara-render ") + kFovaraVersion);

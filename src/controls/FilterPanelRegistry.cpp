@@ -1,6 +1,10 @@
 #include "controls/FilterPanelRegistry.h"
 
+#include <stdexcept>
+#include <string>
 #include <vector>
+
+#include "platform/framework/FourCC.h"
 
 namespace {
 
@@ -12,7 +16,12 @@ std::vector<FilterPanelEntry>& Entries() {
 
 }  // namespace
 
-void RegisterFilterPanel(const FilterPanelEntry& entry) { Entries().push_back(entry); }
+void RegisterFilterPanel(const FilterPanelEntry& entry) {
+  if (FindFilterPanel(entry.commandId)) {
+    throw std::logic_error("a second panel registered for filter " + FourCCToString(entry.commandId));
+  }
+  Entries().push_back(entry);
+}
 
 const FilterPanelEntry* FindFilterPanel(uint32_t commandId) {
   for (const FilterPanelEntry& entry : Entries()) {

@@ -38,6 +38,7 @@ struct FilterPanelEntry {
   PickHints pickHints = {};
 };
 
+// Throws std::logic_error for a filter that has a panel already: the program refuses to start.
 void RegisterFilterPanel(const FilterPanelEntry& entry);
 // The entry of a filter's command id; null when the filter has no panel.
 const FilterPanelEntry* FindFilterPanel(uint32_t commandId);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/framework/StringTable.h"
+#include "controls/UiText.h"
 
 NumberField::NumberField(double minimum, double maximum, int decimals, QWidget* parent)
     : QLineEdit(parent), minimum_(minimum), maximum_(maximum), decimals_(decimals), value_(minimum) {
@@ -31,7 +32,7 @@ void NumberField::SetDecimals(int decimals) {
   setText(Format(value_));
 }
 
-QString NumberField::Format(double value) const { return QString::fromStdString(FormatDecimal(value, decimals_)); }
+QString NumberField::Format(double value) const { return QString::fromStdString(FormatDecimal(InterfaceLanguage(), value, decimals_)); }
 
 std::optional<double> NumberField::Parse(const QString& text) {
   QString plain = text.trimmed();

@@ -111,8 +111,8 @@ int DialogUnitsX(const QWidget* widget, int units) {
 int DialogUnitsY(const QWidget* widget, int units) { return units * QFontMetrics(widget->font()).height() / 8; }
 
 void SetControlHelp(QWidget* widget, int helpId) {
-  widget->setStatusTip(QString::fromStdString(GetCommandHelp(0, helpId)));
-  widget->setToolTip(QString::fromStdString(GetCommandHelp(1, helpId)));
+  widget->setStatusTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 0, helpId)));
+  widget->setToolTip(QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 1, helpId)));
 }
 
 CCustomScrollbar* MakeValueBar(QWidget* parent, int minimum, int maximum, int value, int helpId) {

@@ -1,13 +1,16 @@
 #pragma once
-// What the five filters have in common: a command of the filter category with a current
-// settings object filled from the keyframe track for the current frame, options that are
-// not animated, a panel while it is open, and the render operations.
+// The interactive side of a filter in the desktop program's command framework: a command of
+// the filter category with the settings of the current frame (filled from the keyframe track),
+// a panel while it is open, the hand-over with the depth tools, and the previews. It renders
+// through the filter's operation (FilterOperation.h) on the project's current frame.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "animation/FilterOptions.h"
 #include "animation/KeyframeSettings.h"
 #include "filters/FilterPanel.h"
 #include "platform/framework/Command.h"
@@ -17,13 +20,8 @@
 #include "platform/image/NTBitmap.h"
 #include "project/ProjectFilter.h"
 
-class CArchive;
-class CCustomData;
 class ApplicationFrame;
 class ProjectData;
-
-// The framework state every filter switches on at construction.
-constexpr int kFilterCommandState = 0x10000;
 
 struct FilterDescription {
   uint32_t id;
@@ -37,33 +35,29 @@ class DepthFilterCommand : public ProjectFilter {
   DepthFilterCommand(ProjectData& project, const FilterDescription& description);
   ~DepthFilterCommand() override;
 
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
   int GetOptions() const override;
   CommandResult OnOpenCommand(int parameter) override;
   CommandResult OnCloseCommand() override;
 
   const FilterDescription& GetDescription() const { return description_; }
   float GetVersion() const override { return 1.0f; }
-  // Layer-type mask: colour (1, bytes or float) and depth (512).
+  // Layer-type mask: colour (bytes or float) and depth.
   uint32_t GetRequiredLayers() const override { return kRgbBitmap | kDepthBitmap; }
   // Drawn over the view in the effect preview mode; the result is not used.
   virtual int OnPreviewDraw() { return 1; }
 
-  // Renders a rectangle of the current image, or the whole current frame, polling the progress
-  // between bands of rows. New images owned by the caller; null when cancelled or when the
-  // rectangle cannot be cut.
-  virtual std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, int x, int y,
-                                                      int width, int height, RenderProgress& progress) = 0;
-  virtual std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                                    int frameCount, RenderProgress& progress) = 0;
-  // A picture for a view mode (5: the effect preview); null for modes the filter has none for.
+  // Renders a rectangle of the current frame, or the whole current frame, with the given
+  // settings and the project's options, polling the progress between bands of rows. Null when
+  // cancelled, without a current frame, or when the rectangle cannot be cut.
+  std::unique_ptr<CLayerBitmap> RenderPreview(const KeyframeSettings& settings, const ImageRect& area,
+                                              RenderProgress& progress);
+  std::unique_ptr<CLayerBitmap> RenderFrame(const KeyframeSettings& settings, RenderProgress& progress);
+  // A picture for a view mode (the effect preview); null for modes the filter has none for.
   std::unique_ptr<NTBitmap> GetViewBitmap(uint32_t viewMode) override;
   virtual int HasEffectPreview() const { return 0; }
-  // Files the filter reads besides the frames (a diaph picture, say); a render must not
-  // write over them.
-  virtual std::vector<std::string> GetInputFiles() const { return {}; }
 
   KeyframeSettings& GetCurrentSettings() override = 0;
   const KeyframeSettings& GetCurrentSettings() const {
@@ -72,24 +66,27 @@ class DepthFilterCommand : public ProjectFilter {
   // Fills the current settings from the keyframe track for the frame; the panel follows.
   KeyframeSettings& GoToFrame(int frame) override;
 
-  // The options record: written to the project file after the keyframes.
-  virtual void StoreOptions(CCustomData& record) const = 0;
-  virtual void LoadOptions(const CCustomData& record) = 0;
-  void Serialize(CArchive& archive) override;
+  // The filter's options: the project's while this is the project's filter, else the command's
+  // own (which nothing renders with).
+  FilterOptions& GetFilterOptions();
+  const FilterOptions& GetFilterOptions() const { return const_cast<DepthFilterCommand*>(this)->GetFilterOptions(); }
 
   ProjectData& GetProject() const { return project_; }
+  // Makes the panel when the filter opens: the desktop program's. None: no panel.
+  void SetPanelFactory(FilterPanelFactory factory) { panelFactory_ = std::move(factory); }
   FilterPanel* GetPanel() const { return panel_.get(); }
   // Brings the panel up to date from the command, when there is one.
   void SyncPanel();
 
- protected:
-  // Called after the options were read from a project (diaphs reload here, say).
-  virtual void OnOptionsLoaded() {}
-
  private:
+  std::unique_ptr<CLayerBitmap> Render(const KeyframeSettings& settings, std::optional<ImageRect> area,
+                                       RenderProgress& progress);
+
   ProjectData& project_;
   FilterDescription description_;
+  FilterPanelFactory panelFactory_;
   std::unique_ptr<FilterPanel> panel_;
+  std::unique_ptr<FilterOptions> ownOptions_;
 };
 
 // The project's current filter as the command it is (every filter of a project is one); null

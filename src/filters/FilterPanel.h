@@ -1,11 +1,16 @@
 #pragma once
-// What a filter needs of its settings panel. The desktop program supplies real panels through
-// the factory below; headless sessions have none.
+// What a filter needs of its settings panel. The desktop program hands its frame a factory of
+// real panels (ApplicationFrame::SetPanelFactory); headless sessions have none.
 
 #include <functional>
 #include <memory>
 
 class DepthFilterCommand;
+
+// What a panel's Refresh does, as bits: store the edit into the project, bring the controls up
+// to date.
+constexpr int kRefreshStore = 1;
+constexpr int kRefreshControls = 2;
 
 class FilterPanel {
  public:
@@ -18,6 +23,3 @@ class FilterPanel {
 
 // Creates the panel of a filter when it opens; null means the panel could not be created.
 using FilterPanelFactory = std::function<std::unique_ptr<FilterPanel>(DepthFilterCommand&)>;
-// Installed by the desktop program; while none is installed filters open without a panel.
-void InstallFilterPanelFactory(FilterPanelFactory factory);
-const FilterPanelFactory& GetFilterPanelFactory();

@@ -1,8 +1,9 @@
 #include "filters/FilterRegistry.h"
 
 #include <algorithm>
+#include <stdexcept>
 
-#include "animation/SettingsTypes.h"
+#include "animation/FilterTypes.h"
 
 namespace {
 
@@ -13,14 +14,29 @@ std::vector<FilterEntry>& Entries() {
   return entries;
 }
 
+// What an entry shares with a known one; "" when nothing.
+std::string Clash(const FilterEntry& known, const FilterEntry& entry) {
+  if (known.description.id == entry.description.id) return "command id";
+  if (known.listPosition == entry.listPosition) return "list position";
+  if (std::string(known.cliName) == entry.cliName) return "command-line name";
+  return {};
+}
+
 }  // namespace
 
 void RegisterFilter(const FilterEntry& entry) {
   auto& entries = Entries();
+  for (const FilterEntry& known : entries) {
+    const std::string clash = Clash(known, entry);
+    if (!clash.empty()) {
+      throw std::logic_error("filter " + std::string(entry.cliName) + " has the " + clash + " of filter " +
+                             known.cliName);
+    }
+  }
+  RegisterFilterTypes({entry.description.id, entry.settingsTypeCode, entry.createSettings, entry.createOptions});
   auto after = std::upper_bound(entries.begin(), entries.end(), entry.listPosition,
                                 [](int position, const FilterEntry& e) { return position < e.listPosition; });
   entries.insert(after, entry);
-  RegisterSettingsType(entry.settingsTypeCode, entry.createSettings);
 }
 
 const std::vector<FilterEntry>& RegisteredFilters() { return Entries(); }

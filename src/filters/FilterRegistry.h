@@ -1,7 +1,8 @@
 #pragma once
 // The filters the program knows. Each filter folder registers one entry from a file of its
-// own (a static FilterRegistration), so the command table, the keyframe archive, the command
-// line and the scripting module learn of a filter without naming it.
+// own (a static FilterRegistration) before the program starts; the table is only read
+// afterwards. So the command table, the project file, the render loop, the command line and the
+// scripting module learn of a filter without naming it.
 
 #include <cstdint>
 #include <memory>
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "animation/FilterOptions.h"
 #include "animation/KeyframeSettings.h"
 #include "filters/DepthFilterCommand.h"
+#include "filters/FilterOperation.h"
 
 class ProjectData;
 
@@ -22,10 +25,15 @@ struct FilterEntry {
   uint32_t settingsTypeCode;      // the record type of its keyframes
   const char* cliName;            // the name fovara-render and the scripting module use
   std::unique_ptr<KeyframeSettings> (*createSettings)();
+  std::unique_ptr<FilterOptions> (*createOptions)();
+  FilterOperation render;
+  // The desktop program's interactive command.
   std::unique_ptr<DepthFilterCommand> (*createCommand)(ProjectData& project);
 };
 
-// Adds a filter (and its settings type to the keyframe archive's types).
+// Adds a filter (and its settings and options types to the project file's types). Throws
+// std::logic_error, naming both filters, for a command id, list position, command-line name or
+// settings type another filter has already: the program refuses to start.
 void RegisterFilter(const FilterEntry& entry);
 // Every registered filter, by list position.
 const std::vector<FilterEntry>& RegisteredFilters();
@@ -39,10 +47,14 @@ struct FilterRegistration {
   explicit FilterRegistration(const FilterEntry& entry) { RegisterFilter(entry); }
 };
 
-// The two factories of an entry for a command class and a settings class.
+// The factories of an entry for a settings, an options and a command class.
 template <typename Settings>
 std::unique_ptr<KeyframeSettings> MakeSettings() {
   return std::make_unique<Settings>();
+}
+template <typename Options>
+std::unique_ptr<FilterOptions> MakeOptions() {
+  return std::make_unique<Options>();
 }
 template <typename Command>
 std::unique_ptr<DepthFilterCommand> MakeCommand(ProjectData& project) {

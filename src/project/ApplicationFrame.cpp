@@ -17,7 +17,7 @@ ApplicationFrame::ApplicationFrame(CFovaraDoc& document, ProgramCommandMaker mak
   AddCommands(makeCommands);
 }
 
-ApplicationFrame::~ApplicationFrame() { CloseCommands(0); }
+ApplicationFrame::~ApplicationFrame() { CloseCommands(); }
 
 void ApplicationFrame::AddCommands(ProgramCommandMaker makeCommands) {
   commands_ = makeCommands(document_.GetProject());
@@ -61,7 +61,8 @@ void ApplicationFrame::OnSecondCommandNotice(CQelCommand* command) {
 
 CommandResult ApplicationFrame::SavePrompt() {
   if (!GetModifiedFlag()) return kCommandOk;
-  switch (UI().Ask(LoadString(kSaveCurrentProject), Buttons::YesNoCancel)) {
+  UserInterface& ui = document_.GetProject().UI();
+  switch (ui.Ask(ui.Text(kSaveCurrentProject), Buttons::YesNoCancel)) {
     case Answer::Yes:
       if (!document_.DoFileSave()) return kCommandCancel;  // a failed save keeps the project
       SetModifiedFlag(false);

@@ -1,5 +1,7 @@
-// Where a frame's depth comes from: the image itself, a companion file of the same root
-// and number, or a depth picture; and how a new project finds its depth files and frames.
+// How a new project finds its depth files and frames: the image itself, a companion file of
+// the same root and number, or a file the user picks; then the frames of the sequence.
+
+#include "project/DepthFileAssociation.h"
 
 #include <algorithm>
 
@@ -9,107 +11,55 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
+#include "project/DepthFileNames.h"
 #include "project/ProjectData.h"
-#include "project/ProgramDialogs.h"
 
 namespace {
 
-constexpr int kNotifyFlags = 32769;
-constexpr int kAnyFileDialogFlags = 12288;
-constexpr int kReaderDialogFlags = 4096;
 
-std::string ResolveFolder(const std::string& stored, const std::string& base) {
-  if (!PathIsRelative(stored)) return stored;
-  std::string canonical = PathCanonicalize(base + stored);
-  return canonical.empty() ? stored : canonical;
+std::string MissingDepthText(const UserInterface& ui, const std::string& root) {
+  return ui.Format(kMissingDepthText, root);
 }
 
-bool CarriesDepth(const std::string& path) {
-  return fileGetClass(path) == kClassRla && rlaIO::HasChannels(path, kDepthBitmap);
-}
-
-// OpenEXR images with a depth channel carry their own depth too.
-bool ImageCarriesDepth(const std::string& path) {
-  uint32_t fileClass = fileGetClass(path);
-  return (fileClass == kClassRla || fileClass == kClassExr || fileClass == kClassQel) &&
-         rlaIO::HasChannels(path, kDepthBitmap);
-}
-
-// The companion depth extensions, in the order they are tried.
-std::vector<std::string> DepthExtensions() {
-  std::vector<std::string> list = fileGetExtensionArray(kClassRla);
-  list.push_back(fileGetMainExtension(kClassQel));
-  list.push_back(fileGetMainExtension(kClassZpic));
-  list.push_back(fileGetMainExtension(kClassExr));
-  return list;
-}
-
-std::string MissingDepthText(const std::string& root) { return FormatString(kMissingDepthText, root); }
-
-}  // namespace
-
-std::string ProjectData::ResolveImageFolder() const {
-  return ResolveFolder(frames_.GetImageFolder(), frames_.GetProjectFolder());
-}
-std::string ProjectData::ResolveDepthFolder() const {
-  return ResolveFolder(frames_.GetDepthFolder(), frames_.GetProjectFolder());
-}
-
-std::string ProjectData::DepthFileFor(const std::string& imagePath) const {
-  if (ImageCarriesDepth(imagePath)) return imagePath;
-  return DepthFileForCandidate(imagePath);
-}
-
-std::string ProjectData::DepthFileForCandidate(const std::string& imagePath) const {
-  int number = -1;
-  int width = 0;
-  CFileInfo(imagePath).GetDigitInfo(number, width, 0);
-  int rootNumber = -1;
-  std::string root = CFileInfo(frames_.GetDepthRootName() + frames_.GetDepthExtension()).GetDigitInfo(rootNumber, width, 1);
-  // An image without a frame number has one depth file, whatever digits its name carries
-  // ("ball_depth_2.zpic" is no frame 2 of anything).
-  if (number == -1 && rootNumber != -1) {
-    std::string whole = ResolveDepthFolder() + frames_.GetDepthRootName() + frames_.GetDepthExtension();
-    return fileExists(whole) ? whole : std::string();
-  }
-  // A depth name without a frame number is one file, whatever the image's number.
-  if (rootNumber == -1) number = -1;
-  return CFileIo::FindMatchingFile(ResolveDepthFolder(), root, frames_.GetDepthExtension(), number);
-}
-
-void ProjectData::UseDepthFile(const std::string& path) {
+// Depth naming from one depth file: its folder, name and extension.
+void UseDepthFile(ProjectFrames& frames, const std::string& path) {
   CFileInfo depthInfo(path);
-  frames_.SetDepthFolder(depthInfo.GetPath());
-  frames_.SetDepthRootName(depthInfo.GetNameWithoutExt());
-  frames_.SetDepthExtension(depthInfo.GetExtension());
+  frames.SetDepthFolder(depthInfo.GetPath());
+  frames.SetDepthRootName(depthInfo.GetNameWithoutExt());
+  frames.SetDepthExtension(depthInfo.GetExtension());
 }
 
-bool ProjectData::FindCompanionDepthFile() {
+// A new project's companion depth file of the same root, or one the user picks.
+bool FindCompanionDepthFile(ProjectFrames& frames, UserInterface& ui) {
   for (const std::string& ext : DepthExtensions()) {
-    std::string candidate = frames_.GetDepthFolder() + frames_.GetDepthRootName() + ext;
+    std::string candidate = frames.GetDepthFolder() + frames.GetDepthRootName() + ext;
     if (!fileExists(candidate)) continue;
     if (fileGetClass(candidate) == kClassExr ? !rlaIO::HasChannels(candidate, kDepthBitmap)
                                              : (fileGetClass(candidate) == kClassRla && !CarriesDepth(candidate))) {
       continue;  // a picture file without depth is no depth file
     }
-    frames_.SetDepthExtension(ext);
+    frames.SetDepthExtension(ext);
     return true;
   }
-  if (UI().CanChooseFiles()) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
-                MissingDepthText(frames_.GetDepthRootName()) + "<br><br>" + LoadString(kSelectZBufferFile));
-    auto picked = UI().ChooseFileToOpen({kClassAllFiles, kAnyFileDialogFlags, LoadString(kSelectZBufferFile), frames_.GetDepthFolder()});
+  if (ui.CanChooseFiles()) {
+    ui.Notify(kNoticeProblem, kMissingDepthNotice, ui.Text(kMissingDepthTitle),
+              MissingDepthText(ui, frames.GetDepthRootName()) + "<br><br>" + ui.Text(kSelectZBufferFile));
+    auto picked =
+        ui.ChooseFileToOpen({kClassAllFiles, kDialogAnyFile, ui.Text(kSelectZBufferFile), frames.GetDepthFolder()});
     if (picked && !picked->empty() && !(fileGetClass(*picked) == kClassRla && !CarriesDepth(*picked))) {
-      UseDepthFile(fileMakeAbsolute(*picked));
+      UseDepthFile(frames, fileMakeAbsolute(*picked));
       return true;
     }
   }
-  UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
-              MissingDepthText(frames_.GetDepthRootName()));
+  ui.Notify(kNoticeProblem, kMissingDepthNotice, ui.Text(kMissingDepthTitle), MissingDepthText(ui, frames.GetDepthRootName()));
   return false;
 }
 
-bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::string& depthFilePath) {
+}  // namespace
+
+bool AssociateDepthFiles(ProjectModel& model, const std::string& chosenPath, const std::string& depthFilePath,
+                         UserInterface& ui) {
+  ProjectFrames& frames = model.Frames();
   if (chosenPath.empty()) return false;
   // Paths are completed here, once: every folder the project keeps is then complete, and
   // names joined to them are never taken against the current folder again.
@@ -118,23 +68,24 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
   // The sequence's folder is listed once for all its frames.
   CFileIo::ListingScope listingScope;
   CFileInfo info(chosen);
-  frames_.SetDepthBitmapAnswer(-1);
-  frames_.SetProjectFolder({});
-  frames_.SetImageFolder(info.GetPath());
-  frames_.SetDepthFolder(info.GetPath());
-  frames_.SetDepthRootName(info.GetNameWithoutExt());
-  frames_.SetDepthExtension({});
+  frames.SetDepthBitmapAnswer(kDepthAnswerNotAsked);
+  frames.SetProjectFolder({});
+  frames.SetImageFolder(info.GetPath());
+  frames.SetDepthFolder(info.GetPath());
+  frames.SetDepthRootName(info.GetNameWithoutExt());
+  frames.SetDepthExtension({});
 
   if (!depthFile.empty()) {
     if (fileGetClass(depthFile) == kClassRla && !CarriesDepth(depthFile)) {
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
-                  FormatString(kAssociatedDepthNotMatching, fileStripPath(depthFile), info.GetCompleteName()) + " " + LoadString(kHoldsNoDepthChannel));
+      ui.Notify(kNoticeProblem, kInvalidDepthNotice, ui.Text(kMissingDepthTitle),
+                ui.Format(kAssociatedDepthNotMatching, fileStripPath(depthFile), info.GetCompleteName()) + " " +
+                    ui.Text(kHoldsNoDepthChannel));
       return false;
     }
-    UseDepthFile(depthFile);
+    UseDepthFile(frames, depthFile);
   } else if (ImageCarriesDepth(chosen)) {
-    frames_.SetDepthExtension(info.GetExtension());
-  } else if (!FindCompanionDepthFile()) {
+    frames.SetDepthExtension(info.GetExtension());
+  } else if (!FindCompanionDepthFile(frames, ui)) {
     return false;
   }
 
@@ -142,114 +93,40 @@ bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::s
   bool listed = false;
   int depthNumber = -1;
   int width = 0;
-  CFileInfo(frames_.GetDepthRootName() + frames_.GetDepthExtension()).GetDigitInfo(depthNumber, width, 1);
+  CFileInfo(frames.GetDepthRootName() + frames.GetDepthExtension()).GetDigitInfo(depthNumber, width, 1);
   if (depthNumber == -1) {
     // One depth file without a frame number belongs to the chosen image alone.
     listed = true;
-    if (fileExists(DepthFileFor(chosen))) listing.push_back(info.GetCompleteName());
+    if (fileExists(model.DepthFileFor(chosen))) listing.push_back(info.GetCompleteName());
   } else {
-    listed = CFileIo::GetFileList(chosen, [this](const std::string& path) {
-      return fileExists(DepthFileFor(path));
-    }, listing);
+    listed = CFileIo::GetFileList(
+        chosen, [&model](const std::string& path) { return fileExists(model.DepthFileFor(path)); }, listing);
   }
   if (!listed) {
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle), MissingDepthText(frames_.GetDepthRootName()));
+    ui.Notify(kNoticeProblem, kMissingDepthNotice, ui.Text(kMissingDepthTitle),
+              MissingDepthText(ui, frames.GetDepthRootName()));
     return false;
   }
   if (std::find(listing.begin(), listing.end(), info.GetCompleteName()) == listing.end()) {
     // The depth naming holds no file for the chosen image (a depth file of another frame):
     // the project would start from an image the user did not choose.
-    UI().Notify(kNotifyFlags, kMissingDepthNotice, LoadString(kMissingDepthTitle),
-                FormatString(kNoZBufferFile, frames_.GetDepthRootName() + frames_.GetDepthExtension(), info.GetCompleteName()));
+    ui.Notify(kNoticeProblem, kMissingDepthNotice, ui.Text(kMissingDepthTitle),
+              ui.Format(kNoZBufferFile, frames.GetDepthRootName() + frames.GetDepthExtension(), info.GetCompleteName()));
     return false;
   }
 
-  frames_.SetImageNames({});
+  frames.SetImageNames({});
   if (listing.size() <= 1) {
-    frames_.SetImageNames(listing);
+    frames.SetImageNames(listing);
   } else {
-    frames_.SetImageNames(UI().SelectFilesFromList(listing));
-    if (frames_.GetImageNames().empty()) return false;
+    frames.SetImageNames(ui.SelectFilesFromList(listing));
+    if (frames.GetImageNames().empty()) return false;
   }
-  if (!LoadFrame(frames_.GetImageNames().front())) return false;
-  track_.SetMode(frames_.GetImageNames().size() > 1 ? kSequenceMode : kSingleImageMode);
+  model.Track().SetMode(frames.GetImageNames().size() > 1 ? kSequenceMode : kSingleImageMode);
   return true;
 }
 
-std::unique_ptr<CLayerBitmap> ProjectData::ReadDepthFile(const std::string& path, int width, int height,
-                                                        const std::string& view, std::string& reason) {
-  if (path.empty()) return nullptr;
-  C2DIo reader(path, kIoDepthFile);
-  reader.SetView(view);
-  std::unique_ptr<CLayerBitmap> depth;
-  if (reader.PrepareReading() == 1) {
-    reader.SetNeededBitmapSize(width, height);
-    depth = reader.Read();
-  }
-  reason = reader.GetError();
-  return depth;
+bool ProjectData::IdentifyDepthFiles(const std::string& chosenPath, const std::string& depthFilePath) {
+  return AssociateDepthFiles(model_, chosenPath, depthFilePath, ui_) && LoadFrame(model_.GetImageName(0));
 }
 
-bool ProjectData::AcceptDepthImage(const CLayerBitmap* depth, int width, int height) {
-  if (!depth || depth->IsEmpty() || depth->GetWidth() != width) return false;
-  // A file with neither depth nor a picture (an alpha channel alone) has nothing to give.
-  if (!depth->GetLayerByType(kDepthBitmap) && !depth->GetStandardLayer()) return false;
-  if (depth->GetHeight() == height) return true;
-  // Another height is accepted only from a file that holds both depth and a picture.
-  return depth->GetLayerByType(kDepthBitmap) && depth->GetStandardLayer();
-}
-
-bool ProjectData::AttachDepth(const std::string& imageName, CLayerBitmap& image) {
-  int width = image.GetWidth();
-  int height = image.GetHeight();
-  std::string depthPath = DepthFileFor(ResolveImageFolder() + imageName);
-  std::string reason;
-  auto depth = ReadDepthFile(depthPath, width, height, frames_.GetImageView(), reason);
-
-  if (!AcceptDepthImage(depth.get(), width, height)) {
-    std::string shownName = depthPath.empty() ? frames_.GetDepthRootName() + frames_.GetDepthExtension() : fileStripPath(depthPath);
-    if (!UI().CanChooseFiles()) {
-      // Nobody can pick another file: one notice says which file failed and why.
-      UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
-                  AppendReason(FormatString(kAssociatedDepthNotMatching, shownName, fileStripPath(imageName)), reason));
-      return false;
-    }
-    UI().Notify(kNotifyFlags, kInvalidDepthNotice, LoadString(kMissingDepthTitle),
-                AppendReason(FormatString(kDepthFileNotMatching, shownName, fileStripPath(imageName)), reason));
-    C2DIo reader(depthPath.empty() ? ResolveDepthFolder() : depthPath, kIoWithDepth);
-    depth.reset();
-    if (reader.FileDialogBox(kReaderDialogFlags)) {
-      depthPath = reader.GetFileName();
-      depth = ReadDepthFile(depthPath, width, height, frames_.GetImageView(), reason);
-    }
-    if (!AcceptDepthImage(depth.get(), width, height)) {
-      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
-      return false;
-    }
-  }
-
-  if (depth->GetLayerByType(kDepthBitmap)) {
-    // A depth layer of another height (from a file with a picture of its own) cannot be laid
-    // over this image: refuse it rather than misplace every row.
-    if (depth->GetHeight() != height) {
-      UI().Warning(LoadString(kInvalidFileType), LoadString(kZBufferFileCannot));
-      return false;
-    }
-    image.AddLayer(depth->DetachBitmap(kDepthBitmap));
-    return true;
-  }
-
-  // A picture used as depth: ask once per project whether light is near or far.
-  const Bitmap* picture = depth->GetStandardLayer();
-  if (frames_.GetDepthBitmapAnswer() == -1) {
-    frames_.SetDepthBitmapAnswer(Dialogs().AskDepthType(*picture));
-    UI().Notify(1, kBitmapDepthNotice, LoadString(kBitmapFileDetected), FormatString(kZBufferFilePicture, fileStripPath(depthPath)));
-  }
-  image.AddLayer(DepthFromPicture(*picture, frames_.GetDepthBitmapAnswer()));
-  return true;
-}
-
-std::unique_ptr<Bitmap> ProjectData::DepthFromPicture(const Bitmap& picture, int answer) {
-  std::unique_ptr<Bitmap> grey = picture.ConvertToType(kGreyBitmap);
-  return zBitmap::CreateZBitmap(*grey->AsGrey(), answer == 0);
-}

@@ -11,11 +11,7 @@
 #include "platform/framework/UserInterface.h"
 #include "project/ApplicationFrame.h"
 
-namespace {
-constexpr int kNewProjectDialogFlags = 77824;
-}
-
-CFovaraDoc::CFovaraDoc() = default;
+CFovaraDoc::CFovaraDoc(UserInterface& ui) : project_(ui) {}
 
 void CFovaraDoc::AttachFrame(ApplicationFrame* frame) {
   frame_ = frame;
@@ -29,16 +25,16 @@ void CFovaraDoc::SetModifiedFlag(bool modified) {
 bool CFovaraDoc::IsProjectModified() const { return frame_ && frame_->GetModifiedFlag(); }
 
 void CFovaraDoc::SetTitleAndPathFromFirstImage() {
-  CFileInfo first(project_.GetImageName(0));
+  CFileInfo first(project_.Model().GetImageName(0));
   title_ = first.GetNameWithoutExt();
-  pathName_ = project_.ResolveImageFolder() + title_;
+  pathName_ = project_.Model().ResolveImageFolder() + title_;
 }
 
 bool CFovaraDoc::OnNewProject() {
-  std::string lastFolder = project_.ResolveImageFolder();
+  std::string lastFolder = project_.Model().ResolveImageFolder();
   if (!CloseCurrentProject()) return false;
-  FileRequest request{kClassAllFiles, kNewProjectDialogFlags, "", lastFolder};
-  auto chosen = UI().ChooseFileToOpen(request);
+  FileRequest request{kClassAllFiles, kDialogNewProject, "", lastFolder};
+  auto chosen = project_.UI().ChooseFileToOpen(request);
   return NewProjectFrom(chosen.value_or(""));
 }
 
@@ -79,14 +75,14 @@ bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
   }
   // Reading the project loaded its current frame: when that is frame 0 already, it is not
   // read a second time (a frame of a film's resolution takes a good part of a second).
-  const std::string& first = project_.GetImageName(0);
+  const std::string& first = project_.Model().GetImageName(0);
   if (!project_.HoldsFrame(first) && !project_.LoadFrame(first)) {
     lastError_ = fmt::format("{}: the first frame cannot be loaded", path);
     project_.CloseProject(project_.GetFilter());
     SetModifiedFlag(false);
     return false;
   }
-  project_.GetTrack().ResetCurrentFrame(0);
+  project_.Model().Track().SetCurrentFrame(0);
   if (project_.GetFilter()) project_.GetFilter()->GoToFrame(0);
   SetTitleAndPathFromFirstImage();
   pathName_ = path;
@@ -97,8 +93,8 @@ bool CFovaraDoc::OnOpenDocument(const std::string& givenPath) {
 bool CFovaraDoc::RefuseOpening(const std::string& path, const std::string& reason, int messageId) {
   lastError_ = fmt::format("{}: {}", path, reason);
   if (messageId) {
-    UI().Warning(LoadString(kWarningTitle),
-                 AppendReason(FormatString(messageId, fileStripPath(path)), LocalReason(reason)));
+    UserInterface& ui = project_.UI();
+    ui.Warning(ui.Text(kWarningTitle), AppendReason(ui.Format(messageId, fileStripPath(path)), ui.Reason(reason)));
   }
   project_.CloseProject(project_.GetFilter());
   SetModifiedFlag(false);
@@ -114,26 +110,26 @@ bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
   const std::string path = fileMakeAbsolute(givenPath);
   // Writing makes the folders relative to the new project folder; a save that fails must
   // leave them as they were.
-  const ProjectFolders before = project_.GetFolders();
+  const ProjectFolders before = project_.Model().GetFolders();
   CArchive archive;
   archive.SetFilePath(path);
   try {
     project_.Serialize(archive);
   } catch (const std::exception& e) {
-    project_.SetFolders(before);
+    project_.Model().SetFolders(before);
     lastReason_ = e.what();
     lastError_ = fmt::format("{}: {}", path, e.what());
     return false;
   }
   std::string failure = WriteFileAtomically(path, archive.GetBytes());
   if (!failure.empty()) {
-    project_.SetFolders(before);
+    project_.Model().SetFolders(before);
     lastReason_ = failure;
     lastError_ = failure;
     return false;
   }
   pathName_ = path;
-  project_.MarkHistorySaved();
+  project_.History().MarkHistorySaved();
   SetModifiedFlag(false);
   Preferences::AddRecentFile(path);
   return true;
@@ -147,16 +143,17 @@ bool CFovaraDoc::DoFileSave() {
 bool CFovaraDoc::DoFileSaveAs() {
   if (!project_.GetFilter()) return false;
   // A project saved before is proposed under its own name; a new one under its first image's.
-  std::string proposal = pathName_.empty() ? project_.ResolveImageFolder() + title_ + ".fvz" : pathName_;
-  auto chosen = UI().ChooseFileToSave({kClassProject, 0, "", proposal});
+  std::string proposal = pathName_.empty() ? project_.Model().ResolveImageFolder() + title_ + ".fvz" : pathName_;
+  auto chosen = project_.UI().ChooseFileToSave({kClassProject, 0, "", proposal});
   if (!chosen || chosen->empty()) return false;
   return SaveTellingWhy(*chosen);
 }
 
 bool CFovaraDoc::SaveTellingWhy(const std::string& path) {
   if (OnSaveDocument(path)) return true;
-  UI().Warning(LoadString(kWarningTitle),
-               AppendReason(FormatString(kCannotSaveProject, fileStripPath(path)), LocalReason(lastReason_)));
+  UserInterface& ui = project_.UI();
+  ui.Warning(ui.Text(kWarningTitle),
+             AppendReason(ui.Format(kCannotSaveProject, fileStripPath(path)), ui.Reason(lastReason_)));
   return false;
 }
 

@@ -10,7 +10,7 @@ class ApplicationFrame;
 
 class CFovaraDoc {
  public:
-  CFovaraDoc();
+  explicit CFovaraDoc(UserInterface& ui);
   void AttachFrame(ApplicationFrame* frame);
 
   ProjectData& GetProject() { return project_; }

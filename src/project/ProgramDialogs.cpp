@@ -15,8 +15,8 @@ class SilentDialogs final : public ProgramDialogs {
 
 }  // namespace
 
-ProgramDialogs& Dialogs() {
+ProgramDialogs& Dialogs(UserInterface& ui) {
   static SilentDialogs silent;
-  auto* dialogs = dynamic_cast<ProgramDialogs*>(&UI());
+  auto* dialogs = dynamic_cast<ProgramDialogs*>(&ui);
   return dialogs ? *dialogs : silent;
 }

@@ -22,10 +22,14 @@ struct FilterChoiceItem {
   uint32_t id = 0;  // the filter command's id, which picks its picture
 };
 
+// The frames the render options dialog offers (the numbers are the dialog's record's).
+enum class RenderRangeMode { First = 0, Last = 1, Current = 2, All = 3, Range = 4 };
+constexpr int kRenderRangeModeCount = 5;
+
 // What the render options dialog gives back.
 struct RenderRangeChoice {
-  int mode = 2;   // 0 first, 1 last, 2 current, 3 all, 4 range
-  int first = 0;  // for mode 4, as edited (any order)
+  RenderRangeMode mode = RenderRangeMode::Current;
+  int first = 0;  // for a range, as edited (any order)
   int last = 0;
   // Escape or the window's close button: nothing is rendered.
   bool cancelled = false;
@@ -37,6 +41,8 @@ struct DepthModeChoice {
   int curve = 0;       // 0 exponential, 1 linear
   float gamma = 0.2f;  // shape of the exponential curve
 };
+
+class UserInterface;
 
 class ProgramDialogs {
  public:
@@ -54,6 +60,6 @@ class ProgramDialogs {
   virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
 };
 
-// The installed user interface's dialogs; when it has none, silent answers: light far, no
-// filter, the current frame, grey depth, no colour.
-ProgramDialogs& Dialogs();
+// A user interface's dialogs; when it has none, silent answers: light far, no filter, the
+// current frame, grey depth, no colour.
+ProgramDialogs& Dialogs(UserInterface& ui);

@@ -1,8 +1,8 @@
 #pragma once
-// What the project needs of its current filter: its name and place among the commands, the
-// settings the keyframe track fills, its options record (the project file and each undo step
-// hold it), and the pictures of the view modes it defines. The filter commands implement it;
-// the project never sees how a filter renders.
+// What the open project needs of its filter's command: its name and place among the commands,
+// the settings of the current frame (filled from the keyframe track), and the pictures of the
+// view modes it defines. The filter commands implement it; the project never sees how a filter
+// renders, and keeps the filter's options itself (ProjectModel).
 
 #include <cstdint>
 #include <memory>
@@ -10,7 +10,6 @@
 #include "platform/framework/Command.h"
 #include "platform/image/NTBitmap.h"
 
-class CArchive;
 class KeyframeSettings;
 
 // The first view mode a filter may define for itself.
@@ -26,9 +25,6 @@ class ProjectFilter : public CBitmapCommand {
   virtual KeyframeSettings& GetCurrentSettings() = 0;
   // Fills the current settings from the keyframe track for the frame; the panel follows.
   virtual KeyframeSettings& GoToFrame(int frame) = 0;
-
-  // Writes or reads the options record (the options that are not animated).
-  virtual void Serialize(CArchive& archive) = 0;
 
   // A picture for a view mode (the effect preview, or one of the filter's own from
   // kFilterViewModeBase); null for modes the filter has none for.

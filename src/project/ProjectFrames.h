@@ -11,6 +11,11 @@
 #include <string>
 #include <vector>
 
+// How a depth picture reads: light areas near (0) or far (1); not asked yet.
+constexpr int kDepthPictureLightNear = 0;
+constexpr int kDepthPictureLightFar = 1;
+constexpr int kDepthAnswerNotAsked = -1;
+
 class ProjectFrames {
  public:
   // The frames' image names, as the image folder holds them, in frame order.
@@ -55,7 +60,7 @@ class ProjectFrames {
   std::string depthFolder_;
   std::string depthRootName_;
   std::string depthExtension_;
-  int depthBitmapAnswer_ = -1;
+  int depthBitmapAnswer_ = kDepthAnswerNotAsked;
   std::string imageView_;
   std::string outputFolder_;
   std::string outputName_;

@@ -3,26 +3,25 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <regex>
 
 #include <fmt/format.h>
-#include <tbb/global_control.h>
 
-#include "tools/AnimationActions.h"
-#include "tools/RecordText.h"
-#include "filters/DepthFilterCommand.h"
 #include "filters/FilterRegistry.h"
+#include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/FourCC.h"
-#include "platform/framework/StringTable.h"
 #include "platform/framework/Progress.h"
+#include "platform/framework/StringTable.h"
 #include "platform/image/FloatLayers.h"
 #include "platform/image/ImageIo.h"
-#include "tools/ProjectSession.h"
+#include "project/NewProject.h"
+#include "project/ProjectModel.h"
 #include "python/ScriptUserInterface.h"
+#include "tools/AnimationActions.h"
+#include "tools/RecordText.h"
 #include "tools/RenderOutputName.h"
 #include "tools/RenderRun.h"
 
@@ -39,34 +38,11 @@ std::string FilterNameOf(uint32_t id) {
   return FourCCToString(id);
 }
 
-ScriptUserInterface& TheUserInterface() {
-  static ScriptUserInterface ui;
-  static const bool installed = [] {
-    SetLanguage(LanguageFromArguments(0, nullptr));
-    InstallUserInterface(&ui);
-    return true;
-  }();
-  (void)installed;
-  return ui;
-}
-
-std::recursive_mutex& CoreMutex() {
-  static std::recursive_mutex mutex;
-  return mutex;
-}
-
-// One call into the core: taken alone, with the user interface's answers and messages of its
-// own (what an outer call had is put back afterwards, for calls made from a render's callback).
+// One call into the core, with a user interface of its own: its answers, and what the core
+// tells the user gathered for the call's exception.
 class ScriptCall {
  public:
-  explicit ScriptCall(std::string subject) : lock_(CoreMutex()), ui_(TheUserInterface()), subject_(std::move(subject)) {
-    saved_ = ui_;
-    ui_.Clear();
-    ui_.shouldStop = nullptr;
-    ui_.onlyImage.clear();
-    ui_.filterChoice = -1;
-  }
-  ~ScriptCall() { ui_ = saved_; }
+  explicit ScriptCall(std::string subject) : subject_(std::move(subject)) {}
   ScriptCall(const ScriptCall&) = delete;
   ScriptCall& operator=(const ScriptCall&) = delete;
 
@@ -83,10 +59,20 @@ class ScriptCall {
   }
 
  private:
-  std::unique_lock<std::recursive_mutex> lock_;
-  ScriptUserInterface& ui_;
-  ScriptUserInterface saved_;
+  ScriptUserInterface ui_;
   std::string subject_;
+};
+
+// A render's progress, stopped when the script asks.
+class ScriptProgress final : public RenderProgress {
+ public:
+  explicit ScriptProgress(std::function<bool()> shouldStop) : shouldStop_(std::move(shouldStop)) {}
+  void Begin(int, int, int, int) override {}
+  bool Step() override { return shouldStop_ && shouldStop_(); }
+  void End() override {}
+
+ private:
+  std::function<bool()> shouldStop_;
 };
 
 // A stereo image must have the view asked for: the default one is no answer to that.
@@ -94,7 +80,7 @@ void CheckView(const std::string& image, const std::string& view) {
   if (view.empty()) return;
   C2DIo probe(image, kIoWithDepth);
   probe.SetView(view);
-  if (probe.PrepareReading() == 1 && !probe.GetFileInfo().requestedViewFound) {
+  if (probe.PrepareReading() && !probe.GetFileInfo().requestedViewFound) {
     std::string views;
     for (const auto& v : probe.GetFileInfo().views) views += (views.empty() ? "" : ", ") + v;
     throw ScriptError(image + ": has no view '" + view + "'" + (views.empty() ? "" : " (views: " + views + ")"));
@@ -197,13 +183,13 @@ void SetSettings(KeyframeSettings& settings, const Record& changes) {
 }
 
 // As `fovara-render set --option`: an option the filter could not take is an error.
-void SetOptions(DepthFilterCommand& filter, const Record& changes) {
+void SetOptions(FilterOptions& options, const Record& changes) {
   CCustomData data;
-  filter.StoreOptions(data);
+  options.StoreRecord(data);
   Assign(data, WithAbsoluteDiaph(changes));
-  filter.LoadOptions(data);
+  options.LoadRecord(data);
   CCustomData taken;
-  filter.StoreOptions(taken);
+  options.StoreRecord(taken);
   for (const auto& entry : data.Entries()) {
     const auto& kept = taken.Entries();
     auto same = std::find_if(kept.begin(), kept.end(), [&](const auto& e) { return e.key == entry.key; });
@@ -213,13 +199,6 @@ void SetOptions(DepthFilterCommand& filter, const Record& changes) {
   }
 }
 
-DepthFilterCommand* FindFilter(ProjectSession& session, uint32_t id) {
-  for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
-    if (filter->GetID() == id) return filter;
-  }
-  throw ScriptError("filter " + FourCCToString(id) + " is not available");
-}
-
 ImageCompression CompressionOf(const std::string& name) {
   if (name == "fast") return ImageCompression::Fast;
   if (name == "small") return ImageCompression::Small;
@@ -227,15 +206,10 @@ ImageCompression CompressionOf(const std::string& name) {
   throw ScriptError("compression is fast, small or none, not '" + name + "'");
 }
 
-std::unique_ptr<tbb::global_control> ThreadLimit(int threads) {
-  if (threads <= 0) return nullptr;
-  return std::make_unique<tbb::global_control>(tbb::global_control::max_allowed_parallelism, size_t(threads));
-}
-
 // --- Rendering a project ---
 
-FrameRange FramesOf(const RenderRequest& request, const ProjectData& project) {
-  const int lastFrame = std::max(0, project.GetTrack().GetLastFrame());
+FrameRange FramesOf(const RenderRequest& request, const ProjectModel& project) {
+  const int lastFrame = std::max(0, project.GetLastFrame());
   if (!request.frames) return {0, lastFrame};
   auto [a, b] = *request.frames;
   if (std::min(a, b) < 0 || std::max(a, b) > lastFrame) {
@@ -245,7 +219,7 @@ FrameRange FramesOf(const RenderRequest& request, const ProjectData& project) {
 }
 
 // The output file name, as fovara-render makes it: base and the extension naming the format.
-std::string OutputName(const RenderRequest& request, ProjectData& project) {
+std::string OutputName(const RenderRequest& request, const ProjectModel& project) {
   if (!request.format.empty() && !IsRenderOutputFormat(request.format)) {
     throw ScriptError("unknown format '" + request.format + "'");
   }
@@ -266,14 +240,12 @@ FramePixels ReadFrame(const std::string& image, const std::string& depth, const 
   if (!depth.empty() && !fileExists(depth)) throw ScriptError(depth + ": no such depth file");
   CheckView(image, view);
   // The frame is read as a new project reads its first frame, the sequence reduced to it.
-  ProjectSession session;
-  ProjectData& project = session.Project();
-  project.Frames().SetImageView(view);
+  ProjectModel model;
+  model.Frames().SetImageView(view);
   call.UserInterface().onlyImage = fileStripPath(image);
-  if (!project.IdentifyDepthFiles(AbsolutePath(image), AbsolutePath(depth)) || !project.GetCurrentImage()) {
-    call.Fail("cannot be read");
-  }
-  return PixelsOf(*project.GetCurrentImage());
+  const auto frame = ReadFirstFrame(model, AbsolutePath(image), AbsolutePath(depth), call.UserInterface());
+  if (!frame) call.Fail("cannot be read");
+  return PixelsOf(*frame->image);
 }
 
 FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Record& settings, const Record& options,
@@ -286,23 +258,23 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
   // As a frame of a project: background depths at the farthest depth.
   auto* depth = image->GetLayer<depthBitmap>();
   depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
+  const DepthRange range = GetDepthRange(*image);
 
-  ProjectSession session;
-  ProjectData& project = session.Project();
-  project.SetCurrentImage(std::move(image));
-  DepthFilterCommand* command = FindFilter(session, id);
-  if (!project.ActivateFilter(command)) call.Fail("the filter cannot start on this frame");
-  SetOptions(*command, options);
-  auto frameSettings = command->GetCurrentSettings().Clone();
-  project.GetTrack().GetSettingsAt(*frameSettings, 0);
+  // As a new project on this frame: the first keyframe from its depths, seen at frame 0.
+  ProjectModel model;
+  model.SetFilter(id);
+  auto first = model.NewSettings();
+  first->Reset(*image);
+  model.Track().SetKeyframe(0, *first);
+  auto frameSettings = model.SettingsAt(0, image.get(), &range);
+  SetOptions(*model.Options(), options);
   SetSettings(*frameSettings, settings);
   if (call.HasComplained()) call.Fail("the settings were refused");
 
-  call.UserInterface().shouldStop = control.shouldStop;
-  auto limit = ThreadLimit(control.threads);
-  // The script's stop request is the Cancel of the user interface's progress.
-  UserInterfaceProgress progress;
-  auto result = command->RenderFrame(*frameSettings, 1, 1, progress);
+  ScriptProgress progress(control.shouldStop);
+  UserInterfaceMessages messages(call.UserInterface());
+  RenderContext context{progress, control.threads, &messages};
+  auto result = RunFilter(FindFilter(id)->render, {*image, *frameSettings, *model.Options(), std::nullopt}, context);
   if (!result) call.Fail(control.shouldStop && control.shouldStop() ? "the render was stopped" : "the frame could not be rendered");
   return PixelsOf(*result);
 }
@@ -312,27 +284,36 @@ std::string WriteFrame(const std::string& path, const FramePixels& frame, const 
   auto image = ImageOf(frame);
   C2DIo output(AbsolutePath(path), kIoSaving);
   output.SetCompression(CompressionOf(compression));
-  if (output.PrepareSaving(*image, 1) != 1 || !output.Save(*image, -1)) call.Fail(output.GetError());
+  if (!output.PrepareSaving(*image, 1) || !output.Save(*image, -1)) call.Fail(output.GetError());
   return output.GetWarning();
 }
 
 // --- Projects ---
 
-ScriptProject::ScriptProject() : session_(std::make_unique<ProjectSession>()) {}
+ScriptProject::ScriptProject() : model_(std::make_unique<ProjectModel>()) {}
 
-ScriptProject::~ScriptProject() {
-  std::lock_guard lock(CoreMutex());
-  session_.reset();
-}
+ScriptProject::~ScriptProject() = default;
 
 std::unique_ptr<ScriptProject> ScriptProject::Open(const std::string& path) {
   ScriptCall call(path);
   if (!std::filesystem::is_regular_file(path)) throw ScriptError(path + ": no such project file");
   std::unique_ptr<ScriptProject> project(new ScriptProject);
-  CFovaraDoc& document = project->session_->Document();
-  if (!document.OnOpenDocument(AbsolutePath(path))) {
-    call.Fail(document.GetLastError().empty() ? "cannot be opened" : document.GetLastError());
+  const std::string complete = AbsolutePath(path);
+  try {
+    CArchive archive = OpenArchiveForReading(complete);
+    project->model_->Read(archive);
+  } catch (const ProjectFileError& e) {
+    call.Fail(e.what());
+  } catch (const std::exception& e) {
+    call.Fail(std::string("cannot be opened: the file is damaged or of another kind (") + e.what() + ")");
   }
+  const std::vector<std::string> missing = project->model_->FramesWithoutFiles();
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += " " + name;
+    call.Fail(call.UserInterface().Text(kProjectCannotOpenedImage) + names);
+  }
+  project->path_ = complete;
   return project;
 }
 
@@ -344,116 +325,128 @@ std::unique_ptr<ScriptProject> ScriptProject::New(const std::string& image, cons
   if (!depth.empty() && !fileExists(depth)) throw ScriptError(depth + ": no such depth file");
   CheckView(image, view);
   std::unique_ptr<ScriptProject> project(new ScriptProject);
-  auto filters = project->session_->Frame().GetFilters();
-  for (size_t i = 0; i < filters.size(); ++i) {
-    if (filters[i]->GetID() == id) call.UserInterface().filterChoice = int(i);
-  }
-  project->session_->Project().Frames().SetImageView(view);
-  if (!project->session_->Document().NewProjectFrom(AbsolutePath(image), AbsolutePath(depth))) {
+  project->model_->Frames().SetImageView(view);
+  if (!StartProject(*project->model_, AbsolutePath(image), AbsolutePath(depth), id, call.UserInterface())) {
     call.Fail("cannot make a project from it");
   }
+  project->modified_ = true;
   return project;
 }
 
-std::string ScriptProject::GetPath() const { return session_->Document().GetPathName(); }
-
 std::string ScriptProject::GetFilterName() const {
-  DepthFilterCommand* filter = CurrentFilterCommand(session_->Project());
-  return filter ? FilterNameOf(filter->GetID()) : std::string();
+  const uint32_t id = model_->GetFilterId();
+  return id ? FilterNameOf(id) : std::string();
 }
 
-std::vector<std::string> ScriptProject::GetImages() const { return session_->Project().GetImageNames(); }
+std::vector<std::string> ScriptProject::GetImages() const { return model_->Frames().GetImageNames(); }
 
-int ScriptProject::GetFrameCount() const { return std::max(0, session_->Project().GetTrack().GetLastFrame()) + 1; }
-
-bool ScriptProject::IsModified() const { return session_->Document().IsProjectModified(); }
+int ScriptProject::GetFrameCount() const { return std::max(0, model_->GetLastFrame()) + 1; }
 
 std::vector<int> ScriptProject::GetKeyframeFrames() const {
-  const KeyframeTrack& track = session_->Project().GetTrack();
+  const KeyframeTrack& track = model_->Track();
   std::vector<int> frames;
   for (int i = 0; i < track.GetCount(); ++i) frames.push_back(track.GetAt(i)->GetFrameNumber());
   return frames;
 }
 
+namespace {
+
+// The settings a render of the frame takes: the keyframes blended with the frame's depths.
+std::unique_ptr<KeyframeSettings> SettingsOfFrame(const ProjectModel& model, int frame, ScriptCall& call) {
+  const FrameFiles files = model.GetFrameFiles(frame);
+  FrameRead read = ReadFrame(files);
+  if (!read.frame) call.Fail(files.imageName + ": " + read.failure);
+  return model.SettingsAt(frame, read.frame->image.get(), &read.frame->range);
+}
+
+}  // namespace
+
 Record ScriptProject::GetSettings(int frame) const {
   ScriptCall call(GetPath());
   if (frame < 0) throw ScriptError("frames count from 0");
-  ProjectData& project = session_->Project();
-  auto settings = project.GetFilter()->GetCurrentSettings().Clone();
-  project.GetTrack().GetSettingsAt(*settings, frame);
   CCustomData data;
-  settings->StoreEveryField(data);
+  SettingsOfFrame(*model_, frame, call)->StoreEveryField(data);
   return RecordOf(data);
 }
 
 void ScriptProject::SetKeyframe(int frame, const Record& changes) {
   ScriptCall call(GetPath());
-  ProjectData& project = session_->Project();
-  KeyframeTrack& track = project.GetTrack();
   if (frame < 0) throw ScriptError("frames count from 0");
-  if (track.GetMode() == kSequenceMode && frame > track.GetLastFrame()) {
-    throw ScriptError(fmt::format("frame {} is beyond the sequence's last frame {}", frame, track.GetLastFrame()));
+  if (model_->IsSequence() && frame > model_->GetLastFrame()) {
+    throw ScriptError(fmt::format("frame {} is beyond the sequence's last frame {}", frame, model_->GetLastFrame()));
   }
-  if (track.GetMode() != kSequenceMode && frame > kMaxSingleImageFrame) {
+  if (!model_->IsSequence() && frame > kMaxSingleImageFrame) {
     throw ScriptError(fmt::format("frame {} is beyond the last frame of a single image's animation, {}", frame,
                                   kMaxSingleImageFrame));
   }
-  DepthFilterCommand* filter = CurrentFilterCommand(project);
-  auto settings = filter->GetCurrentSettings().Clone();
-  track.GetSettingsAt(*settings, frame);
+  auto settings = SettingsOfFrame(*model_, frame, call);
   SetSettings(*settings, changes);
-  track.SetKeyframe(frame, *settings);
-  // The filter renders what the track now gives for the frame it is on.
-  filter->GoToFrame(track.GetCurrentFrame());
-  project.NotifyChanged(kChangeModifiedOnly);
+  model_->Track().SetKeyframe(frame, *settings);
+  modified_ = true;
 }
 
 void ScriptProject::RemoveKeyframe(int frame) {
   ScriptCall call(GetPath());
-  ProjectData& project = session_->Project();
-  KeyframeTrack& track = project.GetTrack();
+  KeyframeTrack& track = model_->Track();
   if (frame == 0) throw ScriptError("frame 0 keeps its keyframe: every later frame starts from it");
   if (track.FindKeyframe(frame) == -1) throw ScriptError(fmt::format("frame {} is not a keyframe", frame));
   track.RemoveKeyframe(frame);
-  project.GetFilter()->GoToFrame(track.GetCurrentFrame());
-  project.NotifyChanged(kChangeModifiedOnly);
+  modified_ = true;
 }
 
 Record ScriptProject::GetOptions() const {
   ScriptCall call(GetPath());
   CCustomData data;
-  CurrentFilterCommand(session_->Project())->StoreOptions(data);
+  model_->Options()->StoreRecord(data);
   return RecordOf(data);
 }
 
 void ScriptProject::SetOptions(const Record& changes) {
   ScriptCall call(GetPath());
-  ProjectData& project = session_->Project();
-  ::SetOptions(*CurrentFilterCommand(project), changes);
+  ::SetOptions(*model_->Options(), changes);
   if (call.HasComplained()) call.Fail("the options were refused");
-  project.NotifyChanged(kChangeModifiedOnly);
+  modified_ = true;
 }
 
 void ScriptProject::Save(const std::string& path) {
   ScriptCall call(path.empty() ? GetPath() : path);
   if (path.empty() && GetPath().empty()) throw ScriptError("a new project is saved under a path first");
-  CFovaraDoc& document = session_->Document();
-  if (!document.OnSaveDocument(AbsolutePath(path.empty() ? GetPath() : path))) {
-    call.Fail("cannot be saved: " + document.GetLastError());
+  const std::string complete = AbsolutePath(path.empty() ? GetPath() : path);
+  // Writing makes the folders relative to the new project folder; a save that fails must
+  // leave them as they were.
+  const ProjectFolders before = model_->GetFolders();
+  CArchive archive;
+  archive.SetFilePath(complete);
+  std::string failure;
+  try {
+    model_->Write(archive);
+    failure = WriteFileAtomically(complete, archive.GetBytes());
+  } catch (const std::exception& e) {
+    failure = e.what();
   }
+  if (!failure.empty()) {
+    model_->SetFolders(before);
+    call.Fail("cannot be saved: " + failure);
+  }
+  path_ = complete;
+  modified_ = false;
 }
 
 RenderReport ScriptProject::Render(const RenderRequest& request, const RenderControl& control) {
   ScriptCall call(GetPath());
-  ProjectData& project = session_->Project();
+  const ProjectModel& project = *model_;
   const FrameRange range = FramesOf(request, project);
   const std::string outputName = OutputName(request, project);
   std::error_code ec;
   std::filesystem::create_directories(CFileInfo(outputName).GetPath(), ec);
   C2DIo output(outputName, kIoSaving);
-  output.SetNumberWidth(OutputNumberWidth(project));
+  output.SetNumberWidth(project.GetOutputNumberWidth());
   output.SetCompression(CompressionOf(request.compression));
-  if (output.PrepareSaving(*project.GetCurrentImage(), range.last - range.first + 1) != 1) call.Fail(output.GetError());
+  // The first frame tells what the files will hold (alpha, float colour).
+  const FrameFiles firstFiles = project.GetFrameFiles(range.first);
+  std::shared_ptr<const Frame> first = ReadFrame(firstFiles).frame;
+  if (!first) call.Fail(firstFiles.imageName + " cannot be read");
+  if (!output.PrepareSaving(*first->image, range.last - range.first + 1)) call.Fail(output.GetError());
 
   RenderReport report;
   bool stopAsked = false;
@@ -462,18 +455,20 @@ RenderReport ScriptProject::Render(const RenderRequest& request, const RenderCon
   job.last = range.last;
   job.output = &output;
   job.skipExisting = request.skipExisting;
-  job.keepLastResult = false;
+  job.language = call.UserInterface().GetLanguage();
+  job.firstRead = first;
   job.onFrameDone = [&](int index, int count, const std::string& file, bool kept) {
     report.files.push_back(file);
     if (!stopAsked && control.onFrame && !control.onFrame(index, count, file, kept)) stopAsked = true;
   };
-  call.UserInterface().shouldStop = [&] { return stopAsked || (control.shouldStop && control.shouldStop()); };
-  auto limit = ThreadLimit(control.threads);
-  RenderOutcome outcome = RunRenderJob(project, job);
+  ScriptProgress progress([&] { return stopAsked || (control.shouldStop && control.shouldStop()); });
+  UserInterfaceMessages messages(call.UserInterface());
+  RenderContext context{progress, control.threads, &messages};
+  RenderOutcome outcome = RunRenderJob(project, job, context);
   report.rendered = outcome.rendered;
   report.kept = outcome.skipped;
   report.cancelled = outcome.cancelled;
   if (!outcome.saveError.empty()) throw ScriptError(outcome.saveError);
-  if (call.HasComplained()) call.Fail("some frames could not be rendered");
+  if (outcome.failed > 0 || call.HasComplained()) call.Fail("some frames could not be rendered");
   return report;
 }

@@ -4,9 +4,9 @@
 // fovara-render makes. The Python module is a thin layer over this file and nothing here
 // knows Python, so a change in the core touches this file alone.
 //
-// Every failure throws ScriptError with one line naming the file concerned. Calls are taken
-// one at a time: the core's user interface, preferences and string tables are shared by the
-// whole process. A call may still be made from a render's own callback.
+// Every failure throws ScriptError with one line naming the file concerned. Calls share no
+// state: each has a user interface of its own, so calls on two threads run at once (two renders
+// of two frames, say). A project is one object: one thread at a time changes it.
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +18,7 @@
 #include <variant>
 #include <vector>
 
-class ProjectSession;
+class ProjectModel;
 
 class ScriptError : public std::runtime_error {
  public:
@@ -91,11 +91,11 @@ class ScriptProject {
   ScriptProject(const ScriptProject&) = delete;
   ScriptProject& operator=(const ScriptProject&) = delete;
 
-  std::string GetPath() const;
+  std::string GetPath() const { return path_; }
   std::string GetFilterName() const;
   std::vector<std::string> GetImages() const;
   int GetFrameCount() const;
-  bool IsModified() const;
+  bool IsModified() const { return modified_; }
 
   std::vector<int> GetKeyframeFrames() const;
   // The settings of a frame: its keyframe's, else those interpolated between keyframes.
@@ -114,5 +114,7 @@ class ScriptProject {
  private:
   ScriptProject();
 
-  std::unique_ptr<ProjectSession> session_;
+  std::unique_ptr<ProjectModel> model_;
+  std::string path_;  // "" for a new project not yet saved
+  bool modified_ = false;
 };

@@ -55,13 +55,13 @@ std::vector<std::string> ScriptUserInterface::SelectFilesFromList(const std::vec
 }
 
 void ScriptUserInterface::BeginProgress(const std::string&, int, int) {}
-bool ScriptUserInterface::ProgressStep() { return shouldStop && shouldStop(); }
+bool ScriptUserInterface::ProgressStep() { return false; }
 void ScriptUserInterface::EndProgress() {}
 void ScriptUserInterface::ShowInfo(const std::string&) {}
 void ScriptUserInterface::ShowInfoFor(const std::string&, double) {}
 
 int ScriptUserInterface::AskDepthType(const Bitmap&) { return depthType; }
 int ScriptUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>&) { return filterChoice; }
-RenderRangeChoice ScriptUserInterface::AskRenderRange(int) { return {3, 0, 0}; }
+RenderRangeChoice ScriptUserInterface::AskRenderRange(int) { return {RenderRangeMode::All, 0, 0}; }
 DepthModeChoice ScriptUserInterface::AskDepthMode(const depthBitmap&) { return {}; }
 std::optional<uint32_t> ScriptUserInterface::ChooseColour(uint32_t) { return std::nullopt; }

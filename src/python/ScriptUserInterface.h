@@ -1,8 +1,7 @@
 #pragma once
 // The user interface of the scripting module: nobody is there to answer, so questions get the
 // answers a script would want (or are refused), what the core tells the user is gathered as
-// one-line messages for the script's exception, and a running render asks the script whether
-// to stop.
+// one-line messages for the script's exception. Each call of the module has its own.
 
 #include <functional>
 #include <string>
@@ -13,11 +12,13 @@
 
 class ScriptUserInterface : public UserInterface, public ProgramDialogs {
  public:
+  // Speaks the language of the locale (LC_ALL, LC_MESSAGES, LANG).
+  ScriptUserInterface() : UserInterface(LanguageFromArguments(0, nullptr)) {}
+
   // Answers.
   int depthType = 1;             // depth pictures: light areas far, as the dialog proposes
   int filterChoice = -1;         // index in the filter list
   std::string onlyImage;         // when set, the one image taken from a sequence listing
-  std::function<bool()> shouldStop;  // polled while rendering; true stops
 
   // What went wrong since the last Clear(), one line each; notes are not kept.
   const std::vector<std::string>& GetComplaints() const { return complaints_; }

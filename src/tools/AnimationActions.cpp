@@ -19,22 +19,22 @@ bool ParseLabel(const std::string& text, int& value) {
 }
 }  // namespace
 
-KeyframeTrack& AnimationActions::Track() const { return project_.GetTrack(); }
+KeyframeTrack& AnimationActions::Track() const { return project_.Model().Track(); }
 
 int AnimationActions::GetCurrentFrame() const { return Track().GetCurrentFrame(); }
 
 int AnimationActions::GetRowCount() const {
   if (Track().GetCount() == 0) return 0;
-  if (Track().GetMode() == kSequenceMode) return project_.GetImageCount();
-  return Track().GetLastFrame() + 1;
+  if (Track().GetMode() == kSequenceMode) return project_.Model().GetImageCount();
+  return project_.Model().GetLastFrame() + 1;
 }
 
 bool AnimationActions::IsKeyframe(int row) const { return Track().FindKeyframe(row) != -1; }
 
 std::string AnimationActions::GetRowName(int row) const {
-  if (Track().GetMode() == kSequenceMode) return CFileInfo(project_.GetImageName(row)).GetCompleteName();
-  if (row == 0) return LoadString(kFirstFrameName);
-  if (row == GetRowCount() - 1) return LoadString(kLastFrameName);
+  if (Track().GetMode() == kSequenceMode) return CFileInfo(project_.Model().GetImageName(row)).GetCompleteName();
+  if (row == 0) return project_.UI().Text(kFirstFrameName);
+  if (row == GetRowCount() - 1) return project_.UI().Text(kLastFrameName);
   return {};
 }
 
@@ -51,9 +51,9 @@ bool AnimationActions::CanDeleteAll() const { return Track().GetCount() > 1; }
 // The filter shows the settings the track now gives for the current frame (kept within the
 // animation), the view follows, and the change becomes one undo step.
 void AnimationActions::FinishEdit(int nameId) {
-  const int frame = std::min(GetCurrentFrame(), std::max(0, Track().GetLastFrame()));
-  Track().SetCurrentFrame(frame, true);
-  project_.NameNextChange(nameId);
+  const int frame = std::min(GetCurrentFrame(), std::max(0, project_.Model().GetLastFrame()));
+  project_.GoToFrame(frame, true);
+  project_.History().NameNextChange(nameId);
   project_.NotifyChanged(kChangeSettings);
 }
 
@@ -62,7 +62,7 @@ bool AnimationActions::AddKeyframe() {
   if (!filter || !CanAddKeyframe()) return false;
   if (Track().GetCount() == 1 && Track().GetMode() == kSingleImageMode) {
     Track().SetKeyframe(1, filter->GetCurrentSettings());
-    Track().SetCurrentFrame(1, false);
+    project_.GoToFrame(1, false);
     FinishEdit(kAddChange);
     return true;
   }
@@ -81,7 +81,7 @@ void AnimationActions::CopyPreviousKeyframe() {
 void AnimationActions::DeleteKeyframe() {
   if (!CanDeleteKeyframe()) return;
   Track().RemoveKeyframe(GetCurrentFrame());
-  if (Track().GetMode() == kSingleImageMode) Track().SetCurrentFrame(0, false);
+  if (Track().GetMode() == kSingleImageMode) project_.GoToFrame(0, false);
   FinishEdit(kDeleteChange);
 }
 
@@ -114,7 +114,7 @@ bool AnimationActions::EditLabel(int row, const std::string& text) {
 
 bool AnimationActions::CanDrag(int row) const {
   if (!IsKeyframe(row)) return false;
-  return Track().GetMode() != kSingleImageMode || Track().GetLastFrame() != 0;
+  return Track().GetMode() != kSingleImageMode || project_.Model().GetLastFrame() != 0;
 }
 
 bool AnimationActions::CopyKeyframe(int fromRow, int toRow) {
@@ -127,5 +127,5 @@ bool AnimationActions::CopyKeyframe(int fromRow, int toRow) {
 
 bool AnimationActions::SelectFrame(int row) {
   if (row == GetCurrentFrame()) return true;
-  return Track().SetCurrentFrame(row, false) == row;
+  return project_.GoToFrame(row, false) == row;
 }

@@ -18,11 +18,11 @@ AreaPreviewCommand::AreaPreviewCommand(ProjectData& project) : project_(project)
   access_.SetToolbarPosition(4, 3, 0);
 }
 
-std::string AreaPreviewCommand::GetName() const { return LoadString(kPreviewSelectedArea); }
+std::string AreaPreviewCommand::GetName(Language language) const { return LoadString(language, kPreviewSelectedArea); }
 CommandIdentity AreaPreviewCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryRender, kAreaPreviewToolId, 1};
 }
-std::string AreaPreviewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kMakesPreviewSelectedArea); }
+std::string AreaPreviewCommand::GetHelp(Language language, int kind) const { return GetCommandHelp(language, kind, kMakesPreviewSelectedArea); }
 int AreaPreviewCommand::SetCursor(int, int) { return kCursorAreaPreview; }
 
 bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
@@ -37,9 +37,8 @@ bool AreaPreviewCommand::PreviewRectangle(const ImageRect& dragged) {
   int bottom = std::min(dragged.y + dragged.height, image->GetHeight());
   if (right - left < 1 || bottom - top < 1) return false;
   ImageRect rect{left, top, right - left, bottom - top};
-  UserInterfaceProgress progress;
-  auto result =
-      filter->RenderPreview(filter->GetCurrentSettings(), rect.x, rect.y, rect.width, rect.height, progress);
+  UserInterfaceProgress progress(project_.UI(), filter->GetName(project_.UI().GetLanguage()));
+  auto result = filter->RenderPreview(filter->GetCurrentSettings(), rect, progress);
   if (!result) return false;
   const Bitmap* colour = result->GetStandardLayer();
   if (!colour) return false;

@@ -5,30 +5,31 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectData.h"
-#include "project/ProgramDialogs.h"
 
 namespace {
-constexpr int kSaveDialogFlags = 0x1000;
+constexpr int kColouredDepth = 2;
+}  // namespace
+
+std::string ProposedDepthPictureName(const ProjectModel& project, int frame) {
+  CFileInfo image(project.ResolveImageFolder() + project.ImageNameAt(frame));
+  return image.GetPath() + image.GetNameWithoutExt() + ".z.tga";
 }
 
-std::string ProposedDepthPictureName(const ProjectData& project) {
-  const KeyframeTrack& track = project.GetTrack();
-  int index = track.GetMode() == kSequenceMode ? track.GetCurrentFrame() : 0;
-  CFileInfo image(project.ResolveImageFolder() + project.GetImageName(index));
-  return image.GetPath() + image.GetNameWithoutExt() + ".z.tga";
+std::unique_ptr<CLayerBitmap> DepthPictureOf(const depthBitmap& depth, const DepthModeChoice& mode) {
+  return std::make_unique<CLayerBitmap>(
+      depth.GetDepthPicture(mode.choice == kColouredDepth ? kRgbBitmap : kGreyBitmap, mode.curve, mode.gamma));
 }
 
 bool ConvertZBuffer(ProjectData& project) {
   const CLayerBitmap* image = project.GetCurrentImage();
   const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!depth) return false;
-  DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
-  CLayerBitmap picture(depth->GetDepthPicture(choice.choice == 1 ? kGreyBitmap : kRgbBitmap, choice.curve, choice.gamma));
-
-  C2DIo output(ProposedDepthPictureName(project), kIoSaving);
-  if (!output.FileDialogBox(kSaveDialogFlags)) return false;
-  if (output.PrepareSaving(picture, 1) != 1 || !output.Save(picture, -1)) {
-    UI().Warning(LoadString(kWarningTitle), output.GetError());
+  UserInterface& ui = project.UI();
+  const auto picture = DepthPictureOf(*depth, Dialogs(ui).AskDepthMode(*depth));
+  C2DIo output(ProposedDepthPictureName(project.Model(), project.GetCurrentFrame()), kIoSaving);
+  if (!output.FileDialogBox(ui, kDialogPicture)) return false;
+  if (!output.PrepareSaving(*picture, 1) || !output.Save(*picture, -1)) {
+    ui.Warning(ui.Text(kWarningTitle), output.GetError());
     return false;
   }
   return true;

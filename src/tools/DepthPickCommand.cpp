@@ -2,16 +2,15 @@
 #include "platform/framework/CommandIds.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
-#include "platform/framework/Progress.h"
 #include "platform/image/FloatLayers.h"
 
 DepthPickCommand::DepthPickCommand(ProjectData& project) : project_(project) { access_.SetAccess(0, 512, 0); }
 
-std::string DepthPickCommand::GetName() const { return LoadString(kFocusPoint); }
+std::string DepthPickCommand::GetName(Language language) const { return LoadString(language, kFocusPoint); }
 CommandIdentity DepthPickCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthPointToolId, 1};
 }
-std::string DepthPickCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kFieldHelp); }
+std::string DepthPickCommand::GetHelp(Language language, int kind) const { return GetCommandHelp(language, kind, kFieldHelp); }
 
 double DepthPickCommand::DepthAt(int x, int y) const {
   const CLayerBitmap* image = project_.GetCurrentImage();
@@ -56,16 +55,16 @@ CommandResult DepthPickCommand::OnOpenCommand(int parameter) {
 void DepthPickCommand::OnGetFocus(int, CQelCommand*, CommandResult) {
   savedViewMode_ = 0;
   if (mode_ == kPickAnyDepth || !project_.GetCurrentImage()) return;
-  savedViewMode_ = project_.GetViewMode();
-  ShowInfo(kPleaseWaitWhileComputing, 0.0f);
+  savedViewMode_ = project_.View().GetViewMode();
+  project_.UI().ShowInfoText(kPleaseWaitWhileComputing, 0.0);
   auto picture = MakeForbiddenZonePicture();
-  CloseInfo();
+  project_.UI().CloseInfoText();
   if (!picture) return;
-  project_.SetViewMode(kViewGivenPicture, true, true, std::make_unique<NTBitmap>(*picture));
+  project_.View().SetViewMode(kViewGivenPicture, true, true, std::make_unique<NTBitmap>(*picture));
 }
 
 void DepthPickCommand::OnLooseFocus(int, CQelCommand*) {
-  if (savedViewMode_ != 0) project_.SetViewMode(savedViewMode_, true, false);
+  if (savedViewMode_ != 0) project_.View().SetViewMode(savedViewMode_, true, false);
   savedViewMode_ = 0;
 }
 

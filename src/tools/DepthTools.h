@@ -32,9 +32,9 @@ inline bool IsDepthTool(const CQelCommand* command) {
 class AreaPreviewCommand : public CBitmapCommand {
  public:
   explicit AreaPreviewCommand(ProjectData& project);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
   int SetCursor(int x, int y) override;
   // The view drags the rectangle and hands it over in image pixels. Rectangles smaller than
   // 15 x 15 render nothing. True when a preview was shown.
@@ -47,9 +47,9 @@ class AreaPreviewCommand : public CBitmapCommand {
 class DepthPickCommand : public CBitmapCommand, public DepthPointExchange {
  public:
   explicit DepthPickCommand(ProjectData& project);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
   CommandResult OnOpenCommand(int parameter) override;
   void OnGetFocus(int reason, CQelCommand* other, CommandResult result) override;
   void OnLooseFocus(int reason, CQelCommand* other) override;
@@ -79,9 +79,9 @@ class DepthPickCommand : public CBitmapCommand, public DepthPointExchange {
 class IntervalSelectCommand : public CBitmapCommand, public DepthIntervalExchange {
  public:
   explicit IntervalSelectCommand(ProjectData& project);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
   CommandResult OnOpenCommand(int parameter) override;
   CommandResult OnApplyCommand() override;
   int SetCursor(int x, int y) override;

@@ -4,18 +4,22 @@
 #include "platform/framework/CommandIds.h"
 #include "project/ProjectData.h"
 #include "tools/DepthTools.h"
-#include "platform/framework/Progress.h"
+
+namespace {
+// How long the box saying the field stays as it was is shown.
+constexpr double kUnchangedSeconds = 3.0;
+}  // namespace
 
 IntervalSelectCommand::IntervalSelectCommand(ProjectData& project) : project_(project) {
   access_.SetAccess(0, 512, 0);
 }
 
-std::string IntervalSelectCommand::GetName() const { return LoadString(kDepthFieldIntervalSelection); }
+std::string IntervalSelectCommand::GetName(Language language) const { return LoadString(language, kDepthFieldIntervalSelection); }
 CommandIdentity IntervalSelectCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassInteractive, kCategoryDepthTool, kDepthIntervalToolId, 1};
 }
-std::string IntervalSelectCommand::GetHelp(int kind) const {
-  return GetCommandHelp(kind, awaitingFirstClick_ ? kDefineFirstDepthField : kDefineSecondDepthField);
+std::string IntervalSelectCommand::GetHelp(Language language, int kind) const {
+  return GetCommandHelp(language, kind, awaitingFirstClick_ ? kDefineFirstDepthField : kDefineSecondDepthField);
 }
 
 CommandResult IntervalSelectCommand::OnOpenCommand(int) {
@@ -51,7 +55,7 @@ CommandResult IntervalSelectCommand::OnApplyCommand() {
   double d1 = depth->GetPixelDepth(firstX_, firstY_);
   double d2 = depth->GetPixelDepth(secondX_, secondY_);
   if (d1 == d2) {
-    ShowInfo(kDepthFieldLeftUnchangedHelp, 3.0f);
+    project_.UI().ShowInfoText(kDepthFieldLeftUnchangedHelp, kUnchangedSeconds);
     return kIntervalUnchanged;
   }
   nearLimit_ = std::min(d1, d2);

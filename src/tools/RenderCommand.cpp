@@ -14,8 +14,9 @@
 #include "tools/RenderRun.h"
 
 namespace {
-constexpr int kSaveDialogFlags = 0x11000;
 constexpr int kF5 = 116;
+// How long the box saying the frames are not saved stays.
+constexpr double kNotSavedSeconds = 2.0;
 }  // namespace
 
 RenderCommand::RenderCommand(ProjectData& project) : RenderCommand(project, false) {}
@@ -27,11 +28,11 @@ RenderCommand::RenderCommand(ProjectData& project, bool saves) : project_(projec
   access_.SetToolbarPosition(4, saves ? 1 : 0, 0);
 }
 
-std::string RenderCommand::GetName() const { return LoadString(kRenderImages); }
+std::string RenderCommand::GetName(Language language) const { return LoadString(language, kRenderImages); }
 CommandIdentity RenderCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderCommandId, 1};
 }
-std::string RenderCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kApplyFilterImagesHelp); }
+std::string RenderCommand::GetHelp(Language language, int kind) const { return GetCommandHelp(language, kind, kApplyFilterImagesHelp); }
 
 CommandResult RenderCommand::OnOpenCommand(int) {
   saveFlag_ = saves_ ? 1 : 0;
@@ -41,32 +42,34 @@ CommandResult RenderCommand::OnOpenCommand(int) {
 std::string RenderCommand::ProposedOutputName() const {
   // The default name has no extension: the source's own format is proposed, as the command
   // line renders by default.
-  std::string name = project_.OutputBaseName();
+  std::string name = project_.Model().OutputBaseName();
   if (!CFileInfo(name).GetExtension().empty() && FindWritableFormat(name)) return name;
-  return name + CFileInfo(project_.GetImageName(0)).GetExtension();
+  return name + CFileInfo(project_.Model().GetImageName(0)).GetExtension();
 }
 
 bool RenderCommand::ChooseOutput(C2DIo& output, const FrameRange& range) {
-  FileRequest request{kClassAllFiles, kSaveDialogFlags, "", output.GetFileName()};
+  FileRequest request{kClassAllFiles, kDialogFrames, "", output.GetFileName()};
   // Every frame file is checked below, for the whole range at once.
   request.confirmOverwrite = false;
+  UserInterface& ui = project_.UI();
+  const ProjectModel& model = project_.Model();
   for (;;) {
-    auto chosen = UI().ChooseFileToSave(request);
+    auto chosen = ui.ChooseFileToSave(request);
     if (!chosen || chosen->empty()) return false;
     output.SetFileName(*chosen);
     request.proposedPath = *chosen;
-    if (auto clash = FindInputOverwrite(project_, output, range.first, range.last)) {
-      UI().Warning(LoadString(kWarningTitle), DescribeClash(*clash));
+    if (auto clash = FindInputOverwrite(model, output, range.first, range.last)) {
+      ui.Warning(ui.Text(kWarningTitle), DescribeClash(ui.GetLanguage(), *clash));
       continue;
     }
-    const auto existing = ExistingFrameFiles(project_, output, range.first, range.last);
+    const auto existing = ExistingFrameFiles(model, output, range.first, range.last);
     if (!existing.empty() &&
-        UI().Ask(FormatString(kReplaceEarlierFrames, int(existing.size()), fileStripPath(existing.front())),
-                 Buttons::YesNo) != Answer::Yes) {
+        ui.Ask(ui.Format(kReplaceEarlierFrames, int(existing.size()), fileStripPath(existing.front())),
+               Buttons::YesNo) != Answer::Yes) {
       continue;
     }
-    if (output.PrepareSaving(*project_.GetCurrentImage(), range.last - range.first + 1) != 1) {
-      UI().Warning(LoadString(kWarningTitle), AppendReason(LoadString(kCannotSaveFrames), LocalReason(output.GetError())));
+    if (!output.PrepareSaving(*project_.GetCurrentImage(), range.last - range.first + 1)) {
+      ui.Warning(ui.Text(kWarningTitle), AppendReason(ui.Text(kCannotSaveFrames), ui.Reason(output.GetError())));
       return false;
     }
     CFileInfo file(output.GetFileName());
@@ -80,10 +83,11 @@ CommandResult RenderCommand::OnApplyCommand() {
   const std::optional<FrameRange> range = AskFrameRange(project_);
   if (!range) return kCommandOk;
 
+  UserInterface& ui = project_.UI();
   C2DIo output(ProposedOutputName(), kIoSaving);
-  output.SetNumberWidth(OutputNumberWidth(project_));
+  output.SetNumberWidth(project_.Model().GetOutputNumberWidth());
   if (saveFlag_ == 1 && !ChooseOutput(output, *range)) {
-    ShowInfo(kPreviewNotSaved, 2.0f);
+    ui.ShowInfoText(kPreviewNotSaved, kNotSavedSeconds);
     saveFlag_ = 0;
   }
 
@@ -91,17 +95,34 @@ CommandResult RenderCommand::OnApplyCommand() {
   job.first = range->first;
   job.last = range->last;
   job.output = saveFlag_ == 1 ? &output : nullptr;
-  RenderOutcome outcome = RunRenderJob(project_, job);
+  job.language = ui.GetLanguage();
+  // The frame on show renders as its panel shows it, also with an edit no keyframe holds.
+  const int current = project_.GetCurrentFrame();
+  job.settingsFor = [this, current](int frame, const Frame& read) {
+    if (frame == current) return project_.GetFilter()->GetCurrentSettings().Clone();
+    return project_.Model().SettingsAt(frame, read.image.get(), &read.range);
+  };
+  // Each frame is on show as the last result while the next one renders.
+  project_.View().SetViewMode(kViewImage, true, false);
+  job.onRendered = [this](const CLayerBitmap& rendered) {
+    auto copy = std::make_unique<CLayerBitmap>();
+    copy->CopyLayers(rendered, ~0u);
+    project_.SetLastResult(std::move(copy), true);
+  };
+  UserInterfaceProgress progress(ui, project_.GetFilter()->GetName(ui.GetLanguage()));
+  UserInterfaceMessages messages(ui);
+  RenderContext context{progress, 0, &messages};
+  RenderOutcome outcome = RunRenderJob(project_.Model(), job, context);
   if (!outcome.saveError.empty()) {
-    UI().Warning(LoadString(kWarningTitle), AppendReason(LoadString(kCannotSaveFrames), LocalReason(outcome.saveError)));
+    ui.Warning(ui.Text(kWarningTitle), AppendReason(ui.Text(kCannotSaveFrames), ui.Reason(outcome.saveError)));
   }
   return kCommandOk;
 }
 
 RenderSaveCommand::RenderSaveCommand(ProjectData& project) : RenderCommand(project, true) {}
 
-std::string RenderSaveCommand::GetName() const { return LoadString(kRenderSaveImages); }
+std::string RenderSaveCommand::GetName(Language language) const { return LoadString(language, kRenderSaveImages); }
 CommandIdentity RenderSaveCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryRender, kRenderSaveCommandId, 1};
 }
-std::string RenderSaveCommand::GetHelp(int kind) const { return GetCommandHelp(kind, kApplyFilterSaveImagesHelp); }
+std::string RenderSaveCommand::GetHelp(Language language, int kind) const { return GetCommandHelp(language, kind, kApplyFilterSaveImagesHelp); }

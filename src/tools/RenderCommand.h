@@ -13,9 +13,9 @@ struct FrameRange;
 class RenderCommand : public CBitmapCommand {
  public:
   explicit RenderCommand(ProjectData& project);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
   CommandResult OnOpenCommand(int parameter) override;
   CommandResult OnApplyCommand() override;
 
@@ -39,7 +39,7 @@ class RenderCommand : public CBitmapCommand {
 class RenderSaveCommand : public RenderCommand {
  public:
   explicit RenderSaveCommand(ProjectData& project);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
 };

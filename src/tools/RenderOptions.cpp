@@ -9,8 +9,8 @@
 RenderOptions::RenderOptions(int frameCount) : frameCount_(std::max(frameCount, 1)) {
   CCustomData record;
   record.LoadFromPrefs(kPrefsApplication, kRenderOptionsPrefsRecord);
-  mode_ = int(record.GetUInt(kRenderModeKey, kCurrentFrame));
-  if (mode_ < kFirstFrame || mode_ > kRange) mode_ = kCurrentFrame;
+  const uint32_t mode = record.GetUInt(kRenderModeKey, uint32_t(RenderRangeMode::Current));
+  mode_ = mode <= uint32_t(RenderRangeMode::Range) ? RenderRangeMode(mode) : RenderRangeMode::Current;
   // A remembered range may belong to a longer animation; numbers beyond an int (a store edited
   // by hand) are beyond the last frame too.
   const uint32_t lastFrame = uint32_t(frameCount_ - 1);
@@ -19,10 +19,6 @@ RenderOptions::RenderOptions(int frameCount) : frameCount_(std::max(frameCount, 
 }
 
 int RenderOptions::GetFramesNumber() const { return std::abs(last_ - first_) + 1; }
-
-void RenderOptions::SetMode(int mode) {
-  if (mode >= kFirstFrame && mode <= kRange) mode_ = mode;
-}
 
 void RenderOptions::SetFirst(int first) { first_ = std::clamp(first, 0, frameCount_ - 1); }
 void RenderOptions::SetLast(int last) { last_ = std::clamp(last, 0, frameCount_ - 1); }

@@ -6,21 +6,19 @@
 
 class RenderOptions {
  public:
-  enum Mode { kFirstFrame = 0, kLastFrame = 1, kCurrentFrame = 2, kAllFrames = 3, kRange = 4 };
-
   // Reads the remembered choice for an animation of frameCount frames (defaults: the current
   // frame; the range from the first to the last frame).
   explicit RenderOptions(int frameCount);
 
-  int GetMode() const { return mode_; }
+  RenderRangeMode GetMode() const { return mode_; }
   int GetFirst() const { return first_; }
   int GetLast() const { return last_; }
   // |last - first| + 1.
   int GetFramesNumber() const;
   // The range edits are enabled only for a range.
-  bool RangeEnabled() const { return mode_ == kRange; }
+  bool RangeEnabled() const { return mode_ == RenderRangeMode::Range; }
 
-  void SetMode(int mode);
+  void SetMode(RenderRangeMode mode) { mode_ = mode; }
   // An edited frame beyond the last frame of the animation becomes the last frame.
   void SetFirst(int first);
   void SetLast(int last);
@@ -32,7 +30,7 @@ class RenderOptions {
 
  private:
   int frameCount_;
-  int mode_;
+  RenderRangeMode mode_;
   int first_;
   int last_;
 };

@@ -7,12 +7,11 @@
 
 #include <sys/stat.h>
 
-#include "filters/DepthFilterCommand.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/framework/FileIo.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
-#include "project/ProjectData.h"
+#include "project/ProjectModel.h"
 #include "tools/RenderRun.h"
 
 namespace fs = std::filesystem;
@@ -37,7 +36,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 
 }  // namespace
 
-std::vector<ProjectInput> ProjectInputs(const ProjectData& project) {
+std::vector<ProjectInput> ProjectInputs(const ProjectModel& project) {
   std::vector<ProjectInput> inputs;
   std::set<std::string> listed;
   auto add = [&](const std::string& path, InputKind kind) {
@@ -47,18 +46,18 @@ std::vector<ProjectInput> ProjectInputs(const ProjectData& project) {
   // The depth files of a long sequence are found in one listing of their folder.
   CFileIo::ListingScope listing;
   const std::string folder = project.ResolveImageFolder();
-  for (const std::string& name : project.GetImageNames()) {
+  for (const std::string& name : project.Frames().GetImageNames()) {
     const std::string image = folder + name;
     add(image, InputKind::Image);
     add(project.DepthFileFor(image), InputKind::DepthFile);
   }
-  if (const DepthFilterCommand* filter = CurrentFilterCommand(project)) {
-    for (const std::string& file : filter->GetInputFiles()) add(file, InputKind::Diaph);
+  if (const FilterOptions* options = project.Options()) {
+    for (const std::string& file : options->InputFiles()) add(file, InputKind::Diaph);
   }
   return inputs;
 }
 
-std::optional<OutputClash> FindInputOverwrite(const ProjectData& project, const C2DIo& output, int first, int last) {
+std::optional<OutputClash> FindInputOverwrite(const ProjectModel& project, const C2DIo& output, int first, int last) {
   const std::vector<ProjectInput> inputs = ProjectInputs(project);
   std::map<std::string, size_t> byName;
   std::map<FileIdentity, size_t> byIdentity;
@@ -78,7 +77,7 @@ std::optional<OutputClash> FindInputOverwrite(const ProjectData& project, const 
   return std::nullopt;
 }
 
-std::vector<std::string> ExistingFrameFiles(const ProjectData& project, const C2DIo& output, int first, int last) {
+std::vector<std::string> ExistingFrameFiles(const ProjectModel& project, const C2DIo& output, int first, int last) {
   std::vector<std::string> existing;
   for (int frame = first; frame <= last; ++frame) {
     std::string file = FrameFileAt(project, output, frame);
@@ -87,9 +86,9 @@ std::vector<std::string> ExistingFrameFiles(const ProjectData& project, const C2
   return existing;
 }
 
-std::string DescribeClash(const OutputClash& clash) {
+std::string DescribeClash(Language language, const OutputClash& clash) {
   const int word = clash.input.kind == InputKind::Image       ? kImageWord
                    : clash.input.kind == InputKind::DepthFile ? kDepthFileWord
                                                               : kDiaphWord;
-  return FormatString(kClashText, clash.frameFile, LoadString(word));
+  return FormatString(language, kClashText, clash.frameFile, LoadString(language, word));
 }

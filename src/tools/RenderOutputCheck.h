@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/framework/StringTable.h"
+
 class C2DIo;
-class ProjectData;
+class ProjectModel;
 
 // What an input file is to the project.
 enum class InputKind { Image, DepthFile, Diaph };
@@ -27,13 +29,13 @@ struct OutputClash {
 
 // Every file the project reads: the images, their depth files (an image carrying its own
 // depth is listed once), and the filter's own files.
-std::vector<ProjectInput> ProjectInputs(const ProjectData& project);
+std::vector<ProjectInput> ProjectInputs(const ProjectModel& project);
 
 // The first frame of [first, last] whose file would be one of the inputs.
-std::optional<OutputClash> FindInputOverwrite(const ProjectData& project, const C2DIo& output, int first, int last);
+std::optional<OutputClash> FindInputOverwrite(const ProjectModel& project, const C2DIo& output, int first, int last);
 
 // The frame files of [first, last] that exist already.
-std::vector<std::string> ExistingFrameFiles(const ProjectData& project, const C2DIo& output, int first, int last);
+std::vector<std::string> ExistingFrameFiles(const ProjectModel& project, const C2DIo& output, int first, int last);
 
-// One line for the user, in the interface language.
-std::string DescribeClash(const OutputClash& clash);
+// One line for the user, in the language.
+std::string DescribeClash(Language language, const OutputClash& clash);

@@ -3,7 +3,7 @@
 #include <regex>
 
 #include "platform/framework/FileInfo.h"
-#include "project/ProjectData.h"
+#include "project/ProjectModel.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ const std::regex& Formats() {
 
 bool IsRenderOutputFormat(const std::string& format) { return std::regex_match("." + format, Formats()); }
 
-std::string RenderOutputName(const std::string& absoluteBase, const std::string& format, ProjectData& project) {
+std::string RenderOutputName(const std::string& absoluteBase, const std::string& format, const ProjectModel& project) {
   const std::string base = absoluteBase.empty() ? project.OutputBaseName() : absoluteBase;
   CFileInfo info(base);
   const std::string extension = info.GetExtension();

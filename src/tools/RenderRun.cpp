@@ -1,75 +1,57 @@
 #include "tools/RenderRun.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "filters/DepthFilterCommand.h"
+#include "filters/FilterRegistry.h"
 #include "platform/framework/FileHelpers.h"
-#include "platform/framework/FileInfo.h"
-#include "platform/framework/UserInterface.h"
-#include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
+#include "project/ProgramDialogs.h"
 #include "project/ProjectData.h"
-#include "tools/FrameReadAhead.h"
 #include "tools/FrameSaveQueue.h"
 #include "tools/RenderOutputCheck.h"
-#include "project/ProgramDialogs.h"
 
 std::optional<FrameRange> AskFrameRange(const ProjectData& project) {
-  const KeyframeTrack& track = project.GetTrack();
-  int lastFrame = track.GetLastFrame();
+  const int lastFrame = project.Model().GetLastFrame();
   if (lastFrame < 1) return FrameRange{0, 0};
-  RenderRangeChoice choice = Dialogs().AskRenderRange(lastFrame + 1);
+  RenderRangeChoice choice = Dialogs(project.UI()).AskRenderRange(lastFrame + 1);
   if (choice.cancelled) return std::nullopt;
   switch (choice.mode) {
-    case 0: return FrameRange{0, 0};
-    case 1: return FrameRange{lastFrame, lastFrame};
-    case 3: return FrameRange{0, lastFrame};
-    case 4: {
+    case RenderRangeMode::First: return FrameRange{0, 0};
+    case RenderRangeMode::Last: return FrameRange{lastFrame, lastFrame};
+    case RenderRangeMode::All: return FrameRange{0, lastFrame};
+    case RenderRangeMode::Range: {
       int a = std::clamp(choice.first, 0, lastFrame);
       int b = std::clamp(choice.last, 0, lastFrame);
       return FrameRange{std::min(a, b), std::max(a, b)};
     }
-    default: return FrameRange{track.GetCurrentFrame(), track.GetCurrentFrame()};
+    case RenderRangeMode::Current: break;
   }
-}
-
-int OutputNumberWidth(const ProjectData& project) {
-  int number = -1;
-  int width = 0;
-  CFileInfo(project.GetImageName(0)).GetDigitInfo(number, width, 0);
-  return width > 0 ? width : 4;
+  return FrameRange{project.GetCurrentFrame(), project.GetCurrentFrame()};
 }
 
 namespace {
 
 // The number a frame is saved under; -1 for none (a single image rendered once).
-int OutputNumberAt(const ProjectData& project, int frame) {
+int OutputNumberAt(const ProjectModel& project, int frame) {
   int number = 0;
-  return project.GetFrameNumberAt(frame, number) ? number : -1;
+  return project.GetOutputNumber(frame, number) ? number : -1;
 }
 
 }  // namespace
 
-std::string FrameFileAt(const ProjectData& project, const C2DIo& output, int frame) {
+std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame) {
   return output.GetFrameFileName(OutputNumberAt(project, frame));
 }
 
 namespace {
 
-// The frame a run renders after frame f: the next one whose file is not kept.
-int NextFrameToRender(const ProjectData& project, const RenderJob& job, int f, int last) {
-  for (int next = f + 1; next <= last; ++next) {
+// The frame a run renders after frame f: the next one whose file is not kept; -1 for none.
+int NextFrameToRender(const ProjectModel& project, const RenderJob& job, int f) {
+  for (int next = f + 1; next <= job.last; ++next) {
     if (!job.output || !job.skipExisting) return next;
     if (!fileExists(job.output->GetFrameFileName(OutputNumberAt(project, next)))) return next;
   }
   return -1;
-}
-
-std::unique_ptr<CLayerBitmap> CopyOf(const CLayerBitmap& image) {
-  auto copy = std::make_unique<CLayerBitmap>();
-  copy->CopyLayers(image, ~0u);
-  return copy;
 }
 
 // Counts and reports the frames the writer has finished since the last call.
@@ -80,82 +62,94 @@ void ReportSaved(FrameSaveQueue& saves, const RenderJob& job, RenderOutcome& out
   }
 }
 
+// The frames of a run as they are read: a single image animated over many frames is read once.
+class RunFrames {
+ public:
+  RunFrames(const ProjectModel& project, const RenderJob& job) : project_(project), last_(job.firstRead) {
+    if (last_) lastPath_ = project.GetFrameFiles(job.first).imagePath;
+  }
+
+  // The frame's picture, or null with the reason in failure.
+  std::shared_ptr<const Frame> Read(int frame, int next, std::string& failure) {
+    const FrameFiles files = project_.GetFrameFiles(frame);
+    if (!last_ || files.imagePath != lastPath_) {
+      FrameRead read = readAhead_.Take(files);
+      failure = read.failure;
+      last_ = std::move(read.frame);
+      lastPath_ = last_ ? files.imagePath : std::string();
+    }
+    const FrameFiles nextFiles = project_.GetFrameFiles(next);
+    if (next >= 0 && nextFiles.imagePath != lastPath_) readAhead_.Start(nextFiles);
+    return last_;
+  }
+
+ private:
+  const ProjectModel& project_;
+  FrameReadAhead readAhead_;
+  std::shared_ptr<const Frame> last_;
+  std::string lastPath_;
+};
+
+std::string CannotRead(Language language, const FrameFiles& files, const std::string& failure) {
+  return AppendReason(FormatString(language, kImageFileCannotRead, fileStripPath(files.imageName)),
+                      LocalReason(language, failure));
+}
+
 }  // namespace
 
-// The frames pass through three stages, each on its own thread: the next frame is read
-// while the current one renders (its rows over all cores) and the previous one is written.
-// Everything that talks to the user - loading a frame that needs a question or a warning,
-// the progress display and its Cancel, the view - stays on the calling thread.
-RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job) {
+RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, RenderContext& context) {
   RenderOutcome outcome;
-  DepthFilterCommand* filter = CurrentFilterCommand(project);
-  if (!filter) return outcome;
+  const FilterEntry* filter = FindFilter(project.GetFilterId());
+  if (!filter || !project.Options()) return outcome;
   if (job.output) {
     if (auto clash = FindInputOverwrite(project, *job.output, job.first, job.last)) {
-      outcome.saveError = DescribeClash(*clash);
+      outcome.saveError = DescribeClash(job.language, *clash);
       return outcome;
     }
   }
-  KeyframeTrack& track = project.GetTrack();
-  const bool sequence = track.GetMode() == kSequenceMode;
-  project.SetViewMode(kViewImage, true, false);
-
-  FrameReadAhead readAhead;
+  // The options as they stand when the render starts.
+  const std::unique_ptr<FilterOptions> options = project.Options()->Clone();
+  RunFrames frames(project, job);
   std::optional<FrameSaveQueue> saves;
   if (job.output) saves.emplace(*job.output);
 
-  // The count is the number of frames asked for, and the index counts every frame taken up,
-  // so that a frame that drops out of the sequence does not renumber the others.
   const int count = job.last - job.first + 1;
   int index = 0;
-  int last = job.last;
-  for (int f = job.first; f <= last; ++f) {
+  for (int f = job.first; f <= job.last; ++f) {
     if (saves) {
       ReportSaved(*saves, job, outcome);
       if (!saves->GetError().empty()) break;
     }
     ++index;
     const int number = OutputNumberAt(project, f);
-    std::string fileName = job.output ? job.output->GetFrameFileName(number) : std::string();
+    const std::string fileName = job.output ? job.output->GetFrameFileName(number) : std::string();
     // A kept frame is not even read: a rerun chunk of a farm goes straight to its missing frames.
     if (job.output && job.skipExisting && fileExists(fileName)) {
       saves->Push({nullptr, number, fileName, index, count, true});
       continue;
     }
-    if (sequence) readAhead.OfferTo(project, project.GetImageName(f));
-    track.SetCurrentFrame(f, false);
-    if (!project.GetFilter()) {
-      // No frame of the sequence could be loaded any more: the project was closed.
-      outcome.cancelled = true;
-      break;
-    }
-    if (track.GetCurrentFrame() != f && project.LoadWasCancelled()) {
-      // The user cancelled the reading of the frame: the render stops there.
-      outcome.cancelled = true;
-      break;
-    }
-    if (track.GetCurrentFrame() != f) {
-      // The frame's image could not be loaded and left the sequence: the next image moved
-      // into its place, and the range is one shorter.
-      --f;
-      --last;
+    std::string failure;
+    const auto frame = frames.Read(f, NextFrameToRender(project, job, f), failure);
+    if (!frame) {
+      context.Tell(CannotRead(job.language, project.GetFrameFiles(f), failure));
+      ++outcome.failed;
       continue;
     }
-    if (sequence) readAhead.Start(project.GetFrameFiles(NextFrameToRender(project, job, f, last)));
-
-    UserInterfaceProgress progress;
-    auto result = filter->RenderFrame(filter->GetCurrentSettings(), index, count, progress);
+    const auto settings = job.settingsFor ? job.settingsFor(f, *frame)
+                                          : project.SettingsAt(f, frame->image.get(), &frame->range);
+    if (!settings) break;
+    auto result = RunFilter(filter->render, {*frame->image, *settings, *options, std::nullopt, index, count}, context);
     if (!result) {
       outcome.cancelled = true;
       break;
     }
+    if (job.onRendered) job.onRendered(*result);
     if (saves) {
-      saves->Push({job.keepLastResult ? CopyOf(*result) : std::move(result), number, fileName, index, count, false});
+      saves->Push({std::move(result), number, fileName, index, count, false});
     } else {
       ++outcome.rendered;
       if (job.onFrameDone) job.onFrameDone(index, count, fileName, false);
     }
-    if (result) project.SetLastResult(std::move(result), true);
   }
   // Frames rendered before a cancel are written, as they would have been one after another.
   if (saves) {

@@ -1,14 +1,23 @@
 #pragma once
-// Rendering a range of frames with the project's filter and its keyframed settings, showing
-// each as the last result and, when asked, saving it as a numbered image file.
+// Rendering a range of a project's frames with its filter and keyframed settings, each saved,
+// when asked, as a numbered image file. The same loop for fovara-render, the Python module and
+// the desktop program's batch render: it asks the keyframe track for each frame's settings,
+// reads the frame and calls the filter's operation. Nothing of the project changes: no
+// current frame, no keyframe.
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "animation/KeyframeSettings.h"
+#include "platform/framework/RenderContext.h"
+#include "platform/framework/StringTable.h"
+#include "project/FrameSource.h"
+
 class C2DIo;
 class ProjectData;
+class ProjectModel;
 
 struct RenderJob {
   int first = 0;
@@ -17,36 +26,44 @@ struct RenderJob {
   C2DIo* output = nullptr;
   // Frames whose file already exists are left as they are and not rendered.
   bool skipExisting = false;
-  // Each rendered frame becomes the project's last result, on show; a saved frame is then
-  // written from a copy. Without it (nobody looks) the frame itself goes to the writer.
-  bool keepLastResult = true;
+  // The language of the messages (a frame that cannot be read, a frame that would replace an
+  // input).
+  Language language = Language::English;
+  // The settings a frame renders with; empty: the keyframes' at that frame. The desktop
+  // program gives the frame on show the settings on its panel.
+  std::function<std::unique_ptr<KeyframeSettings>(int frame, const Frame& read)> settingsFor;
+  // The first frame, when the caller read it already (to prepare the output): not read again.
+  std::shared_ptr<const Frame> firstRead;
+  // Each rendered frame before it goes to the writer (the desktop program shows it).
+  std::function<void(const CLayerBitmap& rendered)> onRendered;
   // Told of each frame as it is done: position in the range from 1, the range size, the file
-  // written ("" when not saved), whether it was skipped.
+  // written ("" when not saved), whether it was kept.
   std::function<void(int, int, const std::string&, bool)> onFrameDone;
 };
 
 struct RenderOutcome {
   int rendered = 0;
   int skipped = 0;
+  // Frames that could not be read (each was told to the context's messages); the others render.
+  int failed = 0;
   bool cancelled = false;
-  // Set when a frame could not be saved; the run stops there.
+  // Set when a frame could not be saved, or would replace a file the project reads (then
+  // nothing is rendered); the run stops there.
   std::string saveError;
 };
 
-// The range [first, last] after asking the user (or nothing asked for a single frame);
-// nothing when the user cancelled the question.
+// Frames [first, last].
 struct FrameRange {
   int first = 0;
   int last = 0;
 };
+// The range after asking the user (nothing asked for a single frame); nothing when the user
+// cancelled the question.
 std::optional<FrameRange> AskFrameRange(const ProjectData& project);
 
-// The digits a saved frame number gets: those of the first image's number, else 4.
-int OutputNumberWidth(const ProjectData& project);
-
 // The file a frame is saved under.
-std::string FrameFileAt(const ProjectData& project, const C2DIo& output, int frame);
+std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame);
 
-// Refuses (saveError, nothing rendered or written) a job whose frames would replace a file
-// the project reads.
-RenderOutcome RunRenderJob(ProjectData& project, const RenderJob& job);
+// Frames are read ahead on a thread of their own while the current one renders (its rows over
+// the context's threads), and written on another while the next renders.
+RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, RenderContext& context);

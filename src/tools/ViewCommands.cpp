@@ -5,18 +5,17 @@
 #include "platform/framework/StringTable.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProjectData.h"
-#include "platform/framework/Progress.h"
 #include "platform/image/FloatLayers.h"
 #include "project/ProgramDialogs.h"
 
 ViewCommand::ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId)
     : project_(project), id_(id), nameId_(nameId), helpId_(helpId) {}
 
-std::string ViewCommand::GetName() const { return LoadString(nameId_); }
+std::string ViewCommand::GetName(Language language) const { return LoadString(language, nameId_); }
 CommandIdentity ViewCommand::GetIdentity() const {
   return {kDataKindBitmap, kTypeTool, kClassSimple, kCategoryView, id_, 1};
 }
-std::string ViewCommand::GetHelp(int kind) const { return GetCommandHelp(kind, helpId_); }
+std::string ViewCommand::GetHelp(Language language, int kind) const { return GetCommandHelp(language, kind, helpId_); }
 
 PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
     : ViewCommand(project, kPreviewEffectCommandId, kPreviewEffectItem, kAutomaticFilterPreviewHelp) {
@@ -29,12 +28,12 @@ PreviewEffectCommand::PreviewEffectCommand(ProjectData& project)
 void PreviewEffectCommand::UpdateState() {
   DepthFilterCommand* filter = CurrentFilterCommand(project_);
   SetState(kStateEnabled, filter && filter->HasEffectPreview());
-  SetState(kStateChecked, project_.GetViewMode() == kViewFilterPreview);
+  SetState(kStateChecked, project_.View().GetViewMode() == kViewFilterPreview);
 }
 
 CommandResult PreviewEffectCommand::OnApplyCommand() {
-  bool showing = project_.GetViewMode() == kViewFilterPreview;
-  project_.SetViewMode(showing ? kViewImage : kViewFilterPreview, true, false);
+  bool showing = project_.View().GetViewMode() == kViewFilterPreview;
+  project_.View().SetViewMode(showing ? kViewImage : kViewFilterPreview, true, false);
   return kCommandOk;
 }
 
@@ -46,12 +45,12 @@ ViewLastRenderedCommand::ViewLastRenderedCommand(ProjectData& project)
 
 void ViewLastRenderedCommand::UpdateState() {
   SetState(kStateEnabled, project_.GetLastResult() != nullptr);
-  SetState(kStateChecked, project_.GetViewMode() == kViewLastResult);
+  SetState(kStateChecked, project_.View().GetViewMode() == kViewLastResult);
 }
 
 CommandResult ViewLastRenderedCommand::OnApplyCommand() {
-  bool show = project_.GetViewMode() != kViewLastResult && project_.GetLastResult();
-  project_.SetViewMode(show ? kViewLastResult : kViewImage, true, false);
+  bool show = project_.View().GetViewMode() != kViewLastResult && project_.GetLastResult();
+  project_.View().SetViewMode(show ? kViewLastResult : kViewImage, true, false);
   return kCommandOk;
 }
 
@@ -62,25 +61,25 @@ ViewZBufferCommand::ViewZBufferCommand(ProjectData& project) : ViewCommand(proje
 
 void ViewZBufferCommand::UpdateState() {
   SetState(kStateEnabled, true);
-  uint32_t mode = project_.GetViewMode();
+  uint32_t mode = project_.View().GetViewMode();
   SetState(kStateChecked, mode == kViewGreyDepth || mode == kViewColourDepth);
 }
 
 CommandResult ViewZBufferCommand::OnApplyCommand() {
-  uint32_t mode = project_.GetViewMode();
+  uint32_t mode = project_.View().GetViewMode();
   if (mode == kViewGreyDepth || mode == kViewColourDepth) {
-    project_.SetViewMode(kViewImage, true, false);
+    project_.View().SetViewMode(kViewImage, true, false);
     return kCommandOk;
   }
   const CLayerBitmap* image = project_.GetCurrentImage();
   const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
   if (!depth) return kCommandOk;
-  DepthModeChoice choice = Dialogs().AskDepthMode(*depth);
-  project_.SetDepthView(choice.curve, choice.gamma);
-  ShowInfo(kUpdatingView, 0.0f);
-  CloseInfo();
+  DepthModeChoice choice = Dialogs(project_.UI()).AskDepthMode(*depth);
+  project_.View().SetDepthView(choice.curve, choice.gamma);
+  project_.UI().ShowInfoText(kUpdatingView, 0.0);
+  project_.UI().CloseInfoText();
   // The depth picture is rebuilt with the new curve even when a depth mode was on show.
-  project_.SetViewMode(choice.choice == 2 ? kViewColourDepth : kViewGreyDepth, true, true);
+  project_.View().SetViewMode(choice.choice == 2 ? kViewColourDepth : kViewGreyDepth, true, true);
   return kCommandOk;
 }
 
@@ -90,18 +89,18 @@ ViewAlphaCommand::ViewAlphaCommand(ProjectData& project) : ViewCommand(project, 
 }
 
 void ViewAlphaCommand::UpdateState() {
-  uint32_t mode = project_.GetViewMode();
+  uint32_t mode = project_.View().GetViewMode();
   CLayerBitmap* shown = mode == kViewLastResult ? project_.GetLastResult() : project_.GetCurrentImage();
   SetState(kStateEnabled, shown && GetAlphaLayer(*shown));
   SetState(kStateChecked, mode == kViewImageAlpha || mode == kViewResultAlpha);
 }
 
 CommandResult ViewAlphaCommand::OnApplyCommand() {
-  switch (project_.GetViewMode()) {
-    case kViewImageAlpha: project_.SetViewMode(kViewImage, true, false); break;
-    case kViewResultAlpha: project_.SetViewMode(kViewLastResult, true, false); break;
-    case kViewLastResult: project_.SetViewMode(kViewResultAlpha, true, false); break;
-    default: project_.SetViewMode(kViewImageAlpha, true, false); break;
+  switch (project_.View().GetViewMode()) {
+    case kViewImageAlpha: project_.View().SetViewMode(kViewImage, true, false); break;
+    case kViewResultAlpha: project_.View().SetViewMode(kViewLastResult, true, false); break;
+    case kViewLastResult: project_.View().SetViewMode(kViewResultAlpha, true, false); break;
+    default: project_.View().SetViewMode(kViewImageAlpha, true, false); break;
   }
   return kCommandOk;
 }
@@ -120,7 +119,7 @@ int ExposureHelp(int direction) {
 
 // Whether the picture on show comes from floating-point colour.
 bool ShowsFloatColour(ProjectData& project) {
-  const uint32_t mode = project.GetViewMode();
+  const uint32_t mode = project.View().GetViewMode();
   const CLayerBitmap* shown = mode == kViewLastResult ? project.GetLastResult() : project.GetCurrentImage();
   return (mode == kViewImage || mode == kViewLastResult) && shown && HasFloatColour(*shown);
 }
@@ -141,15 +140,15 @@ CommandIdentity ExposureCommand::GetIdentity() const {
 }
 
 void ExposureCommand::UpdateState() {
-  const float exposure = project_.GetDisplayExposure();
-  const bool room = direction_ > 0   ? exposure < ProjectData::kMaxExposure
-                    : direction_ < 0 ? exposure > ProjectData::kMinExposure
+  const float exposure = project_.View().GetDisplayExposure();
+  const bool room = direction_ > 0   ? exposure < ProjectView::kMaxExposure
+                    : direction_ < 0 ? exposure > ProjectView::kMinExposure
                                      : exposure != 0.0f;
   SetState(kStateEnabled, room && ShowsFloatColour(project_));
 }
 
 CommandResult ExposureCommand::OnApplyCommand() {
-  const float exposure = project_.GetDisplayExposure();
-  project_.SetDisplayExposure(direction_ == 0 ? 0.0f : exposure + float(direction_) * kStep);
+  const float exposure = project_.View().GetDisplayExposure();
+  project_.View().SetDisplayExposure(direction_ == 0 ? 0.0f : exposure + float(direction_) * kStep);
   return kCommandOk;
 }

@@ -10,9 +10,9 @@ class ProjectData;
 class ViewCommand : public CBitmapCommand {
  public:
   ViewCommand(ProjectData& project, uint32_t id, int nameId, int helpId);
-  std::string GetName() const override;
+  std::string GetName(Language language) const override;
   CommandIdentity GetIdentity() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetHelp(Language language, int kind) const override;
 
  protected:
   ProjectData& project_;

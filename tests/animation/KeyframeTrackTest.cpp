@@ -18,7 +18,7 @@ ZSaturationSettings Zone(float zoneFar) {
 
 float ZoneFarAt(const KeyframeTrack& track, int frame) {
   ZSaturationSettings out;
-  track.GetSettingsAt(out, frame);
+  track.GetSettingsAt(out, frame, nullptr, nullptr);
   return out.ZoneFar;
 }
 
@@ -37,24 +37,6 @@ KeyframeTrack RoundTrip(KeyframeTrack& track) {
   EXPECT_EQ(in.Remaining(), 0u);
   return read;
 }
-
-// Records the frames the track asks its project to load, refusing some.
-class FakeProject : public KeyframeTrackOwner {
- public:
-  bool ChangeFrame(int from, int to, bool force) override {
-    requests.push_back({from, to, force});
-    return to != refused;
-  }
-  const CLayerBitmap* GetCurrentImage() const override { return nullptr; }
-  int GetImageCount() const override { return images; }
-  struct Request {
-    int from, to;
-    bool force;
-  };
-  std::vector<Request> requests;
-  int refused = -1;
-  int images = 1;
-};
 
 }  // namespace
 
@@ -103,7 +85,7 @@ TEST(KeyframeTrack, ArchiveRoundTripKeepsFramesTypesAndHeader) {
   track.SetKeyframe(0, Zone(2.0f));
   track.SetKeyframe(3, Zone(3.0f));
   track.SetKeyframe(1234567, Zone(9.0f));  // frame numbers far above 1 survive the Bool entry
-  track.ResetCurrentFrame(3);
+  track.SetCurrentFrame(3);
   track.SetMode(kSequenceMode);
 
   KeyframeTrack read = RoundTrip(track);
@@ -151,28 +133,6 @@ TEST(KeyframeTrack, UnknownTypeCodesAreSkippedAndMissingModeReadsAsSingleImage) 
   EXPECT_THROW(read.Serialize(lyingIn), ArchiveError);
 }
 
-TEST(KeyframeTrack, LastFrameAndCurrentFrameGoThroughTheProject) {
-  FakeProject project;
-  KeyframeTrack track(&project);
-  track.SetKeyframe(0, Zone(1));
-  EXPECT_EQ(track.GetLastFrame(), 0);  // a one-frame animation
-  track.SetKeyframe(24, Zone(1));
-  EXPECT_EQ(track.GetLastFrame(), 24);
-  track.SetMode(kSequenceMode);
-  project.images = 7;
-  EXPECT_EQ(track.GetLastFrame(), 6);
-
-  EXPECT_EQ(track.SetCurrentFrame(0, false), 0);
-  EXPECT_TRUE(project.requests.empty());  // already there
-  EXPECT_EQ(track.SetCurrentFrame(0, true), 0);
-  ASSERT_EQ(project.requests.size(), 1u);
-  EXPECT_TRUE(project.requests[0].force);
-  EXPECT_EQ(track.SetCurrentFrame(3, false), 3);
-  project.refused = 5;
-  EXPECT_EQ(track.SetCurrentFrame(5, false), 3);  // the project could not load it
-  EXPECT_EQ(project.requests.back().from, 3);
-}
-
 TEST(KeyframeTrack, ExtremeFrameNumbersFromAFileBlendWithoutOverflow) {
   // Keyframes as far apart as a file can place them; their difference does not fit an int.
   KeyframeTrack track;
@@ -197,10 +157,10 @@ TEST(KeyframeTrack, AColourKeptOnTwoKeyframesStaysTheSameBetweenThem) {
     fogTrack.SetKeyframe(10, fog);
     for (int frame = 0; frame <= 10; ++frame) {
       ZHueSettings hueOut;
-      track.GetSettingsAt(hueOut, frame);
+      track.GetSettingsAt(hueOut, frame, nullptr, nullptr);
       EXPECT_EQ(hueOut.Colour.ToValue(), value) << frame;
       AtmosphericPerspectiveSettings fogOut;
-      fogTrack.GetSettingsAt(fogOut, frame);
+      fogTrack.GetSettingsAt(fogOut, frame, nullptr, nullptr);
       EXPECT_EQ(fogOut.Colour.ToValue(), value) << frame;
     }
   }
@@ -213,6 +173,6 @@ TEST(KeyframeTrack, AColourKeptOnTwoKeyframesStaysTheSameBetweenThem) {
   track.SetKeyframe(0, black);
   track.SetKeyframe(10, white);
   ZHueSettings out;
-  track.GetSettingsAt(out, 3);
+  track.GetSettingsAt(out, 3, nullptr, nullptr);
   EXPECT_EQ(out.Colour, CRGBColor(76, 76, 76));
 }

@@ -6,6 +6,7 @@
 #include "controls/CCustomScrollbar.h"
 #include "controls/DrawnIcon.h"
 #include "controls/NumberField.h"
+#include "controls/UiText.h"
 #include "platform/framework/StringTable.h"
 #include "controls/ToolBitmapButton.h"
 #include "platform/framework/FourCC.h"
@@ -225,7 +226,7 @@ void ControlsTest::MovesAreHeardWhileDraggingAndHolding() {
 }
 
 void ControlsTest::NumberFieldsBringTheirValueIntoTheRange() {
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
   NumberField field(1, 50, 0);
   field.SetLive(true);
   QSignalSpy edits(&field, &NumberField::ValueEdited);
@@ -256,10 +257,10 @@ void ControlsTest::NumberFieldsBringTheirValueIntoTheRange() {
   QTest::keyClick(&depth, Qt::Key_Return);
   QCOMPARE(depth.GetValue(), 12.5);
   QCOMPARE(depth.text(), QStringLiteral("12.50"));
-  SetLanguage(Language::French);
+  SetInterfaceLanguage(Language::French);
   depth.SetValue(3.25);
   QCOMPARE(depth.text(), QStringLiteral("3,25"));
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
   QCOMPARE(NumberField::Parse(QStringLiteral("abc")), std::nullopt);
 }
 
@@ -279,3 +280,4 @@ void ControlsTest::DrawnIconsAreDrawnAtTheScreensDensity() {
 
 QTEST_MAIN(ControlsTest)
 #include "ControlsTest.moc"
+#include "controls/UiText.h"

@@ -42,7 +42,6 @@ int ExpectEverySeedRead(const std::string& folder, Entry entry, bool refuseHalve
 }  // namespace
 
 TEST(FuzzSeeds, EverySeedIsAValidFileOfItsTarget) {
-  SetLanguage(Language::English);
   TempFolder dir;
   std::string error;
   ASSERT_TRUE(WriteFuzzSeeds(dir.Path(), error)) << error;

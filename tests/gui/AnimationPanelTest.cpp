@@ -33,7 +33,7 @@ QString RowText(GuiFixture& gui, int row, int column) {
 
 QList<int> Keyframes(GuiFixture& gui) {
   QList<int> frames;
-  const KeyframeTrack& track = gui.Project().GetTrack();
+  const KeyframeTrack& track = gui.Project().Model().Track();
   for (int i = 0; i < track.GetCount(); ++i) frames << track.GetAt(i)->GetFrameNumber();
   return frames;
 }
@@ -105,7 +105,7 @@ void AnimationPanelTest::singleImageLengthIsTypedOnTheSecondKeyframe() {
   Button(gui, kAddButton).click();
   Settle();
   QCOMPARE(List(gui).topLevelItemCount(), 2);
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 1);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 1);
   QVERIFY(LabelEditor(gui));  // the user types the length at once
   TypeLabel(gui, 1, QStringLiteral("24"));
   QCOMPARE(Keyframes(gui), (QList<int>{0, 24}));
@@ -181,7 +181,7 @@ void AnimationPanelTest::buttonsFollowTheCurrentFrame() {
 
   // Copy takes the previous keyframe's settings, and the filter shows them.
   auto& settings = static_cast<ZSaturationSettings&>(gui.Project().GetFilter()->GetCurrentSettings());
-  const float first = static_cast<ZSaturationSettings*>(gui.Project().GetTrack().GetAt(0))->ZoneFar;
+  const float first = static_cast<ZSaturationSettings*>(gui.Project().Model().Track().GetAt(0))->ZoneFar;
   settings.ZoneFar = first + 3;
   gui.Project().NotifyChanged(kChangeSettings);
   Button(gui, kCopyButton).click();
@@ -191,7 +191,7 @@ void AnimationPanelTest::buttonsFollowTheCurrentFrame() {
   Button(gui, kDeleteButton).click();
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0, 30}));
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 0);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 0);
   Button(gui, kDeleteAllButton).click();
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0}));
@@ -206,12 +206,12 @@ void AnimationPanelTest::keysStepThroughFramesAndEditKeyframes() {
   List(gui).setFocus();
   QTest::keyClick(&List(gui), Qt::Key_Down);
   QTest::keyClick(&List(gui), Qt::Key_Down);
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 2);
   QTest::keyClick(&List(gui), Qt::Key_PageDown);
-  const int paged = gui.Project().GetTrack().GetCurrentFrame();
+  const int paged = gui.Project().Model().Track().GetCurrentFrame();
   QVERIFY(paged > 3);
   QTest::keyClick(&List(gui), Qt::Key_Up);
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), paged - 1);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), paged - 1);
   QTest::keyClick(&List(gui), Qt::Key_Insert);
   Settle();
   QCOMPARE(Keyframes(gui), (QList<int>{0, paged - 1, 40}));
@@ -254,8 +254,8 @@ void AnimationPanelTest::draggedKeyframeIsCopiedOntoAnotherRow() {
   Settle();
   QVERIFY(!Panel(gui).IsDragging());
   QCOMPARE(Keyframes(gui), (QList<int>{0, 5, 12, 30}));
-  QCOMPARE(static_cast<ZSaturationSettings*>(gui.Project().GetTrack().GetAt(2))->ZoneFar, atFive);
-  QCOMPARE(static_cast<ZSaturationSettings*>(gui.Project().GetTrack().GetAt(1))->ZoneFar, atFive);
+  QCOMPARE(static_cast<ZSaturationSettings*>(gui.Project().Model().Track().GetAt(2))->ZoneFar, atFive);
+  QCOMPARE(static_cast<ZSaturationSettings*>(gui.Project().Model().Track().GetAt(1))->ZoneFar, atFive);
 
   // A drop back on its own row copies nothing.
   QTest::qWait(2 * AnimationPanel::kClickGuardMs);
@@ -290,7 +290,7 @@ void AnimationPanelTest::sequenceRowsNameTheImagesAndChangeTheFrame() {
   QCOMPARE(RowText(gui, 0, 1), QStringLiteral("s01.tga"));
   QCOMPARE(RowText(gui, 3, 1), QStringLiteral("s04.tga"));
   ClickRow(gui, 2);
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 2);
   QCOMPARE(List(gui).currentItem(), List(gui).topLevelItem(2));
   // Undo of a keyframe added on a later image goes back to that image.
   Button(gui, kAddButton).click();
@@ -298,6 +298,6 @@ void AnimationPanelTest::sequenceRowsNameTheImagesAndChangeTheFrame() {
   ClickRow(gui, 0);
   Undo(gui);
   QCOMPARE(Keyframes(gui), (QList<int>{0}));
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 2);
   QCOMPARE(List(gui).currentItem(), List(gui).topLevelItem(2));
 }

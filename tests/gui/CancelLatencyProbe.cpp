@@ -20,19 +20,15 @@
 #include "support/Scenes.h"
 #include "platform/framework/Progress.h"
 
-namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
-}  // namespace
-
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const int cancelAfterMs = argc > 1 ? std::atoi(argv[1]) : 3000;
   QtUserInterface dialogs;
-  InstallUserInterface(&dialogs);
   int code = 0;
   {
-    ProjectSession session;
+    ProjectSession session(dialogs);
+    // The render shows in the user interface's progress, as the program's do.
+    UserInterfaceProgress uiProgress(dialogs, "Depth of field");
     ProjectData& project = session.Project();
     project.SetCurrentImage(MakePlanesScene(3840, 2160));
     DepthOfFieldFilter* filter = nullptr;
@@ -68,7 +64,7 @@ int main(int argc, char** argv) {
     });
     clock.start();
     turns.start();
-    auto result = filter->RenderFrame(settings, 1, 1, uiProgress);
+    auto result = filter->RenderFrame(settings, uiProgress);
     const qint64 done = clock.elapsed();
     turns.stop();
     std::printf("render %s after %lld ms\n", result ? "finished" : "cancelled", static_cast<long long>(done));
@@ -81,6 +77,5 @@ int main(int argc, char** argv) {
     }
     code = result ? 1 : 0;
   }
-  InstallUserInterface(nullptr);
   return code;
 }

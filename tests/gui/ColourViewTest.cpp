@@ -61,7 +61,7 @@ std::string WriteFloatFrame(const GuiFixture& gui) {
   return path;
 }
 
-int ShownRed(const GuiFixture& gui, int x, int y) { return gui.Project().GetDisplayedImage()->GetLine(y)[4 * x]; }
+int ShownRed(const GuiFixture& gui, int x, int y) { return gui.Project().View().GetDisplayedImage()->GetLine(y)[4 * x]; }
 
 QMenu* ColourViewMenu(const GuiFixture& gui) { return gui.Window().menuBar()->findChild<QMenu*>(QStringLiteral("colourViewMenu")); }
 
@@ -110,12 +110,12 @@ void ColourViewTest::configurationViewsShowFloatColour() {
   // A half-covered pixel goes through the view as straight light, then is covered again.
   QVERIFY(std::abs(ShownRed(gui, kCoverX, kCoverY) - Byte(kHalfCover * std::sqrt(kGreyLight))) <= 1);
   QCOMPARE(status->ExposureNote(), QStringLiteral("Colour view: Test / Root"));
-  gui.Project().SetDisplayExposure(1.0f);
+  gui.Project().View().SetDisplayExposure(1.0f);
   QVERIFY(std::abs(ShownRed(gui, 20, 20) - Byte(std::sqrt(2 * kGreyLight))) <= 1);
 
   // Back to the program's own curve, still at the exposure.
   Entry(menu, QStringLiteral("sRGB (built in)"))->trigger();
-  QVERIFY(!gui.Project().GetDisplayTransform());
+  QVERIFY(!gui.Project().View().GetDisplayTransform());
   QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(2 * kGreyLight)) <= 1);
   QVERIFY(status->ExposureNote().isEmpty());
 
@@ -137,11 +137,11 @@ void ColourViewTest::eightBitFramesIgnoreTheView() {
   ColourViews& views = *gui.Window().GetColourViews();
   QVERIFY(views.HasViews());
   QVERIFY(views.Choose(-1));
-  const NTBitmap& plain = *gui.Project().GetDisplayedImage();
+  const NTBitmap& plain = *gui.Project().View().GetDisplayedImage();
   const std::vector<uint8_t> before(plain.GetLine(0), plain.GetLine(0) + 4 * plain.GetWidth() * plain.GetHeight());
   QVERIFY(views.Choose(1));  // Test / Root
-  QVERIFY(gui.Project().GetDisplayTransform());
-  const NTBitmap& shown = *gui.Project().GetDisplayedImage();
+  QVERIFY(gui.Project().View().GetDisplayTransform());
+  const NTBitmap& shown = *gui.Project().View().GetDisplayedImage();
   QVERIFY(std::equal(before.begin(), before.end(), shown.GetLine(0)));
 }
 
@@ -154,7 +154,7 @@ void ColourViewTest::configurationThatCannotBeUsedLeavesTheSrgbCurve() {
     gui.ui.openFiles.push_back(WriteFloatFrame(gui));
     QVERIFY(gui.RunNewProject(FourCC("FXDE")));
     QVERIFY(!ColourViewMenu(gui));
-    QVERIFY(!gui.Project().GetDisplayTransform());
+    QVERIFY(!gui.Project().View().GetDisplayTransform());
     QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(kGreyLight)) <= 1);
     // Said once, on the exposure's note; no box interrupts the start.
     const QString note = gui.Window().GetStatusReadout()->ExposureNote();

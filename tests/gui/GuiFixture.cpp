@@ -30,7 +30,7 @@ GuiFixture::~GuiFixture() {
 
 CFovaraView& GuiFixture::View() const { return *Window().GetView(); }
 ProjectData& GuiFixture::Project() const { return app.GetSession().Project(); }
-uint32_t GuiFixture::ViewMode() const { return Project().GetViewMode(); }
+uint32_t GuiFixture::ViewMode() const { return Project().View().GetViewMode(); }
 
 QStringList GuiFixture::MenuTitles() const {
   QStringList titles;

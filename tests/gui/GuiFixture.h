@@ -49,7 +49,7 @@ class GuiFixture {
 
   ScriptedUserInterface ui;  // installed before the application starts
   TempFolder dir;
-  CFovaraApp app;
+  CFovaraApp app{ui};
 };
 
 // Mouse events as the window system sends them, with the buttons held during moves.

@@ -53,10 +53,9 @@ int main(int argc, char** argv) {
   }
   const QString project = QString::fromLocal8Bit(argv[1]);
   QtUserInterface dialogs;
-  InstallUserInterface(&dialogs);
   int code = 0;
   {
-    CFovaraApp fovara;
+    CFovaraApp fovara(dialogs);
     fovara.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")},
                         [&dialogs](QWidget* window) { dialogs.SetMainWindow(window); });
     MainWindow* window = fovara.GetMainWindow();
@@ -141,6 +140,5 @@ int main(int argc, char** argv) {
     QApplication::exec();
     fovara.ExitInstance();
   }
-  InstallUserInterface(nullptr);
   return code;
 }

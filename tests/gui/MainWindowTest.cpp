@@ -19,6 +19,7 @@
 #include "filters/DepthFilterCommand.h"
 #include "platform/framework/StringTable.h"
 #include "tools/ProjectSession.h"
+#include "controls/UiText.h"
 
 namespace {
 const QStringList kShortMenu = {QStringLiteral("&File"), QStringLiteral("&Help")};
@@ -46,7 +47,7 @@ void MainWindowTest::newProjectThroughTheDialogsGivesTheFullMenu() {
   QCOMPARE(gui.Count("open"), 1);
   QCOMPARE(gui.Count("select"), 1);  // the frame picker lists the sequence
   QCOMPARE(gui.Count("filter"), 1);
-  QCOMPARE(gui.Project().GetImageCount(), 3);
+  QCOMPARE(gui.Project().Model().GetImageCount(), 3);
   QCOMPARE(gui.MenuTitles(), kFullMenu);
   QVERIFY(gui.Window().GetNavigationToolbar()->isVisible());
   QVERIFY(gui.Window().GetPreviewToolbar()->isVisible());
@@ -87,7 +88,7 @@ void MainWindowTest::viewCommandsSwitchTheViewModes() {
   QCOMPARE(gui.ViewMode(), kViewImage);
 
   // A render of the current frame shows the result; the alpha toggle then works on it.
-  gui.ui.renderRanges.push_back({2, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   QTest::keyClick(&gui.Window(), Qt::Key_F5);
   QCOMPARE(gui.Count("render-range"), 1);
   QCOMPARE(gui.ViewMode(), kViewLastResult);
@@ -164,7 +165,7 @@ void MainWindowTest::saveAndReopen() {
   QTest::keySequence(&gui.Window(), QKeySequence(Qt::CTRL | Qt::Key_O));
   QCOMPARE(gui.MenuTitles(), kFullMenu);
   QCOMPARE(gui.Project().GetFilter()->GetID(), FourCC("FXDS"));
-  QCOMPARE(gui.Project().GetImageCount(), 3);
+  QCOMPARE(gui.Project().Model().GetImageCount(), 3);
   QVERIFY(gui.View().HasImage());
   QVERIFY(!gui.Window().isWindowModified());
 
@@ -187,7 +188,7 @@ void MainWindowTest::droppedFilesOpen() {
   QVERIFY(enter.isAccepted());
   QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&gui.Window(), &drop);
-  QCOMPARE(gui.Project().GetImageCount(), 2);
+  QCOMPARE(gui.Project().Model().GetImageCount(), 2);
   QCOMPARE(gui.MenuTitles(), kFullMenu);
 }
 
@@ -203,7 +204,7 @@ void MainWindowTest::projectOnTheCommandLineIsOpened() {
   std::string saved = kept.File("line.fvz");
   {
     ScriptedUserInterface ui;
-    CFovaraApp app;
+    CFovaraApp app{ui};
     QVERIFY(app.InitInstance({QStringLiteral("fovara"), QString::fromStdString(saved), QStringLiteral("-us")}));
     QVERIFY(app.GetSession().Project().GetFilter());
     QVERIFY(app.GetMainWindow()->GetView()->HasImage());
@@ -215,7 +216,7 @@ void MainWindowTest::projectOnTheCommandLineIsOpened() {
   TempFolder folder;
   std::string broken = folder.Write("broken.fvz", "CDAT\x01 not a project at all");
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   QVERIFY(app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us"), QString::fromStdString(broken)}));
   QVERIFY(app.GetMainWindow() && app.GetMainWindow()->isVisible());
   QCOMPARE(int(ui.EventsOfKind("warning").size()), 1);
@@ -249,7 +250,7 @@ void MainWindowTest::workingFolderAndPlacementAreRestored() {
   }
   std::filesystem::current_path("/");
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   QVERIFY(app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")}));
   QCOMPARE(std::filesystem::current_path(), std::filesystem::path(folder.Path()).parent_path());
   QCOMPARE(app.GetMainWindow()->geometry(), placed);
@@ -261,7 +262,7 @@ void MainWindowTest::helpOpensThePageOfTheLanguageOrWarns() {
   GuiFixture gui;
   QTest::keyClick(&gui.Window(), Qt::Key_F1);
   QCOMPARE(gui.Count("warning"), 1);
-  QCOMPARE(gui.ui.EventsOfKind("warning")[0].title, LoadString(5146));
+  QCOMPARE(gui.ui.EventsOfKind("warning")[0].title, LoadString(InterfaceLanguage(), 5146));
 
   TempFolder pages;
   std::filesystem::create_directories(pages.File("en"));
@@ -275,9 +276,9 @@ void MainWindowTest::helpOpensThePageOfTheLanguageOrWarns() {
     return true;
   });
   QTest::keyClick(&gui.Window(), Qt::Key_F1);
-  SetLanguage(Language::French);
+  SetInterfaceLanguage(Language::French);
   gui.app.WinHelp();
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
   QCOMPARE(shown.size(), 2);
   QVERIFY(shown[0].toLocalFile().endsWith(QStringLiteral("/en/index.html")));
   QVERIFY(shown[1].toLocalFile().endsWith(QStringLiteral("/fr/index.html")));
@@ -291,7 +292,7 @@ void MainWindowTest::leftPaneShowsWhilePanelsAreDocked() {
   auto* first = new QLabel(QStringLiteral("filter"));
   auto* second = new QLabel(QStringLiteral("animation"));
   pane->AddNewBar(first, "Depth of field settings");
-  pane->AddNewBar(second, LoadString(2140));
+  pane->AddNewBar(second, LoadString(InterfaceLanguage(), 2140));
   QVERIFY(pane->isVisible());
   QCOMPARE(gui.Window().dockWidgetArea(pane), Qt::LeftDockWidgetArea);
   QCOMPARE(pane->GetBar(1), second);

@@ -24,6 +24,7 @@
 #include "platform/framework/Command.h"
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -54,21 +55,21 @@ void Release(CCustomScrollbar* bar, int value) {
 
 // Keyframes at frames 0 and 2 holding the current settings; frame 0 is current.
 void KeyframesAtZeroAndTwo(GuiFixture& gui) {
-  KeyframeTrack& track = gui.Project().GetTrack();
-  track.SetCurrentFrame(0, false);
+  gui.Project().GoToFrame(0, false);
+  KeyframeTrack& track = gui.Project().Model().Track();
   track.SetKeyframe(0, gui.Project().GetFilter()->GetCurrentSettings());
   track.SetKeyframe(2, gui.Project().GetFilter()->GetCurrentSettings());
 }
 
 template <typename Settings>
 const Settings& KeyframeAt(GuiFixture& gui, int frame) {
-  const KeyframeTrack& track = gui.Project().GetTrack();
+  const KeyframeTrack& track = gui.Project().Model().Track();
   return static_cast<const Settings&>(*track.GetAt(track.FindKeyframe(frame)));
 }
 
-void GoToFrame(GuiFixture& gui, int frame) { gui.Project().GetTrack().SetCurrentFrame(frame, false); }
+void GoToFrame(GuiFixture& gui, int frame) { gui.Project().GoToFrame(frame, false); }
 
-QString Tooltip(int id) { return QString::fromStdString(GetCommandHelp(1, id)); }
+QString Tooltip(int id) { return QString::fromStdString(GetCommandHelp(InterfaceLanguage(), 1, id)); }
 
 }  // namespace
 
@@ -97,7 +98,7 @@ void PanelTest::eachFilterDocksItsPanelWithItsTexts() {
     QVERIFY(panel->ZoneButton()->toolTip().startsWith(QStringLiteral("Choisir 2 points")));
     QVERIFY(panel->Check(0)->text().contains(QStringLiteral("Inverser")));
   }
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
   for (const char* id : {"FXDL", "FXDH", "FXDF"}) {
     GuiFixture gui;
     QVERIFY(gui.NewProject(*FourCCFromString(id)));
@@ -271,7 +272,7 @@ void PanelTest::diaphButtonsWrapAndStartFromTheirOwnCounter() {
   QCOMPARE(CurrentFilter<DepthOfFieldFilter>(gui).GetDiaph().GetNumber(), 1);
 
   // A project read with diaph 5: the new panel's counter still starts at 0.
-  CurrentFilter<DepthOfFieldFilter>(gui).LoadDiaph({}, 5);
+  CurrentFilter<DepthOfFieldFilter>(gui).LoadDiaph(5);
   const std::string path = gui.dir.File("diaph.fvz");
   gui.ui.saveFiles.push_back(path);
   gui.Window().GetFileAction(kIdSaveProject)->trigger();

@@ -26,6 +26,7 @@
 #include "platform/framework/StringTable.h"
 #include "tools/ProjectSession.h"
 #include "support/Scenes.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ void PanelWordsTest::depthFieldsSetTheFieldAndTheFullBlurDepths() {
   QCOMPARE(settings.FieldFar, far);
   // The field's far limit beyond the full blur behind moves that depth out with it.
   QVERIFY(settings.BackMaxDepth > settings.FieldFar);
-  const auto& keyframe = static_cast<const DepthOfFieldSettings&>(*gui.Project().GetTrack().GetAt(0));
+  const auto& keyframe = static_cast<const DepthOfFieldSettings&>(*gui.Project().Model().Track().GetAt(0));
   QCOMPARE(keyframe.FieldFar, far);
 
   // A near limit beyond the far one is refused: the field shows the setting again.
@@ -153,7 +154,7 @@ void PanelWordsTest::aFileThatIsNoPictureKeepsThePreviousDiaph() {
   QVERIFY(gui.NewProject(FourCC("FXDE")));
   auto* panel = FilterPanelOf<DepthOfFieldPanel>(gui);
   panel->NextDiaphButton()->click();
-  const auto& filter = static_cast<const DepthOfFieldFilter&>(*gui.Project().GetFilter());
+  auto& filter = static_cast<DepthOfFieldFilter&>(*gui.Project().GetFilter());
   QCOMPARE(filter.GetDiaph().GetNumber(), 1);
   gui.Window().Frame().SetModifiedFlag(false);
 
@@ -170,7 +171,7 @@ void PanelWordsTest::aFileThatIsNoPictureKeepsThePreviousDiaph() {
   QVERIFY(QString::fromStdString(gui.ui.EventsOfKind("warning")[1].text).contains(QStringLiteral("55")));
 
   QCOMPARE(filter.GetDiaph().GetNumber(), 1);
-  QVERIFY(filter.GetInputFiles().empty());
+  QVERIFY(filter.GetFilterOptions().InputFiles().empty());
   QVERIFY(!gui.Window().isWindowModified());
 }
 
@@ -181,7 +182,7 @@ void PanelWordsTest::backgroundIsSaidUnderTheCursor() {
   const ScenePoint mid = PlanesScenePoint(GuiFixture::kWidth, GuiFixture::kHeight, ScenePart::Mid);
   ViewStatusBar* status = gui.Window().GetStatusReadout();
   HoverPixel(gui, far);
-  QCOMPARE(status->DepthText(), QString::fromStdString(LoadString(60043)));
+  QCOMPARE(status->DepthText(), QString::fromStdString(LoadString(InterfaceLanguage(), 60043)));
   HoverPixel(gui, mid);
   QCOMPARE(status->DepthText(), QStringLiteral("Depth 40.000"));
 
@@ -206,7 +207,7 @@ void PanelWordsTest::frenchNumbersTakeADecimalComma() {
   QCOMPARE(panel->FarField()->text(), QStringLiteral("60,50"));
   Type(panel->FarField(), QStringLiteral("61.25"));
   QCOMPARE(Dof(gui).FieldFar, 61.25);
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
 }
 
 void PanelWordsTest::undoAndRedoNameTheChange() {

@@ -68,7 +68,7 @@ struct FirstStart {
 
   ScriptedUserInterface ui;
   TempFolder dir;
-  CFovaraApp app;
+  CFovaraApp app{ui};
 };
 
 // True when every part of the widget can be seen: nothing clips it.
@@ -137,7 +137,7 @@ void ScaleTest::actualPixelsIsOneImagePixelPerScreenPixel() {
   const QPointF corner = view.ImageToView(QPointF(0, 0)) * ratio;
   QCOMPARE(corner.x(), std::round(corner.x()));
   QCOMPARE(corner.y(), std::round(corner.y()));
-  const NTBitmap* picture = start.app.GetSession().Project().GetDisplayedImage();
+  const NTBitmap* picture = start.app.GetSession().Project().View().GetDisplayedImage();
   const QPoint origin = corner.toPoint();
   // The middle of the image, pixel for pixel: the stripes and checks of the scene (any pixel
   // doubled or smoothed away would break the run).

@@ -37,6 +37,7 @@
 #include "platform/framework/StringTable.h"
 #include "support/Scenes.h"
 #include "tools/ProjectSession.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -119,10 +120,10 @@ void UserRound(MainWindow& window, ScriptedUserInterface& ui) {
   Check(settings.FieldFar != fieldFar, "focus picked on the near sphere");
 
   QTemporaryDir out;
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(out.filePath(QStringLiteral("frame.png")).toStdString());
   Run(Command(window, "DSFX"), "render and save");
-  const int frames = project.GetTrack().GetLastFrame() + 1;
+  const int frames = project.Model().GetLastFrame() + 1;
   Check(int(QDir(out.path()).entryList(QDir::Files).size()) == frames, "every frame rendered and saved");
 
   ui.depthModes.push_back({1, 0, 0.2f});
@@ -134,7 +135,7 @@ void UserRound(MainWindow& window, ScriptedUserInterface& ui) {
 
 void EnglishTour(const std::string& project) {
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
   MainWindow& window = *app.GetMainWindow();
   Place(window);
@@ -178,7 +179,7 @@ void EnglishTour(const std::string& project) {
     Shoot(window, "view-effect-preview");
     Run(Command(window, "PWFX"), "the effect preview");
   }
-  ui.renderRanges.push_back({2, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   Run(Command(window, "DOFX"), "the render");
   Shoot(window, "view-last-render");
   Run(Command(window, "VLSI"), "the last rendered image");
@@ -202,7 +203,7 @@ void EnglishTour(const std::string& project) {
 // Each filter's panel, docked beside its project.
 void PanelTour(const std::vector<std::string>& projects, bool french) {
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   app.InitInstance({QStringLiteral("fovara"), french ? QStringLiteral("-fr") : QStringLiteral("-us")});
   MainWindow& window = *app.GetMainWindow();
   Place(window);
@@ -215,7 +216,7 @@ void PanelTour(const std::vector<std::string>& projects, bool french) {
     window.Frame().SetModifiedFlag(false);
   }
   app.ExitInstance();
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
 }
 
 void ClickRow(MainWindow& window, int row) {
@@ -227,7 +228,7 @@ void ClickRow(MainWindow& window, int row) {
 
 void ShowMenu(MainWindow& window, int titleId, const char* name) {
   for (QAction* entry : window.menuBar()->actions()) {
-    if (entry->text() != QString::fromStdString(LoadString(titleId)) || !entry->menu()) continue;
+    if (entry->text() != QString::fromStdString(LoadString(InterfaceLanguage(), titleId)) || !entry->menu()) continue;
     QMenu* menu = entry->menu();
     menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
     if (!QTest::qWaitForWindowExposed(menu)) std::fprintf(stderr, "fovara_screenshots: the menu was not shown\n");
@@ -240,7 +241,7 @@ void ShowMenu(MainWindow& window, int titleId, const char* name) {
 // by typing its length on the second keyframe.
 void AnimationTour(const std::string& project, const std::string& stillProject) {
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
   MainWindow& window = *app.GetMainWindow();
   Place(window);
@@ -278,7 +279,7 @@ void AnimationTour(const std::string& project, const std::string& stillProject) 
 
 void FrenchTour(const std::string& project) {
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-fr")});
   MainWindow& window = *app.GetMainWindow();
   Place(window);
@@ -291,7 +292,7 @@ void FrenchTour(const std::string& project) {
   ShowMenu(window, 60008, "french-view-menu");
   window.Frame().SetModifiedFlag(false);
   app.ExitInstance();
-  SetLanguage(Language::English);
+  SetInterfaceLanguage(Language::English);
 }
 
 // A night street as a renderer writes it, in linear light: a dark sky, lamps far behind (values
@@ -375,7 +376,7 @@ void FloatTour() {
   qputenv("OCIO", config.fileName().toLocal8Bit());
 
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
   MainWindow& window = *app.GetMainWindow();
   Place(window);
@@ -393,13 +394,13 @@ void FloatTour() {
     return Check(false, "the night frame's project");
   }
   // The lamps behind blurred into discs, the wall sharp.
-  for (KeyframeSettings* settings : {&project.GetFilter()->GetCurrentSettings(), project.GetTrack().GetAt(0)}) {
+  for (KeyframeSettings* settings : {&project.GetFilter()->GetCurrentSettings(), project.Model().Track().GetAt(0)}) {
     auto& dof = static_cast<DepthOfFieldSettings&>(*settings);
     dof.FieldNear = 9, dof.FieldFar = 11, dof.FrontMaxDepth = 5, dof.BackMaxDepth = 30;
     dof.FrontAmount = 20, dof.BackAmount = 24;
   }
   if (auto* panel = dynamic_cast<FilterPanel*>(window.GetLeftPane()->GetBar(0))) panel->SyncToPanel();
-  ui.renderRanges.push_back({2, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   Run(Command(window, "DOFX"), "the render");
   Run(Command(window, "EXPU"), "exposure up");
   Run(Command(window, "EXPU"), "exposure up");
@@ -412,7 +413,7 @@ void FloatTour() {
   const auto& choices = window.findChildren<QMenu*>(QStringLiteral("colourViewMenu"));
   Check(views.HasViews() && views.Choose(1) && !choices.isEmpty(), "the logarithmic view");
   for (QAction* entry : window.menuBar()->actions()) {
-    if (entry->text() != QString::fromStdString(LoadString(kViewItem)) || !entry->menu() || choices.isEmpty()) continue;
+    if (entry->text() != QString::fromStdString(LoadString(InterfaceLanguage(), kViewItem)) || !entry->menu() || choices.isEmpty()) continue;
     QMenu* menu = entry->menu();
     menu->popup(window.menuBar()->mapToGlobal(window.menuBar()->actionGeometry(entry).bottomLeft()));
     Check(QTest::qWaitForWindowExposed(menu), "the View menu shown");

@@ -25,7 +25,7 @@ class TestFilterGuiTest : public QObject {
   void theFilterListOffersTheTestFilterWithItsPicture() {
     GuiFixture gui;
     QtUserInterface dialogs(&gui.Window());
-    InstallUserInterface(&dialogs);
+    gui.ui.chooseFilter = [&dialogs](const std::vector<FilterChoiceItem>& items) { return dialogs.ChooseFilter(items); };
     QStringList names;
     QString description;
     WhenModalOpens([&](QWidget* widget) {
@@ -37,7 +37,7 @@ class TestFilterGuiTest : public QObject {
       dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     });
     const bool chosen = gui.Project().ChooseFilter();
-    InstallUserInterface(&gui.ui);
+    gui.ui.chooseFilter = nullptr;
     QVERIFY(!chosen);
     QCOMPARE(names.size(), 6);
     QCOMPARE(names.last(), QString::fromLatin1(TestOnlyFilter::kName));

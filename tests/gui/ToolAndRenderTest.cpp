@@ -20,6 +20,7 @@
 #include "platform/framework/StringTable.h"
 #include "project/ApplicationFrame.h"
 #include "tools/ProjectSession.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ bool SequenceProject(GuiFixture& gui, int frames) {
     if (filters[i]->GetID() == FourCC("FXDS")) gui.ui.filterChoices.push_back(int(i));
   }
   gui.Window().GetFileAction(kIdNewProject)->trigger();
-  return gui.Project().GetFilter() != nullptr && gui.Project().GetImageCount() == frames;
+  return gui.Project().GetFilter() != nullptr && gui.Project().Model().GetImageCount() == frames;
 }
 
 int FilesIn(const std::filesystem::path& folder) {
@@ -116,7 +117,7 @@ void ToolAndRenderTest::pickerRefusesDepthsNotFartherThanTheReference() {
 
   // The refused zone is painted red over the image.
   QCOMPARE(gui.ViewMode(), kViewGivenPicture);
-  const NTBitmap* shown = gui.Project().GetDisplayedImage();
+  const NTBitmap* shown = gui.Project().View().GetDisplayedImage();
   auto red = [shown](int x, int y) {
     const uint8_t* p = shown->GetLine(y) + 4 * x;
     return p[0] == 255 && p[1] == 0 && p[2] == 0;
@@ -157,7 +158,7 @@ void ToolAndRenderTest::focusPickedFromTheDepthOfFieldPanelIsStoredAndDrawn() {
   QVERIFY(settings.FieldNear <= focus && focus <= settings.FieldFar);
   QVERIFY(std::abs((settings.FieldFar - settings.FieldNear) - width) < 1e-6 || settings.FieldFar == range.background ||
           settings.FieldNear == range.min);
-  const KeyframeTrack& track = gui.Project().GetTrack();
+  const KeyframeTrack& track = gui.Project().Model().Track();
   const auto& stored = static_cast<const DepthOfFieldSettings&>(*track.GetAt(track.FindKeyframe(0)));
   QCOMPARE(stored.FieldNear, settings.FieldNear);
   QCOMPARE(stored.FieldFar, settings.FieldFar);
@@ -179,20 +180,21 @@ void ToolAndRenderTest::areaPreviewNeedsFifteenPixelsEachWay() {
 void ToolAndRenderTest::renderRangeIsTakenInEitherOrder() {
   GuiFixture gui;
   QVERIFY(SequenceProject(gui, 10));
-  gui.ui.renderRanges.push_back({4, 7, 3});
+  gui.ui.renderRanges.push_back({RenderRangeMode::Range, 7, 3});
   gui.Command("DOFX")->trigger();
   QCOMPARE(gui.Count("render-range"), 1);
   const auto progress = gui.ui.EventsOfKind("progress");
   QCOMPARE(int(progress.size()), 5);
   QVERIFY(QString::fromStdString(progress.back().text).contains(QStringLiteral("5 / 5")));
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 7);
+  // The last frame rendered is on show as the last result; the current frame stays.
+  QCOMPARE(gui.Project().GetCurrentFrame(), 0);
   QCOMPARE(gui.ViewMode(), kViewLastResult);
 }
 
 void ToolAndRenderTest::renderAndSaveWithTheSaveDialogCancelledStillRendersEveryFrame() {
   GuiFixture gui;
   QVERIFY(SequenceProject(gui, 3));
-  gui.ui.renderRanges.push_back({3, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   gui.ui.saveFiles.push_back(std::nullopt);
   QTest::keyClick(&gui.Window(), Qt::Key_F5, Qt::ShiftModifier);
   const auto saves = gui.ui.EventsOfKind("save");
@@ -200,7 +202,7 @@ void ToolAndRenderTest::renderAndSaveWithTheSaveDialogCancelledStillRendersEvery
   QVERIFY(QString::fromStdString(saves[0].text).contains(QStringLiteral("Kovrin")));
   const auto info = gui.ui.EventsOfKind("info");
   QCOMPARE(int(info.size()), 1);
-  QCOMPARE(info[0].text, LoadString(2198));
+  QCOMPARE(info[0].text, LoadString(InterfaceLanguage(), 2198));
   QCOMPARE(info[0].number, 2000);
   QCOMPARE(gui.Count("progress"), 3);
   QCOMPARE(gui.ViewMode(), kViewLastResult);
@@ -211,20 +213,20 @@ void ToolAndRenderTest::cancelDuringAFrameKeepsTheFramesSavedBefore() {
   GuiFixture gui;
   QVERIFY(SequenceProject(gui, 10));
   // The steps of one frame, from a render of the current frame.
-  gui.ui.renderRanges.push_back({2, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   gui.Command("DOFX")->trigger();
   const int perFrame = gui.ui.ProgressSteps();
   QVERIFY(perFrame > 1);
 
   const std::filesystem::path out = std::filesystem::path(gui.dir.Path()) / "out";
   std::filesystem::create_directories(out);
-  gui.ui.renderRanges.push_back({3, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   gui.ui.saveFiles.push_back((out / "r.tga").string());
   gui.ui.cancelAtStep = gui.ui.ProgressSteps() + 2 * perFrame + perFrame / 2;
   gui.Command("DSFX")->trigger();
   QCOMPARE(gui.Count("progress"), 1 + 3);
   QCOMPARE(FilesIn(out), 2);
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
+  QCOMPARE(gui.Project().GetCurrentFrame(), 0);
 }
 
 void ToolAndRenderTest::convertZBufferProposesTheImageNameWithZTga() {

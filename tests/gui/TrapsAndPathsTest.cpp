@@ -21,6 +21,7 @@
 #include "tools/ProjectSession.h"
 #include "support/FileChecks.h"
 #include "support/Scenes.h"
+#include "controls/UiText.h"
 
 namespace fs = std::filesystem;
 
@@ -69,7 +70,7 @@ void TrapsAndPathsTest::renderAndSaveRefusesToWriteOverItsSources() {
   QVERIFY(gui.NewProject());
   const std::string sources = ReadFileBytes(gui.dir.File("s02.tga"));
   // "s.tga" numbers its frames s01.tga to s03.tga: the sources themselves.
-  gui.ui.renderRanges.push_back({3, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   gui.ui.saveFiles.push_back(gui.dir.File("s.tga"));
   gui.ui.saveFiles.push_back(gui.dir.File("graded.tga"));
   QTest::keyClick(&gui.Window(), Qt::Key_F5, Qt::ShiftModifier);
@@ -94,7 +95,7 @@ void TrapsAndPathsTest::escapeRightClickOrTheButtonAgainEndAPick() {
   };
   auto ended = [&](ToolBitmapButton* button) {
     const bool done = CurrentCommandId(gui) == FourCC("FXDE") && !button->IsBlinking() && gui.ViewMode() == viewMode &&
-                      gui.Window().GetStatusReadout()->currentMessage() == QString::fromStdString(LoadString(60045));
+                      gui.Window().GetStatusReadout()->currentMessage() == QString::fromStdString(LoadString(InterfaceLanguage(), 60045));
     if (!done) {
       qWarning("command %s, blinking %d, view mode %u, status '%s'", FourCCToString(CurrentCommandId(gui)).c_str(),
                button->IsBlinking(), gui.ViewMode(), qPrintable(gui.Window().GetStatusReadout()->currentMessage()));
@@ -106,7 +107,7 @@ void TrapsAndPathsTest::escapeRightClickOrTheButtonAgainEndAPick() {
   QVERIFY(started(panel->BackPointButton()));
   QCOMPARE(gui.ViewMode(), kViewGivenPicture);
   SendMouse(surface, QEvent::MouseMove, OverPixel(gui.View(), 5, 5), Qt::NoButton, Qt::NoButton);
-  QVERIFY(gui.Window().GetStatusReadout()->currentMessage() != QString::fromStdString(LoadString(60045)));
+  QVERIFY(gui.Window().GetStatusReadout()->currentMessage() != QString::fromStdString(LoadString(InterfaceLanguage(), 60045)));
   QTest::keyClick(&gui.Window(), Qt::Key_Escape);
   QVERIFY(ended(panel->BackPointButton()));
 
@@ -136,7 +137,7 @@ void TrapsAndPathsTest::aRelativeProjectIsTakenFromTheStartFolder() {
   {
     // Saved beside its images in the start folder's proj/.
     ScriptedUserInterface ui;
-    ProjectSession session;
+    ProjectSession session(ui);
     ui.filterChoices.push_back(0);
     QVERIFY(session.Document().NewProjectFrom(start.File("proj/s01.tga")));
     QVERIFY(session.Document().OnSaveDocument(start.File("proj/x.fvz")));
@@ -146,7 +147,7 @@ void TrapsAndPathsTest::aRelativeProjectIsTakenFromTheStartFolder() {
   Preferences::SetValue("settings", "dir", elsewhere.Path());
   fs::current_path(start.Path());
   ScriptedUserInterface ui;
-  CFovaraApp app;
+  CFovaraApp app{ui};
   QVERIFY(app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us"), QStringLiteral("proj/x.fvz")}));
   QVERIFY(app.GetSession().Project().GetFilter());
   QCOMPARE(ui.Events().size(), size_t(0));
@@ -165,7 +166,7 @@ void TrapsAndPathsTest::theWorkingFolderIsTheLastOneElseHome() {
     Preferences::SetValue("settings", "dir", stored);
     fs::current_path("/");
     ScriptedUserInterface ui;
-    CFovaraApp app;
+    CFovaraApp app{ui};
     app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
     const fs::path folder = CurrentFolder();
     app.ExitInstance();
@@ -180,7 +181,7 @@ void TrapsAndPathsTest::theWorkingFolderIsTheLastOneElseHome() {
   fs::current_path(last.Path());
   {
     ScriptedUserInterface ui;
-    CFovaraApp app;
+    CFovaraApp app{ui};
     app.InitInstance({QStringLiteral("fovara"), QStringLiteral("-us")});
     fs::current_path(home.Path());
     app.ExitInstance();
@@ -213,7 +214,7 @@ void TrapsAndPathsTest::titleNamesTheProjectFile() {
 void TrapsAndPathsTest::heldCompareKeyShowsTheSource() {
   GuiFixture gui;
   QVERIFY(gui.NewProject(FourCC("FXDS")));
-  gui.ui.renderRanges.push_back({2, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   gui.Command("DOFX")->trigger();
   QCOMPARE(gui.ViewMode(), kViewLastResult);
   QTest::keyPress(&gui.Window(), MainWindow::kCompareKey);
@@ -221,7 +222,7 @@ void TrapsAndPathsTest::heldCompareKeyShowsTheSource() {
   QTest::keyRelease(&gui.Window(), MainWindow::kCompareKey);
   QCOMPARE(gui.ViewMode(), kViewLastResult);
   // Over the source itself there is nothing to compare.
-  gui.Project().SetViewMode(kViewImage, true, false);
+  gui.Project().View().SetViewMode(kViewImage, true, false);
   QVERIFY(!gui.Window().CompareWithSource(true));
   QCOMPARE(gui.ViewMode(), kViewImage);
 }

@@ -74,7 +74,7 @@ std::string WriteFloatFrame(const GuiFixture& gui) {
   return path;
 }
 
-int ShownRed(const GuiFixture& gui, int x, int y) { return gui.Project().GetDisplayedImage()->GetLine(y)[4 * x]; }
+int ShownRed(const GuiFixture& gui, int x, int y) { return gui.Project().View().GetDisplayedImage()->GetLine(y)[4 * x]; }
 
 }  // namespace
 
@@ -192,7 +192,7 @@ void ViewTest::statusBarShowsPixelColourAndDepth() {
   // Another view mode under a still cursor: the colour is the grey depth picture's.
   gui.ui.depthModes.push_back({1, 1, 0.2f});
   gui.Command("VZBF")->trigger();
-  const uint8_t* grey = gui.Project().GetDisplayedImage()->GetLine(near.y) + 4 * near.x;
+  const uint8_t* grey = gui.Project().View().GetDisplayedImage()->GetLine(near.y) + 4 * near.x;
   QCOMPARE(status->ColourText(), QStringLiteral("R %1  G %1  B %1").arg(grey[0]));
   QVERIFY(QColor(colour.r, colour.g, colour.b) != QColor(grey[0], grey[0], grey[0]));
 
@@ -234,22 +234,22 @@ void ViewTest::floatFrameIsShownAtTheExposureWithItsLightUnderTheCursor() {
   QVERIFY(up->isEnabled());
   up->trigger();
   up->trigger();
-  QCOMPARE(gui.Project().GetDisplayExposure(), 1.0f);
+  QCOMPARE(gui.Project().View().GetDisplayExposure(), 1.0f);
   QCOMPARE(status->ExposureText(), QStringLiteral("Exposure: +1.0 EV"));
   QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(2 * kGreyLight)) <= 1);
   QVERIFY(ShownRed(gui, 20, 20) > SrgbByte(kGreyLight) + 30);
   gui.Command("EXPD")->trigger();
   QCOMPARE(status->ExposureText(), QStringLiteral("Exposure: +0.5 EV"));
   gui.Command("EXP0")->trigger();
-  QCOMPARE(gui.Project().GetDisplayExposure(), 0.0f);
+  QCOMPARE(gui.Project().View().GetDisplayExposure(), 0.0f);
   QVERIFY(!gui.Command("EXP0")->isEnabled());
   QVERIFY(std::abs(ShownRed(gui, 20, 20) - SrgbByte(kGreyLight)) <= 1);
   // Seven stops down brings the lamp within the screen's range; the limits hold.
-  gui.Project().SetDisplayExposure(-7.0f);
+  gui.Project().View().SetDisplayExposure(-7.0f);
   QVERIFY(std::abs(ShownRed(gui, kLampX, kLampY) - SrgbByte(100.0 / 128)) <= 1);
-  gui.Project().SetDisplayExposure(50.0f);
-  QCOMPARE(gui.Project().GetDisplayExposure(), ProjectData::kMaxExposure);
-  gui.Project().SetDisplayExposure(0.0f);
+  gui.Project().View().SetDisplayExposure(50.0f);
+  QCOMPARE(gui.Project().View().GetDisplayExposure(), ProjectView::kMaxExposure);
+  gui.Project().View().SetDisplayExposure(0.0f);
 
   // Under the cursor, the linear light itself rather than display bytes.
   CFovaraView& view = gui.View();
@@ -268,11 +268,11 @@ void ViewTest::floatFrameIsShownAtTheExposureWithItsLightUnderTheCursor() {
 void ViewTest::exposureLeavesEightBitFramesAlone() {
   GuiFixture gui;
   QVERIFY(gui.NewProject(FourCC("FXDE")));
-  const NTBitmap& shown = *gui.Project().GetDisplayedImage();
+  const NTBitmap& shown = *gui.Project().View().GetDisplayedImage();
   const std::vector<uint8_t> before(shown.GetLine(0), shown.GetLine(0) + 4 * shown.GetWidth() * shown.GetHeight());
   QVERIFY(!gui.Command("EXPU")->isEnabled());
   QVERIFY(gui.Window().GetStatusReadout()->ExposureText().isEmpty());
-  gui.Project().SetDisplayExposure(1.0f);
-  const NTBitmap& after = *gui.Project().GetDisplayedImage();
+  gui.Project().View().SetDisplayExposure(1.0f);
+  const NTBitmap& after = *gui.Project().View().GetDisplayedImage();
   QVERIFY(std::equal(before.begin(), before.end(), after.GetLine(0)));
 }

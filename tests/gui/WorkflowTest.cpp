@@ -62,7 +62,7 @@ void Press(QWidget* surface, QPoint from, QPoint to) {
 // Renders every frame through Render and save images into a folder.
 void RenderAll(GuiFixture& gui, const fs::path& folder) {
   fs::create_directories(folder);
-  gui.ui.renderRanges.push_back({3, 0, 0});
+  gui.ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   gui.ui.saveFiles.push_back((folder / "walk.tga").string());
   QTest::keySequence(&gui.Window(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
   Settle();
@@ -96,7 +96,7 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   GuiFixture gui;
   // 1. A new project on a sequence of three frames with their depth files.
   QVERIFY(gui.NewProject(FourCC("FXDE")));
-  QCOMPARE(gui.Project().GetImageCount(), 3);
+  QCOMPARE(gui.Project().Model().GetImageCount(), 3);
   Settle();
   QTreeWidget& list = *gui.Window().GetAnimationPanel()->GetList();
   QCOMPARE(list.topLevelItemCount(), 3);
@@ -113,7 +113,7 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   Press(gui.View().viewport(), mid, mid);
   QVERIFY(Settings(gui).FieldNear != fieldBefore);
   const double pickedNear = Settings(gui).FieldNear;
-  QCOMPARE(static_cast<DepthOfFieldSettings*>(gui.Project().GetTrack().GetAt(0))->FieldNear, pickedNear);
+  QCOMPARE(static_cast<DepthOfFieldSettings*>(gui.Project().Model().Track().GetAt(0))->FieldNear, pickedNear);
 
   // 4. A rectangle previewed.
   QTest::keyClick(&gui.Window(), Qt::Key_F4);
@@ -125,12 +125,12 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   const QPoint lastRow = list.visualItemRect(list.topLevelItem(2)).center();
   QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, lastRow);
   Settle();
-  QCOMPARE(gui.Project().GetTrack().GetCurrentFrame(), 2);
+  QCOMPARE(gui.Project().Model().Track().GetCurrentFrame(), 2);
   TypeAmounts(gui, 30, 4);
   QCOMPARE(Settings(gui).FrontAmount, 30);
   gui.Window().GetAnimationPanel()->GetButton(kAddButton)->click();
   Settle();
-  QCOMPARE(gui.Project().GetTrack().GetCount(), 2);
+  QCOMPARE(gui.Project().Model().Track().GetCount(), 2);
 
   // 6. Every frame rendered and saved.
   const fs::path out = gui.dir.Path();
@@ -151,7 +151,7 @@ void WorkflowTest::sequenceFromNewProjectToRenderedFramesAndBack() {
   QVERIFY(gui.Project().GetFilter());
   Settle();
   QCOMPARE(list.topLevelItemCount(), 3);
-  QCOMPARE(static_cast<DepthOfFieldSettings*>(gui.Project().GetTrack().GetAt(0))->FieldNear, pickedNear);
+  QCOMPARE(static_cast<DepthOfFieldSettings*>(gui.Project().Model().Track().GetAt(0))->FieldNear, pickedNear);
   RenderAll(gui, out / "again");
 
   // 8. The renderer of the command line, on the same project.

@@ -45,16 +45,16 @@ TEST_F(ProjectTest, TheFourteenCommandsAreRegisteredInTableOrder) {
     CQelCommand* command = manager.GetCommand(i);
     CommandIdentity expected{FourCC("BITM"), Code(row.type), Code(row.commandClass), Code(row.category), Code(row.id), 1};
     EXPECT_EQ(command->GetIdentity(), expected) << row.id;
-    EXPECT_EQ(command->GetName(), row.name) << row.id;
+    EXPECT_EQ(command->GetName(Language::English), row.name) << row.id;
     EXPECT_EQ(manager.GetCommandById(Code(row.id)), command);
   }
   // The navigation tools follow the program's own commands.
   EXPECT_NE(manager.GetCommandById(kZoomToolId), nullptr);
   EXPECT_NE(manager.GetCommandById(kMoveToolId), nullptr);
   // Filters describe themselves for the filter list.
-  EXPECT_EQ(manager.GetCommand(4)->GetHelp(2).substr(0, 38), "This filter changes the image's satura");
-  EXPECT_EQ(manager.GetCommand(4)->GetHelp(0), "Compute filter on the images");
-  EXPECT_EQ(manager.GetCommand(9)->GetHelp(0), "Define first depth of field limit point by clicking on image");
+  EXPECT_EQ(manager.GetCommand(4)->GetHelp(Language::English, kHelpDescription).substr(0, 38), "This filter changes the image's satura");
+  EXPECT_EQ(manager.GetCommand(4)->GetHelp(Language::English, kHelpStatus), "Compute filter on the images");
+  EXPECT_EQ(manager.GetCommand(9)->GetHelp(Language::English, kHelpStatus), "Define first depth of field limit point by clicking on image");
 }
 
 TEST_F(ProjectTest, ToolsWaitForAFilterAndTheLastMouseToolFollowsIt) {
@@ -107,7 +107,7 @@ TEST_F(ProjectTest, AZoneFilterExchangesDepthsWithTheTools) {
   EXPECT_LE(zone.ForegroundPoint, 10.0f);
   EXPECT_GE(zone.BackgroundPoint, 100.0f);
   // The edit reached the keyframe of the current frame and marked the project.
-  auto* keyframe = static_cast<ZSaturationSettings*>(Project().GetTrack().GetAt(0));
+  auto* keyframe = static_cast<ZSaturationSettings*>(Project().Model().Track().GetAt(0));
   EXPECT_FLOAT_EQ(keyframe->ZoneFar, 100.0f);
   EXPECT_TRUE(frame.GetModifiedFlag());
 
@@ -125,13 +125,13 @@ TEST_F(ProjectTest, AZoneFilterExchangesDepthsWithTheTools) {
   ASSERT_TRUE(frame.RunCommand(FourCC("DEPP"), kRunAsTool, 3));
   auto* picker = static_cast<DepthPickCommand*>(frame.GetCommandManager().GetCurrentCommand());
   EXPECT_DOUBLE_EQ(picker->GetReferenceDepth(), 40.0);
-  EXPECT_EQ(Project().GetViewMode(), kViewGivenPicture);  // the forbidden zone is shown
+  EXPECT_EQ(Project().View().GetViewMode(), kViewGivenPicture);  // the forbidden zone is shown
   EXPECT_EQ(picker->SetCursor(farPoint.x, farPoint.y), kCursorNoPick);
   picker->OnLButtonDown(farPoint.x, farPoint.y);  // refused: stays open
   EXPECT_EQ(frame.GetCommandManager().GetCurrentCommand(), picker);
   picker->OnLButtonDown(nearPoint.x, nearPoint.y);
   EXPECT_FLOAT_EQ(zone.ForegroundPoint, 10.0f);
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);  // the view came back
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);  // the view came back
 
   // A tool replaced by another command gives nothing back.
   ASSERT_TRUE(frame.RunCommand(FourCC("DEPP"), kRunAsTool, 2));

@@ -25,9 +25,9 @@ TEST_P(CompanionDepthTest, SingleImageAndSequenceFindTheirCompanionFiles) {
   const std::string ext = GetParam();
   WriteSequence(dir.Path(), "still", 1, 1, 4, ".tga", ext, 40, 30);
   ASSERT_TRUE(NewProject(dir.File("still0001.tga")));
-  EXPECT_EQ(Project().Frames().GetDepthExtension(), ext);
-  EXPECT_EQ(Project().GetTrack().GetMode(), kSingleImageMode);
-  EXPECT_EQ(Project().GetImageNames(), std::vector<std::string>{"still0001.tga"});
+  EXPECT_EQ(Project().Model().Frames().GetDepthExtension(), ext);
+  EXPECT_EQ(Project().Model().Track().GetMode(), kSingleImageMode);
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), std::vector<std::string>{"still0001.tga"});
   EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
 
   SequenceOptions options;
@@ -36,11 +36,11 @@ TEST_P(CompanionDepthTest, SingleImageAndSequenceFindTheirCompanionFiles) {
   ui.selections.push_back({names[0], names[1], names[2], names[3]});
   ui.answers.push_back(Answer::No);  // the first project is not saved
   ASSERT_TRUE(NewProject(dir.File("shot0008.png")));
-  EXPECT_EQ(Project().GetTrack().GetMode(), kSequenceMode);
-  EXPECT_EQ(Project().GetImageNames(), names);
+  EXPECT_EQ(Project().Model().Track().GetMode(), kSequenceMode);
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), names);
   // The frame loaded first is the first picked, with its own depth.
   EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 10.0f);
-  Project().GetTrack().SetCurrentFrame(3, false);
+  Project().GoToFrame(3, false);
   EXPECT_FLOAT_EQ(CurrentDepthAt(Project(), ScenePart::Near), 16.0f);
   EXPECT_TRUE(ui.Unexpected().empty());
   EXPECT_TRUE(ui.EventsOfKind("notify").empty());
@@ -56,8 +56,8 @@ TEST_F(ProjectTest, ImagesThatCarryTheirOwnDepthNeedNoCompanion) {
   options.depthFile.backgroundMarker = 1e30f;
   WriteSequence(dir.Path(), "cam", 1, 2, 3, ".rla", "", 32, 24, options);
   ASSERT_TRUE(NewProject(dir.File("cam001.rla")));
-  EXPECT_EQ(Project().Frames().GetDepthExtension(), ".rla");
-  ASSERT_EQ(Project().GetImageCount(), 2);
+  EXPECT_EQ(Project().Model().Frames().GetDepthExtension(), ".rla");
+  ASSERT_EQ(Project().Model().GetImageCount(), 2);
   // The background took the farthest object depth when the frame was loaded.
   const depthBitmap* depth = Project().GetCurrentImage()->GetLayer<depthBitmap>();
   EXPECT_EQ(depth->GetBackgroundPixelCount(), 0);
@@ -71,7 +71,7 @@ TEST_F(ProjectTest, ARlaWithoutDepthIsSkippedForTheNextCompanion) {
   WriteImage(dir.File("frame.rla"), *MakeImage(32, 24, [](int, int) { return Rgb{1, 2, 3}; }));
   WriteDepthOnly(dir.File("frame.qel"), *scene->GetLayer<depthBitmap>());
   ASSERT_TRUE(NewProject(dir.File("frame.tga")));
-  EXPECT_EQ(Project().Frames().GetDepthExtension(), ".qel");
+  EXPECT_EQ(Project().Model().Frames().GetDepthExtension(), ".qel");
 }
 
 TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
@@ -87,8 +87,8 @@ TEST_F(ProjectTest, MissingDepthIsNotifiedAndAChosenFileServes) {
   EXPECT_EQ(notes[0].title, "Missing Z-Buffer");
   EXPECT_NE(notes[0].text.find("<b>lonely</b>"), std::string::npos);
   EXPECT_NE(notes[0].text.find("Select the Z-Buffer file."), std::string::npos);
-  EXPECT_EQ(Project().Frames().GetDepthFolder(), dir.File("z/"));
-  EXPECT_EQ(Project().Frames().GetDepthRootName(), "elsewhere");
+  EXPECT_EQ(Project().Model().Frames().GetDepthFolder(), dir.File("z/"));
+  EXPECT_EQ(Project().Model().Frames().GetDepthRootName(), "elsewhere");
 
   // Cancelling the choice fails with the notice alone, and leaves no project.
   ui.ClearEvents();
@@ -107,24 +107,24 @@ TEST_F(ProjectTest, DepthPicturesAskTheirTypeOncePerProjectAlsoAfterReopening) {
   ui.openFiles.push_back(dir.File("pic0001.z.tga"));
   ui.depthTypes.push_back(0);  // light is near
   ASSERT_TRUE(NewProject(dir.File("pic0001.tga")));
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
-  EXPECT_EQ(Project().Frames().GetDepthBitmapAnswer(), 0);
+  EXPECT_EQ(Project().Model().Frames().GetDepthBitmapAnswer(), 0);
   auto bitmapNotes = ui.EventsOfKind("notify");
   EXPECT_EQ(bitmapNotes.back().title, "Bitmap file detected");
   // Light near: the near disc is nearer than the far plane.
   EXPECT_LT(CurrentDepthAt(Project(), ScenePart::Near), CurrentDepthAt(Project(), ScenePart::Far));
 
-  Project().GetTrack().SetCurrentFrame(2, false);
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+  Project().GoToFrame(2, false);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 2);
   EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);  // not asked again
 
   std::string path = SaveAs(dir.File("pictures.fvz"));
   ASSERT_TRUE(session.Document().CloseCurrentProject());
   ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
-  Project().GetTrack().SetCurrentFrame(1, false);
+  Project().GoToFrame(1, false);
   EXPECT_EQ(ui.EventsOfKind("depth-type").size(), 1u);
-  EXPECT_EQ(Project().Frames().GetDepthBitmapAnswer(), 0);
+  EXPECT_EQ(Project().Model().Frames().GetDepthBitmapAnswer(), 0);
   EXPECT_TRUE(ui.Unexpected().empty());
 }
 
@@ -133,19 +133,19 @@ TEST_F(ProjectTest, ADepthFileOfAnotherSizeIsRefusedAndTheFrameDropped) {
   // Frame 2's depth is the wrong size.
   WriteDepthOnly(dir.File("mix02.zpic"), *MakePlanesScene(32, 20)->GetLayer<depthBitmap>());
   ASSERT_TRUE(NewProject(dir.File("mix01.tga")));
-  ASSERT_EQ(Project().GetImageCount(), 3);
+  ASSERT_EQ(Project().Model().GetImageCount(), 3);
 
   ui.openFiles.push_back(std::nullopt);  // no other depth file chosen
-  Project().GetTrack().SetCurrentFrame(1, false);
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
-  EXPECT_EQ(Project().GetImageNames(), (std::vector<std::string>{"mix01.tga", "mix03.tga"}));
+  Project().GoToFrame(1, false);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 0);
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), (std::vector<std::string>{"mix01.tga", "mix03.tga"}));
   auto warnings = ui.EventsOfKind("warning");
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].title, "Invalid file type");
   EXPECT_EQ(ui.EventsOfKind("notify").back().number, 6001);
 }
 
-TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) {
+TEST_F(ProjectTest, AFrameReadQuietlyIsTheFrameTheProjectLoadsAndNeedsNoQuestion) {
   struct Case {
     std::string imageExt, depthExt;
   };
@@ -163,54 +163,41 @@ TEST_F(ProjectTest, AFrameReadAheadIsTheFrameTheProjectLoadsAndNeedsNoQuestion) 
     ASSERT_TRUE(NewProject(folder.File("ra0001" + c.imageExt)));
     ui.ClearEvents();
 
-    FrameFiles files = Project().GetFrameFiles(2);
+    FrameFiles files = Project().Model().GetFrameFiles(2);
     EXPECT_EQ(files.imageName, "ra0003" + c.imageExt);
-    auto ahead = ProjectData::ReadFrameFiles(files);
-    ASSERT_NE(ahead, nullptr);
-    Project().GetTrack().SetCurrentFrame(2, false);
+    FrameRead read = ReadFrame(files);
+    ASSERT_NE(read.frame, nullptr) << read.failure;
+    const CLayerBitmap& ahead = *read.frame->image;
+    Project().GoToFrame(2, false);
     const CLayerBitmap& loaded = *Project().GetCurrentImage();
-    EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kRgbBitmap), *loaded.GetLayerByType(kRgbBitmap)), 0);
-    EXPECT_EQ(MaxByteDifference(*ahead->GetLayerByType(kAlphaBitmap), *loaded.GetLayerByType(kAlphaBitmap)), 0);
-    EXPECT_TRUE(SameDepths(*ahead->GetLayer<depthBitmap>(), *loaded.GetLayer<depthBitmap>()));
-    EXPECT_LT(ahead->GetLayer<depthBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
-
-    // Offered, the frame is taken instead of read; under another name it is not. An offered
-    // frame carries a depth no file holds, so the frame shown tells which one it is (its
-    // address would not: a freed frame's memory may be reused by the next read).
-    constexpr float kOfferedMark = 12345.5f;
-    ahead->GetLayer<depthBitmap>()->GetLine(0)[0] = kOfferedMark;
-    // Its depth range, measured where it was read, comes with it.
-    const DepthRange offeredRange{1.5f, 2.5f, 3.5f};
-    Project().OfferFrame("ra0002" + c.imageExt, std::move(ahead), {}, offeredRange);
-    Project().GetTrack().SetCurrentFrame(1, false);
-    EXPECT_EQ(Project().GetCurrentImage()->GetLayer<depthBitmap>()->GetPixelDepth(0, 0), kOfferedMark);
-    EXPECT_EQ(Project().GetCurrentDepthRange().background, offeredRange.background);
-    auto other = ProjectData::ReadFrameFiles(Project().GetFrameFiles(2));
-    other->GetLayer<depthBitmap>()->GetLine(0)[0] = kOfferedMark;
-    Project().OfferFrame("ra0003" + c.imageExt, std::move(other), {}, offeredRange);
-    Project().GetTrack().SetCurrentFrame(0, false);
-    auto first = ProjectData::ReadFrameFiles(Project().GetFrameFiles(0));
-    EXPECT_TRUE(SameDepths(*first->GetLayer<depthBitmap>(), *Project().GetCurrentImage()->GetLayer<depthBitmap>()));
-    EXPECT_EQ(Project().GetCurrentDepthRange().max, GetDepthRange(*first).max);
+    EXPECT_EQ(MaxByteDifference(*ahead.GetLayerByType(kRgbBitmap), *loaded.GetLayerByType(kRgbBitmap)), 0);
+    EXPECT_EQ(MaxByteDifference(*ahead.GetLayerByType(kAlphaBitmap), *loaded.GetLayerByType(kAlphaBitmap)), 0);
+    EXPECT_TRUE(SameDepths(*ahead.GetLayer<depthBitmap>(), *loaded.GetLayer<depthBitmap>()));
+    EXPECT_LT(ahead.GetLayer<depthBitmap>()->GetMaxDepth(), 1e10f);  // background replaced
+    EXPECT_EQ(read.frame->range.max, Project().GetCurrentDepthRange().max);
     EXPECT_TRUE(ui.Events().empty());
   }
 }
 
-TEST_F(ProjectTest, AFrameThatNeedsTheUserIsNotReadAhead) {
+TEST_F(ProjectTest, AFrameThatNeedsTheUserIsNotReadQuietly) {
   WriteSequence(dir.Path(), "q", 1, 3, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("q0001.tga")));
   ui.ClearEvents();
   fs::remove(dir.File("q0002.zpic"));
   std::ofstream(dir.File("q0003.tga"), std::ios::trunc) << "not a picture";
-  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(1)), nullptr);
-  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(2)), nullptr);
-  EXPECT_EQ(ProjectData::ReadFrameFiles(Project().GetFrameFiles(3)), nullptr);  // beyond the sequence
+  // Each failure comes back with its reason, naming the file, and asks nobody anything.
+  for (int frame : {1, 2, 3}) {  // no depth file, no picture, beyond the sequence
+    FrameRead read = ReadFrame(Project().Model().GetFrameFiles(frame));
+    EXPECT_EQ(read.frame, nullptr) << frame;
+    EXPECT_FALSE(read.failure.empty()) << frame;
+  }
+  EXPECT_NE(ReadFrame(Project().Model().GetFrameFiles(1)).failure.find("q0002"), std::string::npos);
   // A depth picture whose type was not asked yet.
-  FrameFiles files = Project().GetFrameFiles(0);
+  FrameFiles files = Project().Model().GetFrameFiles(0);
   WriteDepthPicture(dir.File("q0001.z.tga"), *Project().GetCurrentImage()->GetLayer<depthBitmap>(), true);
   files.depthPath = dir.File("q0001.z.tga");
-  EXPECT_EQ(ProjectData::ReadFrameFiles(files), nullptr);
-  files.depthBitmapAnswer = 0;
-  EXPECT_NE(ProjectData::ReadFrameFiles(files), nullptr);
+  EXPECT_EQ(ReadFrame(files).frame, nullptr);
+  files.depthBitmapAnswer = kDepthPictureLightNear;
+  EXPECT_NE(ReadFrame(files).frame, nullptr);
   EXPECT_TRUE(ui.Events().empty());
 }

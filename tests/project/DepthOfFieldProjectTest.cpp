@@ -32,10 +32,10 @@ TEST_F(DepthOfFieldProjectTest, OptionsAndTheDiaphSurviveSavingAndReopening) {
   filter->Options().ApplyOnAlpha = false;
   filter->Options().KernelStep = 0.5;
   filter->Options().SliceStep = 3.0;
-  filter->LoadDiaph("", 5);
+  filter->LoadDiaph(5);
   std::string path = SaveAs(dir.File("options.fvz"));
   ASSERT_TRUE(session.Document().CloseCurrentProject());
-  filter->LoadDiaph("", 1);
+  filter->LoadDiaph(1);
   filter->Options() = DepthOfFieldOptions{};
 
   ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
@@ -52,11 +52,11 @@ TEST_F(DepthOfFieldProjectTest, OptionsAndTheDiaphSurviveSavingAndReopening) {
   std::string diaphFile = dir.File("square.png");
   CLayerBitmap grey(square->GetLayerByType(kRgbBitmap)->ConvertToType(kGreyBitmap));
   WriteImage(diaphFile, grey);
-  filter->LoadDiaph(diaphFile, 0);
+  ASSERT_EQ(filter->Options().diaph.LoadFile(diaphFile, Language::English), "");
   ASSERT_EQ(filter->GetDiaph().GetNumber(), 0);
   SaveAs(path);
   ASSERT_TRUE(session.Document().CloseCurrentProject());
-  filter->LoadDiaph("", 2);
+  filter->LoadDiaph(2);
   ASSERT_TRUE(session.Document().OnOpenDocument(path));
   EXPECT_EQ(filter->GetDiaph().GetNumber(), 0);
   EXPECT_EQ(filter->GetDiaph().GetPath(), diaphFile);
@@ -64,7 +64,7 @@ TEST_F(DepthOfFieldProjectTest, OptionsAndTheDiaphSurviveSavingAndReopening) {
   // A diaph file gone since gives the disc, not the diaph the last project left.
   ASSERT_TRUE(session.Document().CloseCurrentProject());
   std::filesystem::remove(diaphFile);
-  filter->LoadDiaph("", 2);
+  filter->LoadDiaph(2);
   ASSERT_TRUE(session.Document().OnOpenDocument(path));
   EXPECT_EQ(filter->GetDiaph().GetNumber(), 1);
 }
@@ -80,7 +80,7 @@ TEST_F(DepthOfFieldProjectTest, TheFieldToolSetsTheFieldAndTheMaximumBlurDepthsA
   EXPECT_DOUBLE_EQ(Settings().FrontMaxDepth, 10.0);
   EXPECT_DOUBLE_EQ(Settings().BackMaxDepth, 100.0);
   // Stored in keyframe 0, the current frame's keyframe.
-  EXPECT_DOUBLE_EQ(static_cast<DepthOfFieldSettings*>(Project().GetTrack().GetAt(0))->FieldNear, 40.0);
+  EXPECT_DOUBLE_EQ(static_cast<DepthOfFieldSettings*>(Project().Model().Track().GetAt(0))->FieldNear, 40.0);
 }
 
 TEST_F(DepthOfFieldProjectTest, TheFocusPointCentresTheFieldAndTheBlurPointsFollowIt) {
@@ -89,7 +89,7 @@ TEST_F(DepthOfFieldProjectTest, TheFocusPointCentresTheFieldAndTheBlurPointsFoll
   Settings().FrontMaxDepth = 15.0;  // not at the nearest depth: it follows
   Settings().BackMaxDepth = 100.0;  // at the background: it stays
   auto* picker = static_cast<DepthPickCommand*>(RunTool("DEPP", 1));
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);  // mode 1 shows no forbidden zone
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);  // mode 1 shows no forbidden zone
   picker->OnLButtonDown(Point(ScenePart::Mid).x, Point(ScenePart::Mid).y);
   EXPECT_DOUBLE_EQ(Settings().FieldNear, 35.0);
   EXPECT_DOUBLE_EQ(Settings().FieldFar, 45.0);

@@ -27,13 +27,13 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 TEST_F(ProjectTest, ASavedProjectReopensWithItsRecordTrackAndFilter) {
   auto names = WriteSequence(dir.Path(), "shot", 1, 5, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("shot0001.tga"), FourCC("FXDS")));
-  ASSERT_EQ(Project().GetImageCount(), 5);
+  ASSERT_EQ(Project().Model().GetImageCount(), 5);
   auto& settings = static_cast<ZSaturationSettings&>(Project().GetFilter()->GetCurrentSettings());
   settings.ZoneFar = 33.0f;
   Project().NotifyChanged(kChangeSettings);  // stored in keyframe 0
-  Project().GetTrack().SetCurrentFrame(4, false);
+  Project().GoToFrame(4, false);
   settings.ZoneFar = 55.0f;
-  Project().GetTrack().SetKeyframe(4, settings);
+  Project().Model().Track().SetKeyframe(4, settings);
   Project().SetOutput(dir.File("out/"), "final.png");
 
   std::string path = SaveAs(dir.File("shot.fvz"));
@@ -44,16 +44,16 @@ TEST_F(ProjectTest, ASavedProjectReopensWithItsRecordTrackAndFilter) {
   ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
   ASSERT_NE(Project().GetFilter(), nullptr);
   EXPECT_EQ(Project().GetFilter()->GetID(), FourCC("FXDS"));
-  EXPECT_EQ(Project().GetImageNames(), names);
-  EXPECT_EQ(Project().Frames().GetImageFolder(), "");  // relative to the project file
-  EXPECT_EQ(Project().Frames().GetOutputName(), "final.png");
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), names);
+  EXPECT_EQ(Project().Model().Frames().GetImageFolder(), "");  // relative to the project file
+  EXPECT_EQ(Project().Model().Frames().GetOutputName(), "final.png");
   EXPECT_FALSE(session.Frame().GetModifiedFlag());
   // After opening, the current frame is 0 whatever frame was current when saved.
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
-  EXPECT_EQ(Project().GetTrack().GetCount(), 2);
-  EXPECT_EQ(Project().GetTrack().GetAt(1)->GetFrameNumber(), 4);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 0);
+  EXPECT_EQ(Project().Model().Track().GetCount(), 2);
+  EXPECT_EQ(Project().Model().Track().GetAt(1)->GetFrameNumber(), 4);
   EXPECT_FLOAT_EQ(static_cast<ZSaturationSettings&>(Project().GetFilter()->GetCurrentSettings()).ZoneFar, 33.0f);
-  Project().GetTrack().SetCurrentFrame(2, false);
+  Project().GoToFrame(2, false);
   EXPECT_FLOAT_EQ(static_cast<ZSaturationSettings&>(Project().GetFilter()->GetCurrentSettings()).ZoneFar, 44.0f);
   EXPECT_TRUE(ui.Unexpected().empty());
 }
@@ -63,13 +63,13 @@ TEST_F(ProjectTest, AProjectMovedWithItsImagesKeepsWorking) {
   WriteSequence(dir.File("before/images/"), "walk", 10, 3, 3, ".png", ".qel", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("before/images/walk010.png"), FourCC("FXDL")));
   std::string path = SaveAs(dir.File("before/walk.fvz"));
-  EXPECT_EQ(Project().Frames().GetImageFolder(), "images/");
+  EXPECT_EQ(Project().Model().Frames().GetImageFolder(), "images/");
   ASSERT_TRUE(session.Document().CloseCurrentProject());
 
   fs::rename(dir.File("before"), dir.File("after"));
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("after/walk.fvz"))) << session.Document().GetLastError();
-  EXPECT_EQ(Project().ResolveImageFolder(), dir.File("after/images/"));
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().Model().ResolveImageFolder(), dir.File("after/images/"));
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   EXPECT_TRUE(ui.EventsOfKind("ask").empty());  // nothing had to be asked
 }
 
@@ -89,8 +89,8 @@ TEST_F(ProjectTest, AProjectOpenedByARelativeNameIsHeldByItsCompleteName) {
   EXPECT_EQ(Preferences::GetRecentFiles().front(), dir.File("shot/walk.fvz"));
 
   // Frames still load, and a save goes to the project's own file, wherever the program runs.
-  Project().GetTrack().SetCurrentFrame(2, false);
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+  Project().GoToFrame(2, false);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 2);
   ASSERT_TRUE(session.Document().OnSaveDocument(session.Document().GetPathName()));
   EXPECT_FALSE(fs::exists(before / "walk.fvz"));
 }
@@ -107,7 +107,7 @@ TEST_F(ProjectTest, ImagesMovedElsewhereAreFoundAgainByPickingTheirFolder) {
   ui.answers = {Answer::Yes, Answer::Yes};
   ui.folders = {dir.File("archive"), dir.File("archive/")};
   ASSERT_TRUE(session.Document().OnOpenDocument(path)) << session.Document().GetLastError();
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   auto asks = ui.EventsOfKind("ask");
   ASSERT_EQ(asks.size(), 2u);
   EXPECT_NE(asks[0].text.find("image folder"), std::string::npos);
@@ -130,7 +130,7 @@ TEST_F(ProjectTest, MissingFramesAreListedInOneMessageRefusingTheProject) {
   // Nothing claims the frames were removed from a project that is not opened.
   auto warnings = ui.EventsOfKind("warning");
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0].text.rfind(LoadString(2189), 0), 0u);
+  EXPECT_EQ(warnings[0].text.rfind(LoadString(Language::English, 2189), 0), 0u);
   EXPECT_NE(warnings[0].text.find("seq0003.tga\n"), std::string::npos);
   EXPECT_NE(warnings[0].text.find("seq0005.tga\n"), std::string::npos);
   EXPECT_EQ(warnings[0].text.find("removed"), std::string::npos);

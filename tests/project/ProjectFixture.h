@@ -14,8 +14,6 @@
 
 class ProjectTest : public ::testing::Test {
  protected:
-  ProjectTest() { SetLanguage(Language::English); }
-
   // The position of a filter in the filter list.
   int FilterIndex(uint32_t id) {
     auto filters = session.Frame().GetFilters();
@@ -39,7 +37,7 @@ class ProjectTest : public ::testing::Test {
 
   ProjectData& Project() { return session.Project(); }
 
-  ScriptedUserInterface ui;  // installed first, so that the session uses it
+  ScriptedUserInterface ui;  // made first, so that the session talks through it
   TempFolder dir;
-  ProjectSession session;
+  ProjectSession session{ui};
 };

@@ -24,14 +24,14 @@ class WorkingFolder {
 
 void ExpectNoProject(const ProjectData& project) {
   EXPECT_EQ(project.GetFilter(), nullptr);
-  EXPECT_EQ(project.GetTrack().GetCount(), 0);
-  EXPECT_TRUE(project.GetImageNames().empty());
+  EXPECT_EQ(project.Model().Track().GetCount(), 0);
+  EXPECT_TRUE(project.Model().Frames().GetImageNames().empty());
   EXPECT_EQ(project.GetCurrentImage(), nullptr);
-  EXPECT_EQ(project.Frames().GetImageFolder(), "");
-  EXPECT_EQ(project.Frames().GetDepthFolder(), "");
-  EXPECT_EQ(project.Frames().GetDepthRootName(), "");
-  EXPECT_EQ(project.Frames().GetProjectFolder(), "");
-  EXPECT_EQ(project.Frames().GetDepthBitmapAnswer(), -1);
+  EXPECT_EQ(project.Model().Frames().GetImageFolder(), "");
+  EXPECT_EQ(project.Model().Frames().GetDepthFolder(), "");
+  EXPECT_EQ(project.Model().Frames().GetDepthRootName(), "");
+  EXPECT_EQ(project.Model().Frames().GetProjectFolder(), "");
+  EXPECT_EQ(project.Model().Frames().GetDepthBitmapAnswer(), -1);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ void ExpectNoProject(const ProjectData& project) {
 TEST_F(ProjectTest, EveryFailedOpenLeavesNoProjectAndTheNextNewStartsClean) {
   WriteSequence(dir.Path(), "old", 1, 3, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("old0001.tga"), FourCC("FXDS")));
-  Project().GetTrack().SetKeyframe(2, Project().GetFilter()->GetCurrentSettings());
+  Project().Model().Track().SetKeyframe(2, Project().GetFilter()->GetCurrentSettings());
   std::string path = SaveAs(dir.File("old.fvz"));
   ASSERT_TRUE(session.Document().CloseCurrentProject());
 
@@ -59,22 +59,22 @@ TEST_F(ProjectTest, EveryFailedOpenLeavesNoProjectAndTheNextNewStartsClean) {
   // The next project carries nothing of the failed one: one keyframe, of its own filter.
   WriteSequence(dir.Path(), "new", 1, 1, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("new0001.tga"), FourCC("FXDL")));
-  ASSERT_EQ(Project().GetTrack().GetCount(), 1);
-  EXPECT_EQ(Project().GetTrack().GetAt(0)->GetTypeCode(), FourCC("ZLUM"));
-  EXPECT_EQ(Project().GetImageNames(), std::vector<std::string>{"new0001.tga"});
+  ASSERT_EQ(Project().Model().Track().GetCount(), 1);
+  EXPECT_EQ(Project().Model().Track().GetAt(0)->GetTypeCode(), FourCC("ZLUM"));
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), std::vector<std::string>{"new0001.tga"});
 }
 
 TEST_F(ProjectTest, AFrameThatNoLongerLoadsFallsBackToFrameZeroKeepingItsKeyframe) {
   WriteSequence(dir.Path(), "seq", 1, 4, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("seq0001.tga")));
-  KeyframeTrack& track = Project().GetTrack();
+  KeyframeTrack& track = Project().Model().Track();
   track.SetKeyframe(3, Project().GetFilter()->GetCurrentSettings());
-  track.SetCurrentFrame(1, false);
+  Project().GoToFrame(1, false);
 
   // Frame 3's image is gone: it leaves the sequence with its keyframe; frame 0 is shown.
   fs::remove(dir.File("seq0004.tga"));
-  EXPECT_EQ(track.SetCurrentFrame(3, false), 0);
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().GoToFrame(3, false), 0);
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   ASSERT_EQ(track.GetCount(), 1);
   EXPECT_EQ(track.GetAt(0)->GetFrameNumber(), 0);
   EXPECT_NE(Project().GetFilter(), nullptr);
@@ -84,10 +84,10 @@ TEST_F(ProjectTest, AFrameThatNoLongerLoadsFallsBackToFrameZeroKeepingItsKeyfram
   // rather than left half loaded.
   for (const char* name : {"seq0001.tga", "seq0002.tga", "seq0003.tga"}) fs::remove(dir.File(name));
   ui.ClearEvents();
-  track.SetCurrentFrame(2, false);
+  Project().GoToFrame(2, false);
   ExpectNoProject(Project());
   int closing = 0;
-  for (const auto& warning : ui.EventsOfKind("warning")) closing += warning.text == LoadString(6101);
+  for (const auto& warning : ui.EventsOfKind("warning")) closing += warning.text == LoadString(Language::English, 6101);
   EXPECT_EQ(closing, 1);
 }
 
@@ -100,10 +100,10 @@ TEST_F(ProjectTest, RelativePathsAreResolvedOnceFromAnyWorkingFolder) {
   {
     WorkingFolder here(dir.Path());
     ASSERT_TRUE(NewProject("n/shot0101.png"));
-    EXPECT_EQ(Project().Frames().GetImageFolder(), dir.File("n/"));
-    EXPECT_EQ(Project().GetImageCount(), 3);
-    Project().GetTrack().SetCurrentFrame(2, false);
-    EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+    EXPECT_EQ(Project().Model().Frames().GetImageFolder(), dir.File("n/"));
+    EXPECT_EQ(Project().Model().GetImageCount(), 3);
+    Project().GoToFrame(2, false);
+    EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 2);
     SaveAs("n/p.fvz");
   }
   EXPECT_TRUE(fs::exists(dir.File("n/p.fvz")));
@@ -115,10 +115,10 @@ TEST_F(ProjectTest, RelativePathsAreResolvedOnceFromAnyWorkingFolder) {
   {
     // Later frame changes do not depend on the working folder either.
     WorkingFolder here(dir.File("elsewhere"));
-    Project().GetTrack().SetCurrentFrame(1, false);
-    EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 1);
+    Project().GoToFrame(1, false);
+    EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 1);
   }
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   EXPECT_TRUE(ui.EventsOfKind("warning").empty());
 }
 
@@ -129,19 +129,19 @@ TEST_F(ProjectTest, SavingUnderAnotherFolderKeepsTheFilesAndAFailedSaveChangesNo
   WriteSequence(dir.File("images/"), "s", 1, 2, 4, ".tga", ".zpic", 32, 24);
   ASSERT_TRUE(NewProject(dir.File("images/s0001.tga")));
   SaveAs(dir.File("a/p.fvz"));
-  EXPECT_EQ(Project().Frames().GetImageFolder(), "../images/");
+  EXPECT_EQ(Project().Model().Frames().GetImageFolder(), "../images/");
 
-  ProjectFolders before = Project().GetFolders();
+  ProjectFolders before = Project().Model().GetFolders();
   EXPECT_FALSE(session.Document().OnSaveDocument(dir.File("missing/folder/p.fvz")));
-  EXPECT_EQ(Project().GetFolders().project, before.project);
-  EXPECT_EQ(Project().GetFolders().images, before.images);
-  EXPECT_EQ(Project().GetFolders().depths, before.depths);
+  EXPECT_EQ(Project().Model().GetFolders().project, before.project);
+  EXPECT_EQ(Project().Model().GetFolders().images, before.images);
+  EXPECT_EQ(Project().Model().GetFolders().depths, before.depths);
 
   SaveAs(dir.File("b/c/q.fvz"));
-  EXPECT_EQ(Project().Frames().GetImageFolder(), "../../images/");
+  EXPECT_EQ(Project().Model().Frames().GetImageFolder(), "../../images/");
   ASSERT_TRUE(session.Document().CloseCurrentProject());
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("b/c/q.fvz"))) << session.Document().GetLastError();
-  EXPECT_EQ(Project().GetImageCount(), 2);
+  EXPECT_EQ(Project().Model().GetImageCount(), 2);
   EXPECT_TRUE(ui.EventsOfKind("warning").empty());
 }
 
@@ -154,8 +154,8 @@ TEST_F(ProjectTest, AChosenDepthFileWithoutFrameNumberServesTheChosenImage) {
 
   ui.filterChoices.push_back(FilterIndex(FourCC("FXDS")));
   ASSERT_TRUE(session.Document().NewProjectFrom(dir.File("render0001.png"), dir.File("render_depth.zpic")));
-  EXPECT_EQ(Project().GetImageNames(), std::vector<std::string>{"render0001.png"});
-  EXPECT_EQ(Project().DepthFileFor(dir.File("render0001.png")), dir.File("render_depth.zpic"));
+  EXPECT_EQ(Project().Model().Frames().GetImageNames(), std::vector<std::string>{"render0001.png"});
+  EXPECT_EQ(Project().Model().DepthFileFor(dir.File("render0001.png")), dir.File("render_depth.zpic"));
   ASSERT_NE(Project().GetCurrentImage(), nullptr);
 
   // A depth file of another frame is refused, and the user is told why.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "support/ScriptedUserInterface.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/FloatLayers.h"
@@ -14,8 +15,8 @@
 #include "platform/framework/Progress.h"
 
 namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
+// Renders here show in the scripted user interface's progress, as the program's do in its own.
+ScriptedProgress uiProgress;
 }  // namespace
 
 namespace {
@@ -54,7 +55,7 @@ void WriteFrames(const TempFolder& dir, int count) {
 TEST_F(ProjectTest, RenderedSequenceFramesLineUpAndTheResetFieldLiesOnTheSubject) {
   WriteFrames(dir, 3);
   ASSERT_TRUE(NewProject(dir.File("shot0001.exr"), kDepthOfField));
-  ASSERT_EQ(Project().GetImageCount(), 3);
+  ASSERT_EQ(Project().Model().GetImageCount(), 3);
   for (int k = 0; k < 3; ++k) {
     SCOPED_TRACE(k);
     ASSERT_TRUE(Project().LoadFrameAt(k));
@@ -104,7 +105,7 @@ TEST_F(ProjectTest, ABlurredSoftEdgeOverWhiteHasNoFringe) {
     dof.FieldNear = 20.0;
     dof.FieldFar = 30.0;
     dof.FrontMaxDepth = 5.0;
-    return CurrentFilterCommand(Project())->RenderFrame(dof, 1, 1, uiProgress);
+    return CurrentFilterCommand(Project())->RenderFrame(dof, uiProgress);
   };
   auto soft = render("soft0001.exr");
   auto reference = render("white0001.exr");
@@ -146,13 +147,13 @@ TEST_F(ProjectTest, ANewProjectKeepsTheViewItWasMadeWith) {
   for (auto& ch : right.Channels(true, "right.")) channels.push_back(ch);
   WriteRenderedExr(dir.File("stereo0001.exr"), kW, kH, {{"", "", {"left", "right"}, {0, 0, kW, kH}, channels}});
 
-  Project().Frames().SetImageView("right");
+  Project().Model().Frames().SetImageView("right");
   ASSERT_TRUE(NewProject(dir.File("stereo0001.exr"), kDepthOfField));
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
   SaveAs(dir.File("p.fvz"));
 
   ASSERT_TRUE(session.Document().OnOpenDocument(dir.File("p.fvz"))) << session.Document().GetLastError();
-  EXPECT_EQ(Project().Frames().GetImageView(), "right");
+  EXPECT_EQ(Project().Model().Frames().GetImageView(), "right");
   EXPECT_EQ(PixelColour(*Project().GetCurrentImage(), int(right.cx), int(right.cy)).r, LinearToSrgbByte(0.9f));
 }
 
@@ -169,5 +170,5 @@ TEST_F(ProjectTest, ACompanionWithOnlyAlphaIsRefused) {
   EXPECT_EQ(Project().GetCurrentImage(), nullptr);
   auto warnings = ui.EventsOfKind("warning");
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0].text, LoadString(2188));
+  EXPECT_EQ(warnings[0].text, LoadString(Language::English, 2188));
 }

@@ -36,7 +36,7 @@ class UndoTest : public ProjectTest {
   }
   float ZoneFarAt(int frame) {
     ZSaturationSettings out;
-    Project().GetTrack().GetSettingsAt(out, frame);
+    Project().Model().Track().GetSettingsAt(out, frame, nullptr, nullptr);
     return out.ZoneFar;
   }
   // A panel edit: the current settings change, then the project is told.
@@ -126,34 +126,34 @@ TEST_F(UndoTest, SettingsAndOptionEditsUndoAndRedoWithTheModifiedFlag) {
   Project().NotifyChanged(kChangeModifiedOnly);
   EXPECT_TRUE(Modified());
 
-  ASSERT_TRUE(Project().Undo());  // the option
+  ASSERT_TRUE(Project().History().Undo());  // the option
   EXPECT_FALSE(filter->GetOptionsOf().InvertZone);
   EXPECT_FLOAT_EQ(Current().ZoneFar, original + 5);
   EXPECT_TRUE(Modified());
-  ASSERT_TRUE(Project().Undo());  // the setting: back to what the file holds
+  ASSERT_TRUE(Project().History().Undo());  // the setting: back to what the file holds
   EXPECT_FLOAT_EQ(Current().ZoneFar, original);
   EXPECT_FLOAT_EQ(ZoneFarAt(0), original);
   EXPECT_FALSE(Modified());
-  EXPECT_FALSE(Project().Undo());
+  EXPECT_FALSE(Project().History().Undo());
 
   // Saving the undone project writes the file it came from.
   SaveAs(path);
   EXPECT_EQ(ReadBytes(path), saved);
 
-  ASSERT_TRUE(Project().Redo());
-  ASSERT_TRUE(Project().Redo());
+  ASSERT_TRUE(Project().History().Redo());
+  ASSERT_TRUE(Project().History().Redo());
   EXPECT_TRUE(filter->GetOptionsOf().InvertZone);
   EXPECT_FLOAT_EQ(Current().ZoneFar, original + 5);
   EXPECT_TRUE(Modified());
-  EXPECT_FALSE(Project().Redo());
+  EXPECT_FALSE(Project().History().Redo());
 }
 
 TEST_F(UndoTest, MovingThroughFramesAndEditsOffKeyframesMakeNoStep) {
   NewProjectOf(5);
-  Project().GetTrack().SetCurrentFrame(3, false);
+  Project().GoToFrame(3, false);
   EditZoneFar(Current().ZoneFar + 1);  // frame 3 is no keyframe: the track is unchanged
-  Project().GetTrack().SetCurrentFrame(0, false);
-  EXPECT_FALSE(Project().CanUndo());
+  Project().GoToFrame(0, false);
+  EXPECT_FALSE(Project().History().CanUndo());
 }
 
 TEST_F(UndoTest, KeyframeEditsOfTheListAreStepsAndUndoShowsTheirFrame) {
@@ -164,26 +164,26 @@ TEST_F(UndoTest, KeyframeEditsOfTheListAreStepsAndUndoShowsTheirFrame) {
   EXPECT_FALSE(actions.AddKeyframe());
   ASSERT_TRUE(actions.SelectFrame(4));
   ASSERT_TRUE(actions.CopyKeyframe(2, 4));
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 2, 4}));
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 2, 4}));
   EXPECT_FLOAT_EQ(Current().ZoneFar, first + 10);  // the filter shows the copied keyframe
   actions.SelectFrame(4);
   actions.DeleteKeyframe();
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 2}));
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 4);  // a sequence keeps its frame
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 2}));
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 4);  // a sequence keeps its frame
   EXPECT_FLOAT_EQ(Current().ZoneFar, first + 10);     // after the last keyframe its values hold
 
-  ASSERT_TRUE(Project().Undo());
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 2, 4}));
-  ASSERT_TRUE(Project().Undo());
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 2}));
-  ASSERT_TRUE(Project().Undo());
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0}));
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);  // where the keyframe was added
+  ASSERT_TRUE(Project().History().Undo());
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 2, 4}));
+  ASSERT_TRUE(Project().History().Undo());
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 2}));
+  ASSERT_TRUE(Project().History().Undo());
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0}));
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 2);  // where the keyframe was added
   EXPECT_FLOAT_EQ(Current().ZoneFar, first);
-  EXPECT_FALSE(Project().CanUndo());
+  EXPECT_FALSE(Project().History().CanUndo());
 
   actions.DeleteAllKeyframes();  // one keyframe: nothing to do, no step
-  EXPECT_FALSE(Project().CanUndo());
+  EXPECT_FALSE(Project().History().CanUndo());
 }
 
 TEST_F(UndoTest, SingleImageAnimationFromTheListAndItsLabels) {
@@ -196,12 +196,12 @@ TEST_F(UndoTest, SingleImageAnimationFromTheListAndItsLabels) {
   EXPECT_FALSE(actions.CanDrag(0));  // nothing to drag onto yet
 
   EXPECT_TRUE(actions.AddKeyframe());
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 1);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 1);
   EXPECT_FALSE(actions.CanEditLabel(0));
   for (const char* refused : {"0", "1000", "-3", "12a", "", " 7"}) {
     EXPECT_FALSE(actions.EditLabel(1, refused)) << refused;
   }
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 1}));
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 1}));
   ASSERT_TRUE(actions.EditLabel(1, "30"));
   EXPECT_EQ(actions.GetRowCount(), 31);
   EXPECT_EQ(actions.GetRowName(30), "Last frame");
@@ -211,30 +211,30 @@ TEST_F(UndoTest, SingleImageAnimationFromTheListAndItsLabels) {
     actions.SelectFrame(frame);
     actions.AddKeyframe();
   }
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 10, 20, 30}));
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 10, 20, 30}));
   actions.SelectFrame(10);
   // A number before later keyframes cuts the animation there.
   ASSERT_TRUE(actions.EditLabel(10, "15"));
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 10, 15}));
-  ASSERT_TRUE(Project().Undo());
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 10, 20, 30}));
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 10, 15}));
+  ASSERT_TRUE(Project().History().Undo());
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 10, 20, 30}));
 
   // Cutting below the current frame brings the current frame within the animation.
   actions.SelectFrame(30);
   ASSERT_TRUE(actions.EditLabel(30, "5"));
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 5}));
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 5);
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 5}));
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 5);
 
   // Deleting in a single image goes back to frame 0; deleting all leaves frame 0.
   actions.SelectFrame(5);
   actions.DeleteKeyframe();
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 0);
   EXPECT_EQ(actions.GetRowCount(), 1);
-  Project().Undo();
-  Project().Undo();
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0, 10, 20, 30}));
+  Project().History().Undo();
+  Project().History().Undo();
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0, 10, 20, 30}));
   actions.SelectFrame(20);
   actions.DeleteAllKeyframes();
-  EXPECT_EQ(KeyframeFrames(Project().GetTrack()), (std::vector<int>{0}));
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 0);
+  EXPECT_EQ(KeyframeFrames(Project().Model().Track()), (std::vector<int>{0}));
+  EXPECT_EQ(Project().Model().Track().GetCurrentFrame(), 0);
 }

@@ -158,7 +158,7 @@ std::string Lower(std::string s) {
 
 void Save(const std::string& path, const CLayerBitmap& image) {
   C2DIo io(path, kIoSaving);
-  if (io.PrepareSaving(image, 1) != 1 || !io.Save(image, -1)) throw std::runtime_error(io.GetError());
+  if (!io.PrepareSaving(image, 1) || !io.Save(image, -1)) throw std::runtime_error(io.GetError());
 }
 
 std::string Numbered(const std::string& root, int number, int digits, const std::string& ext) {
@@ -385,7 +385,7 @@ std::unique_ptr<CLayerBitmap> ReadShown(const std::string& path, int flags) {
 std::unique_ptr<CLayerBitmap> ReadLayered(const std::string& path, int flags, std::string* error) {
   C2DIo io(path, flags);
   std::unique_ptr<CLayerBitmap> image;
-  if (io.PrepareReading() == 1) image = io.Read();
+  if (io.PrepareReading()) image = io.Read();
   if (error) *error = io.GetError();
   return image;
 }

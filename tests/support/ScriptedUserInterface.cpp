@@ -2,6 +2,33 @@
 
 #include <utility>
 
+namespace {
+// The scripted user interfaces that live, the last made last.
+std::vector<ScriptedUserInterface*>& Living() {
+  static std::vector<ScriptedUserInterface*> living;
+  return living;
+}
+}  // namespace
+
+ScriptedUserInterface::ScriptedUserInterface() { Living().push_back(this); }
+
+ScriptedUserInterface::~ScriptedUserInterface() { std::erase(Living(), this); }
+
+ScriptedUserInterface* CurrentScriptedUserInterface() { return Living().empty() ? nullptr : Living().back(); }
+
+void ScriptedProgress::Begin(int total, int stepSize, int imageIndex, int imageCount) {
+  End();
+  ScriptedUserInterface* ui = CurrentScriptedUserInterface();
+  if (!ui) return;
+  progress_ = std::make_unique<UserInterfaceProgress>(*ui, "");
+  progress_->Begin(total, stepSize, imageIndex, imageCount);
+}
+
+void ScriptedProgress::End() {
+  if (progress_) progress_->End();
+  progress_.reset();
+}
+
 std::vector<ScriptedUserInterface::Event> ScriptedUserInterface::EventsOfKind(const std::string& kind) const {
   std::vector<Event> out;
   for (const Event& e : events_) {
@@ -104,6 +131,7 @@ int ScriptedUserInterface::ChooseFilter(const std::vector<FilterChoiceItem>& fil
   std::string names;
   for (const auto& f : filters) names += f.name + "\n";
   Record("filter", "", names, int(filters.size()));
+  if (chooseFilter) return chooseFilter(filters);
   return Take(filterChoices, -1, "filter");
 }
 

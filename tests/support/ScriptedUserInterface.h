@@ -5,10 +5,13 @@
 // from another thread than the one that installed it: the user interface has one thread.
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/framework/Progress.h"
 #include "platform/framework/UserInterface.h"
 #include "project/ProgramDialogs.h"
 
@@ -23,8 +26,10 @@ class ScriptedUserInterface : public UserInterface, public ProgramDialogs {
     int number = 0;  // notice id, progress total, ...
   };
 
-  ScriptedUserInterface() { InstallUserInterface(this); }
-  ~ScriptedUserInterface() override { InstallUserInterface(nullptr); }
+  // Speaks English: the tests read the English texts. The one made last is current until it
+  // goes (CurrentScriptedUserInterface).
+  ScriptedUserInterface();
+  ~ScriptedUserInterface() override;
   ScriptedUserInterface(const ScriptedUserInterface&) = delete;
   ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
 
@@ -36,6 +41,8 @@ class ScriptedUserInterface : public UserInterface, public ProgramDialogs {
   std::deque<std::vector<std::string>> selections;  // empty queue: every listed frame is taken
   std::deque<int> depthTypes;
   std::deque<int> filterChoices;
+  // When set, the filter list is asked of it instead (a real dialog, say).
+  std::function<int(const std::vector<FilterChoiceItem>&)> chooseFilter;
   std::deque<RenderRangeChoice> renderRanges;
   std::deque<DepthModeChoice> depthModes;
   std::deque<std::optional<uint32_t>> colours;
@@ -85,4 +92,19 @@ class ScriptedUserInterface : public UserInterface, public ProgramDialogs {
   int progressSteps_ = 0;
   bool progressOpen_ = false;
   bool infoOpen_ = false;
+};
+
+// The scripted user interface made last; null when none lives.
+ScriptedUserInterface* CurrentScriptedUserInterface();
+
+// A render's progress shown in the current scripted user interface (as a program shows its
+// renders in its own), under no filter's name; nothing is shown while none lives.
+class ScriptedProgress final : public RenderProgress {
+ public:
+  void Begin(int total, int stepSize, int imageIndex, int imageCount) override;
+  bool Step() override { return progress_ && progress_->Step(); }
+  void End() override;
+
+ private:
+  std::unique_ptr<UserInterfaceProgress> progress_;
 };

@@ -1,6 +1,7 @@
 #include "support/TestOnlyFilter.h"
 
 #include "animation/SettingsFields.h"
+#include "filters/ColourFilterOperation.h"
 #include "filters/FilterRegistry.h"
 #include "platform/image/Bitmap.h"
 
@@ -13,10 +14,28 @@ const SettingsFields<TestOnlySettings>& Fields() {
   return fields;
 }
 
+// The law on bytes; float colour goes through it on its display values.
+bool InvertPixels(const KeyframeSettings& settings, const FilterOptions&, const CLayerBitmap& source,
+                  rgbBitmap& destination, RenderProgress&) {
+  const float amount = static_cast<const TestOnlySettings&>(settings).Amount;
+  const rgbBitmap* colours = source.GetLayer<rgbBitmap>();
+  if (!colours) return false;
+  for (int y = 0; y < destination.GetHeight(); ++y) {
+    const uint8_t* in = colours->GetLine(y);
+    uint8_t* out = destination.GetLine(y);
+    for (int i = 0; i < destination.GetWidth() * 3; ++i) out[i] = uint8_t(in[i] + amount * (255 - 2 * in[i]) + 0.5f);
+  }
+  return true;
+}
+
+std::unique_ptr<CLayerBitmap> RenderInversion(const FilterInput& input, RenderContext& context) {
+  return RenderColourFilter(input, context, {InvertPixels});
+}
+
 // Registered last, after the program's filters.
 const FilterRegistration kRegistration({1000, TestOnlyFilter::kDescription, TestOnlySettings::kTypeCode,
                                         TestOnlyFilter::kCliName, MakeSettings<TestOnlySettings>,
-                                        MakeCommand<TestOnlyFilter>});
+                                        MakeOptions<TestOnlyOptions>, RenderInversion, MakeCommand<TestOnlyFilter>});
 
 }  // namespace
 
@@ -46,19 +65,7 @@ void TestOnlySettings::StoreRecord(CCustomData& record) const { StoreFields(Fiel
 void TestOnlySettings::LoadRecord(const CCustomData& record) { LoadFields(Fields(), *this, record); }
 std::string TestOnlySettings::CheckValues() const { return CheckFields(Fields(), *this); }
 
-std::string TestOnlyFilter::GetHelp(int kind) const {
-  return kind == 2 ? "Inverts the colours (a filter of the tests)." : ColourFilterCommand::GetHelp(kind);
-}
-
-bool TestOnlyFilter::FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
-                                  RenderProgress&) {
-  const float amount = static_cast<const TestOnlySettings&>(settings).Amount;
-  const rgbBitmap* colours = source.GetLayer<rgbBitmap>();
-  if (!colours) return false;
-  for (int y = 0; y < destination.GetHeight(); ++y) {
-    const uint8_t* in = colours->GetLine(y);
-    uint8_t* out = destination.GetLine(y);
-    for (int i = 0; i < destination.GetWidth() * 3; ++i) out[i] = uint8_t(in[i] + amount * (255 - 2 * in[i]) + 0.5f);
-  }
-  return true;
+std::string TestOnlyFilter::GetHelp(Language language, int kind) const {
+  return kind == kHelpDescription ? "Inverts the colours (a filter of the tests)."
+                                  : ColourFilterCommand::GetHelp(language, kind);
 }

@@ -24,6 +24,14 @@ class TestOnlySettings final : public KeyframeSettings {
   std::string CheckValues() const override;
 };
 
+// It has no options.
+class TestOnlyOptions final : public FilterOptions {
+ public:
+  std::unique_ptr<FilterOptions> Clone() const override { return std::make_unique<TestOnlyOptions>(); }
+  void StoreRecord(CCustomData&) const override {}
+  void LoadRecord(const CCustomData&) override {}
+};
+
 class TestOnlyFilter final : public ColourFilterCommand {
  public:
   // No string ids: the filter's texts are its own, not the program's tables'.
@@ -32,15 +40,9 @@ class TestOnlyFilter final : public ColourFilterCommand {
   static constexpr const char* kName = "Test inversion";
 
   explicit TestOnlyFilter(ProjectData& project) : ColourFilterCommand(project, kDescription) {}
-  std::string GetName() const override { return kName; }
-  std::string GetHelp(int kind) const override;
+  std::string GetName(Language) const override { return kName; }
+  std::string GetHelp(Language language, int kind) const override;
   KeyframeSettings& GetCurrentSettings() override { return settings_; }
-  void StoreOptions(CCustomData&) const override {}
-  void LoadOptions(const CCustomData&) override {}
-
- protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
-                    RenderProgress& progress) override;
 
  private:
   TestOnlySettings settings_;

@@ -7,11 +7,6 @@
 #include "platform/framework/Progress.h"
 
 namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
-}  // namespace
-
-namespace {
 
 bool AnyPixelDiffers(const CLayerBitmap& a, const CLayerBitmap& b) {
   for (int y = 0; y < a.GetHeight(); ++y) {
@@ -38,8 +33,9 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
   ASSERT_EQ(filters.size(), RegisteredFilters().size());
   ASSERT_FALSE(filters.empty());
   for (DepthFilterCommand* filter : filters) {
-    SCOPED_TRACE(filter->GetName());
+    SCOPED_TRACE(filter->GetName(Language::English));
     ui.answers.push_back(Answer::No);  // the previous project is not saved
+    UserInterfaceProgress uiProgress(ui, filter->GetName(Language::English));
     ASSERT_TRUE(NewProject(dir.File("all0001.exr"), filter->GetID()));
     ASSERT_EQ(Project().GetFilter(), filter);
     const CLayerBitmap& source = *Project().GetCurrentImage();
@@ -48,7 +44,7 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(filter->GetRequiredLayers(), 513u);
     EXPECT_FLOAT_EQ(filter->GetVersion(), 1.0f);
 
-    auto frame = filter->RenderFrame(settings, 1, 1, uiProgress);
+    auto frame = filter->RenderFrame(settings, uiProgress);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetWidth(), 90);
     EXPECT_EQ(frame->GetHeight(), 100);
@@ -56,12 +52,12 @@ TEST_P(EveryFilterTest, RendersFramesPreviewsAndTheEffectPreview) {
     EXPECT_EQ(frame->GetLayerByType(kAlphaBitmap) != nullptr, withAlpha);
     EXPECT_TRUE(AnyPixelDiffers(*frame, source)) << "reset settings leave the frame untouched";
 
-    auto preview = filter->RenderPreview(settings, 10, 20, 40, 30, uiProgress);
+    auto preview = filter->RenderPreview(settings, {10, 20, 40, 30}, uiProgress);
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetWidth(), 40);
     EXPECT_EQ(preview->GetHeight(), 30);
     EXPECT_EQ(preview->GetLayerByType(kAlphaBitmap), nullptr);
-    EXPECT_EQ(filter->RenderPreview(settings, 80, 90, 40, 30, uiProgress), nullptr);  // not inside the image
+    EXPECT_EQ(filter->RenderPreview(settings, {80, 90, 40, 30}, uiProgress), nullptr);  // not inside the image
 
     EXPECT_NE(filter->GetViewBitmap(kViewFilterPreview), nullptr);
     EXPECT_EQ(filter->GetViewBitmap(kViewImageAlpha), nullptr);
@@ -77,11 +73,12 @@ TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
   // Tall enough for the depth of field to poll (every 80 rows).
   WriteSequence(dir.Path(), "c", 1, 1, 4, ".tga", ".zpic", 40, 170);
   for (DepthFilterCommand* filter : FilterCommands(session.Frame())) {
-    SCOPED_TRACE(filter->GetName());
+    SCOPED_TRACE(filter->GetName(Language::English));
     ui.answers.push_back(Answer::No);
     ASSERT_TRUE(NewProject(dir.File("c0001.tga"), filter->GetID()));
     ui.cancelAtStep = ui.ProgressSteps() + 1;
-    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress), nullptr);
+    UserInterfaceProgress uiProgress(ui, filter->GetName(Language::English));
+    EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), uiProgress), nullptr);
     EXPECT_FALSE(ui.ProgressOpen());
   }
 }

@@ -12,12 +12,12 @@ TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
   std::filesystem::remove(Preferences::FilePath());
   RenderOptions fresh(10);
   // Nothing remembered yet: the current frame, and a range over the whole animation.
-  EXPECT_EQ(fresh.GetMode(), RenderOptions::kCurrentFrame);
+  EXPECT_EQ(fresh.GetMode(), RenderRangeMode::Current);
   EXPECT_EQ(fresh.GetFirst(), 0);
   EXPECT_EQ(fresh.GetLast(), 9);
   EXPECT_FALSE(fresh.RangeEnabled());
 
-  fresh.SetMode(RenderOptions::kRange);
+  fresh.SetMode(RenderRangeMode::Range);
   EXPECT_TRUE(fresh.RangeEnabled());
   fresh.SetFirst(7);
   fresh.SetLast(3);
@@ -27,11 +27,11 @@ TEST(RenderOptions, RemembersTheChoiceAndKeepsFramesInsideTheAnimation) {
   ASSERT_TRUE(fresh.Store());
 
   RenderOptions again(10);
-  EXPECT_EQ(again.GetMode(), RenderOptions::kRange);
+  EXPECT_EQ(again.GetMode(), RenderRangeMode::Range);
   EXPECT_EQ(again.GetFirst(), 7);
   EXPECT_EQ(again.GetLast(), 9);
   RenderRangeChoice choice = again.GetChoice();
-  EXPECT_EQ(choice.mode, 4);
+  EXPECT_EQ(choice.mode, RenderRangeMode::Range);
   EXPECT_EQ(choice.first, 7);
 
   // A shorter animation clips the remembered frames.

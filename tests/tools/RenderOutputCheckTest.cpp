@@ -26,8 +26,8 @@ class RenderOutputCheckTest : public ProjectTest {
 
   std::optional<OutputClash> ClashOf(const std::string& outputName) {
     C2DIo output(outputName, kIoSaving);
-    output.SetNumberWidth(OutputNumberWidth(Project()));
-    return FindInputOverwrite(Project(), output, 0, Project().GetTrack().GetLastFrame());
+    output.SetNumberWidth(Project().Model().GetOutputNumberWidth());
+    return FindInputOverwrite(Project().Model(), output, 0, Project().Model().GetLastFrame());
   }
 };
 
@@ -43,8 +43,8 @@ TEST_F(RenderOutputCheckTest, FramesNamedLikeAnImageOrADepthFileOrReachingThemAr
   EXPECT_EQ(image->input.kind, InputKind::Image);
   EXPECT_EQ(image->frameFile, dir.File("shot0101.tga"));
   // The text names the file and what it is to the project.
-  EXPECT_NE(DescribeClash(*image).find("shot0101.tga"), std::string::npos);
-  EXPECT_NE(DescribeClash(*image).find(LoadString(64001)), std::string::npos);
+  EXPECT_NE(DescribeClash(Language::English, *image).find("shot0101.tga"), std::string::npos);
+  EXPECT_NE(DescribeClash(Language::English, *image).find(LoadString(Language::English, 64001)), std::string::npos);
 
   auto depth = ClashOf(dir.File("shot.zpic"));
   ASSERT_TRUE(depth);
@@ -68,13 +68,13 @@ TEST_F(RenderOutputCheckTest, TheDiaphPictureIsAnInputWhileItIsInUse) {
   auto* filter = static_cast<DepthOfFieldFilter*>(Project().GetFilter());
   const std::string iris = dir.File("iris.tga");
   WriteImage(iris, *MakeImage(60, 60, [](int x, int y) { return (x - 30) * (x - 30) + (y - 30) * (y - 30) < 900 ? Rgb{255, 255, 255} : Rgb{}; }));
-  ASSERT_TRUE(filter->LoadDiaph(iris, 0));
+  ASSERT_EQ(filter->Options().diaph.LoadFile(iris, Language::English), "");
   // A single image rendered once is saved under the name itself.
   auto clash = ClashOf(iris);
   ASSERT_TRUE(clash);
   EXPECT_EQ(clash->input.kind, InputKind::Diaph);
   // Back to a built-in diaph, the file is nothing to the project any more.
-  filter->LoadDiaph("", 3);
+  filter->LoadDiaph(3);
   EXPECT_FALSE(ClashOf(iris));
 }
 
@@ -87,13 +87,15 @@ TEST_F(RenderOutputCheckTest, TheRenderRefusesBeforeWritingAndTheDesktopAsksAgai
   job.first = 0;
   job.last = 2;
   job.output = &output;
-  RenderOutcome refused = RunRenderJob(Project(), job);
+  NoProgress progress;
+  RenderContext context{progress};
+  RenderOutcome refused = RunRenderJob(Project().Model(), job, context);
   EXPECT_EQ(refused.rendered, 0);
   EXPECT_FALSE(refused.saveError.empty());
   EXPECT_EQ(ReadFileBytes(dir.File("shot0102.tga")), before);
 
   // The command says so and asks again; the second name is used.
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(dir.File("shot.tga"));
   ui.saveFiles.push_back(dir.File("graded.tga"));
   ASSERT_TRUE(session.Frame().RunCommand(kRenderSave, 0, 0));
@@ -106,7 +108,7 @@ TEST_F(RenderOutputCheckTest, TheRenderRefusesBeforeWritingAndTheDesktopAsksAgai
 
   // Rendering there again asks once for the whole run: No goes back to the name, Yes renders.
   ui.ClearEvents();
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(dir.File("graded.tga"));
   ui.saveFiles.push_back(dir.File("graded.tga"));
   ui.answers.push_back(Answer::No);
@@ -120,7 +122,7 @@ TEST_F(RenderOutputCheckTest, TheRenderRefusesBeforeWritingAndTheDesktopAsksAgai
 
 TEST_F(RenderOutputCheckTest, ACancelledOptionsQuestionRendersNothing) {
   MakeSequence();
-  RenderRangeChoice cancelled{3, 0, 0};
+  RenderRangeChoice cancelled{RenderRangeMode::All, 0, 0};
   cancelled.cancelled = true;
   ui.renderRanges.push_back(cancelled);
   ui.renderRanges.push_back(cancelled);
@@ -135,14 +137,14 @@ TEST_F(RenderOutputCheckTest, ACancelledFrameReadKeepsTheFrameOnShow) {
   MakeSequence();
   const CLayerBitmap* shown = Project().GetCurrentImage();
   ui.cancelWaits = true;
-  EXPECT_EQ(Project().GetTrack().SetCurrentFrame(2, false), 0);
+  EXPECT_EQ(Project().GoToFrame(2, false), 0);
   EXPECT_TRUE(Project().LoadWasCancelled());
   // Nothing was taken against the frame: it stays in the sequence and its keyframe stays.
-  EXPECT_EQ(Project().GetImageCount(), 3);
+  EXPECT_EQ(Project().Model().GetImageCount(), 3);
   EXPECT_EQ(Project().GetCurrentImage(), shown);
   EXPECT_EQ(ui.EventsOfKind("wait").size(), 1u);
   EXPECT_TRUE(ui.EventsOfKind("warning").empty());
 
   ui.cancelWaits = false;
-  EXPECT_EQ(Project().GetTrack().SetCurrentFrame(2, false), 2);
+  EXPECT_EQ(Project().GoToFrame(2, false), 2);
 }

@@ -12,11 +12,6 @@
 #include "tools/RenderRun.h"
 #include "platform/framework/Progress.h"
 
-namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
-}  // namespace
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -50,7 +45,7 @@ constexpr uint32_t kRenderSave = FourCC("DSFX");
 TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
   MakeSequence(10);
   fs::create_directory(dir.File("out"));
-  ui.renderRanges.push_back({4, 7, 3});  // range 7 to 3: frames 3 to 7
+  ui.renderRanges.push_back({RenderRangeMode::Range, 7, 3});  // range 7 to 3: frames 3 to 7
   ui.saveFiles.push_back(dir.File("out/graded.png"));
   ASSERT_TRUE(Run(kRenderSave));
   EXPECT_EQ(ui.EventsOfKind("render-range")[0].number, 10);  // frames in the animation
@@ -58,11 +53,12 @@ TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
   EXPECT_EQ(ui.EventsOfKind("save")[0].text, dir.File("Kovrinshot.tga"));
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"graded0104.png", "graded0105.png", "graded0106.png",
                                                                 "graded0107.png", "graded0108.png"}));
-  // The chosen name is kept for the next render, and the project is marked modified.
-  EXPECT_EQ(Project().Frames().GetOutputFolder(), dir.File("out/"));
-  EXPECT_EQ(Project().Frames().GetOutputName(), "graded.png");
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 7);
-  EXPECT_EQ(Project().GetViewMode(), kViewLastResult);
+  // The chosen name is kept for the next render, and the project is marked modified; the frame
+  // on show stays.
+  EXPECT_EQ(Project().Model().Frames().GetOutputFolder(), dir.File("out/"));
+  EXPECT_EQ(Project().Model().Frames().GetOutputName(), "graded.png");
+  EXPECT_EQ(Project().GetCurrentFrame(), 0);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewLastResult);
   ASSERT_NE(Project().GetLastResult(), nullptr);
   EXPECT_EQ(ui.EventsOfKind("progress").size(), 5u);
   EXPECT_EQ(ui.EventsOfKind("progress")[0].text, "Render filter \"Z Luminance\"\n(image 1 / 5)");
@@ -71,25 +67,25 @@ TEST_F(RenderRunTest, SavedFramesKeepTheSourceNumbersWhateverPartIsRendered) {
 
 TEST_F(RenderRunTest, RangeChoicesOfTheOptionsDialog) {
   MakeSequence(4);
-  Project().GetTrack().SetCurrentFrame(2, false);
+  Project().GoToFrame(2, false);
+  using Mode = RenderRangeMode;
   struct Case {
     RenderRangeChoice choice;
-    int lastRendered;
+    std::string firstText;  // the first frame's progress text
     size_t frames;
   };
-  for (const Case& c : {Case{{0, 0, 0}, 0, 1}, Case{{1, 0, 0}, 3, 1}, Case{{3, 0, 0}, 3, 4}, Case{{4, 2, 1}, 2, 2}}) {
+  for (const Case& c : {Case{{Mode::First, 0, 0}, "1 / 1", 1}, Case{{Mode::Last, 0, 0}, "1 / 1", 1},
+                        Case{{Mode::All, 0, 0}, "1 / 4", 4}, Case{{Mode::Range, 2, 1}, "1 / 2", 2},
+                        Case{{Mode::Current, 0, 0}, "1 / 1", 1}}) {
     ui.ClearEvents();
     ui.renderRanges.push_back(c.choice);
     ASSERT_TRUE(Run(kRender));
-    EXPECT_EQ(ui.EventsOfKind("progress").size(), c.frames) << c.choice.mode;
-    EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), c.lastRendered) << c.choice.mode;
+    const auto progress = ui.EventsOfKind("progress");
+    ASSERT_EQ(progress.size(), c.frames) << int(c.choice.mode);
+    EXPECT_NE(progress[0].text.find(c.firstText), std::string::npos) << int(c.choice.mode);
+    // The frame on show stays, whatever renders.
+    EXPECT_EQ(Project().GetCurrentFrame(), 2) << int(c.choice.mode);
   }
-  // Current frame (mode 2) renders the frame on show.
-  ui.renderRanges.push_back({2, 0, 0});
-  ui.ClearEvents();
-  ASSERT_TRUE(Run(kRender));
-  EXPECT_EQ(ui.EventsOfKind("progress").size(), 1u);
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
 }
 
 TEST_F(RenderRunTest, ASingleFrameAsksNoRangeAndACancelledSaveStillRenders) {
@@ -104,31 +100,35 @@ TEST_F(RenderRunTest, ASingleFrameAsksNoRangeAndACancelledSaveStillRenders) {
   EXPECT_EQ(infos[0].text, "Blur rendering preview\nResulting image(s) won't be saved");
   EXPECT_EQ(infos[0].number, 2000);
   EXPECT_NE(Project().GetLastResult(), nullptr);
-  EXPECT_EQ(Project().Frames().GetOutputName(), "Kovrinstill");
+  // A render changes nothing of the project: no output name is stored for it.
+  EXPECT_EQ(Project().Model().Frames().GetOutputName(), "");
 }
 
 TEST_F(RenderRunTest, CancelDuringTheThirdFrameKeepsTheTwoBefore) {
   MakeSequence(10);
   fs::create_directory(dir.File("out"));
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(dir.File("out/c.tga"));
   ui.cancelAtStep = ui.ProgressSteps() + 2 * 5 + 3;  // five polls a frame; the third of frame 3
   ASSERT_TRUE(Run(kRenderSave));
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"c0101.tga", "c0102.tga"}));
   EXPECT_FALSE(ui.ProgressOpen());
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 2);
+  EXPECT_EQ(Project().GetCurrentFrame(), 0);
 }
 
-TEST_F(RenderRunTest, AFrameThatCannotBeLoadedLeavesTheRange) {
+TEST_F(RenderRunTest, AFrameThatCannotBeReadIsToldAndTheOthersRender) {
   MakeSequence(5);
   fs::remove(dir.File("shot0103.zpic"));
   fs::create_directory(dir.File("out"));
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(dir.File("out/r.png"));
-  ui.openFiles.push_back(std::nullopt);  // no depth file picked for frame 103
   ASSERT_TRUE(Run(kRenderSave));
   EXPECT_EQ(Written(dir.File("out")), (std::vector<std::string>{"r0101.png", "r0102.png", "r0104.png", "r0105.png"}));
-  EXPECT_EQ(Project().GetImageCount(), 4);
+  const auto warnings = ui.EventsOfKind("warning");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].text.find("shot0103.tga"), std::string::npos) << warnings[0].text;
+  // The project keeps its frames: a render changes nothing of it.
+  EXPECT_EQ(Project().Model().GetImageCount(), 5);
 }
 
 TEST_F(RenderRunTest, ASaveThatFailsIsReportedAndStopsTheRun) {
@@ -136,7 +136,7 @@ TEST_F(RenderRunTest, ASaveThatFailsIsReportedAndStopsTheRun) {
   fs::create_directory(dir.File("out"));
   // Something that is not a file already takes the second frame's name.
   fs::create_directory(dir.File("out/f0102.png"));
-  ui.renderRanges.push_back({3, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::All, 0, 0});
   ui.saveFiles.push_back(dir.File("out/f.png"));
   ASSERT_TRUE(Run(kRenderSave));
   auto warnings = ui.EventsOfKind("warning");
@@ -154,8 +154,9 @@ namespace {
 void RenderOneAfterAnother(ProjectData& project, int first, int last, C2DIo& output) {
   DepthFilterCommand* filter = CurrentFilterCommand(project);
   for (int f = first; f <= last; ++f) {
-    project.GetTrack().SetCurrentFrame(f, false);
-    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), 1, 1, uiProgress);
+    project.GoToFrame(f, false);
+    NoProgress progress;
+    auto frame = filter->RenderFrame(filter->GetCurrentSettings(), progress);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(output.Save(*frame, f + 1)) << output.GetError();
   }
@@ -182,11 +183,7 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
       {FourCC("FXDE"), ".png", ".exr"}, {FourCC("FXDS"), ".tga", ".zpic"}, {FourCC("FXDL"), ".png", ".z.tga"},
       {FourCC("FXDH"), ".exr", ""},     {FourCC("FXDF"), ".tga", ".qel"}};
   const int count = 6;
-  // Every other case renders as a session without a window does: the frames themselves go to
-  // the writer and none stays as the last result.
-  bool keepLastResult = true;
   for (const auto& [filterId, imageExt, depthExt] : cases) {
-    keepLastResult = !keepLastResult;
     SCOPED_TRACE(FourCCToString(filterId) + " " + imageExt + " " + depthExt);
     TempFolder folder;
     SequenceOptions options;
@@ -204,26 +201,26 @@ TEST_F(RenderRunTest, PipelinedFramesAreThoseRenderedOneAfterAnotherForEveryFilt
     // A second keyframe reset on the last frame's depths: every frame gets settings of its own.
     ProjectData& project = Project();
     DepthFilterCommand* filter = CurrentFilterCommand(project);
-    project.GetTrack().SetCurrentFrame(count - 1, false);
+    project.GoToFrame(count - 1, false);
     filter->GetCurrentSettings().Reset(*project.GetCurrentImage());
-    project.GetTrack().SetKeyframe(count - 1, filter->GetCurrentSettings());
-    project.GetTrack().SetCurrentFrame(0, false);
+    project.Model().Track().SetKeyframe(count - 1, filter->GetCurrentSettings());
+    project.GoToFrame(0, false);
 
     C2DIo output(folder.File("out/r.png"), kIoSaving);
     fs::create_directory(folder.File("out"));
-    ASSERT_EQ(output.PrepareSaving(*project.GetCurrentImage(), count), 1) << output.GetError();
+    ASSERT_TRUE(output.PrepareSaving(*project.GetCurrentImage(), count)) << output.GetError();
     RenderJob job;
     job.first = 0;
     job.last = count - 1;
     job.output = &output;
-    job.keepLastResult = keepLastResult;
     std::vector<int> reported;
     job.onFrameDone = [&](int index, int, const std::string&, bool) { reported.push_back(index); };
-    RenderOutcome outcome = RunRenderJob(project, job);
+    NoProgress progress;
+    RenderContext context{progress};
+    RenderOutcome outcome = RunRenderJob(project.Model(), job, context);
     EXPECT_EQ(outcome.rendered, count);
-    EXPECT_EQ(project.GetLastResult() != nullptr, keepLastResult);
     EXPECT_EQ(reported, (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(project.GetTrack().GetCurrentFrame(), count - 1);
+    EXPECT_EQ(project.GetCurrentFrame(), 0);
 
     C2DIo serial(folder.File("serial/r.png"), kIoSaving);
     fs::create_directory(folder.File("serial"));
@@ -244,7 +241,7 @@ TEST_F(RenderRunTest, KeptFramesAreReportedInTheirPlaceAndLeftAlone) {
   MakeSequence(6);
   fs::create_directory(dir.File("out"));
   C2DIo output(dir.File("out/k.tga"), kIoSaving);
-  ASSERT_EQ(output.PrepareSaving(*Project().GetCurrentImage(), 6), 1);
+  ASSERT_TRUE(output.PrepareSaving(*Project().GetCurrentImage(), 6));
   for (const char* kept : {"out/k0102.tga", "out/k0105.tga", "out/k0106.tga"}) {
     std::ofstream(dir.File(kept)) << "kept";
   }
@@ -255,7 +252,9 @@ TEST_F(RenderRunTest, KeptFramesAreReportedInTheirPlaceAndLeftAlone) {
   job.skipExisting = true;
   std::vector<std::pair<int, bool>> reported;
   job.onFrameDone = [&](int index, int, const std::string&, bool kept) { reported.push_back({index, kept}); };
-  RenderOutcome outcome = RunRenderJob(Project(), job);
+  NoProgress progress;
+  RenderContext context{progress};
+  RenderOutcome outcome = RunRenderJob(Project().Model(), job, context);
   EXPECT_EQ(outcome.rendered, 3);
   EXPECT_EQ(outcome.skipped, 3);
   EXPECT_EQ(reported, (std::vector<std::pair<int, bool>>{{1, false}, {2, true}, {3, false}, {4, false}, {5, true},
@@ -263,6 +262,4 @@ TEST_F(RenderRunTest, KeptFramesAreReportedInTheirPlaceAndLeftAlone) {
   std::ifstream keptFile(dir.File("out/k0105.tga"));
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keptFile), {}), "kept");
   EXPECT_NE(ReadLayered(dir.File("out/k0104.tga")), nullptr);
-  // The last frame rendered is the current one.
-  EXPECT_EQ(Project().GetTrack().GetCurrentFrame(), 3);
 }

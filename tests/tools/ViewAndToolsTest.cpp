@@ -56,88 +56,88 @@ class ViewTest : public ProjectTest {
 }  // namespace
 
 TEST_F(ViewTest, SetViewModeRebuildsOnlyWhenAskedAndKeepsTheViewWhenTheSourceIsMissing) {
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
   int before = view.pictures;
-  Project().SetViewMode(kViewImage, true, false);  // same mode, no force: nothing
+  Project().View().SetViewMode(kViewImage, true, false);  // same mode, no force: nothing
   EXPECT_EQ(view.pictures, before);
-  Project().SetViewMode(kViewImage, true, true);
+  Project().View().SetViewMode(kViewImage, true, true);
   EXPECT_EQ(view.pictures, before + 1);
 
   // Nothing rendered yet: the last result mode changes nothing, mode included.
-  Project().SetViewMode(kViewLastResult, true, false);
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  Project().View().SetViewMode(kViewLastResult, true, false);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
   EXPECT_EQ(view.pictures, before + 1);
 
-  Project().SetViewMode(kViewGreyDepth, true, false);
-  EXPECT_EQ(Project().GetViewMode(), kViewGreyDepth);
+  Project().View().SetViewMode(kViewGreyDepth, true, false);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewGreyDepth);
   ASSERT_NE(view.shown, nullptr);
   ScenePoint nearPoint = PlanesScenePoint(40, 30, ScenePart::Near);
   ScenePoint farPoint = PlanesScenePoint(40, 30, ScenePart::Far);
   EXPECT_GT(view.shown->GetLine(nearPoint.y)[4 * nearPoint.x], view.shown->GetLine(farPoint.y)[4 * farPoint.x]);
 
-  Project().SetViewMode(kViewImageAlpha, true, false);
-  EXPECT_EQ(Project().GetViewMode(), kViewImageAlpha);
+  Project().View().SetViewMode(kViewImageAlpha, true, false);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImageAlpha);
   EXPECT_EQ(view.shown->GetLine(farPoint.y)[4 * farPoint.x], 0);  // the far plane is transparent
 
   // A filter mode the filter has no picture for keeps the view.
-  Project().SetViewMode(kFilterViewModeBase + 7, true, false);
-  EXPECT_EQ(Project().GetViewMode(), kViewImageAlpha);
+  Project().View().SetViewMode(kFilterViewModeBase + 7, true, false);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImageAlpha);
 }
 
 TEST_F(ViewTest, ViewCommandsToggleAndFollowWhatExists) {
   EXPECT_FALSE(Enabled("VLSI"));
   Apply("VLSI");  // applied anyway: the source image
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
 
   EXPECT_TRUE(Enabled("PWFX"));
   Apply("PWFX");
-  EXPECT_EQ(Project().GetViewMode(), kViewFilterPreview);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewFilterPreview);
   Apply("PWFX");
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
 
   EXPECT_TRUE(Enabled("VALP"));
   Apply("VALP");
-  EXPECT_EQ(Project().GetViewMode(), kViewImageAlpha);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImageAlpha);
   Apply("VALP");
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
 
   // Render the frame: the last result shows, its alpha toggles with it.
-  ui.renderRanges.push_back({2, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   Apply("DOFX");
-  EXPECT_EQ(Project().GetViewMode(), kViewLastResult);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewLastResult);
   EXPECT_TRUE(Enabled("VLSI"));
   Apply("VALP");
-  EXPECT_EQ(Project().GetViewMode(), kViewResultAlpha);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewResultAlpha);
   Apply("VALP");
-  EXPECT_EQ(Project().GetViewMode(), kViewLastResult);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewLastResult);
   Apply("VLSI");
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
 
   // The depth view asks its mode, and leaves without asking.
   ui.depthModes.push_back({2, 1, 0.37f});
   Apply("VZBF");
-  EXPECT_EQ(Project().GetViewMode(), kViewColourDepth);
-  EXPECT_EQ(Project().GetDepthViewMode(), 1);
-  EXPECT_FLOAT_EQ(Project().GetDepthViewFactor(), 0.37f);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewColourDepth);
+  EXPECT_EQ(Project().View().GetDepthViewMode(), 1);
+  EXPECT_FLOAT_EQ(Project().View().GetDepthViewFactor(), 0.37f);
   Apply("VZBF");
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
   EXPECT_EQ(ui.EventsOfKind("depth-mode").size(), 1u);
   ui.depthModes.push_back({1, 0, 0.2f});
   Apply("VZBF");
-  EXPECT_EQ(Project().GetViewMode(), kViewGreyDepth);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewGreyDepth);
 }
 
 TEST_F(ViewTest, AnEditShowsTheImageAgainInsteadOfAnOutdatedResult) {
-  ui.renderRanges.push_back({2, 0, 0});
+  ui.renderRanges.push_back({RenderRangeMode::Current, 0, 0});
   Apply("DOFX");
-  ASSERT_EQ(Project().GetViewMode(), kViewLastResult);
+  ASSERT_EQ(Project().View().GetViewMode(), kViewLastResult);
   Project().NotifyChanged(kChangeSettings);
-  EXPECT_EQ(Project().GetViewMode(), kViewImage);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewImage);
   // In the effect preview, an edit rebuilds the preview.
   Apply("PWFX");
   int before = view.pictures;
   Project().NotifyChanged(kChangeSettings);
-  EXPECT_EQ(Project().GetViewMode(), kViewFilterPreview);
+  EXPECT_EQ(Project().View().GetViewMode(), kViewFilterPreview);
   EXPECT_EQ(view.pictures, before + 1);
 }
 
@@ -159,11 +159,11 @@ TEST_F(ViewTest, TheAreaPreviewShowsRectanglesOfAtLeastFifteenPixels) {
 }
 
 TEST(DepthPictureName, IsTheImageNameWithZTgaInItsFolder) {
-  ProjectData project;
+  ProjectModel project;
   project.Frames().SetImageFolder("/shots/");
-  project.SetImageNames({"shot_0012.rla", "shot_0013.rla"});
-  EXPECT_EQ(ProposedDepthPictureName(project), "/shots/shot_0012.z.tga");
-  project.GetTrack().SetMode(kSequenceMode);
-  project.GetTrack().ResetCurrentFrame(1);
-  EXPECT_EQ(ProposedDepthPictureName(project), "/shots/shot_0013.z.tga");
+  project.Frames().SetImageNames({"shot_0012.rla", "shot_0013.rla"});
+  EXPECT_EQ(ProposedDepthPictureName(project, 1), "/shots/shot_0012.z.tga");  // a single image's frame
+  project.Track().SetMode(kSequenceMode);
+  EXPECT_EQ(ProposedDepthPictureName(project, 0), "/shots/shot_0012.z.tga");
+  EXPECT_EQ(ProposedDepthPictureName(project, 1), "/shots/shot_0013.z.tga");
 }

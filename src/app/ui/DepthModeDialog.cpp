@@ -119,7 +119,7 @@ void DepthModeDialog::SettingsChanged() {
 }
 
 void DepthModeDialog::ShowGamma() {
-  gammaText_->setText(QString::fromStdString(FormatDecimal(choice_.gamma, 2)));
+  gammaText_->setText(QString::fromStdString(FormatDecimal(InterfaceLanguage(), choice_.gamma, 2)));
   gammaText_->setEnabled(choice_.curve == 0);
 }
 

@@ -77,7 +77,7 @@ std::vector<TypeEntry> SaveEntries(uint32_t fileClass) {
     if (format->IsZpic() && listed != kClassZpic) continue;
     const QString pattern = QStringLiteral("*") + QString::fromStdString(extension);
     auto [it, added] = byFormat.emplace(format->name, entries.size());
-    if (added) entries.push_back({QString::fromStdString(FormatString(kFiles, FormatLabel(format->name).toStdString())), {}});
+    if (added) entries.push_back({QString::fromStdString(FormatString(InterfaceLanguage(), kFiles, FormatLabel(format->name).toStdString())), {}});
     entries[it->second].patterns << pattern;
   }
   return entries;

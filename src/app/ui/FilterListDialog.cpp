@@ -100,7 +100,7 @@ void FilterListDialog::ShowInformation(int row) {
   picture_->setPixmap(FilterPicture(filter.id, kPictureSize - QSize(4, 4), devicePixelRatioF()));
   description_->setText(QString::fromStdString(filter.description));
   layers_->setText(QString::fromStdString(filter.requiredLayers).trimmed());
-  version_->setText(QString::fromStdString(FormatDecimal(filter.version, 2)));
+  version_->setText(QString::fromStdString(FormatDecimal(InterfaceLanguage(), filter.version, 2)));
 }
 
 int FilterListDialog::ChosenIndex() const {

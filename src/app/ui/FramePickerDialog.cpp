@@ -53,7 +53,7 @@ FramePickerDialog::FramePickerDialog(const std::vector<std::string>& listing, QW
 
 void FramePickerDialog::UpdateCount() {
   const int selected = int(list_->selectedItems().size());
-  count_->setText(QString::fromStdString(FormatString(kFramesSelected, selected, list_->count())));
+  count_->setText(QString::fromStdString(FormatString(InterfaceLanguage(), kFramesSelected, selected, list_->count())));
   // A project needs at least one frame.
   ok_->setEnabled(selected > 0);
 }

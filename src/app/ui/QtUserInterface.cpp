@@ -156,7 +156,7 @@ void QtUserInterface::ShowProgressInStatusBar() {
   QStatusBar* bar = StatusBarOf(Owner());
   if (!bar || !progress_) return;
   const QString text =
-      QString::fromStdString(FormatString(kProgressInStatus, progressText_.toStdString(), progress_->Percent()));
+      QString::fromStdString(FormatString(InterfaceLanguage(), kProgressInStatus, progressText_.toStdString(), progress_->Percent()));
   if (bar->currentMessage() != text) bar->showMessage(text);
 }
 

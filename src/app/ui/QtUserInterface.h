@@ -1,7 +1,7 @@
 #pragma once
 // The desktop program's user interface: every question and message of the core as a Qt
-// dialog, owned by the main window. The program installs it with InstallUserInterface once
-// a QApplication exists, and uninstalls it before destroying it.
+// dialog, owned by the main window. The program makes it once a QApplication exists and hands
+// it to the application, which hands it to the project.
 
 #include <QPointer>
 #include <QWidget>

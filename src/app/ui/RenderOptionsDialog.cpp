@@ -42,7 +42,7 @@ RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
 
   auto* group = new QButtonGroup(this);
   auto* layout = new QVBoxLayout(this);
-  for (int mode = 0; mode < 5; ++mode) {
+  for (int mode = 0; mode < kRenderRangeModeCount; ++mode) {
     modes_[size_t(mode)] = new QRadioButton(UiText(kModeTextIds[mode]), this);
     modes_[size_t(mode)]->setObjectName(QStringLiteral("mode%1").arg(mode));
     group->addButton(modes_[size_t(mode)], mode);
@@ -79,7 +79,7 @@ RenderOptionsDialog::RenderOptionsDialog(int frameCount, QWidget* parent)
 
   connect(group, &QButtonGroup::idToggled, this, [this](int mode, bool checked) {
     if (!checked) return;
-    options_.SetMode(mode);
+    options_.SetMode(RenderRangeMode(mode));
     ShowRange();
   });
   connect(first_, &QSpinBox::valueChanged, this, [this](int frame) {

@@ -30,7 +30,7 @@ class RenderOptionsDialog : public QDialog {
   void ShowRange();
 
   RenderOptions options_;
-  std::array<QRadioButton*, 5> modes_{};
+  std::array<QRadioButton*, kRenderRangeModeCount> modes_{};
   QSpinBox* first_;
   QSpinBox* last_;
   QLineEdit* count_;

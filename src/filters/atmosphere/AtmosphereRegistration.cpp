@@ -1,12 +1,16 @@
 // The atmospheric perspective in the filter registry.
 
+#include "filters/ColourFilterOperation.h"
 #include "filters/FilterRegistry.h"
 #include "filters/atmosphere/AtmosphericPerspectiveFilter.h"
+#include "filters/atmosphere/AtmosphericPerspectivePixels.h"
 #include "filters/atmosphere/AtmosphericPerspectiveSettings.h"
 
 namespace {
-const FilterRegistration kRegistration({3, AtmosphericPerspectiveFilter::kDescription,
-                                        AtmosphericPerspectiveSettings::kTypeCode, "fog",
-                                        MakeSettings<AtmosphericPerspectiveSettings>,
+using Settings = AtmosphericPerspectiveSettings;
+using Options = AtmosphericPerspectiveOptions;
+const FilterRegistration kRegistration({3, AtmosphericPerspectiveFilter::kDescription, Settings::kTypeCode, "fog",
+                                        MakeSettings<Settings>, MakeOptions<Options>,
+                                        RenderColourFilterOf<Settings, Options>,
                                         MakeCommand<AtmosphericPerspectiveFilter>});
 }  // namespace

@@ -70,17 +70,6 @@ void AtmosphericPerspectiveOptions::LoadRecord(const CCustomData& record) {
   InForeground = record.GetBool(kInForegroundKey, 0) != 0;
 }
 
-void AtmosphericPerspectiveOptions::Serialize(CArchive& archive) {
-  CCustomData record;
-  if (archive.IsStoring()) {
-    StoreRecord(record);
-    record.Serialize(archive);
-    return;
-  }
-  record.Serialize(archive);
-  LoadRecord(record);
-}
-
 void ApplyAtmospherePointPick(AtmosphericPerspectiveSettings& settings, double depth) {
   settings.StartDepth = float(depth);
 }

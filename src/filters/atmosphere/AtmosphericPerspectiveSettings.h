@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "animation/FilterOptions.h"
 #include "animation/KeyframeSettings.h"
 #include "platform/framework/Colour.h"
 #include "platform/framework/FourCC.h"
@@ -34,13 +35,16 @@ class AtmosphericPerspectiveSettings final : public KeyframeSettings {
   std::string CheckValues() const override;
 };
 
-// The filter's one option: not keyframed, kept in the command's options record.
-struct AtmosphericPerspectiveOptions {
+// The filter's one option: not keyframed, kept in the project's options record.
+class AtmosphericPerspectiveOptions final : public FilterOptions {
+ public:
   bool InForeground = false;  // 'FORE': the colour is added in front of the start depth
 
-  void StoreRecord(CCustomData& record) const;
-  void LoadRecord(const CCustomData& record);
-  void Serialize(CArchive& archive);
+  std::unique_ptr<FilterOptions> Clone() const override {
+    return std::make_unique<AtmosphericPerspectiveOptions>(*this);
+  }
+  void StoreRecord(CCustomData& record) const override;
+  void LoadRecord(const CCustomData& record) override;
 };
 
 // The depth point tool's pick, in any mode, becomes the start depth.

@@ -5,12 +5,13 @@
 
 #include <tbb/parallel_for.h>
 
+#include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/ResampleDiaph.h"
 
 namespace {
 
 constexpr double kSmallestDiameter = 1.0;
-constexpr double kLargestDiameter = 50.0;
+constexpr double kLargestDiameter = DepthOfFieldSettings::kMaxBlurPixels;
 // Finer steps cannot be told apart in kernels of whole pixels; the floor keeps a stray
 // option value from asking for thousands of kernels.
 constexpr double kFinestStep = 0.01;

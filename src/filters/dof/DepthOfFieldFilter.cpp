@@ -1,37 +1,14 @@
 #include "filters/dof/DepthOfFieldFilter.h"
 
-#include "filters/dof/DepthOfFieldRenderer.h"
-#include "filters/dof/FieldOverlay.h"
-#include "platform/image/DepthRange.h"
-#include "project/ProjectData.h"
 #include "filters/DepthToolExchange.h"
+#include "filters/dof/FieldOverlay.h"
+#include "platform/framework/UserInterface.h"
+#include "platform/image/DepthRange.h"
+#include "platform/image/ImageIo.h"
+#include "project/ProjectData.h"
 #include "strings/StringIds.h"
 
-namespace {
-// Panel refresh codes: 1 stores the edit, 2 brings the controls up to date.
-constexpr int kRefreshStore = 1;
-constexpr int kRefreshControls = 2;
-// What Undo says the depth tools changed.
-}  // namespace
-
 DepthOfFieldFilter::DepthOfFieldFilter(ProjectData& project) : DepthFilterCommand(project, kDescription) {}
-
-std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderPreview(const KeyframeSettings& settings, int x, int y,
-                                                                int width, int height,
-                                                                RenderProgress& progress) {
-  const CLayerBitmap* image = GetProject().GetCurrentImage();
-  if (!image) return nullptr;
-  DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
-  return renderer.RenderPreview(*image, {x, y, width, height}, progress);
-}
-
-std::unique_ptr<CLayerBitmap> DepthOfFieldFilter::RenderFrame(const KeyframeSettings& settings, int frameIndex,
-                                                              int frameCount, RenderProgress& progress) {
-  const CLayerBitmap* image = GetProject().GetCurrentImage();
-  if (!image) return nullptr;
-  DepthOfFieldRenderer renderer(static_cast<const DepthOfFieldSettings&>(settings), options_, diaph_.GetPicture());
-  return renderer.RenderFrame(*image, frameIndex, frameCount, progress);
-}
 
 std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {
   const CLayerBitmap* image = GetProject().GetCurrentImage();
@@ -41,13 +18,24 @@ std::unique_ptr<NTBitmap> DepthOfFieldFilter::GetViewBitmap(uint32_t viewMode) {
   return std::make_unique<NTBitmap>(*overlay->GetLayerByType(kRgbBitmap));
 }
 
-std::vector<std::string> DepthOfFieldFilter::GetInputFiles() const {
-  if (diaph_.GetNumber() != Diaph::kFromFile || diaph_.GetPath().empty()) return {};
-  return {diaph_.GetPath()};
+bool DepthOfFieldFilter::LoadDiaph(int number) {
+  if (number == Diaph::kFromFile) return ChooseDiaphFile();
+  return Options().diaph.Load("", number);
+}
+
+bool DepthOfFieldFilter::ChooseDiaphFile() {
+  UserInterface& ui = GetProject().UI();
+  C2DIo reader("", kIoOnePicture);
+  if (!reader.FileDialogBox(ui, kDialogPicture)) return false;
+  const std::string why = Options().diaph.LoadFile(reader.GetFileName(), ui.GetLanguage());
+  if (why.empty()) return true;
+  ui.Warning(ui.Text(kWarningTitle), why);
+  return false;
 }
 
 KeyframeSettings& DepthOfFieldFilter::GoToFrame(int frame) {
-  GetProject().GetTrack().GetSettingsAt(settings_, frame);
+  GetProject().Model().Track().GetSettingsAt(settings_, frame, GetProject().GetCurrentImage(),
+                                              GetProject().KnownDepthRange());
   if (GetPanel()) GetPanel()->Refresh(kRefreshControls);
   return settings_;
 }
@@ -70,13 +58,13 @@ void DepthOfFieldFilter::OnGetFocus(int, CQelCommand* other, CommandResult resul
   if (other->GetID() == kDepthIntervalToolId) {
     auto* selector = &dynamic_cast<DepthIntervalExchange&>(*other);
     settings_.ApplyFieldInterval(selector->GetNearLimit(), selector->GetFarLimit(), range);
-    GetProject().NameNextChange(kFieldChange);
+    GetProject().History().NameNextChange(kFieldChange);
   } else if (other->GetID() == kDepthPointToolId) {
     auto* picker = &dynamic_cast<DepthPointExchange&>(*other);
     settings_.ApplyDepthPoint(picker->GetMode(), picker->GetPickedDepth(), range);
     using Mode = DepthOfFieldSettings::DepthPointMode;
     const Mode mode = Mode(picker->GetMode());
-    GetProject().NameNextChange(mode == Mode::Focus      ? kFocusChange
+    GetProject().History().NameNextChange(mode == Mode::Focus      ? kFocusChange
                                 : mode == Mode::FrontMax ? kFrontDepthChange
                                                          : kBackDepthChange);
   } else {

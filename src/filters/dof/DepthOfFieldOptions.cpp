@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "filters/dof/Diaph.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 
@@ -25,7 +24,7 @@ double UsableStep(double value, double fallback) { return (value > 0.0 && std::i
 
 }  // namespace
 
-void DepthOfFieldOptions::StoreRecord(CCustomData& record, const Diaph& diaph) const {
+void DepthOfFieldOptions::StoreRecord(CCustomData& record) const {
   record.SetBool(kApplyOnAlphaKey, ApplyOnAlpha ? 1 : 0);
   record.SetDouble(kKernelStepKey, KernelStep);
   record.SetDouble(kSliceStepKey, SliceStep);
@@ -35,7 +34,7 @@ void DepthOfFieldOptions::StoreRecord(CCustomData& record, const Diaph& diaph) c
   record.SetInt(kDiaphNumberKey, diaph.GetNumber());
 }
 
-void DepthOfFieldOptions::LoadRecord(const CCustomData& record, Diaph& diaph) {
+void DepthOfFieldOptions::LoadRecord(const CCustomData& record) {
   ApplyOnAlpha = record.GetBool(kApplyOnAlphaKey, 1) != 0;
   KernelStep = UsableStep(record.GetDouble(kKernelStepKey, kKernelStepReadDefault), kKernelStepReadDefault);
   SliceStep = UsableStep(record.GetDouble(kSliceStepKey, kSliceStepReadDefault), kSliceStepReadDefault);
@@ -44,7 +43,10 @@ void DepthOfFieldOptions::LoadRecord(const CCustomData& record, Diaph& diaph) {
   const std::string path = record.GetString(kDiaphPathKey, "");
   const int number = record.GetInt(kDiaphNumberKey, Diaph::kDisc);
   diaph.SetPath(path);
-  // A file diaph that cannot be read any more gives the disc (no file dialog while reading).
-  if (number == Diaph::kFromFile && path.empty()) diaph.Load("", Diaph::kDisc);
-  else if (!diaph.Load(path, number)) diaph.Load("", Diaph::kDisc);
+  if (!diaph.Load(path, number)) diaph.Load("", Diaph::kDisc);
+}
+
+std::vector<std::string> DepthOfFieldOptions::InputFiles() const {
+  if (diaph.GetNumber() != Diaph::kFromFile || diaph.GetPath().empty()) return {};
+  return {diaph.GetPath()};
 }

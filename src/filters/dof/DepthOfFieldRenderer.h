@@ -14,7 +14,7 @@
 #include "platform/image/LayerBitmap.h"
 
 class DepthOfFieldSettings;
-struct DepthOfFieldOptions;
+class DepthOfFieldOptions;
 class g8Bitmap;
 
 class DepthOfFieldRenderer {

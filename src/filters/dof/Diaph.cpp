@@ -3,47 +3,34 @@
 #include "filters/dof/PredefinedDiaphs.h"
 #include "filters/dof/ResampleDiaph.h"
 #include "platform/framework/FileHelpers.h"
-#include "platform/framework/StringTable.h"
-#include "platform/framework/UserInterface.h"
 #include "platform/image/ImageIo.h"
-
-namespace {
-
-constexpr int kOpenDialogFlags = 4096;
-
-}  // namespace
 
 Diaph::Diaph() { Load("", kDisc); }
 
-bool Diaph::Load(const std::string& name, int number) {
-  if (number == kFromFile) return LoadFile(name);
+bool Diaph::Load(const std::string& path, int number) {
+  if (number == kFromFile) return !path.empty() && LoadFile(path, Language::English).empty();
   if (number < 0 || number > kPredefinedDiaphCount) number = kDisc;
   Install(*MakePredefinedDiaph(number), number);
   return true;
 }
 
-bool Diaph::LoadFile(const std::string& name) {
-  C2DIo reader(name, kIoOnePicture);
-  // A file chosen now is one the user is told about; a project's own file fails quietly.
-  const bool chosenNow = name.empty();
-  if (chosenNow && !reader.FileDialogBox(kOpenDialogFlags)) return false;
-  auto refuse = [&](const std::string& why) {
-    if (chosenNow) UI().Warning(LoadString(kWarningTitle), why);
-    return false;
-  };
+std::string Diaph::LoadFile(const std::string& path, Language language) {
+  C2DIo reader(path, kIoOnePicture);
   std::unique_ptr<CLayerBitmap> picture;
-  if (reader.PrepareReading() == 1) picture = reader.Read();
+  if (reader.PrepareReading()) picture = reader.Read();
   const std::string shownName = fileStripPath(reader.GetFileName());
-  if (!picture) return refuse(AppendReason(FormatString(kDiaphNotPicture, shownName), LocalReason(reader.GetError())));
+  if (!picture) {
+    return AppendReason(FormatString(language, kDiaphNotPicture, shownName), LocalReason(language, reader.GetError()));
+  }
   // Refused only when too small both ways: a long thin picture still resamples well enough.
   if (picture->GetWidth() < kPictureSide && picture->GetHeight() < kPictureSide) {
-    return refuse(FormatString(kDiaphTooSmall, kPictureSide));
+    return FormatString(language, kDiaphTooSmall, kPictureSide);
   }
   const auto grey = GreyPicture(*picture);
-  if (!grey) return refuse(FormatString(kDiaphNotPicture, shownName));
+  if (!grey) return FormatString(language, kDiaphNotPicture, shownName);
   path_ = reader.GetFileName();
   Install(*grey, kFromFile);
-  return true;
+  return {};
 }
 
 std::unique_ptr<g8Bitmap> Diaph::GreyPicture(const CLayerBitmap& picture) {

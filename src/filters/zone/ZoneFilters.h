@@ -1,6 +1,6 @@
 #pragma once
 // The three zone filter commands: Z Saturation, Z Luminance and Z Hue. They share the
-// exchange of depths with the depth tools; each renders with its own law.
+// exchange of depths with the depth tools; each renders with its own law (ZoneRegistration).
 
 #include "filters/ColourFilterCommand.h"
 #include "filters/zone/ZHuePixels.h"
@@ -20,31 +20,20 @@ class ZoneFilterCommand : public ColourFilterCommand {
   virtual ZoneSettings& Zone() = 0;
 };
 
-// A zone filter of one settings type and options type, rendering with that type's law.
+// A zone filter of one settings type and options type.
 template <typename Settings, typename Options>
 class ZoneFilterOf : public ZoneFilterCommand {
  public:
   ZoneFilterOf(ProjectData& project, const FilterDescription& description)
       : ZoneFilterCommand(project, description) {}
   KeyframeSettings& GetCurrentSettings() override { return settings_; }
-  void StoreOptions(CCustomData& record) const override { options_.StoreRecord(record); }
-  void LoadOptions(const CCustomData& record) override { options_.LoadRecord(record); }
-  Options& GetOptionsOf() { return options_; }
+  Options& GetOptionsOf() { return static_cast<Options&>(GetFilterOptions()); }
 
  protected:
-  bool FilterPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbBitmap& destination,
-                    RenderProgress& progress) override {
-    return ::FilterPixels(static_cast<const Settings&>(settings), options_, source, destination, progress);
-  }
-  bool FilterFloatPixels(const KeyframeSettings& settings, const CLayerBitmap& source, rgbFloatBitmap& destination,
-                         RenderProgress& progress) override {
-    return ::FilterFloatPixels(static_cast<const Settings&>(settings), options_, source, destination, progress);
-  }
   ZoneSettings& Zone() override { return settings_; }
 
  private:
   Settings settings_;
-  Options options_;
 };
 
 class ZSaturationFilter : public ZoneFilterOf<ZSaturationSettings, ZoneOptions> {

@@ -1,6 +1,5 @@
 #include "filters/zone/ZoneOptions.h"
 
-#include "platform/framework/Archive.h"
 #include "platform/framework/CustomData.h"
 #include "platform/framework/FourCC.h"
 
@@ -10,18 +9,6 @@ constexpr uint32_t kRaiseBackgroundKey = FourCC("BACK");
 constexpr uint32_t kRaiseForegroundKey = FourCC("FORE");
 
 bool GetOption(const CCustomData& record, uint32_t key) { return record.GetBool(key, 0) != 0; }
-
-template <typename Options>
-void SerializeOptions(CArchive& archive, Options& options) {
-  CCustomData record;
-  if (archive.IsStoring()) {
-    options.StoreRecord(record);
-    record.Serialize(archive);
-    return;
-  }
-  record.Serialize(archive);
-  options.LoadRecord(record);
-}
 }  // namespace
 
 void ZoneOptions::StoreRecord(CCustomData& record) const {
@@ -36,10 +23,6 @@ void ZoneOptions::LoadRecord(const CCustomData& record) {
   RaiseForeground = GetOption(record, kRaiseForegroundKey);
 }
 
-void ZoneOptions::Serialize(CArchive& archive) { SerializeOptions(archive, *this); }
-
 void ZHueOptions::StoreRecord(CCustomData& record) const { record.SetBool(kInvertZoneKey, InvertZone); }
 
 void ZHueOptions::LoadRecord(const CCustomData& record) { InvertZone = GetOption(record, kInvertZoneKey); }
-
-void ZHueOptions::Serialize(CArchive& archive) { SerializeOptions(archive, *this); }

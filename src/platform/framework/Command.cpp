@@ -7,10 +7,10 @@ void CQelCommand::UserValidateCommand(int reason) {
   if (frame_) frame_->ValidateCommand(this, reason);
 }
 
-std::string GetCommandHelp(int kind, int stringId) {
+std::string GetCommandHelp(Language language, int kind, int stringId) {
   // The help string holds the status text, then after a line break the tooltip.
-  std::string text = LoadString(stringId);
+  std::string text = LoadString(language, stringId);
   auto cut = text.find('\n');
   if (cut == std::string::npos) return text;
-  return kind == 1 ? text.substr(cut + 1) : text.substr(0, cut);
+  return kind == kHelpTooltip ? text.substr(cut + 1) : text.substr(0, cut);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/framework/FourCC.h"
+#include "platform/framework/StringTable.h"
 
 class CommandFrame;
 
@@ -62,6 +63,13 @@ struct CCommandAccess {
 // Command states the frame reads for menus and buttons.
 constexpr int kStateEnabled = 2;
 constexpr int kStateChecked = 8;
+// The state every filter command switches on at construction.
+constexpr int kFilterCommandState = 0x10000;
+
+// The kinds of a command's help text.
+constexpr int kHelpStatus = 0;
+constexpr int kHelpTooltip = 1;
+constexpr int kHelpDescription = 2;  // a filter's description in the filter list
 
 // Cursor ids a command may ask for.
 constexpr int kCursorDefault = 0;
@@ -73,7 +81,9 @@ class CQelCommand {
   CQelCommand(const CQelCommand&) = delete;
   CQelCommand& operator=(const CQelCommand&) = delete;
 
-  virtual std::string GetName() const = 0;
+  // Texts in the given language: the name shown in menus, and the help of a kind (kHelpStatus,
+  // kHelpTooltip, kHelpDescription).
+  virtual std::string GetName(Language language) const = 0;
   virtual CommandIdentity GetIdentity() const = 0;
   uint32_t GetID() const { return GetIdentity().id; }
   uint32_t GetType() const { return GetIdentity().type; }
@@ -105,7 +115,7 @@ class CQelCommand {
   virtual bool OnKey(int key) { (void)key; return false; }
 
   virtual int GetOptions() const { return 0; }
-  virtual std::string GetHelp(int kind) const { (void)kind; return {}; }
+  virtual std::string GetHelp(Language language, int kind) const { (void)language; (void)kind; return {}; }
 
   const CCommandAccess& GetAccess() const { return access_; }
 
@@ -127,5 +137,6 @@ class CQelCommand {
 // The image commands of the program derive from this one.
 class CBitmapCommand : public CQelCommand {};
 
-// The framework's help text for a command: the help string's second line is the tooltip.
-std::string GetCommandHelp(int kind, int stringId);
+// The framework's help text for a command: the help string's first line is the status bar's
+// text, its second line the tooltip.
+std::string GetCommandHelp(Language language, int kind, int stringId);

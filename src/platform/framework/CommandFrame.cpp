@@ -1,9 +1,18 @@
 #include "platform/framework/CommandFrame.h"
 
+#include <stdexcept>
 #include <utility>
 
+#include "platform/framework/FourCC.h"
 
-void CCommandMgr::AddCommand(CQelCommand* command) { commands_.push_back(command); }
+
+void CCommandMgr::AddCommand(CQelCommand* command) {
+  // A second command of an id would never run: the first one answers to it.
+  if (GetCommandById(command->GetID())) {
+    throw std::logic_error("a second command registered with the id " + FourCCToString(command->GetID()));
+  }
+  commands_.push_back(command);
+}
 
 CQelCommand* CCommandMgr::GetCommandById(uint32_t id) const {
   for (CQelCommand* c : commands_) {
@@ -34,7 +43,7 @@ bool CommandFrame::RunSimple(CQelCommand* command, int parameter) {
 }
 
 bool CommandFrame::RunAsBase(CQelCommand* command, int parameter) {
-  CloseCommands(0);
+  CloseCommands();
   if (command->OnOpenCommand(parameter) != kCommandOk) return false;
   manager_.base_ = command;
   OnFirstCommandNotice(command);
@@ -74,7 +83,7 @@ void CommandFrame::ValidateCommand(CQelCommand* command, int) {
     OnSecondCommandNotice(command);
   } else if (command && command == manager_.base_) {
     command->OnApplyCommand();
-    CloseCommands(0);
+    CloseCommands();
   }
 }
 
@@ -91,7 +100,7 @@ bool CommandFrame::EndTool() {
   return true;
 }
 
-void CCommandMgr::CloseCommands(int) {
+void CCommandMgr::CloseCommands() {
   if (tool_) {
     tool_->OnCancelCommand();
     CQelCommand* tool = std::exchange(tool_, nullptr);

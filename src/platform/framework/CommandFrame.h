@@ -30,7 +30,7 @@ class CCommandMgr {
   CQelCommand* GetCommand(int index) const { return commands_[size_t(index)]; }
   bool IsFlagSet(int flag) const { return (flags_ & flag) != 0; }
   // Closes the tool on top (cancelled) and the base command.
-  void CloseCommands(int validation);
+  void CloseCommands();
 
  private:
   friend class CommandFrame;
@@ -47,7 +47,8 @@ class CommandFrame {
   CCommandMgr& GetCommandManager() { return manager_; }
   const CCommandMgr& GetCommandManager() const { return manager_; }
 
-  // Registers a command the caller keeps alive as long as the frame.
+  // Registers a command the caller keeps alive as long as the frame. Throws std::logic_error for
+  // an id another command has already.
   void AddCommand(CQelCommand* command);
 
   // Runs the command with that id; false when it is unknown or refused its opening.
@@ -61,7 +62,7 @@ class CommandFrame {
   // the window follows. False when no tool ran.
   bool EndTool();
   // Closes the tool and the base command.
-  void CloseCommands(int validation) { manager_.CloseCommands(validation); }
+  void CloseCommands() { manager_.CloseCommands(); }
 
   bool GetModifiedFlag() const { return modified_; }
   void SetModifiedFlag(bool modified) {

@@ -23,8 +23,8 @@ class NavigationCommand : public CBitmapCommand {
  public:
   // nameId and helpId are string-table ids.
   NavigationCommand(uint32_t id, uint32_t commandClass, int nameId, int helpId);
-  std::string GetName() const override;
-  std::string GetHelp(int kind) const override;
+  std::string GetName(Language language) const override;
+  std::string GetHelp(Language language, int kind) const override;
   CommandIdentity GetIdentity() const override {
     return {kDataKindBitmap, kTypeNavigation, commandClass_, kCategoryNavigation, id_, 1};
   }

@@ -1,34 +1,40 @@
 #pragma once
-// Progress display and information box for long work, over the user-interface seam.
-// At most one progress display and one information box are open at a time.
+// A render's progress shown in a user interface's progress display, with its Cancel; its
+// messages shown as the user interface's warnings.
 
 #include <string>
 
+#include "platform/framework/RenderContext.h"
 #include "platform/framework/RenderProgress.h"
-#include "strings/StringIds.h"
 
-// Opens the progress display with string kRenderProgressText naming the current filter and "image i / n".
-// A total of 0 opens nothing.
-void BeginProgress(int total, int step, int imageIndex, int imageCount);
-// Advances the open display by one; true when the user pressed Cancel. False when none is open.
-bool ProgressStep();
-// Closes the display when close is non-zero.
-void EndProgress(int close);
-// Information box with a string-table text; a non-zero time closes it after that many seconds.
-void ShowInfo(int stringId, float seconds);
-void CloseInfo();
+class UserInterface;
 
-// The filter name that progress texts show; set when a filter becomes the project's filter.
-void SetProgressFilterName(const std::string& name);
-bool IsProgressOpen();
-
-// A render's progress shown in the installed user interface's display, with its Cancel:
-// the functions above, for a renderer that is handed its progress.
 class UserInterfaceProgress final : public RenderProgress {
  public:
-  void Begin(int total, int stepSize, int imageIndex, int imageCount) override {
-    BeginProgress(total, stepSize, imageIndex, imageCount);
-  }
-  bool Step() override { return ProgressStep(); }
-  void End() override { EndProgress(1); }
+  // The display's text names the filter and the image ("image 2 / 8").
+  UserInterfaceProgress(UserInterface& ui, std::string filterName) : ui_(ui), filterName_(std::move(filterName)) {}
+  ~UserInterfaceProgress() override { End(); }
+  UserInterfaceProgress(const UserInterfaceProgress&) = delete;
+  UserInterfaceProgress& operator=(const UserInterfaceProgress&) = delete;
+
+  // A total of 0 opens nothing; a display still open is closed first.
+  void Begin(int total, int stepSize, int imageIndex, int imageCount) override;
+  // True when the user pressed Cancel; false when no display is open.
+  bool Step() override;
+  void End() override;
+  bool IsOpen() const { return open_; }
+
+ private:
+  UserInterface& ui_;
+  std::string filterName_;
+  bool open_ = false;
+};
+
+class UserInterfaceMessages final : public MessageSink {
+ public:
+  explicit UserInterfaceMessages(UserInterface& ui) : ui_(ui) {}
+  void Tell(const std::string& text) override;
+
+ private:
+  UserInterface& ui_;
 };

@@ -23,8 +23,6 @@ const std::map<int, const char*>& FrenchTable() {
   return table;
 }
 
-Language gLanguage = Language::English;
-
 bool LocaleIsFrench() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* v = std::getenv(var);
@@ -34,9 +32,6 @@ bool LocaleIsFrench() {
 }
 
 }  // namespace
-
-void SetLanguage(Language language) { gLanguage = language; }
-Language GetLanguage() { return gLanguage; }
 
 Language LanguageFromArguments(int argc, const char* const* argv) {
   Language language = LocaleIsFrench() ? Language::French : Language::English;
@@ -52,8 +47,8 @@ bool HasString(int id, Language language) {
   return table.count(id) != 0;
 }
 
-std::string LoadString(int id) {
-  if (gLanguage == Language::French) {
+std::string LoadString(Language language, int id) {
+  if (language == Language::French) {
     if (auto it = FrenchTable().find(id); it != FrenchTable().end()) return it->second;
   }
   auto it = EnglishTable().find(id);
@@ -75,17 +70,17 @@ constexpr SystemReason kSystemReasons[] = {
 
 }  // namespace
 
-std::string LocalReason(const std::string& reason) {
-  if (gLanguage == Language::English) return reason;
+std::string LocalReason(Language language, const std::string& reason) {
+  if (language == Language::English) return reason;
   for (const SystemReason& known : kSystemReasons) {
-    if (reason.find(known.english) != std::string::npos) return LoadString(known.textId);
+    if (reason.find(known.english) != std::string::npos) return LoadString(language, known.textId);
   }
   return {};
 }
 
-std::string FormatDecimal(double value, int decimals) {
+std::string FormatDecimal(Language language, double value, int decimals) {
   std::string text = fmt::format("{:.{}f}", value, decimals < 0 ? 0 : decimals);
-  if (gLanguage == Language::French) {
+  if (language == Language::French) {
     for (char& c : text) {
       if (c == '.') c = ',';
     }

@@ -1,41 +1,22 @@
 #include "platform/framework/WorkAside.h"
 
-#include <mutex>
-#include <vector>
-
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace {
+void AbandonedWork::Keep(std::thread thread) {
+  std::lock_guard lock(mutex_);
+  threads_.push_back(std::move(thread));
+}
 
-struct AbandonedThreads {
-  std::mutex mutex;
-  std::vector<std::thread> threads;
-  ~AbandonedThreads() { Join(); }
-  void Join() {
-    std::vector<std::thread> joining;
-    {
-      std::lock_guard lock(mutex);
-      joining.swap(threads);
-    }
-    for (std::thread& thread : joining) thread.join();
+void AbandonedWork::Finish() {
+  std::vector<std::thread> joining;
+  {
+    std::lock_guard lock(mutex_);
+    joining.swap(threads_);
   }
-};
-
-AbandonedThreads& Abandoned() {
-  static AbandonedThreads threads;
-  return threads;
+  for (std::thread& thread : joining) thread.join();
 }
-
-}  // namespace
-
-void KeepAbandonedWork(std::thread thread) {
-  std::lock_guard lock(Abandoned().mutex);
-  Abandoned().threads.push_back(std::move(thread));
-}
-
-void FinishAbandonedWork() { Abandoned().Join(); }
 
 void YieldToTheInterface() {
   // A thread's niceness is its own on Linux, and the threads it starts inherit it.

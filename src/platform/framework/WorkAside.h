@@ -1,24 +1,39 @@
 #pragma once
-// Long reading done on a thread of its own while the user interface waits for it (UI().WaitFor),
-// so that the window keeps answering while a big frame is read. When the user cancels, the
-// work is left to finish on its thread and its result is dropped; the program waits for such
-// work before it ends.
+// Long reading done on a thread of its own while the user interface waits for it (WaitFor), so
+// that the window keeps answering while a big frame is read. When the user cancels, the work is
+// left to finish on its thread and its result is dropped; its owner (an AbandonedWork) waits
+// for such work before it goes.
 
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/framework/UserInterface.h"
 
-// Keeps a thread whose work was abandoned until it ends (at the latest when the program ends).
-void KeepAbandonedWork(std::thread thread);
-// Waits for every abandoned work; the program calls it before it ends.
-void FinishAbandonedWork();
+// Keeps the threads whose work was abandoned until they end, at the latest when it goes.
+class AbandonedWork {
+ public:
+  AbandonedWork() = default;
+  ~AbandonedWork() { Finish(); }
+  AbandonedWork(const AbandonedWork&) = delete;
+  AbandonedWork& operator=(const AbandonedWork&) = delete;
+
+  void Keep(std::thread thread);
+  // Waits for every abandoned work.
+  void Finish();
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::thread> threads_;
+};
+
 // The calling thread (and the threads it starts) give way to the user interface's.
 void YieldToTheInterface();
 
@@ -26,7 +41,8 @@ void YieldToTheInterface();
 // again here. Work that uses what the caller owns must not be given up: not cancellable.
 enum class Giving { Up, NeverUp };
 template <typename Result>
-std::optional<Result> RunAside(const std::string& text, std::function<Result()> work, Giving giving = Giving::Up) {
+std::optional<Result> RunAside(UserInterface& ui, AbandonedWork& abandoned, const std::string& text,
+                               std::function<Result()> work, Giving giving = Giving::Up) {
   struct State {
     std::atomic<bool> done{false};
     Result result{};
@@ -42,8 +58,8 @@ std::optional<Result> RunAside(const std::string& text, std::function<Result()> 
     }
     state->done = true;
   });
-  if (!UI().WaitFor(text, [&state] { return state->done.load(); }, giving == Giving::Up)) {
-    KeepAbandonedWork(std::move(thread));
+  if (!ui.WaitFor(text, [&state] { return state->done.load(); }, giving == Giving::Up)) {
+    abandoned.Keep(std::move(thread));
     return std::nullopt;
   }
   thread.join();

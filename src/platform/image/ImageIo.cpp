@@ -52,12 +52,12 @@ void C2DIo::SetError(const std::string& file, const std::string& reason) {
   error_ = (file.empty() ? std::string("(no file name)") : NameOf(file)) + ": " + reason;
 }
 
-bool C2DIo::FileDialogBox(int dialogFlags) {
+bool C2DIo::FileDialogBox(UserInterface& ui, int dialogFlags) {
   FileRequest request;
   request.fileClass = kClassAllFiles;
   request.flags = dialogFlags;
   request.proposedPath = fileName_;
-  auto chosen = flags_ == kIoSaving ? UI().ChooseFileToSave(request) : UI().ChooseFileToOpen(request);
+  auto chosen = flags_ == kIoSaving ? ui.ChooseFileToSave(request) : ui.ChooseFileToOpen(request);
   if (!chosen || chosen->empty()) return false;
   fileName_ = *chosen;
   prepared_ = false;
@@ -88,31 +88,31 @@ bool C2DIo::CheckReadableFile() {
   return true;
 }
 
-int C2DIo::PrepareReading() {
+bool C2DIo::PrepareReading() {
   prepared_ = false;
   error_.clear();
   formatName_.clear();
   fileWidth_ = fileHeight_ = 0;
   fileInfo_ = {};
-  if (!CheckReadableFile()) return 0;
+  if (!CheckReadableFile()) return false;
   auto format = FindReadableFormat(fileName_);
   if (!format) {
     std::string ext = FileExtension(fileName_);
     SetError(fileName_, ext.empty() ? "no extension names the image format" : "unknown image format ." + ext);
-    return 0;
+    return false;
   }
   ImageFileInfo info;
   std::string reason;
   if (!ProbeFile(fileName_, *format, view_, info, reason)) {
     SetError(fileName_, reason);
-    return 0;
+    return false;
   }
   formatName_ = format->name;
   fileWidth_ = info.width;
   fileHeight_ = info.height;
   fileInfo_ = info;
   prepared_ = true;
-  return 1;
+  return true;
 }
 
 void C2DIo::SetNeededBitmapSize(int width, int height) {
@@ -121,7 +121,7 @@ void C2DIo::SetNeededBitmapSize(int width, int height) {
 }
 
 std::unique_ptr<CLayerBitmap> C2DIo::Read() {
-  if (!prepared_ && PrepareReading() != 1) return nullptr;
+  if (!prepared_ && !PrepareReading()) return nullptr;
   auto format = FindReadableFormat(fileName_);
   std::string reason;
   std::unique_ptr<CLayerBitmap> image;
@@ -145,31 +145,31 @@ std::unique_ptr<CLayerBitmap> C2DIo::Read() {
 
 // --- Saving ---
 
-int C2DIo::PrepareSaving(const CLayerBitmap& image, int frameCount) {
+bool C2DIo::PrepareSaving(const CLayerBitmap& image, int frameCount) {
   error_.clear();
   warning_.clear();
   auto format = FindWritableFormat(fileName_);
   if (!format) {
     std::string ext = FileExtension(fileName_);
     SetError(fileName_, ext.empty() ? "no extension names the image format" : "cannot write ." + ext + " files");
-    return 0;
+    return false;
   }
   fs::path folder = fs::path(fileName_).parent_path();
   std::error_code ec;
   if (!folder.empty() && !fs::is_directory(folder, ec)) {
     SetError(fileName_, "the folder " + folder.string() + " does not exist");
-    return 0;
+    return false;
   }
   SaveContent content;
   std::string reason;
   if (!PlanSave(*format, image, content, reason)) {
     SetError(fileName_, reason);
-    return 0;
+    return false;
   }
   if (!content.warning.empty()) warning_ = NameOf(fileName_) + ": " + content.warning;
   formatName_ = format->name;
   frameCount_ = frameCount;
-  return 1;
+  return true;
 }
 
 std::string C2DIo::GetFrameFileName(int number) const {

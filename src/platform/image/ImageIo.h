@@ -23,6 +23,8 @@
 #include "platform/image/ImageWriter.h"
 #include "platform/image/LayerBitmap.h"
 
+class UserInterface;
+
 // Reader and writer flags.
 constexpr int kIoSaving = 0;
 constexpr int kIoOnePicture = 1;  // the main picture only (colour, or grey)
@@ -52,11 +54,11 @@ class C2DIo {
   // The reader's own file dialog through the user-interface seam: an open dialog for the
   // reading flags, a save dialog for kIoSaving. True when a file was chosen; it becomes the
   // file name.
-  bool FileDialogBox(int dialogFlags);
+  bool FileDialogBox(UserInterface& ui, int dialogFlags);
 
   // --- Reading ---
   // 1 when the file exists, its format is known and its header declares a sane size.
-  int PrepareReading();
+  bool PrepareReading();
   // The size the caller expects; informative.
   void SetNeededBitmapSize(int width, int height);
   // The first image of the file: a new layered image, or null (GetError says why).
@@ -74,7 +76,7 @@ class C2DIo {
   // --- Saving ---
   // Announces a save of frameCount frames of images like this one; the format comes from
   // the file name's extension. 1 when that format can be written.
-  int PrepareSaving(const CLayerBitmap& image, int frameCount);
+  bool PrepareSaving(const CLayerBitmap& image, int frameCount);
   // OpenEXR files keep float colour as 32-bit floats rather than half floats (default half).
   void SetFullFloat(bool fullFloat) { fullFloat_ = fullFloat; }
   // How hard saved files are compressed (default fast).

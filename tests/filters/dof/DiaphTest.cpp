@@ -217,24 +217,19 @@ TEST(Diaph, FilePicturesAreAcceptedUnlessTooSmallBothWays) {
   EXPECT_EQ(At(diaph.GetPicture(), 5, 27), 255);  // in the white left half, stretched
   EXPECT_TRUE(ui.EventsOfKind("warning").empty());
 
-  // Chosen in the dialog, a picture too small both ways is refused with the real minimum, and
-  // the diaph in use stays; so does it when the choice is cancelled.
-  ui.openFiles.push_back(small);
-  ui.openFiles.push_back(std::nullopt);
-  EXPECT_FALSE(diaph.Load("", 0));
+  // A picture too small both ways is refused with the real minimum, in the language asked,
+  // and the diaph in use stays; no file is no file diaph.
+  const std::string why = diaph.LoadFile(small, Language::English);
+  EXPECT_NE(why.find("55"), std::string::npos) << why;
   EXPECT_EQ(diaph.GetNumber(), 0);
   EXPECT_EQ(diaph.GetPath(), tall);
-  auto warnings = ui.EventsOfKind("warning");
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0].title, LoadString(7354));
-  EXPECT_NE(warnings[0].text.find("55"), std::string::npos);
+  EXPECT_EQ(diaph.LoadFile(small, Language::French), FormatString(Language::French, kDiaphTooSmall, 55));
   EXPECT_FALSE(diaph.Load("", 0));
   EXPECT_EQ(diaph.GetNumber(), 0);
-  EXPECT_EQ(ui.EventsOfKind("open").size(), 2u);
-  EXPECT_TRUE(ui.Unexpected().empty());
+  EXPECT_TRUE(ui.Events().empty());
 }
 
-TEST(Diaph, AFileThatIsNoPictureKeepsTheDiaphAndSaysWhyWhenChosen) {
+TEST(Diaph, AFileThatIsNoPictureKeepsTheDiaphAndSaysWhy) {
   ScriptedUserInterface ui;
   TempFolder folder;
   Diaph diaph;
@@ -243,14 +238,11 @@ TEST(Diaph, AFileThatIsNoPictureKeepsTheDiaphAndSaysWhyWhenChosen) {
   EXPECT_FALSE(diaph.Load(folder.File("missing.png"), 0));
   EXPECT_EQ(diaph.GetNumber(), 5);
   EXPECT_TRUE(ui.Events().empty());
-  // Chosen in the dialog, the user hears which file and why.
-  ui.openFiles.push_back(folder.Write("notes.png", "not a picture"));
-  EXPECT_FALSE(diaph.Load("", 0));
+  // Loaded as a file chosen by the user is, the reason names the file.
+  const std::string why = diaph.LoadFile(folder.Write("notes.png", "not a picture"), Language::English);
+  EXPECT_NE(why.find("notes.png"), std::string::npos) << why;
   EXPECT_EQ(diaph.GetNumber(), 5);
   EXPECT_TRUE(SamePixels(diaph.GetPicture(), *ResampleDiaph(*MakePredefinedDiaph(5), 55.0f, 55.0f)));
-  auto warnings = ui.EventsOfKind("warning");
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_NE(warnings[0].text.find("notes.png"), std::string::npos);
 }
 
 TEST(Diaph, ColourFilesGiveTheKernelsOfTheirLuminance) {
@@ -361,11 +353,11 @@ TEST(DepthOfFieldOptions, RecordRoundTripsWithItsDiaph) {
   options.SliceStep = 3.0;
   options.DdstValue = 2.5;
   options.TwoPassFlag = true;
-  Diaph diaph;
-  diaph.Load(tall, 0);
+  options.diaph.Load(tall, 0);
+  const Diaph& diaph = options.diaph;
 
   CCustomData record;
-  options.StoreRecord(record, diaph);
+  options.StoreRecord(record);
   const uint32_t order[] = {FourCC("ALPH"), FourCC("TITE"), FourCC("TITA"), FourCC("DDST"),
                             FourCC("2PAS"), FourCC("DPAT"), FourCC("DNBR")};
   ASSERT_EQ(record.Size(), 7u);
@@ -377,8 +369,8 @@ TEST(DepthOfFieldOptions, RecordRoundTripsWithItsDiaph) {
   CCustomData read;
   read.Serialize(in);
   DepthOfFieldOptions loaded;
-  Diaph loadedDiaph;
-  loaded.LoadRecord(read, loadedDiaph);
+  const Diaph& loadedDiaph = loaded.diaph;
+  loaded.LoadRecord(read);
   EXPECT_FALSE(loaded.ApplyOnAlpha);
   EXPECT_EQ(loaded.KernelStep, 0.5);
   EXPECT_EQ(loaded.SliceStep, 3.0);
@@ -390,7 +382,7 @@ TEST(DepthOfFieldOptions, RecordRoundTripsWithItsDiaph) {
 
   // A built-in diaph keeps the file name the project remembered.
   record.SetInt(FourCC("DNBR"), 6);
-  loaded.LoadRecord(record, loadedDiaph);
+  loaded.LoadRecord(record);
   EXPECT_EQ(loadedDiaph.GetNumber(), 6);
   EXPECT_EQ(loadedDiaph.GetPath(), tall);
   EXPECT_TRUE(ui.Events().empty());
@@ -400,9 +392,9 @@ TEST(DepthOfFieldOptions, MissingOrUnusableValuesTakeTheReadingDefaults) {
   ScriptedUserInterface ui;
   DepthOfFieldOptions options;
   options.ApplyOnAlpha = false;
-  Diaph diaph;
+  Diaph& diaph = options.diaph;
   diaph.Load("", 4);
-  options.LoadRecord(CCustomData{}, diaph);
+  options.LoadRecord(CCustomData{});
   EXPECT_TRUE(options.ApplyOnAlpha);
   EXPECT_EQ(options.KernelStep, 0.30000001192092896);
   EXPECT_EQ(options.SliceStep, 2.0);
@@ -414,7 +406,7 @@ TEST(DepthOfFieldOptions, MissingOrUnusableValuesTakeTheReadingDefaults) {
     CCustomData record;
     record.SetDouble(FourCC("TITE"), bad);
     record.SetDouble(FourCC("TITA"), bad);
-    options.LoadRecord(record, diaph);
+    options.LoadRecord(record);
     EXPECT_EQ(options.KernelStep, 0.30000001192092896) << bad;
     EXPECT_EQ(options.SliceStep, 2.0) << bad;
   }

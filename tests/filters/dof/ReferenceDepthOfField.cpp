@@ -8,11 +8,11 @@
 #include "filters/dof/DepthOfFieldOptions.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/DepthSlices.h"
-#include "platform/framework/Progress.h"
 
 namespace {
 
-bool PollBeforeRow(int y) { return (y + 1) % 80 == 0 && ProgressStep(); }
+// The yardstick is never cancelled.
+bool PollBeforeRow(int) { return false; }
 
 double DepthAt(const depthBitmap& depth, int x, int y) { return depth.GetLine(y)[x]; }
 
@@ -172,7 +172,7 @@ bool ReferenceCompositeSlice(const DepthOfFieldSettings& settings, const rgbBitm
 
 std::unique_ptr<CLayerBitmap> ReferenceRenderFrame(const DepthOfFieldSettings& settings,
                                                    const DepthOfFieldOptions& options, const g8Bitmap& diaph,
-                                                   const CLayerBitmap& frame, int imageIndex, int imageCount) {
+                                                   const CLayerBitmap& frame, int, int) {
   const rgbBitmap* colour = frame.GetLayer<rgbBitmap>();
   const depthBitmap* depth = frame.GetLayer<depthBitmap>();
   const Bitmap* alpha = frame.GetLayerByType(kAlphaBitmap);
@@ -181,11 +181,9 @@ std::unique_ptr<CLayerBitmap> ReferenceRenderFrame(const DepthOfFieldSettings& s
 
   auto slices = BuildSlices(settings, *depth, options.SliceStep);
   int passes = (alpha && options.ApplyOnAlpha) ? 2 : 1;
-  BeginProgress((H / 80) * slices->GetCount() * passes * 2, 10, imageIndex, imageCount);
 
   auto output = std::make_unique<rgbBitmap>(W, H);
   if (!ReferenceRenderSlices(settings, options, diaph, *slices, *colour, *depth, *output)) {
-    EndProgress(1);
     return nullptr;
   }
   std::unique_ptr<Bitmap> alphaOutput;
@@ -194,12 +192,10 @@ std::unique_ptr<CLayerBitmap> ReferenceRenderFrame(const DepthOfFieldSettings& s
     auto alphaRendered = std::make_unique<rgbBitmap>(W, H);
     if (!ReferenceRenderSlices(settings, options, diaph, *slices, static_cast<const rgbBitmap&>(*alphaAsColour),
                                *depth, *alphaRendered)) {
-      EndProgress(1);
       return nullptr;
     }
     alphaOutput = alphaRendered->ConvertToType(kAlphaBitmap);
   }
-  EndProgress(1);
 
   auto result = std::make_unique<CLayerBitmap>(std::move(output));
   if (alphaOutput) {
@@ -218,10 +214,8 @@ std::unique_ptr<CLayerBitmap> ReferenceRenderPreview(const DepthOfFieldSettings&
   if (!crop) return nullptr;
   auto output = std::make_unique<rgbBitmap>(width, height);
   auto slices = BuildSlices(settings, *frame.GetLayer<depthBitmap>(), options.SliceStep);
-  BeginProgress(slices->GetCount() * (height / 80) * 2, 10, 1, 1);
   bool done = ReferenceRenderSlices(settings, options, diaph, *slices, *crop->GetLayer<rgbBitmap>(),
                                     *crop->GetLayer<depthBitmap>(), *output);
-  EndProgress(1);
   if (!done) return nullptr;
   return std::make_unique<CLayerBitmap>(std::move(output));
 }

@@ -10,7 +10,7 @@
 
 class BlurKernelTable;
 class DepthOfFieldSettings;
-struct DepthOfFieldOptions;
+class DepthOfFieldOptions;
 
 std::unique_ptr<g8Bitmap> ReferenceBuildSliceMask(const DepthOfFieldSettings& settings, const depthBitmap& depth,
                                                   const BlurKernelTable& table, double lo, double hi);

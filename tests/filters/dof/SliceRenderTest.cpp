@@ -19,8 +19,8 @@
 #include "platform/framework/Progress.h"
 
 namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
+// Renders here show in the scripted user interface's progress, as the program's do in its own.
+ScriptedProgress uiProgress;
 }  // namespace
 
 namespace {

@@ -19,8 +19,8 @@
 #include "platform/framework/Progress.h"
 
 namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
+// Renders here show in the scripted user interface's progress, as the program's do in its own.
+ScriptedProgress uiProgress;
 }  // namespace
 
 namespace {
@@ -29,11 +29,10 @@ namespace {
 class ProgressDisplay {
  public:
   explicit ProgressDisplay(int cancelAtStep = 0) {
-    SetLanguage(Language::English);
     ui_.cancelAtStep = cancelAtStep;
-    BeginProgress(5, 20, 1, 1);
+    uiProgress.Begin(5, 20, 1, 1);
   }
-  ~ProgressDisplay() { EndProgress(1); }
+  ~ProgressDisplay() { uiProgress.End(); }
   int Steps() const { return ui_.ProgressSteps(); }
 
  private:

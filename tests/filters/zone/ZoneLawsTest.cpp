@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "support/ScriptedUserInterface.h"
 #include "FilterImages.h"
 #include "filters/zone/ZHuePixels.h"
 #include "filters/zone/ZLuminancePixels.h"
@@ -11,8 +12,8 @@
 #include "platform/framework/Progress.h"
 
 namespace {
-// Renders here show in the installed user interface's progress, as the program's do.
-UserInterfaceProgress uiProgress;
+// Renders here show in the scripted user interface's progress, as the program's do in its own.
+ScriptedProgress uiProgress;
 }  // namespace
 
 namespace {

@@ -20,6 +20,7 @@
 #include "platform/framework/FourCC.h"
 #include "platform/framework/StringTable.h"
 #include "platform/image/Bitmap.h"
+#include "controls/UiText.h"
 
 namespace {
 
@@ -58,17 +59,17 @@ int main(int argc, char** argv) {
   gFolder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(gFolder);
   const bool french = argc > 2 && QLatin1String(argv[2]) == QLatin1String("-fr");
-  SetLanguage(french ? Language::French : Language::English);
+  SetInterfaceLanguage(french ? Language::French : Language::English);
   InstallQtTranslations(french);
 
   QtUserInterface ui;
   ShootModal("ask");
-  ui.Ask(LoadString(2157), Buttons::YesNoCancel);
+  ui.Ask(LoadString(InterfaceLanguage(), 2157), Buttons::YesNoCancel);
   ShootModal("warning");
-  ui.Warning(LoadString(2190), FormatString(2193, "shot0001.tga"));
+  ui.Warning(LoadString(InterfaceLanguage(), 2190), FormatString(InterfaceLanguage(), 2193, "shot0001.tga"));
   ShootModal("notification");
-  ui.Notify(32769, 6000, LoadString(2144),
-            FormatString(2143, "shot0001") + "<br><br>" + LoadString(2209));
+  ui.Notify(kNoticeProblem, 6000, LoadString(InterfaceLanguage(), 2144),
+            FormatString(InterfaceLanguage(), 2143, "shot0001") + "<br><br>" + LoadString(InterfaceLanguage(), 2209));
 
   std::vector<std::string> frames;
   for (int i = 1; i <= 24; ++i) frames.push_back(fmt::sprintf("shot%04d.tga", i));
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
   const std::pair<int, int> texts[] = {{2155, 2154}, {2168, 2167}, {2165, 2164}, {2163, 2162}, {2161, 2160}};
   const uint32_t ids[] = {FourCC("FXDE"), FourCC("FXDS"), FourCC("FXDL"), FourCC("FXDH"), FourCC("FXDF")};
   for (int i = 0; i < 5; ++i)
-    filters.push_back({LoadString(texts[i].first), LoadString(texts[i].second), LoadString(2195) + LoadString(2196),
+    filters.push_back({LoadString(InterfaceLanguage(), texts[i].first), LoadString(InterfaceLanguage(), texts[i].second), LoadString(InterfaceLanguage(), 2195) + LoadString(InterfaceLanguage(), 2196),
                        1.0f, ids[i]});
   for (int i = 0; i < 5; ++i) {
     const std::string name = "filter-list-" + std::to_string(i);
@@ -106,11 +107,11 @@ int main(int argc, char** argv) {
   ShootModal("save-file");
   ui.ChooseFileToSave({kClassAllFiles, 0, "", QDir::homePath().toStdString() + "/Kovrinshot.tga"});
 
-  ui.BeginProgress(FormatString(2171, LoadString(2155), 3, 24), 100, 1);
+  ui.BeginProgress(FormatString(InterfaceLanguage(), 2171, LoadString(InterfaceLanguage(), 2155), 3, 24), 100, 1);
   for (int i = 0; i < 40; ++i) ui.ProgressStep();
   Save(ui.Progress(), "progress");
   ui.EndProgress();
-  ui.ShowInfo(LoadString(2185));
+  ui.ShowInfo(LoadString(InterfaceLanguage(), 2185));
   Save(ui.Info(), "info");
   ui.CloseInfo();
 

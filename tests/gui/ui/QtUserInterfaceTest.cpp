@@ -111,7 +111,7 @@ void QtUserInterfaceTest::NotificationShowsMarkupAndKeepsNamesLiteral() {
     shown = Find<QLabel>(dialog, "message")->text();
     ClickStandardButton(dialog, QDialogButtonBox::Ok);
   });
-  ui_.Notify(32769, 6000, "Missing Z-Buffer", "No Z-Buffer named <b>shot</b>.<br><br>Select one.");
+  ui_.Notify(kNoticeProblem, 6000, "Missing Z-Buffer", "No Z-Buffer named <b>shot</b>.<br><br>Select one.");
   QCOMPARE(shown, QStringLiteral("No Z-Buffer named <b>shot</b>.<br><br>Select one."));
 }
 

@@ -63,7 +63,7 @@ void RenderAndDepthDialogsTest::RangeIsEditedOnlyInRangeModeAndCountsItsFrames()
   QVERIFY(!editableBefore);
   QVERIFY(editableAfter);
   QCOMPARE(counts, QStringList{QStringLiteral("5")});
-  QCOMPARE(choice.mode, 4);
+  QCOMPARE(choice.mode, RenderRangeMode::Range);
   QVERIFY(!choice.cancelled);
   QCOMPARE(std::min(choice.first, choice.last), 3);
   QCOMPARE(std::max(choice.first, choice.last), 7);
@@ -83,16 +83,16 @@ void RenderAndDepthDialogsTest::RenderChoiceIsRememberedAndFitsTheAnimation() {
   int mode = -1, first = -1, last = -1;
   WhenModalOpens([&](QWidget* widget) {
     auto* dialog = qobject_cast<RenderOptionsDialog*>(widget);
-    mode = dialog->ModeButton(4)->isChecked() ? 4 : -1;
+    mode = dialog->ModeButton(int(RenderRangeMode::Range))->isChecked() ? int(RenderRangeMode::Range) : -1;
     first = dialog->FirstFrame()->value();
     last = dialog->LastFrame()->value();
     QTest::keyClick(dialog, Qt::Key_Escape);
   });
   const RenderRangeChoice choice = ui_.AskRenderRange(6);
-  QCOMPARE(mode, 4);
+  QCOMPARE(mode, int(RenderRangeMode::Range));
   QCOMPARE(first, 2);
   QCOMPARE(last, 5);
-  QCOMPARE(choice.mode, 4);
+  QCOMPARE(choice.mode, RenderRangeMode::Range);
   QVERIFY(choice.cancelled);
 }
 

@@ -22,28 +22,22 @@ const int kKnownIds[] = {2141, 2142, 2143, 2144, 2155, 2157, 2161, 2163, 2165, 2
 }  // namespace
 
 TEST(StringTable, EveryEnglishTextHasAFrenchOneWithTheSameConversions) {
-  SetLanguage(Language::English);
   for (int id = 0; id < 70000; ++id) {
     if (!HasString(id, Language::English)) continue;
-    std::string english = LoadString(id);
+    std::string english = LoadString(Language::English, id);
     ASSERT_TRUE(HasString(id, Language::French)) << id;
-    SetLanguage(Language::French);
-    std::string french = LoadString(id);
-    SetLanguage(Language::English);
+    std::string french = LoadString(Language::French, id);
     EXPECT_EQ(Conversions(english), Conversions(french)) << id;
   }
   for (int id : kKnownIds) EXPECT_TRUE(HasString(id, Language::English)) << id;
 }
 
 TEST(StringTable, LanguageSwitchesAndFormatting) {
-  SetLanguage(Language::English);
-  EXPECT_EQ(LoadString(2155), "Depth of field");
-  EXPECT_EQ(FormatString(2171, "Z Hue", 3, 10), "Render filter \"Z Hue\"\n(image 3 / 10)");
-  EXPECT_EQ(FormatString(2193, "shot.tga"), "shot.tga image does not contain RGB information.");
-  SetLanguage(Language::French);
-  EXPECT_EQ(LoadString(2155), "Profondeur de champ");
-  SetLanguage(Language::English);
-  EXPECT_EQ(LoadString(123456), "");
+  EXPECT_EQ(LoadString(Language::English, 2155), "Depth of field");
+  EXPECT_EQ(FormatString(Language::English, 2171, "Z Hue", 3, 10), "Render filter \"Z Hue\"\n(image 3 / 10)");
+  EXPECT_EQ(FormatString(Language::English, 2193, "shot.tga"), "shot.tga image does not contain RGB information.");
+  EXPECT_EQ(LoadString(Language::French, 2155), "Profondeur de champ");
+  EXPECT_EQ(LoadString(Language::English, 123456), "");
 }
 
 TEST(StringTable, CommandLineSwitchesIgnoreCaseAndTheLastOneWins) {
@@ -61,16 +55,13 @@ TEST(StringTable, CommandLineSwitchesIgnoreCaseAndTheLastOneWins) {
 }
 
 TEST(StringTable, NumbersAndSystemReasonsFollowTheLanguage) {
-  SetLanguage(Language::English);
-  EXPECT_EQ(FormatDecimal(2.5, 2), "2.50");
-  EXPECT_EQ(LocalReason("cannot open /x/p.fvz: No such file or directory"),
+  EXPECT_EQ(FormatDecimal(Language::English, 2.5, 2), "2.50");
+  EXPECT_EQ(LocalReason(Language::English, "cannot open /x/p.fvz: No such file or directory"),
             "cannot open /x/p.fvz: No such file or directory");
-  SetLanguage(Language::French);
-  EXPECT_EQ(FormatDecimal(2.5, 2), "2,50");
-  EXPECT_EQ(FormatDecimal(-1234.0, 0), "-1234");
+  EXPECT_EQ(FormatDecimal(Language::French, 2.5, 2), "2,50");
+  EXPECT_EQ(FormatDecimal(Language::French, -1234.0, 0), "-1234");
   // A system reason is translated; any other English is left out of a French message.
-  EXPECT_EQ(LocalReason("cannot create /ro/p.fvz.tmp12: Permission denied"), LoadString(64101));
-  EXPECT_EQ(LocalReason("settings record expected"), "");
-  EXPECT_EQ(AppendReason("Impossible.", LocalReason("4 bytes needed, 0 left")), "Impossible.");
-  SetLanguage(Language::English);
+  EXPECT_EQ(LocalReason(Language::French, "cannot create /ro/p.fvz.tmp12: Permission denied"), LoadString(Language::French, 64101));
+  EXPECT_EQ(LocalReason(Language::French, "settings record expected"), "");
+  EXPECT_EQ(AppendReason("Impossible.", LocalReason(Language::French, "4 bytes needed, 0 left")), "Impossible.");
 }

@@ -20,7 +20,7 @@ namespace {
 std::string ExpectUnreadable(const std::string& path) {
   C2DIo io(path, kIoWithDepth);
   std::unique_ptr<CLayerBitmap> image;
-  if (io.PrepareReading() == 1) image = io.Read();
+  if (io.PrepareReading()) image = io.Read();
   EXPECT_EQ(image, nullptr) << path;
   std::string name = std::filesystem::path(path).filename().string();
   EXPECT_EQ(io.GetError().rfind(name + ": ", 0), 0u) << io.GetError();
@@ -137,7 +137,7 @@ TEST(BadImageFilesTest, MissingFilesFoldersAndUnknownFormats) {
   EXPECT_NE(ExpectUnreadable(dir.File("real.xyz")).find("unknown image format"), std::string::npos);
 
   C2DIo unnamed("", kIoWithDepth);
-  EXPECT_EQ(unnamed.PrepareReading(), 0);
+  EXPECT_FALSE(unnamed.PrepareReading());
   EXPECT_EQ(unnamed.Read(), nullptr);
   EXPECT_FALSE(unnamed.GetError().empty());
 }

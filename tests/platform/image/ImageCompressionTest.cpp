@@ -29,7 +29,7 @@ std::unique_ptr<CLayerBitmap> RenderedLikeFrame() {
 uintmax_t SavedSize(const std::string& path, const CLayerBitmap& image, ImageCompression compression) {
   C2DIo output(path, kIoSaving);
   output.SetCompression(compression);
-  EXPECT_EQ(output.PrepareSaving(image, 1), 1) << output.GetError();
+  EXPECT_TRUE(output.PrepareSaving(image, 1)) << output.GetError();
   EXPECT_TRUE(output.Save(image, -1)) << output.GetError();
   return std::filesystem::file_size(path);
 }

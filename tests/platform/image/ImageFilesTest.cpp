@@ -53,12 +53,12 @@ TEST_P(FormatRoundTrip, KeepsWhatTheFormatCanHold) {
   std::string path = dir.File(std::string("shot") + c.ext);
 
   C2DIo writer(path, kIoSaving);
-  ASSERT_EQ(writer.PrepareSaving(*scene, 1), 1) << writer.GetError();
+  ASSERT_TRUE(writer.PrepareSaving(*scene, 1)) << writer.GetError();
   ASSERT_TRUE(writer.Save(*scene, -1)) << writer.GetError();
   EXPECT_EQ(writer.GetWarning().empty(), c.keepsAlpha) << writer.GetWarning();
 
   C2DIo reader(path, kIoWithDepth);
-  ASSERT_EQ(reader.PrepareReading(), 1) << reader.GetError();
+  ASSERT_TRUE(reader.PrepareReading()) << reader.GetError();
   EXPECT_EQ(reader.GetFormatName(), c.formatName);
   EXPECT_EQ(reader.GetFileWidth(), kW);
   EXPECT_EQ(reader.GetFileHeight(), kH);
@@ -332,7 +332,7 @@ TEST(ImageSavingTest, SaveWritesTheNumberedFrameAndReplacesOldFilesWholly) {
   auto first = MakeImage(8, 8, [](int, int) { return Rgb{10, 20, 30}; });
   auto second = MakeImage(8, 8, [](int, int) { return Rgb{200, 100, 0}; });
   C2DIo io(dir.File("out.z.tga"), kIoSaving);
-  ASSERT_EQ(io.PrepareSaving(*first, 2), 1) << io.GetError();
+  ASSERT_TRUE(io.PrepareSaving(*first, 2)) << io.GetError();
   EXPECT_EQ(io.GetFormatName(), "targa");
   ASSERT_TRUE(io.Save(*first, 3));
   ASSERT_TRUE(io.Save(*second, 3));
@@ -342,7 +342,7 @@ TEST(ImageSavingTest, SaveWritesTheNumberedFrameAndReplacesOldFilesWholly) {
   // A failed save leaves nothing behind and says why.
   std::filesystem::create_directory(dir.File("busy.tga"));
   C2DIo blocked(dir.File("busy.tga"), kIoSaving);
-  ASSERT_EQ(blocked.PrepareSaving(*first, 1), 1);
+  ASSERT_TRUE(blocked.PrepareSaving(*first, 1));
   EXPECT_FALSE(blocked.Save(*first, -1));
   EXPECT_EQ(blocked.GetError().rfind("busy.tga: ", 0), 0u) << blocked.GetError();
   EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"busy.tga", "out.z0003.tga"}));
@@ -364,7 +364,7 @@ TEST(ImageSavingTest, PrepareSavingRefusesWhatCannotBeWritten) {
                            Refusal{dir.File("nofolder/a.tga"), scene.get()}, Refusal{dir.File("d.tga"), &depthOnly},
                            Refusal{dir.File("c.zpic"), &colourOnly}, Refusal{dir.File("wide.rla"), wide.get()}}) {
     C2DIo io(r.path, kIoSaving);
-    EXPECT_EQ(io.PrepareSaving(*r.image, 1), 0) << r.path;
+    EXPECT_FALSE(io.PrepareSaving(*r.image, 1)) << r.path;
     EXPECT_NE(io.GetError().find(std::filesystem::path(r.path).filename().string() + ": "), std::string::npos)
         << io.GetError();
     EXPECT_FALSE(io.Save(*r.image, -1)) << r.path;
@@ -376,13 +376,13 @@ TEST(ImageSavingTest, JpegWarnsThatAlphaIsDropped) {
   TempFolder dir;
   auto scene = SceneWithAlpha();
   C2DIo io(dir.File("a.jpg"), kIoSaving);
-  ASSERT_EQ(io.PrepareSaving(*scene, 1), 1);
+  ASSERT_TRUE(io.PrepareSaving(*scene, 1));
   EXPECT_NE(io.GetWarning().find("alpha"), std::string::npos);
   ASSERT_TRUE(io.Save(*scene, -1));
   EXPECT_NE(io.GetWarning().find("a.jpg"), std::string::npos);
   C2DIo opaque(dir.File("b.jpg"), kIoSaving);
   auto noAlpha = MakePlanesScene(kW, kH);
-  ASSERT_TRUE(opaque.PrepareSaving(*noAlpha, 1) == 1 && opaque.Save(*noAlpha, -1));
+  ASSERT_TRUE(opaque.PrepareSaving(*noAlpha, 1) && opaque.Save(*noAlpha, -1));
   EXPECT_TRUE(opaque.GetWarning().empty());
 }
 
@@ -392,12 +392,12 @@ TEST(ImageSavingTest, FileDialogGoesThroughTheUserInterface) {
   ui.openFiles.push_back(std::nullopt);
   ui.saveFiles.push_back(std::string("/out/result.png"));
   C2DIo reader("/pictures/first.tga", kIoWithDepth);
-  EXPECT_TRUE(reader.FileDialogBox(4096));
+  EXPECT_TRUE(reader.FileDialogBox(ui, kDialogPicture));
   EXPECT_EQ(reader.GetFileName(), "/pictures/chosen.exr");
-  EXPECT_FALSE(reader.FileDialogBox(4096));
+  EXPECT_FALSE(reader.FileDialogBox(ui, kDialogPicture));
   EXPECT_EQ(reader.GetFileName(), "/pictures/chosen.exr") << "a cancelled dialog keeps the name";
   C2DIo writer("/out/Kovrinshot.tga", kIoSaving);
-  EXPECT_TRUE(writer.FileDialogBox(0x11000));
+  EXPECT_TRUE(writer.FileDialogBox(ui, kDialogFrames));
   EXPECT_EQ(writer.GetFileName(), "/out/result.png");
   EXPECT_EQ(ui.EventsOfKind("open").size(), 2u);
   EXPECT_EQ(ui.EventsOfKind("save").size(), 1u);

@@ -53,7 +53,7 @@ TEST(RenderedExrTest, DataWindowsArePlacedInTheDisplayWindowAndEmptyPixelsAreBac
     SoftDisc disc = Subject(cx, 25 + cx / 4);
     WriteSubject(dir.File("f.exr"), disc);
     C2DIo reader(dir.File("f.exr"), kIoWithDepth);
-    ASSERT_EQ(reader.PrepareReading(), 1) << reader.GetError();
+    ASSERT_TRUE(reader.PrepareReading()) << reader.GetError();
     ImageRect data = reader.GetFileInfo().data;
     ImageRect expected = Around(disc);
     EXPECT_TRUE(data.x == expected.x && data.y == expected.y && data.width == expected.width) << data.x;
@@ -245,7 +245,7 @@ TEST(RenderedExrTest, StereoFilesGiveTheirDefaultViewOrTheOneAskedFor) {
       SCOPED_TRACE(std::string(file) + " view " + view);
       C2DIo reader(dir.File(file), kIoWithDepth);
       reader.SetView(view);
-      ASSERT_EQ(reader.PrepareReading(), 1) << reader.GetError();
+      ASSERT_TRUE(reader.PrepareReading()) << reader.GetError();
       const ImageFileInfo& info = reader.GetFileInfo();
       EXPECT_EQ(info.views, (std::vector<std::string>{"left", "right"}));
       const SoftDisc& taken = view == "right" ? right : left;

@@ -44,7 +44,7 @@ GBufferValues Values() {
 std::string ReadError(const std::string& path) {
   C2DIo io(path, kIoWithDepth);
   std::unique_ptr<CLayerBitmap> image;
-  if (io.PrepareReading() == 1) image = io.Read();
+  if (io.PrepareReading()) image = io.Read();
   EXPECT_EQ(image, nullptr) << path;
   EXPECT_EQ(io.GetError().rfind(std::filesystem::path(path).filename().string() + ": ", 0), 0u) << io.GetError();
   EXPECT_EQ(io.GetError().find('\n'), std::string::npos);
@@ -60,7 +60,7 @@ TEST_P(GBufferFiles, ReadAsTheSamePictureWithItsDepthAndRenderChannels) {
   WriteGBufferRla(dir.File("g.rpf"), *scene, c.options, Values());
 
   C2DIo io(dir.File("g.rpf"), kIoWithDepth);
-  ASSERT_EQ(io.PrepareReading(), 1) << io.GetError();
+  ASSERT_TRUE(io.PrepareReading()) << io.GetError();
   auto back = io.Read();
   ASSERT_TRUE(back) << io.GetError();
   EXPECT_EQ(MaxByteDifference(*back->GetStandardLayer(), *scene->GetStandardLayer()), 0);
@@ -143,7 +143,7 @@ TEST(RlaReaderTest, ParenthesesInAProgramNameAnnounceNothing) {
     std::string bytes = plain;
     bytes.replace(400, program.size(), program);
     C2DIo io(dir.Write("named.rla", bytes), kIoWithDepth);
-    ASSERT_EQ(io.PrepareReading(), 1) << program << ": " << io.GetError();
+    ASSERT_TRUE(io.PrepareReading()) << program << ": " << io.GetError();
     auto back = io.Read();
     ASSERT_TRUE(back) << program << ": " << io.GetError();
     EXPECT_TRUE(io.GetFileInfo().gbuffer.empty()) << program;

@@ -124,14 +124,14 @@ void AtmosphericPerspectivePanel::SyncFromPanel() {
     settings.FarIntensity = IntensityFromSliderPosition(farBar_->GetValue());
   }
   filter_.Options().InForeground = foregroundCheck_->isChecked();
-  filter_.GetProject().NameNextChange(kSettingsChange);
+  filter_.GetProject().History().NameNextChange(kSettingsChange);
   filter_.GetProject().NotifyChanged(kChangeSettings);
   for (CCustomScrollbar* bar : {densityBar_, nearBar_, farBar_}) FieldOf(bar)->SetValue(bar->GetValue());
   RedrawRamp();
 }
 
 void AtmosphericPerspectivePanel::ChooseColour() {
-  std::optional<uint32_t> chosen = Dialogs().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
+  std::optional<uint32_t> chosen = Dialogs(filter_.GetProject().UI()).ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
   if (!chosen) return;
   SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
   SyncFromPanel();

@@ -18,6 +18,7 @@
 #include "controls/NumberField.h"
 #include "controls/ToolBitmapButton.h"
 #include "filters/dof/DepthOfFieldFilter.h"
+#include "filters/dof/PredefinedDiaphs.h"
 #include "project/ProjectData.h"
 #include "strings/StringIds.h"
 
@@ -124,10 +125,10 @@ void DepthOfFieldPanel::BuildLayout() {
     at->setBuddy(depth);
     caption->addWidget(at);
     caption->addWidget(depth);
-    bar = MakeValueBar(this, kMinAmount, kMaxAmount, 15, barHelp);
+    bar = MakeValueBar(this, DepthOfFieldSettings::kMinAmount, DepthOfFieldSettings::kMaxAmount, 15, barHelp);
     bar->SetTrackWidth(DialogUnitsX(this, 94) - 2 * 12);
     bar->SetStep(1);
-    edit = new NumberField(kMinAmount, kMaxAmount, 0, this);
+    edit = new NumberField(DepthOfFieldSettings::kMinAmount, DepthOfFieldSettings::kMaxAmount, 0, this);
     edit->SetLive(true);
     edit->setFixedWidth(DialogUnitsX(this, 20) + 8);
     SetControlHelp(edit, editHelp);
@@ -233,7 +234,7 @@ void DepthOfFieldPanel::ConnectControls() {
   }
   connect(alphaCheck_, &QCheckBox::clicked, this, [this](bool checked) {
     filter_.Options().ApplyOnAlpha = checked;
-    filter_.GetProject().NameNextChange(kAlphaChange);
+    filter_.GetProject().History().NameNextChange(kAlphaChange);
     filter_.GetProject().NotifyChanged(kChangeModifiedOnly);
   });
   connect(previousButton_, &QAbstractButton::clicked, this, [this] { StepDiaph(-1); });
@@ -255,8 +256,8 @@ void DepthOfFieldPanel::ConnectControls() {
 void DepthOfFieldPanel::SyncToPanel() {
   syncing_ = true;
   const DepthOfFieldSettings& settings = Settings();
-  frontBar_->SetRange(kMinAmount, kMaxAmount, settings.FrontAmount);
-  backBar_->SetRange(kMinAmount, kMaxAmount, settings.BackAmount);
+  frontBar_->SetRange(DepthOfFieldSettings::kMinAmount, DepthOfFieldSettings::kMaxAmount, settings.FrontAmount);
+  backBar_->SetRange(DepthOfFieldSettings::kMinAmount, DepthOfFieldSettings::kMaxAmount, settings.BackAmount);
   frontEdit_->SetValue(settings.FrontAmount);
   backEdit_->SetValue(settings.BackAmount);
   ShowDepths();
@@ -288,7 +289,7 @@ void DepthOfFieldPanel::ShowDepths() {
 
 void DepthOfFieldPanel::Refresh(int code) {
   RedrawGraph();
-  if (code & kRefreshShow) SyncToPanel();
+  if (code & kRefreshControls) SyncToPanel();
   if (code & kRefreshStore) {
     StoreEdit();
     SyncToPanel();
@@ -307,7 +308,7 @@ void DepthOfFieldPanel::OnBarReleased() {
     backEdit_->SetValue(back);
     return;
   }
-  filter_.GetProject().NameNextChange(front != settings.FrontAmount ? kFrontAmountChange : kBackAmountChange);
+  filter_.GetProject().History().NameNextChange(front != settings.FrontAmount ? kFrontAmountChange : kBackAmountChange);
   settings.SetAmounts(front, back);
   Refresh(kRefreshStore);
 }
@@ -317,7 +318,7 @@ void DepthOfFieldPanel::OnAmountTyped(bool front, int amount) {
   DepthOfFieldSettings& settings = Settings();
   if ((front ? settings.FrontAmount : settings.BackAmount) == amount) return;
   settings.SetAmounts(front ? amount : settings.FrontAmount, front ? settings.BackAmount : amount);
-  filter_.GetProject().NameNextChange(front ? kFrontAmountChange : kBackAmountChange);
+  filter_.GetProject().History().NameNextChange(front ? kFrontAmountChange : kBackAmountChange);
   Refresh(kRefreshStore);
 }
 
@@ -339,7 +340,7 @@ void DepthOfFieldPanel::OnDepthTyped(NumberField* field, double depth) {
                    : field == focusField_                    ? kFocusChange
                    : field == frontDepthField_               ? kFrontDepthChange
                                                              : kBackDepthChange;
-  filter_.GetProject().NameNextChange(name);
+  filter_.GetProject().History().NameNextChange(name);
   Refresh(kRefreshStore);
 }
 
@@ -349,22 +350,22 @@ void DepthOfFieldPanel::OnHighlightTyped(NumberField* field, double value) {
   double& setting = field == thresholdField_ ? settings.HighlightThreshold : settings.HighlightGain;
   if (setting == value) return;
   setting = value;
-  filter_.GetProject().NameNextChange(field == thresholdField_ ? kHighlightThresholdChange : kHighlightGainChange);
+  filter_.GetProject().History().NameNextChange(field == thresholdField_ ? kHighlightThresholdChange : kHighlightGainChange);
   Refresh(kRefreshStore);
 }
 
 void DepthOfFieldPanel::StepDiaph(int direction) {
   diaphCounter_ += direction;
-  if (diaphCounter_ < 1) diaphCounter_ = kDiaphCount;
-  if (diaphCounter_ > kDiaphCount) diaphCounter_ = 1;
+  if (diaphCounter_ < 1) diaphCounter_ = kPredefinedDiaphCount;
+  if (diaphCounter_ > kPredefinedDiaphCount) diaphCounter_ = 1;
   LoadDiaph(diaphCounter_);
 }
 
 void DepthOfFieldPanel::LoadDiaph(int number) {
   // A file that cannot be used leaves the diaph as it was; the user was told why.
-  if (!filter_.LoadDiaph({}, number)) return;
+  if (!filter_.LoadDiaph(number)) return;
   ShowDiaph();
-  filter_.GetProject().NameNextChange(kDiaphChange);
+  filter_.GetProject().History().NameNextChange(kDiaphChange);
   filter_.GetProject().NotifyChanged(kChangeModifiedOnly);
 }
 

@@ -23,13 +23,6 @@ class DepthOfFieldPanel : public QWidget, public FilterPanel {
   Q_OBJECT
 
  public:
-  // Refresh codes: store the edit in the project (then show it), or only show the settings.
-  static constexpr int kRefreshStore = 1;
-  static constexpr int kRefreshShow = 2;
-  static constexpr int kMinAmount = 1;
-  static constexpr int kMaxAmount = 50;
-  static constexpr int kDiaphCount = 8;
-
   explicit DepthOfFieldPanel(DepthOfFieldFilter& filter, QWidget* parent = nullptr);
 
   void SyncToPanel() override;

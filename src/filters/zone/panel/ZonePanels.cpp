@@ -93,7 +93,7 @@ void ZonePanel::SyncFromPanel() {
   if (syncing_) return;
   for (const OptionCheck& check : checks_) *check.option = check.box->isChecked();
   TakeExtra();
-  filter_.GetProject().NameNextChange(kSettingsChange);
+  filter_.GetProject().History().NameNextChange(kSettingsChange);
   filter_.GetProject().NotifyChanged(kChangeSettings);
 }
 
@@ -132,7 +132,7 @@ void ZHuePanel::TakeExtra() {
 }
 
 void ZHuePanel::ChooseColour() {
-  std::optional<uint32_t> chosen = Dialogs().ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
+  std::optional<uint32_t> chosen = Dialogs(filter_.GetProject().UI()).ChooseColour(ColourButtonColour(colourButton_).ToValue() & 0xFFFFFF);
   if (!chosen) return;
   SetColourButtonColour(colourButton_, CRGBColor::FromValue(*chosen));
   SyncFromPanel();

@@ -16,7 +16,7 @@ class QCheckBox;
 class QPushButton;
 class ToolBitmapButton;
 class ZHueFilter;
-struct ZoneOptions;
+class ZoneOptions;
 class ZLuminanceFilter;
 class ZSaturationFilter;
 

@@ -1,10 +1,10 @@
-// What the view shows: the view mode and the displayed picture it produces.
+#include "project/ProjectView.h"
 
 #include <algorithm>
 
-#include "project/ProjectFilter.h"
 #include "project/ImageViewport.h"
 #include "project/ProjectData.h"
+#include "project/ProjectFilter.h"
 #include "platform/framework/StringTable.h"
 #include "platform/framework/WorkAside.h"
 #include "platform/image/FloatLayers.h"
@@ -75,18 +75,21 @@ std::unique_ptr<NTBitmap> ColourPicture(const CLayerBitmap* image, FloatDisplay 
 }  // namespace
 
 // The new displayed picture of a mode; change is false when the mode keeps the view as it is.
-std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture,
+std::unique_ptr<NTBitmap> ProjectView::MakeDisplayedImage(uint32_t mode, std::unique_ptr<NTBitmap> picture,
                                                           bool& change, bool& transparent) const {
   change = true;
   transparent = false;
   std::unique_ptr<NTBitmap> shown;
   const FloatDisplay display{displayExposure_, displayTransform_.get()};
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  const CLayerBitmap* lastResult = project_.GetLastResult();
+  ProjectFilter* filter = project_.GetFilter();
   switch (mode) {
-    case kViewImage: return ColourPicture(currentImage_.get(), display, transparent);
-    case kViewLastResult: shown = ColourPicture(lastResult_.get(), display, transparent); break;
+    case kViewImage: return ColourPicture(image, display, transparent);
+    case kViewLastResult: shown = ColourPicture(lastResult, display, transparent); break;
     case kViewGreyDepth:
     case kViewColourDepth: {
-      const depthBitmap* depth = currentImage_ ? currentImage_->GetLayer<depthBitmap>() : nullptr;
+      const depthBitmap* depth = image ? image->GetLayer<depthBitmap>() : nullptr;
       if (depth) {
         auto converted = depth->GetDepthPicture(mode == kViewGreyDepth ? kGreyBitmap : kRgbBitmap, depthViewMode_,
                                                depthViewFactor_);
@@ -94,28 +97,30 @@ std::unique_ptr<NTBitmap> ProjectData::MakeDisplayedImage(uint32_t mode, std::un
       }
       break;
     }
-    case kViewFilterPreview: return filter_ ? filter_->GetViewBitmap(mode) : nullptr;
-    case kViewImageAlpha: shown = AlphaPicture(currentImage_.get()); break;
-    case kViewResultAlpha: shown = AlphaPicture(lastResult_.get()); break;
+    case kViewFilterPreview: return filter ? filter->GetViewBitmap(mode) : nullptr;
+    case kViewImageAlpha: shown = AlphaPicture(image); break;
+    case kViewResultAlpha: shown = AlphaPicture(lastResult); break;
     case kViewGivenPicture: return picture;
     default:
-      if (mode >= kFilterViewModeBase && filter_) shown = filter_->GetViewBitmap(mode);
+      if (mode >= kFilterViewModeBase && filter) shown = filter->GetViewBitmap(mode);
       break;
   }
   change = shown != nullptr;
   return shown;
 }
 
-void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture) {
+void ProjectView::SetViewMode(uint32_t mode, bool redraw, bool force, std::unique_ptr<NTBitmap> picture) {
   if (mode == viewMode_ && !force) return;
   bool change = true;
   bool transparent = false;
   std::unique_ptr<NTBitmap> shown;
   // The frame and the last result, when there is one, are always there to show: in a headless
   // session nobody sees them.
-  const bool unseen = !View().ShowsFrames() && (mode == kViewImage || (mode == kViewLastResult && lastResult_));
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  const bool unseen = !project_.Viewport().ShowsFrames() &&
+                      (mode == kViewImage || (mode == kViewLastResult && project_.GetLastResult()));
   if (unseen) {
-  } else if (currentImage_ && IsBigFrame(*currentImage_)) {
+  } else if (image && IsBigFrame(*image)) {
     // The picture of a big frame takes a good part of a second: made on a thread of its own
     // while the window keeps answering. It reads this project, so it is waited for to the end.
     struct Made {
@@ -125,7 +130,7 @@ void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::uniqu
     };
     auto given = std::make_shared<std::unique_ptr<NTBitmap>>(std::move(picture));
     auto made = RunAside<std::shared_ptr<Made>>(
-        LoadString(kUpdatingView),
+        project_.UI(), project_.abandoned_, project_.UI().Text(kUpdatingView),
         [this, mode, given] {
           auto result = std::make_shared<Made>();
           result->shown = MakeDisplayedImage(mode, std::move(*given), result->change, result->transparent);
@@ -144,32 +149,33 @@ void ProjectData::SetViewMode(uint32_t mode, bool redraw, bool force, std::uniqu
   // Set before the view hears of the picture: what it asks of the pixel under the cursor
   // depends on the mode.
   viewMode_ = mode;
-  View().SetDisplayedImage(displayedImage_.get());
+  project_.Viewport().SetDisplayedImage(displayedImage_.get());
   if (redraw) RedrawView(false);
 }
 
-void ProjectData::SetDisplayExposure(float stops) {
+void ProjectView::SetDisplayExposure(float stops) {
   stops = std::clamp(stops, kMinExposure, kMaxExposure);
   if (stops == displayExposure_) return;
   displayExposure_ = stops;
   if (viewMode_ == kViewImage || viewMode_ == kViewLastResult) SetViewMode(viewMode_, true, true);
 }
 
-void ProjectData::SetDisplayTransform(std::shared_ptr<const DisplayTransform> transform) {
+void ProjectView::SetDisplayTransform(std::shared_ptr<const DisplayTransform> transform) {
   if (transform == displayTransform_) return;
   displayTransform_ = std::move(transform);
   if (viewMode_ == kViewImage || viewMode_ == kViewLastResult) SetViewMode(viewMode_, true, true);
 }
 
-void ProjectData::RedrawView(bool updateNow) { View().Redraw(updateNow); }
+void ProjectView::RedrawView(bool updateNow) { project_.Viewport().Redraw(updateNow); }
 
-void ProjectData::SetLastResult(std::unique_ptr<CLayerBitmap> result, bool updateNow) {
-  lastResult_ = std::move(result);
-  SetViewMode(kViewLastResult, false, true);
-  RedrawView(updateNow);
-}
-
-void ProjectData::SetDepthView(int mode, float factor) {
+void ProjectView::SetDepthView(int mode, float factor) {
   depthViewMode_ = mode;
   depthViewFactor_ = factor;
+}
+
+void ProjectView::Clear() {
+  displayedTransparent_ = false;
+  project_.Viewport().SetDisplayedImage(nullptr);
+  displayedImage_.reset();
+  viewMode_ = 0;
 }
