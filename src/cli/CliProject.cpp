@@ -4,8 +4,6 @@
 #include <filesystem>
 
 #include "filters/FilterRegistry.h"
-#include "platform/framework/Archive.h"
-#include "platform/framework/FileHelpers.h"
 
 std::optional<uint32_t> FilterIdFromName(const std::string& name) {
   if (const FilterEntry* filter = FindFilterByCliName(name)) return filter->description.id;
@@ -31,8 +29,7 @@ bool CliProject::Open(const std::string& path) {
     return false;
   }
   try {
-    CArchive archive = OpenArchiveForReading(AbsolutePath(path));
-    model.Read(archive);
+    OpenProjectFile(AbsolutePath(path), model);
   } catch (const ProjectFileError& e) {
     Fail(path + ": " + e.what());
     return false;
@@ -51,20 +48,8 @@ bool CliProject::Open(const std::string& path) {
 }
 
 bool CliProject::Save(const std::string& path) {
-  CArchive archive;
-  const std::string complete = AbsolutePath(path);
-  archive.SetFilePath(complete);
-  const ProjectFolders before = model.GetFolders();
-  try {
-    model.Write(archive);
-  } catch (const std::exception& e) {
-    model.SetFolders(before);
-    Fail("cannot save " + path + ": " + e.what());
-    return false;
-  }
-  const std::string failure = WriteFileAtomically(complete, archive.GetBytes());
+  const std::string failure = SaveProjectFile(model, AbsolutePath(path));
   if (failure.empty()) return true;
-  model.SetFolders(before);
   Fail("cannot save " + path + ": " + failure);
   return false;
 }

@@ -17,9 +17,9 @@
 #include "platform/framework/FileInfo.h"
 #include "platform/framework/Progress.h"
 #include "platform/image/ImageIo.h"
-#include "tools/RenderOutputName.h"
-#include "tools/RenderOutputCheck.h"
-#include "tools/RenderRun.h"
+#include "project/RenderOutputName.h"
+#include "project/RenderOutputCheck.h"
+#include "filters/RenderRun.h"
 
 namespace {
 

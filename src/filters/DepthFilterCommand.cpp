@@ -76,9 +76,14 @@ std::unique_ptr<CLayerBitmap> DepthFilterCommand::RenderFrame(const KeyframeSett
 
 std::unique_ptr<NTBitmap> DepthFilterCommand::GetViewBitmap(uint32_t) { return nullptr; }
 
+void DepthFilterCommand::ReadSettingsOfFrame(KeyframeSettings& settings, int frame) const {
+  const CLayerBitmap* image = project_.GetCurrentImage();
+  project_.Model().Track().GetSettingsAt(settings, frame, image, image ? &project_.GetCurrentDepthRange() : nullptr);
+}
+
 KeyframeSettings& DepthFilterCommand::GoToFrame(int frame) {
   KeyframeSettings& settings = GetCurrentSettings();
-  project_.Model().Track().GetSettingsAt(settings, frame, project_.GetCurrentImage(), project_.KnownDepthRange());
+  ReadSettingsOfFrame(settings, frame);
   SyncPanel();
   return settings;
 }

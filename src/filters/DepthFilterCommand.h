@@ -78,6 +78,11 @@ class DepthFilterCommand : public ProjectFilter {
   // Brings the panel up to date from the command, when there is one.
   void SyncPanel();
 
+ protected:
+  // Fills settings from the keyframe track for a frame, its depths kept within the current
+  // frame's.
+  void ReadSettingsOfFrame(KeyframeSettings& settings, int frame) const;
+
  private:
   std::unique_ptr<CLayerBitmap> Render(const KeyframeSettings& settings, std::optional<ImageRect> area,
                                        RenderProgress& progress);

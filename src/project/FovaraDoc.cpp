@@ -108,24 +108,10 @@ bool CFovaraDoc::OnSaveDocument(const std::string& givenPath) {
     return false;
   }
   const std::string path = fileMakeAbsolute(givenPath);
-  // Writing makes the folders relative to the new project folder; a save that fails must
-  // leave them as they were.
-  const ProjectFolders before = project_.Model().GetFolders();
-  CArchive archive;
-  archive.SetFilePath(path);
-  try {
-    project_.Serialize(archive);
-  } catch (const std::exception& e) {
-    project_.Model().SetFolders(before);
-    lastReason_ = e.what();
-    lastError_ = fmt::format("{}: {}", path, e.what());
-    return false;
-  }
-  std::string failure = WriteFileAtomically(path, archive.GetBytes());
+  const std::string failure = SaveProjectFile(project_.Model(), path);
   if (!failure.empty()) {
-    project_.Model().SetFolders(before);
     lastReason_ = failure;
-    lastError_ = failure;
+    lastError_ = failure.find(path) == std::string::npos ? fmt::format("{}: {}", path, failure) : failure;
     return false;
   }
   pathName_ = path;

@@ -8,10 +8,7 @@ ProjectData::ProjectData(UserInterface& ui) : ui_(ui), view_(*this), history_(*t
 
 ProjectData::~ProjectData() = default;
 
-ImageViewport& ProjectData::Viewport() const {
-  static SilentViewport silent;
-  return frame_ ? frame_->GetViewport() : silent;
-}
+ImageViewport& ProjectData::Viewport() const { return frame_ ? frame_->GetViewport() : silentViewport_; }
 
 void ProjectData::MarkModified(bool modified) const {
   if (frame_) frame_->SetModifiedFlag(modified);

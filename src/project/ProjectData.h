@@ -14,6 +14,7 @@
 #include "platform/image/DepthRange.h"
 #include "platform/image/LayerBitmap.h"
 #include "project/FrameSource.h"
+#include "project/ImageViewport.h"
 #include "project/ProjectHistory.h"
 #include "project/ProjectModel.h"
 #include "project/ProjectView.h"
@@ -39,8 +40,6 @@ class ProjectData {
  public:
   explicit ProjectData(UserInterface& ui);
   ~ProjectData();
-  ProjectData(const ProjectData&) = delete;
-  ProjectData& operator=(const ProjectData&) = delete;
 
   // The frame gives access to the commands, the modified flag and the view.
   void AttachFrame(ApplicationFrame* frame) { frame_ = frame; }
@@ -79,7 +78,6 @@ class ProjectData {
   void SetCurrentImage(std::unique_ptr<CLayerBitmap> image, BackgroundMask background = {});
   // The current image's depth range, measured once per frame (all zero without an image).
   const DepthRange& GetCurrentDepthRange() const;
-  const DepthRange* KnownDepthRange() const { return currentImage_ ? &GetCurrentDepthRange() : nullptr; }
   // True where the current frame's depth was background (no object) before it took the
   // farthest depth.
   bool IsBackgroundAt(int x, int y) const;
@@ -118,6 +116,8 @@ class ProjectData {
 
   UserInterface& ui_;
   ApplicationFrame* frame_ = nullptr;
+  // Shows nothing: the view of a project without a window.
+  mutable SilentViewport silentViewport_;
   ProjectFilter* filter_ = nullptr;
   ProjectModel model_;
   std::unique_ptr<CLayerBitmap> currentImage_;

@@ -217,3 +217,25 @@ void ProjectModel::SetFolders(const ProjectFolders& folders) {
   frames_.SetImageFolder(folders.images);
   frames_.SetDepthFolder(folders.depths);
 }
+
+void OpenProjectFile(const std::string& path, ProjectModel& model) {
+  CArchive archive = OpenArchiveForReading(path);
+  model.Read(archive);
+}
+
+std::string SaveProjectFile(ProjectModel& model, const std::string& path) {
+  // Writing makes the folders relative to the new project folder; a save that fails must
+  // leave them as they were.
+  const ProjectFolders before = model.GetFolders();
+  CArchive archive;
+  archive.SetFilePath(path);
+  std::string failure;
+  try {
+    model.Write(archive);
+    failure = WriteFileAtomically(path, archive.GetBytes());
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  if (!failure.empty()) model.SetFolders(before);
+  return failure;
+}

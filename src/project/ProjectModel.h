@@ -39,6 +39,16 @@ struct ProjectFolders {
   std::string depths;
 };
 
+class ProjectModel;
+
+// Reads a project file (a complete path) into a model. Throws ProjectFileError for a filter no
+// program knows, and std::exception for a file that cannot be read or is no project.
+void OpenProjectFile(const std::string& path, ProjectModel& model);
+// Writes a model to a project file (a complete path) under a temporary name beside it, renamed
+// over it only when complete: a save that fails keeps the previous file, and the model's
+// folders as they were. Why it failed; "" when saved.
+std::string SaveProjectFile(ProjectModel& model, const std::string& path);
+
 class ProjectModel {
  public:
   ProjectModel();

@@ -22,8 +22,8 @@
 #include "python/ScriptUserInterface.h"
 #include "tools/AnimationActions.h"
 #include "tools/RecordText.h"
-#include "tools/RenderOutputName.h"
-#include "tools/RenderRun.h"
+#include "project/RenderOutputName.h"
+#include "filters/RenderRun.h"
 
 namespace {
 
@@ -300,8 +300,7 @@ std::unique_ptr<ScriptProject> ScriptProject::Open(const std::string& path) {
   std::unique_ptr<ScriptProject> project(new ScriptProject);
   const std::string complete = AbsolutePath(path);
   try {
-    CArchive archive = OpenArchiveForReading(complete);
-    project->model_->Read(archive);
+    OpenProjectFile(complete, *project->model_);
   } catch (const ProjectFileError& e) {
     call.Fail(e.what());
   } catch (const std::exception& e) {
@@ -412,22 +411,8 @@ void ScriptProject::Save(const std::string& path) {
   ScriptCall call(path.empty() ? GetPath() : path);
   if (path.empty() && GetPath().empty()) throw ScriptError("a new project is saved under a path first");
   const std::string complete = AbsolutePath(path.empty() ? GetPath() : path);
-  // Writing makes the folders relative to the new project folder; a save that fails must
-  // leave them as they were.
-  const ProjectFolders before = model_->GetFolders();
-  CArchive archive;
-  archive.SetFilePath(complete);
-  std::string failure;
-  try {
-    model_->Write(archive);
-    failure = WriteFileAtomically(complete, archive.GetBytes());
-  } catch (const std::exception& e) {
-    failure = e.what();
-  }
-  if (!failure.empty()) {
-    model_->SetFolders(before);
-    call.Fail("cannot be saved: " + failure);
-  }
+  const std::string failure = SaveProjectFile(*model_, complete);
+  if (!failure.empty()) call.Fail("cannot be saved: " + failure);
   path_ = complete;
   modified_ = false;
 }

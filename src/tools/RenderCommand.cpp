@@ -8,15 +8,41 @@
 #include "platform/framework/UserInterface.h"
 #include "platform/image/ImageFormats.h"
 #include "platform/image/ImageIo.h"
+#include "project/ProgramDialogs.h"
 #include "project/ProjectData.h"
 #include "platform/framework/Progress.h"
-#include "tools/RenderOutputCheck.h"
-#include "tools/RenderRun.h"
+#include "project/RenderOutputCheck.h"
+#include "filters/RenderRun.h"
 
 namespace {
 constexpr int kF5 = 116;
 // How long the box saying the frames are not saved stays.
 constexpr double kNotSavedSeconds = 2.0;
+}  // namespace
+
+namespace {
+
+// The range after asking the user (nothing asked for a single frame); nothing when the user
+// cancelled the question.
+std::optional<FrameRange> AskFrameRange(const ProjectData& project) {
+  const int lastFrame = project.Model().GetLastFrame();
+  if (lastFrame < 1) return FrameRange{0, 0};
+  RenderRangeChoice choice = Dialogs(project.UI()).AskRenderRange(lastFrame + 1);
+  if (choice.cancelled) return std::nullopt;
+  switch (choice.mode) {
+    case RenderRangeMode::First: return FrameRange{0, 0};
+    case RenderRangeMode::Last: return FrameRange{lastFrame, lastFrame};
+    case RenderRangeMode::All: return FrameRange{0, lastFrame};
+    case RenderRangeMode::Range: {
+      int a = std::clamp(choice.first, 0, lastFrame);
+      int b = std::clamp(choice.last, 0, lastFrame);
+      return FrameRange{std::min(a, b), std::max(a, b)};
+    }
+    case RenderRangeMode::Current: break;
+  }
+  return FrameRange{project.GetCurrentFrame(), project.GetCurrentFrame()};
+}
+
 }  // namespace
 
 RenderCommand::RenderCommand(ProjectData& project) : RenderCommand(project, false) {}

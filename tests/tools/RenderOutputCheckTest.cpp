@@ -8,8 +8,8 @@
 #include "platform/image/ImageIo.h"
 #include "project/ProjectFixture.h"
 #include "support/FileChecks.h"
-#include "tools/RenderOutputCheck.h"
-#include "tools/RenderRun.h"
+#include "project/RenderOutputCheck.h"
+#include "filters/RenderRun.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "project/ProjectFixture.h"
 #include "support/ImageCompare.h"
 #include "tools/RenderCommand.h"
-#include "tools/RenderRun.h"
+#include "filters/RenderRun.h"
 #include "platform/framework/Progress.h"
 
 namespace fs = std::filesystem;

@@ -34,8 +34,7 @@ bool DepthOfFieldFilter::ChooseDiaphFile() {
 }
 
 KeyframeSettings& DepthOfFieldFilter::GoToFrame(int frame) {
-  GetProject().Model().Track().GetSettingsAt(settings_, frame, GetProject().GetCurrentImage(),
-                                              GetProject().KnownDepthRange());
+  ReadSettingsOfFrame(settings_, frame);
   if (GetPanel()) GetPanel()->Refresh(kRefreshControls);
   return settings_;
 }

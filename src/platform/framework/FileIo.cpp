@@ -102,7 +102,9 @@ MatchIndex BuildIndex(const std::vector<std::string>& names, const std::string& 
   return index;
 }
 
-// What open scopes have learned about folders.
+// What the scopes open on a thread have learned about folders. Each thread has its own: a scope
+// is opened and closed by one call on one thread, and two renders on two threads list their
+// folders apart.
 struct ListingCache {
   int depth = 0;
   std::map<std::string, std::optional<std::vector<std::string>>> listings;
@@ -110,7 +112,7 @@ struct ListingCache {
 };
 
 ListingCache& Cache() {
-  static ListingCache cache;
+  thread_local ListingCache cache;
   return cache;
 }
 

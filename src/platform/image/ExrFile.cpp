@@ -57,12 +57,11 @@ std::string LayerOf(const std::string& name) {
 
 // The library decodes a file's chunks on a pool of threads shared by every file: one per core.
 int DecodingThreads() {
-  static std::once_flag once;
-  static int threads = 1;
-  std::call_once(once, [] {
-    threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    Imf::setGlobalThreadCount(threads);
-  });
+  static const int threads = [] {
+    const int count = int(std::max(1u, std::thread::hardware_concurrency()));
+    Imf::setGlobalThreadCount(count);
+    return count;
+  }();
   return threads;
 }
 

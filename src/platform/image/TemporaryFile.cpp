@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <random>
 
 #include <fmt/format.h>
 
@@ -14,10 +15,12 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string TemporaryNameBeside(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
   fs::path t(target);
-  // The real extension stays last: some writers look at it.
-  std::string name = fmt::format(".{}.part-{}-{}{}", t.stem().string(), ::getpid(), counter++,
+  // A name no other writer of this process or another one picks: the process, and a number
+  // drawn at random. The real extension stays last: some writers look at it.
+  std::random_device random;
+  const uint64_t drawn = (uint64_t(random()) << 32) | random();
+  std::string name = fmt::format(".{}.part-{}-{:x}{}", t.stem().string(), ::getpid(), drawn,
                                  t.extension().string());
   return (t.parent_path() / name).string();
 }

@@ -1,4 +1,4 @@
-#include "tools/FrameSaveQueue.h"
+#include "project/FrameSaveQueue.h"
 
 #include <exception>
 #include <filesystem>

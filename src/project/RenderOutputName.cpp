@@ -1,4 +1,4 @@
-#include "tools/RenderOutputName.h"
+#include "project/RenderOutputName.h"
 
 #include <regex>
 

@@ -27,6 +27,11 @@ struct OutputClash {
   ProjectInput input;
 };
 
+// The number a frame is saved under; -1 for none (a single image rendered once).
+int OutputNumberOf(const ProjectModel& project, int frame);
+// The file a frame is saved under.
+std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame);
+
 // Every file the project reads: the images, their depth files (an image carrying its own
 // depth is listed once), and the filter's own files.
 std::vector<ProjectInput> ProjectInputs(const ProjectModel& project);

@@ -1,4 +1,4 @@
-#include "tools/RenderOutputCheck.h"
+#include "project/RenderOutputCheck.h"
 
 #include <filesystem>
 #include <map>
@@ -12,7 +12,6 @@
 #include "platform/framework/StringTable.h"
 #include "platform/image/ImageIo.h"
 #include "project/ProjectModel.h"
-#include "tools/RenderRun.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +34,15 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 }
 
 }  // namespace
+
+int OutputNumberOf(const ProjectModel& project, int frame) {
+  int number = 0;
+  return project.GetOutputNumber(frame, number) ? number : -1;
+}
+
+std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame) {
+  return output.GetFrameFileName(OutputNumberOf(project, frame));
+}
 
 std::vector<ProjectInput> ProjectInputs(const ProjectModel& project) {
   std::vector<ProjectInput> inputs;

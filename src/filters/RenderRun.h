@@ -16,7 +16,6 @@
 #include "project/FrameSource.h"
 
 class C2DIo;
-class ProjectData;
 class ProjectModel;
 
 struct RenderJob {
@@ -57,13 +56,6 @@ struct FrameRange {
   int first = 0;
   int last = 0;
 };
-// The range after asking the user (nothing asked for a single frame); nothing when the user
-// cancelled the question.
-std::optional<FrameRange> AskFrameRange(const ProjectData& project);
-
-// The file a frame is saved under.
-std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame);
-
 // Frames are read ahead on a thread of their own while the current one renders (its rows over
 // the context's threads), and written on another while the next renders.
 RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, RenderContext& context);

@@ -1,47 +1,13 @@
-#include "tools/RenderRun.h"
+#include "filters/RenderRun.h"
 
 #include <algorithm>
 
 #include "filters/FilterRegistry.h"
 #include "platform/framework/FileHelpers.h"
 #include "platform/image/ImageIo.h"
-#include "project/ProgramDialogs.h"
-#include "project/ProjectData.h"
-#include "tools/FrameSaveQueue.h"
-#include "tools/RenderOutputCheck.h"
-
-std::optional<FrameRange> AskFrameRange(const ProjectData& project) {
-  const int lastFrame = project.Model().GetLastFrame();
-  if (lastFrame < 1) return FrameRange{0, 0};
-  RenderRangeChoice choice = Dialogs(project.UI()).AskRenderRange(lastFrame + 1);
-  if (choice.cancelled) return std::nullopt;
-  switch (choice.mode) {
-    case RenderRangeMode::First: return FrameRange{0, 0};
-    case RenderRangeMode::Last: return FrameRange{lastFrame, lastFrame};
-    case RenderRangeMode::All: return FrameRange{0, lastFrame};
-    case RenderRangeMode::Range: {
-      int a = std::clamp(choice.first, 0, lastFrame);
-      int b = std::clamp(choice.last, 0, lastFrame);
-      return FrameRange{std::min(a, b), std::max(a, b)};
-    }
-    case RenderRangeMode::Current: break;
-  }
-  return FrameRange{project.GetCurrentFrame(), project.GetCurrentFrame()};
-}
-
-namespace {
-
-// The number a frame is saved under; -1 for none (a single image rendered once).
-int OutputNumberAt(const ProjectModel& project, int frame) {
-  int number = 0;
-  return project.GetOutputNumber(frame, number) ? number : -1;
-}
-
-}  // namespace
-
-std::string FrameFileAt(const ProjectModel& project, const C2DIo& output, int frame) {
-  return output.GetFrameFileName(OutputNumberAt(project, frame));
-}
+#include "project/ProjectModel.h"
+#include "project/FrameSaveQueue.h"
+#include "project/RenderOutputCheck.h"
 
 namespace {
 
@@ -49,7 +15,7 @@ namespace {
 int NextFrameToRender(const ProjectModel& project, const RenderJob& job, int f) {
   for (int next = f + 1; next <= job.last; ++next) {
     if (!job.output || !job.skipExisting) return next;
-    if (!fileExists(job.output->GetFrameFileName(OutputNumberAt(project, next)))) return next;
+    if (!fileExists(job.output->GetFrameFileName(OutputNumberOf(project, next)))) return next;
   }
   return -1;
 }
@@ -121,7 +87,7 @@ RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, Re
       if (!saves->GetError().empty()) break;
     }
     ++index;
-    const int number = OutputNumberAt(project, f);
+    const int number = OutputNumberOf(project, f);
     const std::string fileName = job.output ? job.output->GetFrameFileName(number) : std::string();
     // A kept frame is not even read: a rerun chunk of a farm goes straight to its missing frames.
     if (job.output && job.skipExisting && fileExists(fileName)) {
