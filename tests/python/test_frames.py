@@ -138,3 +138,35 @@ def test_bad_input_raises_with_one_line_naming_the_problem(tmp_path, still):
         fovara.render(colour, None)
     with pytest.raises(fovara.Error, match="nowhere"):
         fovara.write_frame(tmp_path / "nowhere" / "deeper" / "x.png", colour)
+
+
+def test_threads_render_and_open_projects_at_once_with_the_bytes_of_one_after_the_other(tmp_path, sequence):
+    # Calls share nothing: each thread reads, renders and opens what it likes while the others do.
+    import threading
+
+    frames = [fovara.read_frame(sequence / f"scene000{n}.png") for n in (1, 4, 6)]
+    settings = [{"DMIN": 3.0, "NERB": 20}, {"DMIN": 10.0, "FARB": 40}, {"DMAX": 20.0, "NERB": 35}]
+    expected = [fovara.render(f[0], f[2], settings=s, threads=1)[0] for f, s in zip(frames, settings)]
+    project_file = tmp_path / "shared.fvz"
+    fovara.Project.new(sequence / "scene0001.png", "zhue").save(project_file)
+
+    results, failures = {}, []
+
+    def work(i):
+        try:
+            for _ in range(3):
+                colour, _ = fovara.render(frames[i][0], frames[i][2], settings=settings[i], threads=1)
+                results.setdefault(i, []).append(colour)
+                assert fovara.Project.open(project_file).filter == "zhue"
+        except Exception as error:  # reported below, with the thread's number
+            failures.append((i, error))
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(3)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert not failures
+    for i, colours in results.items():
+        for colour in colours:
+            np.testing.assert_array_equal(colour, expected[i])

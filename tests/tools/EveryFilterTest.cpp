@@ -2,6 +2,7 @@
 // preview rectangle, with and without alpha.
 
 #include "filters/DepthFilterCommand.h"
+#include "animation/FilterTypes.h"
 #include "filters/FilterRegistry.h"
 #include "project/ProjectFixture.h"
 #include "platform/framework/Progress.h"
@@ -81,4 +82,48 @@ TEST_F(ProjectTest, ACancelledRenderGivesNothingAndClosesTheProgress) {
     EXPECT_EQ(filter->RenderFrame(filter->GetCurrentSettings(), uiProgress), nullptr);
     EXPECT_FALSE(ui.ProgressOpen());
   }
+}
+
+TEST(FilterRegistry, ASecondFilterSharingWhatNamesOneIsRefusedNamingBoth) {
+  const FilterEntry& known = RegisteredFilters().front();
+  struct Case {
+    const char* what;
+    FilterEntry entry;
+  };
+  FilterEntry fresh = known;
+  fresh.listPosition = 9999;
+  fresh.description.id = FourCC("FXZZ");
+  fresh.cliName = "twin";
+  fresh.settingsTypeCode = FourCC("ZZZZ");
+  std::vector<Case> cases;
+  cases.push_back({"command id", fresh});
+  cases.back().entry.description.id = known.description.id;
+  cases.push_back({"list position", fresh});
+  cases.back().entry.listPosition = known.listPosition;
+  cases.push_back({"command-line name", fresh});
+  cases.back().entry.cliName = known.cliName;
+  cases.push_back({"settings", fresh});
+  cases.back().entry.settingsTypeCode = known.settingsTypeCode;
+  const size_t before = RegisteredFilters().size();
+  for (const Case& c : cases) {
+    try {
+      RegisterFilter(c.entry);
+      ADD_FAILURE() << c.what << " taken twice";
+    } catch (const std::logic_error& e) {
+      const std::string why = e.what();
+      EXPECT_NE(why.find(c.what), std::string::npos) << why;
+      EXPECT_TRUE(why.find(known.cliName) != std::string::npos ||
+                  why.find(FourCCToString(known.description.id)) != std::string::npos)
+          << why;
+    }
+  }
+  // Nothing refused was kept.
+  EXPECT_EQ(RegisteredFilters().size(), before);
+  EXPECT_EQ(FindFilter(FourCC("FXZZ")), nullptr);
+  EXPECT_EQ(FindFilterTypes(FourCC("FXZZ")), nullptr);
+}
+
+TEST_F(ProjectTest, ASecondCommandOfAnIdIsRefused) {
+  CQelCommand* first = session.Frame().GetCommandManager().GetCommand(0);
+  EXPECT_THROW(session.Frame().AddCommand(first), std::logic_error);
 }
