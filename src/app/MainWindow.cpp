@@ -119,14 +119,14 @@ MainWindow::~MainWindow() {
 ApplicationFrame& MainWindow::Frame() const { return session_.Frame(); }
 CFovaraDoc& MainWindow::Document() const { return session_.Document(); }
 
-QAction* MainWindow::GetFileAction(int id) const {
+QAction* MainWindow::GetFileAction(WindowAction id) const {
   auto it = fileActions_.find(id);
   return it == fileActions_.end() ? nullptr : it->second;
 }
 
 QAction* MainWindow::GetCommandAction(uint32_t id) const { return commands_->ForCommand(id); }
 
-QAction* MainWindow::AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon) {
+QAction* MainWindow::AddFileAction(WindowAction id, int nameId, int helpId, const QKeySequence& keys, const char* icon) {
   auto* action = new QAction(Text(nameId), this);
   action->setShortcut(keys);
   action->setStatusTip(HelpLine(helpId, 0));

@@ -22,19 +22,21 @@ class QMenu;
 class QToolBar;
 class ViewStatusBar;
 
-// Ids of the file and help commands.
-constexpr int kIdConvertZBuffer = 41004;
-constexpr int kIdNewProject = 41007;
-constexpr int kIdOpenProject = 57601;
-constexpr int kIdCloseProject = 57602;
-constexpr int kIdSaveProject = 57603;
-constexpr int kIdSaveProjectAs = 57604;
-constexpr int kIdExit = 57665;
-constexpr int kIdAbout = 57664;
-constexpr int kIdContextHelp = 57669;
-constexpr int kIdHelp = 57670;
-constexpr int kIdUndo = 57643;
-constexpr int kIdRedo = 57644;
+// The window's own actions (the file, edit and help menus), beside the commands' actions.
+enum WindowAction {
+  kIdNewProject,
+  kIdOpenProject,
+  kIdSaveProject,
+  kIdSaveProjectAs,
+  kIdCloseProject,
+  kIdConvertZBuffer,
+  kIdExit,
+  kIdUndo,
+  kIdRedo,
+  kIdHelp,
+  kIdContextHelp,
+  kIdAbout,
+};
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -54,7 +56,7 @@ class MainWindow : public QMainWindow {
   CFovaraDoc& Document() const;
 
   // The action of a file or help command (kId...) or of a registered command (its FourCC).
-  QAction* GetFileAction(int id) const;
+  QAction* GetFileAction(WindowAction id) const;
   QAction* GetCommandAction(uint32_t id) const;
 
   // Opens a project file or starts a project from an image; false when nothing was opened
@@ -89,7 +91,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void CreateFileActions();
-  QAction* AddFileAction(int id, int nameId, int helpId, const QKeySequence& keys, const char* icon);
+  QAction* AddFileAction(WindowAction id, int nameId, int helpId, const QKeySequence& keys, const char* icon);
   void BuildMenus(bool full);
   void FillRecentMenu(QMenu* menu);
   void CreateToolbars();
@@ -117,7 +119,7 @@ class MainWindow : public QMainWindow {
   ColourViews* colourViews_;
   QToolBar* navigationBar_ = nullptr;
   QToolBar* previewBar_ = nullptr;
-  std::map<int, QAction*> fileActions_;
+  std::map<WindowAction, QAction*> fileActions_;
   QAction* endTool_ = nullptr;
   bool fullMenus_ = false;
   bool menusBuilt_ = false;
