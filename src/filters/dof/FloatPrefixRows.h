@@ -1,6 +1,6 @@
 #pragma once
 // Rows of prefix sums over float colour in fixed point, for the float window sums
-// (FloatWindowSums.h). Each row has a scale of its own, a power of two chosen from its
+// (WindowSums.h). Each row has a scale of its own, a power of two chosen from its
 // brightest value, by which its values are multiplied and rounded to integers below 2^23: the
 // sum of any interval of up to 128 pixels then stays below 2^30, so the 32-bit entries, kept
 // modulo 2^32, give it exactly. A dim row keeps the same relative precision as a bright one.

@@ -1,7 +1,7 @@
 // The composite of a slice on float colour (linear light): the same masks, kernels, averages and
 // border blend as the 8-bit composite, without rounding, so that lights far brighter than white
 // keep their energy when they spread into discs. The window sums come from fixed-point prefix
-// rows with a scale for each row (FloatPrefixRows.h), summed in vectors (FloatWindowSums.h).
+// rows with a scale for each row (FloatPrefixRows.h), summed in vectors (WindowSums.h).
 
 #include "filters/dof/SliceCompositeFloat.h"
 
@@ -13,15 +13,15 @@
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
 #include "filters/dof/FloatPrefixRows.h"
-#include "filters/dof/FloatWindowSums.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/SliceRows.h"
+#include "filters/dof/WindowSums.h"
 
 namespace {
 
-constexpr int kLanes = kFloatColourLanes;  // red, green, blue, count
+constexpr int kLanes = kColourEntryLanes;  // red, green, blue, count
 constexpr int kCount = 3;
 
 class FloatSliceCompositor {
@@ -41,8 +41,8 @@ class FloatSliceCompositor {
         height_(depth.GetHeight()),
         reach_(runs.MaxRadiusY()),
         pad_(runs.MaxRadiusX() + 1),
-        colourStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, FloatWindowSumsOverreach(kLanes))) * kLanes),
-        alphaStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, FloatWindowSumsOverreach(kFloatAlphaLanes)))),
+        colourStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, WindowSumsOverreach(kLanes))) * kLanes),
+        alphaStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, WindowSumsOverreach(kAlphaEntryLanes)))),
         workspace_(workspace),
         colourScale_(workspace.colourRowScales),
         alphaScale_(workspace.alphaRowScales),
@@ -99,21 +99,22 @@ class FloatSliceCompositor {
   // A kernel's intervals, all rows in one list, with their offsets from the pixel's entry in
   // the colour rows and in the alpha rows, and their weights.
   struct KernelWindow {
-    std::vector<FloatWindowTap> taps;
-    std::vector<FloatWindowTap> alphaTaps;
+    std::vector<WindowTap> taps;
+    std::vector<WindowTap> alphaTaps;
     std::vector<float> weights;
     std::vector<int> tapRow;  // dy of each tap
     KernelTapRows rows;
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
-    std::vector<FloatWindowTap> taps;
-    std::vector<FloatWindowTap> alphaTaps;
+    std::vector<WindowTap> taps;
+    std::vector<WindowTap> alphaTaps;
     std::vector<float> weights;
     std::vector<int> tapRow;
     KernelTapRows rows(kernel, [&](const KernelRun& r, int dy) {
-      taps.push_back({int32_t(dy * colourStride_ + r.dxEnd * kLanes), int32_t(dy * colourStride_ + r.dxBegin * kLanes)});
-      alphaTaps.push_back({int32_t(dy * alphaStride_ + r.dxEnd), int32_t(dy * alphaStride_ + r.dxBegin)});
+      taps.push_back({int32_t(dy * colourStride_ + r.dxEnd * kLanes), int32_t(dy * colourStride_ + r.dxBegin * kLanes),
+                      r.weight, 0});
+      alphaTaps.push_back({int32_t(dy * alphaStride_ + r.dxEnd), int32_t(dy * alphaStride_ + r.dxBegin), r.weight, 0});
       weights.push_back(float(r.weight));
       tapRow.push_back(dy);
     });
@@ -179,7 +180,7 @@ class FloatSliceCompositor {
     const size_t row = size_t(y - held.first);
     auto build = [&](const float* values, float scale, FloatPrefixPart part, int lanes, std::ptrdiff_t stride,
                      std::vector<int32_t>& into) {
-      BuildFloatPrefixRow(mask, values, scale, selection, part, width_, pad_, FloatWindowSumsOverreach(lanes), lanes,
+      BuildFloatPrefixRow(mask, values, scale, selection, part, width_, pad_, WindowSumsOverreach(lanes), lanes,
                           into.data() + row * size_t(stride));
     };
     const float* colour = layers_.colour.GetLine(y);
@@ -187,8 +188,8 @@ class FloatSliceCompositor {
     if (fine_) build(colour, colourScale_[size_t(y)], FloatPrefixPart::Fine, kLanes, colourStride_, rows.fineColour);
     if (!layers_.alpha) return;
     const float* alpha = layers_.alpha->GetLine(y);
-    build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Coarse, kFloatAlphaLanes, alphaStride_, rows.alpha);
-    if (fine_) build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Fine, kFloatAlphaLanes, alphaStride_, rows.fineAlpha);
+    build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Coarse, kAlphaEntryLanes, alphaStride_, rows.alpha);
+    if (fine_) build(alpha, alphaScale_[size_t(y)], FloatPrefixPart::Fine, kAlphaEntryLanes, alphaStride_, rows.fineAlpha);
   }
 
   // The entry of pixel 0 of row y in rows of a kind: entry i holds the sums over pixels [0, i).
@@ -202,8 +203,8 @@ class FloatSliceCompositor {
   // The taps of a kernel's window centred on row y, clipped to the image, with their weights
   // per lane: each row's scale undone on the colour lanes, the count lane as it is.
   struct Taps {
-    const FloatWindowTap* colour;
-    const FloatWindowTap* alpha;
+    const WindowTap* colour;
+    const WindowTap* alpha;
     int count = 0;
     std::vector<float> colourWeights;
     std::vector<float> alphaWeights;
@@ -258,20 +259,22 @@ class FloatSliceCompositor {
   void Sum(const HeldRows& held, const Taps& taps, int x, int end, int y, float* colour, float* alpha) const {
     const FloatPrefixStorage& rows = held.storage;
     const int count = end - x;
-    SumFloatWindows(ColourZero(held, rows.colour, y), kLanes, taps.colour, taps.colourWeights.data(), taps.count, x, count,
-                    colour);
+    const WindowTap* colourEnd = taps.colour + taps.count;
+    const WindowTap* alphaEnd = taps.alpha + taps.count;
+    SumWindows(ColourZero(held, rows.colour, y), kLanes, taps.colour, colourEnd, taps.colourWeights.data(), x, count,
+               colour);
     if (layers_.alpha) {
-      SumFloatWindows(AlphaZero(held, rows.alpha, y), kFloatAlphaLanes, taps.alpha, taps.alphaWeights.data(), taps.count, x,
-                      count, alpha);
+      SumWindows(AlphaZero(held, rows.alpha, y), kAlphaEntryLanes, taps.alpha, alphaEnd, taps.alphaWeights.data(), x,
+                 count, alpha);
     }
     if (!fine_) return;
     float fine[kChunk * kLanes];
-    SumFloatWindows(ColourZero(held, rows.fineColour, y), kLanes, taps.colour, taps.fineColourWeights.data(), taps.count, x,
-                    count, fine);
+    SumWindows(ColourZero(held, rows.fineColour, y), kLanes, taps.colour, colourEnd, taps.fineColourWeights.data(), x,
+               count, fine);
     for (int i = 0; i < count * kLanes; ++i) colour[i] += fine[i];
     if (!layers_.alpha) return;
-    SumFloatWindows(AlphaZero(held, rows.fineAlpha, y), kFloatAlphaLanes, taps.alpha, taps.fineAlphaWeights.data(), taps.count,
-                    x, count, fine);
+    SumWindows(AlphaZero(held, rows.fineAlpha, y), kAlphaEntryLanes, taps.alpha, alphaEnd, taps.fineAlphaWeights.data(),
+               x, count, fine);
     for (int i = 0; i < count; ++i) alpha[i] += fine[i];
   }
 
