@@ -52,12 +52,10 @@ class SliceCompositor {
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
-        notBehind_(workspace.notBehindRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
-        own_(workspace.ownRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
-        alphaNotBehind_(workspace.alphaNotBehindRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes),
-                        kAlphaEntryLanes, RingRows(), reach_),
-        alphaOwn_(workspace.alphaOwnRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes), kAlphaEntryLanes,
-                  RingRows(), reach_) {
+        notBehind_(Ring(workspace.notBehindRows, kLanes)),
+        own_(Ring(workspace.ownRows, kLanes)),
+        alphaNotBehind_(Ring(workspace.alphaNotBehindRows, kAlphaEntryLanes)),
+        alphaOwn_(Ring(workspace.alphaOwnRows, kAlphaEntryLanes)) {
     if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     windows_.resize(size_t(table.GetCount()));
     ForRowsInParallel(0, table.GetCount(), [&](int i) { windows_[size_t(i)] = MakeWindow(runs_.Get(i)); });
@@ -110,12 +108,12 @@ class SliceCompositor {
   static bool IsEmpty(const RowRange& r) { return r.first >= r.end; }
   static RowRange AlphaToo(const RowRange& r) { return WithAlpha ? r : RowRange{}; }
 
-  void Prepare(PrefixRing& colour, PrefixRing& alpha) {
+  void Prepare(PrefixRing<uint16_t>& colour, PrefixRing<uint16_t>& alpha) {
     colour.Prepare();
     if (WithAlpha) alpha.Prepare();
   }
 
-  void MarkAvailable(PrefixRing& colour, PrefixRing& alpha, const RowRange& rows) {
+  void MarkAvailable(PrefixRing<uint16_t>& colour, PrefixRing<uint16_t>& alpha, const RowRange& rows) {
     if (IsEmpty(rows)) return;
     colour.MarkAvailable(rows.first, rows.end);
     if (WithAlpha) alpha.MarkAvailable(rows.first, rows.end);
@@ -124,12 +122,21 @@ class SliceCompositor {
   // Row y of the ring of a kind: the colour over the slice and behind it, over the slice alone,
   // then the alpha over the same.
   void BuildRow(int kind, int y) {
-    PrefixRing* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
-    const PrefixSource source{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
-                              WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
-    rings[kind]->BuildRow(y, source, kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
+    PrefixRing<uint16_t>* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
+    const bool alpha = kind >= 2;
+    const PrefixSource<uint8_t> source{mask_.GetLine(y), (alpha ? *layers_.alpha : layers_.colour).GetLineBytes(y)};
+    const PrefixSelection selection = kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind;
+    const int lanes = alpha ? kAlphaEntryLanes : kLanes;
+    rings[kind]->BuildRow(y, [&](uint16_t* row) {
+      BuildPrefixRow(source, selection, width_, pad_, WindowSumsOverreach(lanes), lanes, row);
+    });
   }
 
+  // A ring of prefix rows of `lanes` lanes an entry.
+  PrefixRing<uint16_t> Ring(std::vector<uint16_t>& storage, int lanes) const {
+    const std::ptrdiff_t stride = std::ptrdiff_t(PrefixRowEntries(width_, pad_, WindowSumsOverreach(lanes))) * lanes;
+    return PrefixRing<uint16_t>(storage, stride, std::ptrdiff_t(pad_) * lanes, RingRows(), reach_);
+  }
 
   // Rows the ring holds at once: those a band's windows span (the band's own, at most
   // kRowsPerProgressStep, and the reach above and below it) and the next band's.
@@ -291,10 +298,10 @@ class SliceCompositor {
   std::vector<KernelWindow> windows_;
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
   bool anyBorder_ = false;
-  PrefixRing notBehind_;
-  PrefixRing own_;
-  PrefixRing alphaNotBehind_;
-  PrefixRing alphaOwn_;
+  PrefixRing<uint16_t> notBehind_;
+  PrefixRing<uint16_t> own_;
+  PrefixRing<uint16_t> alphaNotBehind_;
+  PrefixRing<uint16_t> alphaOwn_;
 };
 
 void CheckSameShape(const Bitmap& a, const Bitmap& b) {

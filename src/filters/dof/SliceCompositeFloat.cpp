@@ -1,7 +1,7 @@
 // The composite of a slice on float colour (linear light): the same masks, kernels, averages and
 // border blend as the 8-bit composite, without rounding, so that lights far brighter than white
 // keep their energy when they spread into discs. The window sums come from fixed-point prefix
-// rows with a scale for each row (FloatPrefixRows.h), summed in vectors (WindowSums.h).
+// rows with a scale for each row (PrefixRows.h), summed in vectors (WindowSums.h).
 
 #include "filters/dof/SliceCompositeFloat.h"
 
@@ -12,9 +12,9 @@
 
 #include "filters/dof/BlurKernelTable.h"
 #include "filters/dof/DepthOfFieldSettings.h"
-#include "filters/dof/FloatPrefixRows.h"
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
+#include "filters/dof/PrefixRows.h"
 #include "filters/dof/ProgressBands.h"
 #include "filters/dof/SliceRows.h"
 #include "filters/dof/WindowSums.h"
@@ -26,7 +26,7 @@ constexpr int kCount = 3;
 
 class FloatSliceCompositor {
  public:
-  // An interval sums at most this many pixels (see FloatPrefixRows.h).
+  // An interval sums at most this many pixels (see PrefixRows.h).
   static constexpr int kWidestRun = 128;
 
   FloatSliceCompositor(const DepthOfFieldSettings& settings, const FloatSliceLayers& layers, const floatBitmap& depth,
@@ -41,8 +41,8 @@ class FloatSliceCompositor {
         height_(depth.GetHeight()),
         reach_(runs.MaxRadiusY()),
         pad_(runs.MaxRadiusX() + 1),
-        colourStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, WindowSumsOverreach(kLanes))) * kLanes),
-        alphaStride_(std::ptrdiff_t(FloatPrefixRowEntries(width_, pad_, WindowSumsOverreach(kAlphaEntryLanes)))),
+        colourStride_(std::ptrdiff_t(PrefixRowEntries(width_, pad_, WindowSumsOverreach(kLanes))) * kLanes),
+        alphaStride_(std::ptrdiff_t(PrefixRowEntries(width_, pad_, WindowSumsOverreach(kAlphaEntryLanes)))),
         workspace_(workspace),
         colourScale_(workspace.colourRowScales),
         alphaScale_(workspace.alphaRowScales),
@@ -136,8 +136,8 @@ class FloatSliceCompositor {
     const RowRange missingNotBehind = Slide(notBehind_, rowsFirst, rowsEnd);
     const RowRange missingOwn = border ? Slide(own_, rowsFirst, rowsEnd) : RowRange{};
     ForRowRangesInParallel(std::array<RowRange, 2>{missingNotBehind, missingOwn}, [&](int kind, int y) {
-      if (kind == 0) return BuildRows(notBehind_, FloatPrefixSelection::SliceAndBehind, y);
-      BuildRows(own_, FloatPrefixSelection::SliceOnly, y);
+      if (kind == 0) return BuildRows(notBehind_, PrefixSelection::SliceAndBehind, y);
+      BuildRows(own_, PrefixSelection::SliceOnly, y);
     });
     ForRowsInParallel(firstWork, lastWork + 1, [&](int y) {
       if (rowWork_[size_t(y)] != 0) CompositeRow(y);
@@ -174,14 +174,14 @@ class FloatSliceCompositor {
     return {first + kept, end};
   }
 
-  void BuildRows(HeldRows& held, FloatPrefixSelection selection, int y) const {
+  void BuildRows(HeldRows& held, PrefixSelection selection, int y) const {
     FloatPrefixStorage& rows = held.storage;
     const uint8_t* mask = mask_.GetLine(y);
     const size_t row = size_t(y - held.first);
     auto build = [&](const float* values, float scale, FloatPrefixPart part, int lanes, std::ptrdiff_t stride,
                      std::vector<int32_t>& into) {
-      BuildFloatPrefixRow(mask, values, scale, selection, part, width_, pad_, WindowSumsOverreach(lanes), lanes,
-                          into.data() + row * size_t(stride));
+      BuildPrefixRow(PrefixSource<float>{mask, values}, scale, part, selection, width_, pad_, WindowSumsOverreach(lanes),
+                     lanes, into.data() + row * size_t(stride));
     };
     const float* colour = layers_.colour.GetLine(y);
     build(colour, colourScale_[size_t(y)], FloatPrefixPart::Coarse, kLanes, colourStride_, rows.colour);

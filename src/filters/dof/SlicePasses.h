@@ -50,7 +50,7 @@ struct SliceLayers {
   Bitmap* alphaOutput = nullptr;
 };
 
-// Float prefix rows of one selection: colour and alpha, and their finer parts (FloatPrefixRows.h).
+// Float prefix rows of one selection: colour and alpha, and their finer parts (PrefixRows.h).
 struct FloatPrefixStorage {
   std::vector<int32_t> colour;
   std::vector<int32_t> alpha;
