@@ -55,6 +55,7 @@ class SliceCompositor {
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
+        buildAhead_(SeveralThreads()),
         samples_(layers, workspace, width_, pad_),
         notBehind_(Ring(Samples::Storage(workspace).notBehind, kLanes)),
         own_(Ring(Samples::Storage(workspace).own, kLanes)),
@@ -72,8 +73,8 @@ class SliceCompositor {
     bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
-      // windows of the band's pixels to render reach are built; those of the next band are
-      // built while this one is composited. The alpha's rows go with the colour's.
+      // windows of the band's pixels to render reach are built; on several threads, those of the
+      // next band are built while this one is composited. The alpha's rows go with the colour's.
       const BandRows band = RowsOfBand(first, end);
       if (IsEmpty(band.any)) return;
       const RowRange missingNotBehind = notBehind_.Missing(band.any.first, band.any.end);
@@ -83,7 +84,7 @@ class SliceCompositor {
                              [&](int kind, int y) { BuildRow(kind, y); });
       MarkAvailable(notBehind_, alphaNotBehind_, band.any);
       MarkAvailable(own_, alphaOwn_, band.border);
-      const BandRows next = RowsOfBand(end, NextBandEnd(height_, end));
+      const BandRows next = buildAhead_ ? RowsOfBand(end, NextBandEnd(height_, end)) : BandRows{};
       const RowRange aheadNotBehind = IsEmpty(next.any) ? RowRange{} : notBehind_.Missing(next.any.first, next.any.end);
       const RowRange aheadOwn = IsEmpty(next.border) ? RowRange{} : own_.Missing(next.border.first, next.border.end);
       ForRowRangesInParallel(std::array<RowRange, 5>{RowRange{first, end}, aheadNotBehind, aheadOwn,
@@ -144,8 +145,10 @@ class SliceCompositor {
   }
 
   // Rows the ring holds at once: those a band's windows span (the band's own, at most
-  // kRowsPerProgressStep, and the reach above and below it) and the next band's.
-  int RingRows() const { return 2 * kRowsPerProgressStep + 2 * reach_; }
+  // kRowsPerProgressStep, and the reach above and below it) and the next band's when they are
+  // built ahead. One thread gains nothing from building ahead, and the smaller ring stays
+  // in the caches better.
+  int RingRows() const { return (buildAhead_ ? 2 : 1) * kRowsPerProgressStep + 2 * reach_; }
 
   // What each row holds, found for all rows at once over all cores.
   void FindRowWork() {
@@ -289,6 +292,7 @@ class SliceCompositor {
   const int height_;
   const int pad_;
   const int reach_;
+  const bool buildAhead_;  // whether the next band's rows are built while a band is composited
   const Samples samples_;
   std::vector<KernelWindow> windows_;
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
