@@ -169,27 +169,24 @@ class SliceCompositor {
 
   // A kernel's intervals, all rows in one list, each with its offsets from the pixel's entry
   // (rows included, as the prefix rows lie at a fixed stride): in the colour rows, and in the
-  // alpha rows; and the row of each from the centre (float weights undo each row's scale). The
-  // rows of a window clipped at the top or bottom of the image are a contiguous part of the list.
+  // alpha rows. The rows of a window clipped at the top or bottom of the image are a contiguous
+  // part of the list.
   struct KernelWindow {
     std::vector<WindowTap> taps;
     std::vector<WindowTap> alphaTaps;
-    std::vector<int> tapRow;
     KernelTapRows rows;
   };
 
   KernelWindow MakeWindow(const KernelRuns& kernel) const {
     std::vector<WindowTap> taps;
     std::vector<WindowTap> alphaTaps;
-    std::vector<int> tapRow;
     KernelTapRows rows(kernel, [&](const KernelRun& r, int dy) {
       taps.push_back(Tap(r, dy, notBehind_.Stride(), kLanes));
       if (WithAlpha) alphaTaps.push_back(Tap(r, dy, alphaNotBehind_.Stride(), kAlphaEntryLanes));
-      tapRow.push_back(dy);
     });
     PairWeights(taps);
     PairWeights(alphaTaps);
-    return {std::move(taps), std::move(alphaTaps), std::move(tapRow), std::move(rows)};
+    return {std::move(taps), std::move(alphaTaps), std::move(rows)};
   }
 
   static WindowTap Tap(const KernelRun& r, int dy, std::ptrdiff_t stride, int lanes) {
@@ -208,7 +205,7 @@ class SliceCompositor {
   WindowTaps TapsAt(const KernelWindow& kernel, int y) const {
     const auto [first, last] = kernel.rows.At(y, height_);
     const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() + first : nullptr;
-    return {kernel.taps.data() + first, alpha, kernel.tapRow.data() + first, int(last - first)};
+    return {kernel.taps.data() + first, alpha, int(last - first)};
   }
 
   // The row's pixels to render come in runs that take one kernel: the slice's own pixels of one
@@ -223,8 +220,9 @@ class SliceCompositor {
     Weights weights;
     int weighed = -1;  // the kernel whose taps `weights` are for
     runFinder_.ForEachRun(mask, depth, width_, kChunkPixels, [&](int kernel, int x, int end, bool own) {
-      const WindowTaps taps = TapsAt(windows_[size_t(kernel)], y);
-      if (kernel != weighed) samples_.Weigh(taps, y, weights), weighed = kernel;
+      const KernelWindow& window = windows_[size_t(kernel)];
+      const WindowTaps taps = TapsAt(window, y);
+      if (kernel != weighed) samples_.Weigh(taps, window.rows, y, weights), weighed = kernel;
       if (own) {
         AverageRun(notBehind, taps, weights, y, x, end);
       } else {
@@ -313,7 +311,9 @@ template <typename Samples>
 SliceResult Composite(const DepthOfFieldSettings& settings, const SliceLayers& layers, const floatBitmap& depth,
                       const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
                       SliceWorkspace& workspace, RenderProgress& progress) {
-  if (!layers.alpha) return SliceCompositor<Samples, false>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+  if (!layers.alpha) {
+    return SliceCompositor<Samples, false>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+  }
   CheckSameShape(*layers.alpha, depth);
   CheckSameShape(*layers.alphaOutput, depth);
   return SliceCompositor<Samples, true>(settings, layers, depth, mask, table, runs, workspace).Run(progress);

@@ -1,6 +1,7 @@
 #include "filters/dof/SliceSamples.h"
 
 #include "filters/dof/ParallelRows.h"
+#include "filters/dof/SliceRows.h"
 
 namespace {
 
@@ -9,7 +10,10 @@ const float* FloatRow(const Bitmap& bitmap, int y) { return reinterpret_cast<con
 }  // namespace
 
 FloatSamples::FloatSamples(const SliceLayers& layers, SliceWorkspace& workspace, int width, int pad)
-    : shape_{width, pad}, height_(layers.colour.GetHeight()), withAlpha_(layers.alpha != nullptr), workspace_(workspace) {
+    : shape_{width, pad},
+      height_(layers.colour.GetHeight()),
+      withAlpha_(layers.alpha != nullptr),
+      workspace_(workspace) {
   FindRowScales(layers);
   fine_ = NeedsFineRows();
 }
@@ -50,33 +54,37 @@ void FloatSamples::BuildRow(const PrefixSource<Sample>& source, int y, int lanes
                             Entry* row) const {
   const float scale = (lanes == kAlphaEntryLanes ? workspace_.alphaRowScales : workspace_.colourRowScales)[size_t(y)];
   auto build = [&](FloatPrefixPart part, Entry* entries) {
-    BuildPrefixRow(source, scale, part, selection, shape_.width, shape_.pad, WindowSumsOverreach(lanes), lanes, entries);
+    BuildPrefixRow(source, scale, part, selection, shape_.width, shape_.pad, WindowSumsOverreach(lanes), lanes,
+                   entries);
   };
   build(FloatPrefixPart::Coarse, row);
   if (fine_) build(FloatPrefixPart::Fine, row + shape_.RowLanes(lanes));
 }
 
-void FloatSamples::Weigh(const WindowTaps& taps, int y, Weights& weights) const {
+void FloatSamples::Weigh(const WindowTaps& taps, const KernelTapRows& rows, int y, Weights& weights) const {
   const size_t n = size_t(taps.count);
   weights.colour.resize(n * kColourEntryLanes);
   weights.alpha.resize(taps.alpha ? n : 0);
   weights.fineColour.resize(fine_ ? n * kColourEntryLanes : 0);
   weights.fineAlpha.resize(fine_ && taps.alpha ? n : 0);
-  for (size_t t = 0; t < n; ++t) {
-    const size_t row = size_t(y + taps.dy[t]);
-    const float weight = float(taps.colour[t].weight);
-    float* w = weights.colour.data() + t * kColourEntryLanes;
-    const float unscale = weight * workspace_.colourRowUnscales[row];
-    w[0] = w[1] = w[2] = unscale;
-    w[kCountLane] = weight;
-    const float alphaUnscale = taps.alpha ? weight * workspace_.alphaRowUnscales[row] : 0.0f;
-    if (taps.alpha) weights.alpha[t] = alphaUnscale;
-    if (!fine_) continue;
-    float* f = weights.fineColour.data() + t * kColourEntryLanes;
-    f[0] = f[1] = f[2] = unscale / kFineSteps;
-    f[kCountLane] = 0.0f;
-    if (taps.alpha) weights.fineAlpha[t] = alphaUnscale / kFineSteps;
-  }
+  size_t t = 0;
+  rows.ForEachRow(y, height_, [&](int dy, size_t rowTaps) {
+    const size_t row = size_t(y + dy);
+    for (const size_t end = t + rowTaps; t < end; ++t) {
+      const float weight = float(taps.colour[t].weight);
+      float* w = weights.colour.data() + t * kColourEntryLanes;
+      const float unscale = weight * workspace_.colourRowUnscales[row];
+      w[0] = w[1] = w[2] = unscale;
+      w[kCountLane] = weight;
+      const float alphaUnscale = taps.alpha ? weight * workspace_.alphaRowUnscales[row] : 0.0f;
+      if (taps.alpha) weights.alpha[t] = alphaUnscale;
+      if (!fine_) continue;
+      float* f = weights.fineColour.data() + t * kColourEntryLanes;
+      f[0] = f[1] = f[2] = unscale / kFineSteps;
+      f[kCountLane] = 0.0f;
+      if (taps.alpha) weights.fineAlpha[t] = alphaUnscale / kFineSteps;
+    }
+  });
 }
 
 void FloatSamples::Sums(const RowEntries<Entry>& rows, const WindowTaps& taps, const Weights& weights, int x,

@@ -12,6 +12,8 @@
 #include "filters/dof/SlicePasses.h"
 #include "filters/dof/WindowSums.h"
 
+class KernelTapRows;
+
 // Pixels whose windows are summed by one call: enough to fill the widest vectors several times.
 constexpr int kChunkPixels = 64;
 
@@ -32,11 +34,10 @@ struct RowEntries {
 };
 
 // The taps of a kernel's window centred on one row, clipped to the image: in the colour rows
-// and in the alpha rows (nullptr without alpha), each tap's row from the centre, and how many.
+// and in the alpha rows (nullptr without alpha), and how many.
 struct WindowTaps {
   const WindowTap* colour;
   const WindowTap* alpha;
-  const int* dy;
   int count;
 };
 
@@ -69,7 +70,7 @@ class ByteSamples {
     BuildPrefixRow(source, selection, shape_.width, shape_.pad, WindowSumsOverreach(lanes), lanes, row);
   }
 
-  void Weigh(const WindowTaps&, int, Weights&) const {}
+  void Weigh(const WindowTaps&, const KernelTapRows&, int, Weights&) const {}
 
   // The window sums of pixels [x, x + count): kColourEntryLanes a pixel, and the alpha when
   // asked for.
@@ -115,7 +116,8 @@ class FloatSamples {
   std::ptrdiff_t Stride(int lanes) const { return shape_.RowLanes(lanes) * (fine_ ? 2 : 1); }
 
   void BuildRow(const PrefixSource<Sample>& source, int y, int lanes, PrefixSelection selection, Entry* row) const;
-  void Weigh(const WindowTaps& taps, int y, Weights& weights) const;
+  // The weights of a window centred on row y, whose taps lie in rows as `rows` says.
+  void Weigh(const WindowTaps& taps, const KernelTapRows& rows, int y, Weights& weights) const;
   void Sums(const RowEntries<Entry>& rows, const WindowTaps& taps, const Weights& weights, int x, int count,
             Sum* colour, Sum* alpha) const;
   void Averages(const RowEntries<Entry>& rows, const WindowTaps& taps, const Weights& weights, int x, int count,

@@ -290,7 +290,9 @@ void SumFloatWindowsOf(const int32_t* pixelZero, const WindowTap* first, const W
 
 void SumFloatWindows(const int32_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last,
                      const float* weights, int x, int count, float* out) {
-  if (lanes == kColourEntryLanes) return SumFloatWindowsOf<kColourEntryLanes>(pixelZero, first, last, weights, x, count, out);
+  if (lanes == kColourEntryLanes) {
+    return SumFloatWindowsOf<kColourEntryLanes>(pixelZero, first, last, weights, x, count, out);
+  }
   SumFloatWindowsOf<kAlphaEntryLanes>(pixelZero, first, last, weights, x, count, out);
 }
 #endif
