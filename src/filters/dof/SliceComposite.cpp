@@ -55,7 +55,7 @@ class SliceCompositor {
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
-        buildAhead_(SeveralThreads()),
+        buildAhead_(Samples::kBuildAhead && SeveralThreads()),
         samples_(layers, workspace, width_, pad_),
         notBehind_(Ring(Samples::Storage(workspace).notBehind, kLanes)),
         own_(Ring(Samples::Storage(workspace).own, kLanes)),
@@ -74,7 +74,7 @@ class SliceCompositor {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
       // windows of the band's pixels to render reach are built; on several threads, those of the
-      // next band are built while this one is composited. The alpha's rows go with the colour's.
+      // next band may be built while this one is composited. The alpha's rows go with the colour's.
       const BandRows band = RowsOfBand(first, end);
       if (IsEmpty(band.any)) return;
       const RowRange missingNotBehind = notBehind_.Missing(band.any.first, band.any.end);
@@ -146,8 +146,8 @@ class SliceCompositor {
 
   // Rows the ring holds at once: those a band's windows span (the band's own, at most
   // kRowsPerProgressStep, and the reach above and below it) and the next band's when they are
-  // built ahead. One thread gains nothing from building ahead, and the smaller ring stays
-  // in the caches better.
+  // built ahead. One thread gains nothing from building ahead, and the smaller ring stays in the
+  // caches better.
   int RingRows() const { return (buildAhead_ ? 2 : 1) * kRowsPerProgressStep + 2 * reach_; }
 
   // What each row holds, found for all rows at once over all cores.

@@ -60,6 +60,8 @@ class ByteSamples {
   using Sum = uint32_t;
   using Share = double;
   struct Weights {};  // the taps carry their own
+  // The next band's rows are built while a band is composited, on several threads.
+  static constexpr bool kBuildAhead = true;
 
   ByteSamples(const SliceLayers&, SliceWorkspace&, int width, int pad) : shape_{width, pad} {}
 
@@ -101,6 +103,9 @@ class FloatSamples {
   using Entry = int32_t;
   using Sum = float;
   using Share = float;
+  // Rows of two bands at once would double the ring, to 16 MB for a full HD frame: that costs
+  // more in the caches than building while compositing gains.
+  static constexpr bool kBuildAhead = false;
   // The taps' weights lane by lane for one centre row: each row's scale undone on the colour
   // lanes, the count lane as it is; the fine parts' are 1 / kFineSteps of those, without count.
   struct Weights {
