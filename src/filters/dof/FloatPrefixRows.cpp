@@ -1,4 +1,5 @@
-#include "filters/dof/FloatPrefixRows.h"
+// Prefix rows of float samples in fixed point (see PrefixRows.h).
+#include "filters/dof/PrefixRows.h"
 
 #include <emmintrin.h>
 
@@ -104,15 +105,16 @@ float FloatRowScale(const float* data, std::size_t values) {
   return std::ldexp(1.0f, std::clamp(23 - exponent, -126, 127));
 }
 
-void BuildFloatPrefixRow(const uint8_t* mask, const float* values, float scale, FloatPrefixSelection selection,
-                         FloatPrefixPart part, int width, int pad, int overreach, int lanes, int32_t* entries) {
+void BuildPrefixRow(const PrefixSource<float>& source, float scale, FloatPrefixPart part, PrefixSelection selection,
+                    int width, int pad, int overreach, int lanes, int32_t* entries) {
   std::fill(entries, entries + std::size_t(pad + 1) * std::size_t(lanes), 0);
   int32_t* entry = entries + std::size_t(pad + 1) * std::size_t(lanes);
   // The sums wrap modulo 2^32, which the window sums expect.
   uint32_t total[4] = {};
-  const bool sliceOnly = selection == FloatPrefixSelection::SliceOnly;
+  const bool sliceOnly = selection == PrefixSelection::SliceOnly;
+  const uint8_t* mask = source.mask;
   entry = part == FloatPrefixPart::Coarse
-              ? AddPixels<FloatPrefixPart::Coarse>(mask, values, scale, sliceOnly, width, lanes, entry, total)
-              : AddPixels<FloatPrefixPart::Fine>(mask, values, scale, sliceOnly, width, lanes, entry, total);
+              ? AddPixels<FloatPrefixPart::Coarse>(mask, source.values, scale, sliceOnly, width, lanes, entry, total)
+              : AddPixels<FloatPrefixPart::Fine>(mask, source.values, scale, sliceOnly, width, lanes, entry, total);
   for (int e = 0; e < pad + overreach; ++e, entry += lanes) std::copy(total, total + lanes, entry);
 }

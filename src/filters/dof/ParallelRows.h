@@ -6,7 +6,9 @@
 #include <cstddef>
 
 #include <tbb/blocked_range.h>
+#include <tbb/global_control.h>
 #include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
 
 template <typename RowWork>
 void ForRowsInParallel(int first, int end, RowWork&& work) {
@@ -14,6 +16,12 @@ void ForRowsInParallel(int first, int end, RowWork&& work) {
   tbb::parallel_for(tbb::blocked_range<int>(first, end), [&](const tbb::blocked_range<int>& rows) {
     for (int y = rows.begin(); y != rows.end(); ++y) work(y);
   });
+}
+
+// Whether rows spread over the cores may run on more than one thread at once.
+inline bool SeveralThreads() {
+  return tbb::this_task_arena::max_concurrency() > 1 &&
+         tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism) > 1;
 }
 
 // Rows [first, end) for one kind of work.

@@ -24,14 +24,14 @@ bool Selected(uint8_t mask) {
 // Pixels [x, end) one after the other, `sum` running on from the entries before them. The sums
 // wrap modulo 2^16 lane by lane, as the window sums expect.
 template <int kLanes, PrefixSelection kSelection>
-void AddPixels(const PrefixSource& source, int x, int end, uint16_t* sum, uint16_t* entry) {
+void AddPixels(const PrefixSource<uint8_t>& source, int x, int end, uint16_t* sum, uint16_t* entry) {
   for (; x < end; ++x, entry += kLanes) {
     // All ones or none: the pixel's values are added or not without a branch.
     const uint16_t take = uint16_t(-int(Selected<kSelection>(source.mask[x])));
     if constexpr (kLanes == kAlphaEntryLanes) {
-      sum[0] = uint16_t(sum[0] + (source.alpha[x] & take));
+      sum[0] = uint16_t(sum[0] + (source.values[x] & take));
     } else {
-      for (int c = 0; c < 3; ++c) sum[c] = uint16_t(sum[c] + (source.colour[3 * x + c] & take));
+      for (int c = 0; c < 3; ++c) sum[c] = uint16_t(sum[c] + (source.values[3 * x + c] & take));
       sum[3] = uint16_t(sum[3] + (take & 1));
     }
     std::memcpy(entry, sum, kLanes * sizeof(uint16_t));
@@ -41,7 +41,7 @@ void AddPixels(const PrefixSource& source, int x, int end, uint16_t* sum, uint16
 #if HWY_TARGET == HWY_SCALAR
 // Processors without 128-bit vectors: every pixel one after the other.
 template <int kLanes, PrefixSelection kSelection>
-int AddPixelRuns(const PrefixSource&, int, uint16_t*) {
+int AddPixelRuns(const PrefixSource<uint8_t>&, int, uint16_t*) {
   return 0;
 }
 #else
@@ -63,7 +63,7 @@ hn::Vec<D> SelectedBytes(D d8, hn::Vec<D> mask) {
 // summed in the vector, then added to the running sums of the pixels before. Alpha entries:
 // eight pixels a vector, summed in it in three steps.
 template <int kLanes, PrefixSelection kSelection>
-int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
+int AddPixelRuns(const PrefixSource<uint8_t>& source, int width, uint16_t* entry) {
   const D8 d8;
   const D16 d16;
   const D64 d64;
@@ -78,7 +78,7 @@ int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
     const auto count = hn::BitCast(d16, hn::Set(d64, uint64_t(1) << 48));
     for (; x + 22 <= width; x += 16) {
       auto selected = SelectedBytes<kSelection>(d8, hn::LoadU(d8, source.mask + x));
-      const uint8_t* colour = source.colour + 3 * x;
+      const uint8_t* colour = source.values + 3 * x;
       uint16_t* e = entry + std::ptrdiff_t(x) * kLanes;
       for (int pair = 0; pair < 8; ++pair, colour += 6, e += 2 * kLanes) {
         auto v = hn::Or(hn::BitCast(d16, hn::TableLookupBytesOr0(hn::LoadU(d8, colour), spread)), count);
@@ -93,7 +93,7 @@ int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
   } else {
     const hn::Full64<uint8_t> d8half;
     for (; x + 8 <= width; x += 8) {
-      const auto taken = hn::And(hn::LoadU(d8half, source.alpha + x),
+      const auto taken = hn::And(hn::LoadU(d8half, source.values + x),
                                  SelectedBytes<kSelection>(d8half, hn::LoadU(d8half, source.mask + x)));
       auto v = hn::PromoteTo(d16, taken);
       v = hn::Add(v, hn::ShiftLeftLanes<1>(d16, v));
@@ -109,7 +109,7 @@ int AddPixelRuns(const PrefixSource& source, int width, uint16_t* entry) {
 #endif
 
 template <int kLanes, PrefixSelection kSelection>
-void BuildRow(const PrefixSource& source, int width, int pad, int overreach, uint16_t* entries) {
+void BuildRow(const PrefixSource<uint8_t>& source, int width, int pad, int overreach, uint16_t* entries) {
   std::fill(entries, entries + std::size_t(pad + 1) * kLanes, uint16_t(0));
   uint16_t* entry = entries + std::size_t(pad + 1) * kLanes;  // the sums through pixel 0
   const int x = AddPixelRuns<kLanes, kSelection>(source, width, entry);
@@ -121,7 +121,7 @@ void BuildRow(const PrefixSource& source, int width, int pad, int overreach, uin
 }
 
 template <int kLanes>
-void BuildRowOf(const PrefixSource& source, PrefixSelection selection, int width, int pad, int overreach,
+void BuildRowOf(const PrefixSource<uint8_t>& source, PrefixSelection selection, int width, int pad, int overreach,
                 uint16_t* entries) {
   if (selection == PrefixSelection::SliceOnly) {
     BuildRow<kLanes, PrefixSelection::SliceOnly>(source, width, pad, overreach, entries);
@@ -130,7 +130,7 @@ void BuildRowOf(const PrefixSource& source, PrefixSelection selection, int width
   }
 }
 
-void BuildPrefixRow(const PrefixSource& source, PrefixSelection selection, int width, int pad, int overreach,
+void BuildPrefixRow(const PrefixSource<uint8_t>& source, PrefixSelection selection, int width, int pad, int overreach,
                     int lanes, uint16_t* entries) {
   if (lanes == kColourEntryLanes) return BuildRowOf<kColourEntryLanes>(source, selection, width, pad, overreach, entries);
   BuildRowOf<kAlphaEntryLanes>(source, selection, width, pad, overreach, entries);
@@ -145,7 +145,7 @@ namespace fovara_dof {
 HWY_EXPORT(BuildPrefixRow);
 }  // namespace fovara_dof
 
-void BuildPrefixRow(const PrefixSource& source, PrefixSelection selection, int width, int pad, int overreach,
+void BuildPrefixRow(const PrefixSource<uint8_t>& source, PrefixSelection selection, int width, int pad, int overreach,
                     int lanes, uint16_t* entries) {
   HWY_DYNAMIC_DISPATCH(fovara_dof::BuildPrefixRow)(source, selection, width, pad, overreach, lanes, entries);
 }

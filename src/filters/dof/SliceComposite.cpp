@@ -11,34 +11,37 @@
 #include "filters/dof/KernelRuns.h"
 #include "filters/dof/ParallelRows.h"
 #include "filters/dof/PrefixRows.h"
-#include "filters/dof/SliceCompositeFloat.h"
-#include "filters/dof/SliceRows.h"
 #include "filters/dof/ProgressBands.h"
+#include "filters/dof/SliceRows.h"
+#include "filters/dof/SliceSamples.h"
 #include "filters/dof/WindowSums.h"
 
 namespace {
 
 // Window sums come from per-row prefix sums (PrefixRows.h): for the pixels whose mask is not 0
 // (the slice and what lies behind it) and for those whose mask is 255 (the slice itself). An
-// interval of constant kernel weight then costs one difference per lane; the sums are integers,
-// so grouping them changes nothing. Neighbouring pixels that take the same kernel are summed
-// together in vectors (WindowSums.h).
+// interval of constant kernel weight then costs one difference per lane; the sums are whole
+// numbers, so grouping them changes nothing. Neighbouring pixels that take the same kernel are
+// summed together in vectors (WindowSums.h).
 //
-// The entries hold 16-bit lanes kept modulo 2^16: an interval's true sum stays below 2^15 (see
-// kWidestRun), so the difference of two entries modulo 2^16 is exact. The colour entries have
-// four lanes (red, green, blue, count); an alpha rendered along has rows of its own, of one
-// lane (a vector sums four times as many pixels of them), and takes the colour's count.
-template <bool WithAlpha>
+// The colour entries have four lanes (red, green, blue, count); an alpha rendered along has rows
+// of its own, of one lane (a vector sums four times as many pixels of them), and takes the
+// colour's count. What depends on the samples, 8-bit or float, is the policy's (SliceSamples.h).
+template <typename Samples, bool WithAlpha>
 class SliceCompositor {
+  using Sample = typename Samples::Sample;
+  using Entry = typename Samples::Entry;
+  using Sum = typename Samples::Sum;
+  using Share = typename Samples::Share;
+  using Weights = typename Samples::Weights;
+
  public:
   static constexpr int C = WithAlpha ? 4 : 3;  // channels: red, green, blue (and alpha)
   static constexpr int kLanes = kColourEntryLanes;
-  static constexpr int kCount = 3;  // the count's lane in a colour entry
   // Kernels are at most 51 pixels wide; up to this width the sum of a lane over one interval
-  // (255 a pixel, or a count) stays below 2^15. It also bounds the rows a window spans.
+  // stays below 2^15 in 8 bits, and below 2^31 in fixed point. It also bounds the rows a window
+  // spans.
   static constexpr int kWidestRun = 128;
-  // Pixels summed by one call: enough to fill the widest vectors several times over.
-  static constexpr int kChunk = 64;
 
   SliceCompositor(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
                   const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
@@ -52,12 +55,12 @@ class SliceCompositor {
         height_(depth.GetHeight()),
         pad_(runs_.MaxRadiusX()),
         reach_(runs_.MaxRadiusY()),
-        notBehind_(workspace.notBehindRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
-        own_(workspace.ownRows, width_, pad_, WindowSumsOverreach(kLanes), kLanes, RingRows(), reach_),
-        alphaNotBehind_(workspace.alphaNotBehindRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes),
-                        kAlphaEntryLanes, RingRows(), reach_),
-        alphaOwn_(workspace.alphaOwnRows, width_, pad_, WindowSumsOverreach(kAlphaEntryLanes), kAlphaEntryLanes,
-                  RingRows(), reach_) {
+        buildAhead_(Samples::kBuildAhead && SeveralThreads()),
+        samples_(layers, workspace, width_, pad_),
+        notBehind_(Ring(Samples::Storage(workspace).notBehind, kLanes)),
+        own_(Ring(Samples::Storage(workspace).own, kLanes)),
+        alphaNotBehind_(Ring(Samples::Storage(workspace).alphaNotBehind, kAlphaEntryLanes)),
+        alphaOwn_(Ring(Samples::Storage(workspace).alphaOwn, kAlphaEntryLanes)) {
     if (2 * pad_ + 1 > kWidestRun || 2 * reach_ + 1 > kWidestRun) throw std::invalid_argument("blur kernel too wide");
     windows_.resize(size_t(table.GetCount()));
     ForRowsInParallel(0, table.GetCount(), [&](int i) { windows_[size_t(i)] = MakeWindow(runs_.Get(i)); });
@@ -70,8 +73,8 @@ class SliceCompositor {
     bool completed = ForEachProgressBand(height_, progress, [&](int first, int end) {
       // Every pixel to render needs the sums over the slice and what lies behind it around it;
       // the border blend also needs the sums over the slice alone. Only the rows that the
-      // windows of the band's pixels to render reach are built; those of the next band are
-      // built while this one is composited. The alpha's rows go with the colour's.
+      // windows of the band's pixels to render reach are built; on several threads, those of the
+      // next band may be built while this one is composited. The alpha's rows go with the colour's.
       const BandRows band = RowsOfBand(first, end);
       if (IsEmpty(band.any)) return;
       const RowRange missingNotBehind = notBehind_.Missing(band.any.first, band.any.end);
@@ -81,7 +84,7 @@ class SliceCompositor {
                              [&](int kind, int y) { BuildRow(kind, y); });
       MarkAvailable(notBehind_, alphaNotBehind_, band.any);
       MarkAvailable(own_, alphaOwn_, band.border);
-      const BandRows next = RowsOfBand(end, NextBandEnd(height_, end));
+      const BandRows next = buildAhead_ ? RowsOfBand(end, NextBandEnd(height_, end)) : BandRows{};
       const RowRange aheadNotBehind = IsEmpty(next.any) ? RowRange{} : notBehind_.Missing(next.any.first, next.any.end);
       const RowRange aheadOwn = IsEmpty(next.border) ? RowRange{} : own_.Missing(next.border.first, next.border.end);
       ForRowRangesInParallel(std::array<RowRange, 5>{RowRange{first, end}, aheadNotBehind, aheadOwn,
@@ -110,12 +113,12 @@ class SliceCompositor {
   static bool IsEmpty(const RowRange& r) { return r.first >= r.end; }
   static RowRange AlphaToo(const RowRange& r) { return WithAlpha ? r : RowRange{}; }
 
-  void Prepare(PrefixRing& colour, PrefixRing& alpha) {
+  void Prepare(PrefixRing<Entry>& colour, PrefixRing<Entry>& alpha) {
     colour.Prepare();
     if (WithAlpha) alpha.Prepare();
   }
 
-  void MarkAvailable(PrefixRing& colour, PrefixRing& alpha, const RowRange& rows) {
+  void MarkAvailable(PrefixRing<Entry>& colour, PrefixRing<Entry>& alpha, const RowRange& rows) {
     if (IsEmpty(rows)) return;
     colour.MarkAvailable(rows.first, rows.end);
     if (WithAlpha) alpha.MarkAvailable(rows.first, rows.end);
@@ -124,16 +127,28 @@ class SliceCompositor {
   // Row y of the ring of a kind: the colour over the slice and behind it, over the slice alone,
   // then the alpha over the same.
   void BuildRow(int kind, int y) {
-    PrefixRing* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
-    const PrefixSource source{mask_.GetLine(y), layers_.colour.GetLineBytes(y),
-                              WithAlpha ? layers_.alpha->GetLineBytes(y) : nullptr};
-    rings[kind]->BuildRow(y, source, kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind);
+    PrefixRing<Entry>* rings[] = {&notBehind_, &own_, &alphaNotBehind_, &alphaOwn_};
+    const bool alpha = kind >= 2;
+    const PrefixSource<Sample> source{mask_.GetLine(y), SourceRow(alpha ? *layers_.alpha : layers_.colour, y)};
+    const PrefixSelection selection = kind % 2 == 1 ? PrefixSelection::SliceOnly : PrefixSelection::SliceAndBehind;
+    const int lanes = alpha ? kAlphaEntryLanes : kLanes;
+    rings[kind]->BuildRow(y, [&](Entry* row) { samples_.BuildRow(source, y, lanes, selection, row); });
   }
 
+  static const Sample* SourceRow(const Bitmap& bitmap, int y) {
+    return reinterpret_cast<const Sample*>(bitmap.GetLineBytes(y));
+  }
+
+  // A ring of prefix rows of `lanes` lanes an entry.
+  PrefixRing<Entry> Ring(std::vector<Entry>& storage, int lanes) const {
+    return PrefixRing<Entry>(storage, samples_.Stride(lanes), std::ptrdiff_t(pad_) * lanes, RingRows(), reach_);
+  }
 
   // Rows the ring holds at once: those a band's windows span (the band's own, at most
-  // kRowsPerProgressStep, and the reach above and below it) and the next band's.
-  int RingRows() const { return 2 * kRowsPerProgressStep + 2 * reach_; }
+  // kRowsPerProgressStep, and the reach above and below it) and the next band's when they are
+  // built ahead. One thread gains nothing from building ahead, and the smaller ring stays in the
+  // caches better.
+  int RingRows() const { return (buildAhead_ ? 2 : 1) * kRowsPerProgressStep + 2 * reach_; }
 
   // What each row holds, found for all rows at once over all cores.
   void FindRowWork() {
@@ -186,19 +201,11 @@ class SliceCompositor {
     }
   }
 
-  // The taps of a window centred on row y, clipped to the image, in the colour rows and in the
-  // alpha rows.
-  struct Taps {
-    const WindowTap* first;
-    const WindowTap* last;
-    const WindowTap* alphaFirst;
-    const WindowTap* alphaLast;
-  };
-  Taps TapsAt(const KernelWindow& kernel, int y) const {
+  // The taps of a kernel's window centred on row y, clipped to the image.
+  WindowTaps TapsAt(const KernelWindow& kernel, int y) const {
     const auto [first, last] = kernel.rows.At(y, height_);
-    const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() : nullptr;
-    return {kernel.taps.data() + first, kernel.taps.data() + last, alpha ? alpha + first : nullptr,
-            alpha ? alpha + last : nullptr};
+    const WindowTap* alpha = WithAlpha ? kernel.alphaTaps.data() + first : nullptr;
+    return {kernel.taps.data() + first, alpha, int(last - first)};
   }
 
   // The row's pixels to render come in runs that take one kernel: the slice's own pixels of one
@@ -207,74 +214,69 @@ class SliceCompositor {
     const uint8_t* mask = mask_.GetLine(y);
     const float* depth = depth_.GetLine(y);
     const bool border = (rowWork_[size_t(y)] & kRowHasBorder) != 0;
-    const RowSums notBehind{notBehind_.PixelZero(y), WithAlpha ? alphaNotBehind_.PixelZero(y) : nullptr};
-    const RowSums ownSums{border ? own_.PixelZero(y) : nullptr, border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
-    runFinder_.ForEachRun(mask, depth, width_, kChunk, [&](int kernel, int x, int end, bool own) {
-      const Taps taps = TapsAt(windows_[size_t(kernel)], y);
+    const RowEntries<Entry> notBehind{notBehind_.PixelZero(y), WithAlpha ? alphaNotBehind_.PixelZero(y) : nullptr};
+    const RowEntries<Entry> ownSums{border ? own_.PixelZero(y) : nullptr,
+                                    border && WithAlpha ? alphaOwn_.PixelZero(y) : nullptr};
+    Weights weights;
+    int weighed = -1;  // the kernel whose taps `weights` are for
+    runFinder_.ForEachRun(mask, depth, width_, kChunkPixels, [&](int kernel, int x, int end, bool own) {
+      const KernelWindow& window = windows_[size_t(kernel)];
+      const WindowTaps taps = TapsAt(window, y);
+      if (kernel != weighed) samples_.Weigh(taps, window.rows, y, weights), weighed = kernel;
       if (own) {
-        AverageRun(notBehind, taps, y, x, end);
+        AverageRun(notBehind, taps, weights, y, x, end);
       } else {
-        BlendBorderRun(ownSums, notBehind, taps, y, x, end);
+        BlendBorderRun(ownSums, notBehind, taps, weights, y, x, end);
       }
     });
   }
 
-  // The entries of pixel 0 of a row's prefix rows.
-  struct RowSums {
-    const uint16_t* colour;
-    const uint16_t* alpha;
-  };
-
   // A row of the outputs, the alpha as a fourth channel.
   struct OutputRow {
-    uint8_t* colour;
-    uint8_t* alpha;
-    uint8_t* Channel(int x, int c) const { return c < 3 ? colour + size_t(x) * 3 + c : alpha + x; }
+    Sample* colour;
+    Sample* alpha;
+    Sample* Channel(int x, int c) const { return c < 3 ? colour + size_t(x) * 3 + c : alpha + x; }
   };
   OutputRow OutputAt(int y) const {
-    return {layers_.output.GetLineBytes(y), WithAlpha ? layers_.alphaOutput->GetLineBytes(y) : nullptr};
+    return {reinterpret_cast<Sample*>(layers_.output.GetLineBytes(y)),
+            WithAlpha ? reinterpret_cast<Sample*>(layers_.alphaOutput->GetLineBytes(y)) : nullptr};
   }
 
   // The slice's own pixels: the kernel-weighted average of the slice and what lies behind it.
-  void AverageRun(const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
-    alignas(16) uint32_t averages[kChunk * kLanes];
-    AverageWindows(notBehind.colour, taps.first, taps.last, x, end - x, averages);
+  void AverageRun(const RowEntries<Entry>& notBehind, const WindowTaps& taps, const Weights& weights, int y, int x,
+                  int end) const {
+    alignas(16) Sum averages[kChunkPixels * kLanes];
+    alignas(16) Sum alpha[kChunkPixels];
+    samples_.Averages(notBehind, taps, weights, x, end - x, averages, WithAlpha ? alpha : nullptr);
     const OutputRow out = OutputAt(y);
     for (int p = 0; p < end - x; ++p) {
-      for (int c = 0; c < 3; ++c) *out.Channel(x + p, c) = uint8_t(averages[p * kLanes + c]);
-    }
-    if constexpr (WithAlpha) {
-      alignas(16) uint32_t alpha[kChunk];
-      SumWindows(notBehind.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, alpha);
-      for (int p = 0; p < end - x; ++p) {
-        const uint32_t weight = averages[p * kLanes + kCount];
-        *out.Channel(x + p, 3) = uint8_t(weight != 0 ? alpha[p] / weight : 0);
-      }
+      for (int c = 0; c < 3; ++c) *out.Channel(x + p, c) = Sample(averages[p * kLanes + c]);
+      if constexpr (WithAlpha) *out.Channel(x + p, 3) = Sample(Average(alpha[p], averages[p * kLanes + kCountLane]));
     }
   }
 
   // Pixels behind the slice that its blurred border reaches: the slice's average colour around
   // each, weighed by the share of the window that the slice covers.
-  void BlendBorderRun(const RowSums& own, const RowSums& notBehind, const Taps& taps, int y, int x, int end) const {
-    alignas(16) uint32_t insideSums[kChunk * kLanes];
-    alignas(16) uint32_t anySums[kChunk * kLanes];
-    alignas(16) uint32_t insideAlpha[kChunk];
-    SumWindows(own.colour, kLanes, taps.first, taps.last, x, end - x, insideSums);
-    SumWindows(notBehind.colour, kLanes, taps.first, taps.last, x, end - x, anySums);
-    if (WithAlpha) SumWindows(own.alpha, kAlphaEntryLanes, taps.alphaFirst, taps.alphaLast, x, end - x, insideAlpha);
+  void BlendBorderRun(const RowEntries<Entry>& own, const RowEntries<Entry>& notBehind, const WindowTaps& taps,
+                      const Weights& weights, int y, int x, int end) const {
+    alignas(16) Sum insideSums[kChunkPixels * kLanes];
+    alignas(16) Sum anySums[kChunkPixels * kLanes];
+    alignas(16) Sum insideAlpha[kChunkPixels];
+    samples_.Sums(own, taps, weights, x, end - x, insideSums, WithAlpha ? insideAlpha : nullptr);
+    samples_.Sums(notBehind, taps, weights, x, end - x, anySums, nullptr);
     const OutputRow out = OutputAt(y);
     for (int p = 0; p < end - x; ++p) {
-      const uint32_t* inside = insideSums + p * kLanes;
-      const uint32_t insideWeight = inside[kCount];
-      const uint32_t outsideWeight = anySums[p * kLanes + kCount] - insideWeight;
+      const Sum* inside = insideSums + p * kLanes;
+      const Sum insideWeight = inside[kCountLane];
+      const Sum totalWeight = anySums[p * kLanes + kCountLane];
       // Only a diaph that is black at its centre can leave both weights at 0: keep the pixel.
-      if (insideWeight + outsideWeight == 0) continue;
-      const double alpha = double(insideWeight) / double(insideWeight + outsideWeight);
+      if (totalWeight == 0) continue;
+      const Share share = Share(insideWeight) / Share(totalWeight);
       for (int c = 0; c < C; ++c) {
-        uint8_t* pixel = out.Channel(x + p, c);
-        const uint32_t sum = c < 3 ? inside[c] : insideAlpha[p];
-        const uint32_t average = insideWeight != 0 ? sum / insideWeight : sum;
-        *pixel = uint8_t(double(average) * alpha + double(*pixel) * (1.0 - alpha));
+        Sample* pixel = out.Channel(x + p, c);
+        const Sum sum = c < 3 ? inside[c] : insideAlpha[p];
+        const Sum average = insideWeight != 0 ? sum / insideWeight : sum;
+        *pixel = Sample(Share(average) * share + Share(*pixel) * (Share(1) - share));
       }
     }
   }
@@ -288,13 +290,15 @@ class SliceCompositor {
   const int height_;
   const int pad_;
   const int reach_;
+  const bool buildAhead_;  // whether the next band's rows are built while a band is composited
+  const Samples samples_;
   std::vector<KernelWindow> windows_;
   std::vector<uint8_t> rowWork_;  // kRowHasOwn and kRowHasBorder, by row
   bool anyBorder_ = false;
-  PrefixRing notBehind_;
-  PrefixRing own_;
-  PrefixRing alphaNotBehind_;
-  PrefixRing alphaOwn_;
+  PrefixRing<Entry> notBehind_;
+  PrefixRing<Entry> own_;
+  PrefixRing<Entry> alphaNotBehind_;
+  PrefixRing<Entry> alphaOwn_;
 };
 
 void CheckSameShape(const Bitmap& a, const Bitmap& b) {
@@ -303,20 +307,37 @@ void CheckSameShape(const Bitmap& a, const Bitmap& b) {
   }
 }
 
+template <typename Samples>
+SliceResult Composite(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
+                      const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
+                      SliceWorkspace& workspace, RenderProgress& progress) {
+  if (!layers.alpha) {
+    return SliceCompositor<Samples, false>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+  }
+  CheckSameShape(*layers.alpha, depth);
+  CheckSameShape(*layers.alphaOutput, depth);
+  return SliceCompositor<Samples, true>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+}
+
 // Float colour goes with float output and float alpha.
-SliceResult CompositeFloat(const DepthOfFieldSettings& settings, const SliceLayers& layers, const depthBitmap& depth,
-                           const g8Bitmap& mask, const BlurKernelTable& table, const SliceKernelRuns& runs,
-                           SliceWorkspace& workspace, RenderProgress& progress) {
-  auto* output = BitmapCast<rgbFloatBitmap>(&layers.output);
-  const auto* alpha = BitmapCast<alphaFloatBitmap>(layers.alpha);
-  auto* alphaOutput = BitmapCast<alphaFloatBitmap>(layers.alphaOutput);
-  if (!output || bool(layers.alpha) != bool(alpha) || bool(layers.alphaOutput) != bool(alphaOutput) ||
-      bool(alpha) != bool(alphaOutput)) {
+void CheckFloatLayers(const SliceLayers& layers) {
+  const bool output = BitmapCast<rgbFloatBitmap>(&layers.output) != nullptr;
+  const bool alpha = BitmapCast<alphaFloatBitmap>(layers.alpha) != nullptr;
+  const bool alphaOutput = BitmapCast<alphaFloatBitmap>(layers.alphaOutput) != nullptr;
+  if (!output || bool(layers.alpha) != alpha || bool(layers.alphaOutput) != alphaOutput || alpha != alphaOutput) {
     throw std::invalid_argument("float slice layers must all be float");
   }
-  if (alpha) CheckSameShape(*alpha, depth), CheckSameShape(*alphaOutput, depth);
-  const FloatSliceLayers floatLayers{static_cast<const rgbFloatBitmap&>(layers.colour), *output, alpha, alphaOutput};
-  return CompositeFloatSlice(settings, floatLayers, depth, mask, table, runs, workspace, progress);
+}
+
+void CheckByteLayers(const SliceLayers& layers) {
+  if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
+    throw std::invalid_argument("slice colour must have 3 channels");
+  }
+  if (!layers.alpha) return;
+  if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
+  if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
+    throw std::invalid_argument("slice alpha must have 1 channel");
+  }
 }
 
 }  // namespace
@@ -327,18 +348,10 @@ SliceResult CompositeSlice(const DepthOfFieldSettings& settings, const SliceLaye
   CheckSameShape(layers.colour, depth);
   CheckSameShape(layers.output, depth);
   CheckSameShape(mask, depth);
-  if (layers.colour.GetType() == kRgbFloatBitmap) return CompositeFloat(settings, layers, depth, mask, table, runs, workspace, progress);
-  if (layers.colour.GetChannels() != 3 || layers.output.GetChannels() != 3) {
-    throw std::invalid_argument("slice colour must have 3 channels");
+  if (layers.colour.GetType() == kRgbFloatBitmap) {
+    CheckFloatLayers(layers);
+    return Composite<FloatSamples>(settings, layers, depth, mask, table, runs, workspace, progress);
   }
-  if (!layers.alpha) {
-    return SliceCompositor<false>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
-  }
-  if (!layers.alphaOutput) throw std::invalid_argument("slice alpha without an output");
-  CheckSameShape(*layers.alpha, depth);
-  CheckSameShape(*layers.alphaOutput, depth);
-  if (layers.alpha->GetChannels() != 1 || layers.alphaOutput->GetChannels() != 1) {
-    throw std::invalid_argument("slice alpha must have 1 channel");
-  }
-  return SliceCompositor<true>(settings, layers, depth, mask, table, runs, workspace).Run(progress);
+  CheckByteLayers(layers);
+  return Composite<ByteSamples>(settings, layers, depth, mask, table, runs, workspace, progress);
 }

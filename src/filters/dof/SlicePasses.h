@@ -50,31 +50,29 @@ struct SliceLayers {
   Bitmap* alphaOutput = nullptr;
 };
 
-// Float prefix rows of one selection: colour and alpha, and their finer parts (FloatPrefixRows.h).
-struct FloatPrefixStorage {
-  std::vector<int32_t> colour;
-  std::vector<int32_t> alpha;
-  std::vector<int32_t> fineColour;
-  std::vector<int32_t> fineAlpha;
+// The storage of a composite's prefix rows (PrefixRows.h): the colour and the alpha over the
+// slice and what lies behind it, and over the slice alone.
+template <typename Entry>
+struct PrefixRowStorage {
+  std::vector<Entry> notBehind;
+  std::vector<Entry> own;
+  std::vector<Entry> alphaNotBehind;
+  std::vector<Entry> alphaOwn;
 };
 
 // Buffers that a render's slices share: the mask and the prefix rows of the composite, kept
 // from one slice to the next instead of allocated (and their pages cleared) for each.
 struct SliceWorkspace {
   std::unique_ptr<g8Bitmap> mask;
-  std::vector<uint16_t> notBehindRows;
-  std::vector<uint16_t> ownRows;
-  std::vector<uint16_t> alphaNotBehindRows;
-  std::vector<uint16_t> alphaOwnRows;
+  PrefixRowStorage<uint16_t> byteRows;
+  PrefixRowStorage<int32_t> floatRows;
   // Float colour: each row's fixed-point scale and its inverse, found once for the colour
-  // that every slice reads, and the prefix rows.
+  // that every slice reads.
   const void* scaledColour = nullptr;
   std::vector<float> colourRowScales;
   std::vector<float> alphaRowScales;
   std::vector<float> colourRowUnscales;
   std::vector<float> alphaRowUnscales;
-  FloatPrefixStorage floatNotBehind;
-  FloatPrefixStorage floatOwn;
 };
 
 // Writes the slice into the outputs; `runs` are those of the table's kernels.

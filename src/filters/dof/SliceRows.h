@@ -89,6 +89,15 @@ class KernelTapRows {
     return {rowStart_[size_t(dyFirst + radiusY_)], rowStart_[size_t(dyLast + radiusY_ + 1)]};
   }
 
+  // Calls each(dy, taps) for the rows of that window from the top: a row's offset from the
+  // centre and how many taps it holds.
+  template <typename Each>
+  void ForEachRow(int y, int height, Each&& each) const {
+    for (int dy = std::max(-radiusY_, -y); dy <= std::min(radiusY_, height - 1 - y); ++dy) {
+      each(dy, rowStart_[size_t(dy + radiusY_ + 1)] - rowStart_[size_t(dy + radiusY_)]);
+    }
+  }
+
  private:
   int radiusY_ = 0;
   std::vector<size_t> rowStart_;  // taps of row dy: [rowStart_[dy + radiusY_], rowStart_[dy + radiusY_ + 1])

@@ -43,6 +43,20 @@ void AverageColourWindows(const uint16_t* pixelZero, const WindowTap* first, con
     for (int l = 0; l < 3; ++l) out[l] = weight != 0 ? out[l] / weight : 0;
   }
 }
+
+void SumFloatWindows(const int32_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last,
+                     const float* weights, int x, int count, float* out) {
+  for (int p = 0; p < count; ++p, out += lanes) {
+    const int32_t* entry = pixelZero + std::ptrdiff_t(x + p) * lanes;
+    std::fill(out, out + lanes, 0.0f);
+    for (const WindowTap* t = first; t != last; ++t) {
+      const float* w = weights + (t - first) * lanes;
+      for (int l = 0; l < lanes; ++l) {
+        out[l] += w[l] * float(int32_t(uint32_t(entry[t->end + l]) - uint32_t(entry[t->begin + l])));
+      }
+    }
+  }
+}
 #else
 using D16 = hn::ScalableTag<uint16_t>;
 using DI16 = hn::ScalableTag<int16_t>;
@@ -50,6 +64,7 @@ using D32 = hn::ScalableTag<int32_t>;
 using DF32 = hn::ScalableTag<float>;
 using V16 = hn::Vec<DI16>;
 using V32 = hn::Vec<D32>;
+using VF = hn::Vec<DF32>;
 
 // Each lane of `sums` divided by the lane of `weights` beside it, truncated; 0 where the weight
 // is 0. The lanes hold whole sums below 2^31 whose quotients are at most 255: the quotient of
@@ -206,6 +221,80 @@ void AverageColourWindows(const uint16_t* pixelZero, const WindowTap* first, con
                           uint32_t* out) {
   WindowsOf<kColourEntryLanes, true>(pixelZero, first, last, x, count, out);
 }
+
+// A tap's weights for every pixel of a float vector: its lanes' weights repeated entry by entry.
+template <int kLanes>
+VF TapWeights(const float* weights) {
+  if constexpr (kLanes == kColourEntryLanes) {
+    return hn::LoadDup128(DF32(), weights);
+  } else {
+    return hn::Set(DF32(), weights[0]);
+  }
+}
+
+// Float rows: kGroups neighbouring vectors of pixels (whole entries fill each 128-bit block)
+// summed in one walk over the taps, which loads each tap's weights once for all of them.
+template <int kLanes, int kGroups>
+void SumFloatGroups(const int32_t* entry, const WindowTap* first, const WindowTap* last, const float* weights,
+                    VF* sums) {
+  const D32 di;
+  const DF32 df;
+  const hn::RebindToUnsigned<D32> du;
+  const std::ptrdiff_t step = std::ptrdiff_t(hn::Lanes(di));
+  // Sums held in local vectors stay in registers through the walk.
+  VF acc[kGroups];
+  for (int k = 0; k < kGroups; ++k) acc[k] = hn::Zero(df);
+  for (const WindowTap* t = first; t != last; ++t, weights += kLanes) {
+    const VF w = TapWeights<kLanes>(weights);
+    const int32_t* end = entry + t->end;
+    const int32_t* begin = entry + t->begin;
+#pragma GCC unroll 4
+    for (int k = 0; k < kGroups; ++k) {
+      // Modulo 2^32 the difference of the two entries is the interval's exact sum.
+      const auto difference =
+          hn::BitCast(di, hn::Sub(hn::BitCast(du, hn::LoadU(di, end + k * step)), hn::BitCast(du, hn::LoadU(di, begin + k * step))));
+      acc[k] = hn::MulAdd(w, hn::ConvertTo(df, difference), acc[k]);
+    }
+  }
+  for (int k = 0; k < kGroups; ++k) sums[k] = acc[k];
+}
+
+template <int kLanes>
+void SumFloatWindowsOf(const int32_t* pixelZero, const WindowTap* first, const WindowTap* last, const float* weights,
+                       int x, int count, float* out) {
+  constexpr int kGroups = 4;
+  const DF32 df;
+  const int perVector = int(hn::Lanes(df)) / kLanes;
+  HWY_ALIGN float stored[HWY_MAX_BYTES / sizeof(float)];
+  VF sums[kGroups];
+  for (int p = 0; p < count;) {
+    const int32_t* entry = pixelZero + std::ptrdiff_t(x + p) * kLanes;
+    const int pixels = std::min(kGroups * perVector, count - p);
+    const int groups = (pixels + perVector - 1) / perVector;
+    // Four vectors at a time keep the sums within the registers; a run's last pixels take as
+    // few vectors as they need.
+    switch (groups) {
+      case 4: SumFloatGroups<kLanes, 4>(entry, first, last, weights, sums); break;
+      case 3: SumFloatGroups<kLanes, 3>(entry, first, last, weights, sums); break;
+      case 2: SumFloatGroups<kLanes, 2>(entry, first, last, weights, sums); break;
+      default: SumFloatGroups<kLanes, 1>(entry, first, last, weights, sums); break;
+    }
+    for (int k = 0; k < groups; ++k) {
+      const int n = std::min(perVector, pixels - k * perVector);
+      hn::Store(sums[k], df, stored);
+      std::copy(stored, stored + n * kLanes, out + std::ptrdiff_t(p + k * perVector) * kLanes);
+    }
+    p += pixels;
+  }
+}
+
+void SumFloatWindows(const int32_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last,
+                     const float* weights, int x, int count, float* out) {
+  if (lanes == kColourEntryLanes) {
+    return SumFloatWindowsOf<kColourEntryLanes>(pixelZero, first, last, weights, x, count, out);
+  }
+  SumFloatWindowsOf<kAlphaEntryLanes>(pixelZero, first, last, weights, x, count, out);
+}
 #endif
 
 void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last, int x,
@@ -220,7 +309,8 @@ void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const Win
 }
 
 int WindowSumsOverreach(int lanes) {
-  // Whole groups of vectors are summed: up to two vectors' pixels past the first.
+  // Whole groups of vectors are summed: up to two vectors' pixels past the first (four vectors
+  // of 32-bit lanes hold as many pixels as two of 16-bit lanes).
   const int group = lanes == kColourEntryLanes ? GroupWidth<kColourEntryLanes>() : GroupWidth<kAlphaEntryLanes>();
   return 2 * group - 1;
 }
@@ -233,6 +323,7 @@ HWY_AFTER_NAMESPACE();
 namespace fovara_dof {
 HWY_EXPORT(SumWindows);
 HWY_EXPORT(AverageWindows);
+HWY_EXPORT(SumFloatWindows);
 HWY_EXPORT(WindowSumsOverreach);
 }  // namespace fovara_dof
 
@@ -244,6 +335,11 @@ void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, co
 void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
                     uint32_t* out) {
   HWY_DYNAMIC_DISPATCH(fovara_dof::AverageWindows)(pixelZero, first, last, x, count, out);
+}
+
+void SumWindows(const int32_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last,
+                const float* weights, int x, int count, float* out) {
+  HWY_DYNAMIC_DISPATCH(fovara_dof::SumFloatWindows)(pixelZero, lanes, first, last, weights, x, count, out);
 }
 
 int WindowSumsOverreach(int lanes) { return HWY_DYNAMIC_DISPATCH(fovara_dof::WindowSumsOverreach)(lanes); }

@@ -1,17 +1,20 @@
 #pragma once
-// Kernel-weighted window sums of a run of neighbouring pixels, taken from rows of prefix sums,
-// in vector code chosen at run time for the processor (the same program runs on any x86-64; on
-// one with wider vectors, more pixels are summed at once).
+// Kernel-weighted window sums of a run of neighbouring pixels, taken from rows of prefix sums
+// (PrefixRows.h), in vector code chosen at run time for the processor (the same program runs on
+// any x86-64; on one with wider vectors, more pixels are summed at once).
 //
-// A prefix row holds one entry per position, each of `lanes` 16-bit sums kept modulo 2^16. An
-// interval of a kernel row costs one difference of two entries per pixel: its true sum stays
-// below 2^15 (the caller keeps intervals short enough), so the difference modulo 2^16 is exact,
-// and every result is an exact integer whatever the vector width.
+// A prefix row holds one entry per position, each of `lanes` whole sums kept modulo 2^16
+// (8-bit colour) or 2^32 (float colour in fixed point). An interval of a kernel row costs one
+// difference of two entries per pixel: its true sum stays below 2^15, or 2^31 (the caller keeps
+// intervals short enough), so the difference is exact. The 8-bit sums are weighed by the
+// kernel's whole weights, so every result is an exact integer whatever the vector width; the
+// float ones are taken to float and weighed by a weight for each tap and lane, which carries
+// the row's scale back.
 
 #include <cstdint>
 
-// One interval of constant weight of a kernel row: the offsets, in 16-bit lanes, of its closing
-// and opening entries from the entry of the pixel whose window is summed (prefix rows lie at a
+// One interval of constant weight of a kernel row: the offsets, in lanes, of its closing and
+// opening entries from the entry of the pixel whose window is summed (prefix rows lie at a
 // fixed stride from one another, so the offsets include the row's).
 struct WindowTap {
   int32_t end;
@@ -37,6 +40,10 @@ void SumWindows(const uint16_t* pixelZero, int lanes, const WindowTap* first, co
 // (0 for a count of 0); the count lane keeps the count.
 void AverageWindows(const uint16_t* pixelZero, const WindowTap* first, const WindowTap* last, int x, int count,
                     uint32_t* out);
+
+// The same of float rows, the weight of tap t for lane l being weights[(t - first) * lanes + l].
+void SumWindows(const int32_t* pixelZero, int lanes, const WindowTap* first, const WindowTap* last,
+                const float* weights, int x, int count, float* out);
 
 // Entries past the last summed pixel that SumWindows may read, for the processor it runs on.
 int WindowSumsOverreach(int lanes);
