@@ -26,15 +26,21 @@ py::array ArrayOf(std::vector<T>&& values, std::vector<py::ssize_t> shape) {
   return py::array_t<T>(std::move(shape), owner->data(), release);
 }
 
-// A height x width plane (or height x width x 1) of T, copied; checks its size against the frame.
+// A height x width plane (or height x width x 1) of T, as a C-ordered array; checks its size
+// against the frame.
 template <typename T>
-std::vector<T> PlaneOf(const py::handle& values, const char* name, int height, int width) {
+py::array_t<T, py::array::c_style> PlaneOf(const py::handle& values, const char* name, int height, int width) {
   auto array = py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(values);
   if (!array) throw py::type_error(std::string(name) + " must be an array of numbers");
   bool planeShape = (array.ndim() == 2 || (array.ndim() == 3 && array.shape(2) == 1)) && array.shape(0) == height &&
                     array.shape(1) == width;
   if (!planeShape) throw py::value_error(std::string(name) + " must be height x width, as the colour is");
-  return std::vector<T>(array.data(), array.data() + array.size());
+  return array;
+}
+
+template <typename T>
+void CopyInto(std::vector<T>& values, const py::array_t<T, py::array::c_style>& array) {
+  if (array) values.assign(array.data(), array.data() + array.size());
 }
 
 void RequireBytes(const py::handle& values, const char* name) {
@@ -50,12 +56,18 @@ FramePixels FrameOf(const py::array& colour, const py::object& alpha, const py::
   frame.height = int(colour.shape(0));
   frame.width = int(colour.shape(1));
   auto rgb = py::array_t<uint8_t, py::array::c_style>::ensure(colour);
-  frame.colour.assign(rgb.data(), rgb.data() + rgb.size());
+  py::array_t<uint8_t, py::array::c_style> alphaPlane;
+  py::array_t<float, py::array::c_style> depthPlane;
   if (!alpha.is_none()) {
     RequireBytes(alpha, "alpha");
-    frame.alpha = PlaneOf<uint8_t>(alpha, "alpha", frame.height, frame.width);
+    alphaPlane = PlaneOf<uint8_t>(alpha, "alpha", frame.height, frame.width);
   }
-  if (!depth.is_none()) frame.depth = PlaneOf<float>(depth, "depth", frame.height, frame.width);
+  if (!depth.is_none()) depthPlane = PlaneOf<float>(depth, "depth", frame.height, frame.width);
+  // The arrays stay alive here: their pixels are copied while other Python threads run.
+  py::gil_scoped_release release;
+  CopyInto(frame.colour, rgb);
+  CopyInto(frame.alpha, alphaPlane);
+  CopyInto(frame.depth, depthPlane);
   return frame;
 }
 

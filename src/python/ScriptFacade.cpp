@@ -95,12 +95,13 @@ std::string AbsolutePath(const std::string& path) {
 
 // --- Pixels ---
 
+// The layer takes the values over: a frame's pixels are not copied again.
 template <typename Layer, typename Value>
-std::unique_ptr<Layer> LayerOf(int width, int height, const std::vector<Value>& values) {
-  auto layer = std::make_unique<Layer>(width, height);
-  if (values.size() != layer->GetValueCount()) throw ScriptError("pixel buffers do not match the frame's size");
-  std::copy(values.begin(), values.end(), layer->GetData());
-  return layer;
+std::unique_ptr<Layer> LayerOf(int width, int height, std::vector<Value>&& values) {
+  if (values.size() != size_t(width) * size_t(height) * Layer::kChannels) {
+    throw ScriptError("pixel buffers do not match the frame's size");
+  }
+  return std::make_unique<Layer>(width, height, std::move(values));
 }
 
 template <typename Layer, typename Value>
@@ -109,12 +110,14 @@ std::vector<Value> ValuesOf(const Layer* layer) {
   return std::vector<Value>(layer->GetData(), layer->GetData() + layer->GetValueCount());
 }
 
-std::unique_ptr<CLayerBitmap> ImageOf(const FramePixels& frame) {
+std::unique_ptr<CLayerBitmap> ImageOf(FramePixels&& frame) {
   if (frame.width <= 0 || frame.height <= 0) throw ScriptError("a frame needs a width and a height");
   if (int64_t(frame.width) * frame.height > kMaxPixelCount) throw ScriptError("the frame is too large");
-  auto image = std::make_unique<CLayerBitmap>(LayerOf<rgbBitmap>(frame.width, frame.height, frame.colour));
-  if (!frame.alpha.empty()) image->AddLayer(LayerOf<alphaBitmap>(frame.width, frame.height, frame.alpha));
-  if (!frame.depth.empty()) image->AddLayer(LayerOf<depthBitmap>(frame.width, frame.height, frame.depth));
+  const int w = frame.width;
+  const int h = frame.height;
+  auto image = std::make_unique<CLayerBitmap>(LayerOf<rgbBitmap>(w, h, std::move(frame.colour)));
+  if (!frame.alpha.empty()) image->AddLayer(LayerOf<alphaBitmap>(w, h, std::move(frame.alpha)));
+  if (!frame.depth.empty()) image->AddLayer(LayerOf<depthBitmap>(w, h, std::move(frame.depth)));
   return image;
 }
 
@@ -253,8 +256,7 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
   ScriptCall call("");
   const uint32_t id = FilterId(filter);
   if (frame.depth.empty()) throw ScriptError("the filters need the frame's depth");
-  auto image = ImageOf(frame);
-  frame = {};  // the copy is what renders
+  auto image = ImageOf(std::move(frame));
   // As a frame of a project: background depths at the farthest depth.
   auto* depth = image->GetLayer<depthBitmap>();
   depth->ReplaceBackgroundDepth(depth->GetMaxDepth());
@@ -281,7 +283,7 @@ FramePixels RenderFrame(FramePixels frame, const std::string& filter, const Reco
 
 std::string WriteFrame(const std::string& path, const FramePixels& frame, const std::string& compression) {
   ScriptCall call(path);
-  auto image = ImageOf(frame);
+  auto image = ImageOf(FramePixels(frame));
   C2DIo output(AbsolutePath(path), kIoSaving);
   output.SetCompression(CompressionOf(compression));
   if (!output.PrepareSaving(*image, 1) || !output.Save(*image, -1)) call.Fail(output.GetError());

@@ -79,6 +79,11 @@ class PixelBitmap : public Bitmap {
 
   PixelBitmap(int width, int height)
       : Bitmap(width, height), data_(CheckedSize(width, height), Pixel{}) {}
+  // Takes the values of the whole layer, row 0 first; throws std::length_error unless there are
+  // width x height x channels of them.
+  PixelBitmap(int width, int height, std::vector<Pixel>&& values) : Bitmap(width, height), data_(std::move(values)) {
+    if (data_.size() != CheckedSize(width, height)) throw std::length_error("values do not fill the layer");
+  }
 
   BitmapType GetType() const override { return Type; }
   int GetChannels() const override { return Channels; }
