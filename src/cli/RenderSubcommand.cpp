@@ -97,7 +97,7 @@ int RunRender(const RenderOptions& options) {
                                                         : ImageCompression::Fast);
   output.SetFullFloat(options.exrFloat);
   // The first frame tells what the files will hold (alpha, float colour).
-  const std::shared_ptr<const Frame> first = cli.ReadFrameOf(range.first);
+  std::shared_ptr<const Frame> first = cli.ReadFrameOf(range.first);
   if (!first) return 1;
   if (!output.PrepareSaving(*first->image, range.last - range.first + 1)) return Fail(output.GetError());
   if (!output.GetWarning().empty() && !options.quiet) std::fprintf(stderr, "fovara-render: %s\n", output.GetWarning().c_str());
@@ -108,7 +108,7 @@ int RunRender(const RenderOptions& options) {
   job.output = &output;
   job.skipExisting = options.skipExisting;
   job.language = cli.ui.GetLanguage();
-  job.firstRead = first;
+  job.firstRead = std::move(first);
   job.onFrameDone = [&](int index, int count, const std::string& file, bool skipped) {
     cli.ui.Flush();
     if (!options.quiet) std::printf("frame %d/%d %s %s\n", index, count, skipped ? "kept" : "written", file.c_str());
@@ -118,7 +118,7 @@ int RunRender(const RenderOptions& options) {
   UserInterfaceProgress progress(cli.ui, LoadString(cli.ui.GetLanguage(), filter->description.nameStringId));
   UserInterfaceMessages messages(cli.ui);
   RenderContext context{progress, options.threads, &messages};
-  RenderOutcome outcome = RunRenderJob(project, job, context);
+  RenderOutcome outcome = RunRenderJob(project, std::move(job), context);
   cli.ui.Flush();
   if (!outcome.saveError.empty()) return Fail(outcome.saveError);
   if (outcome.cancelled) return Fail("rendering stopped before the last frame");

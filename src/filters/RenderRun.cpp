@@ -31,8 +31,9 @@ void ReportSaved(FrameSaveQueue& saves, const RenderJob& job, RenderOutcome& out
 // The frames of a run as they are read: a single image animated over many frames is read once.
 class RunFrames {
  public:
-  RunFrames(const ProjectModel& project, const RenderJob& job) : project_(project), last_(job.firstRead) {
-    if (last_) lastPath_ = project.GetFrameFiles(job.first).imagePath;
+  RunFrames(const ProjectModel& project, int first, std::shared_ptr<const Frame> firstRead)
+      : project_(project), last_(std::move(firstRead)) {
+    if (last_) lastPath_ = project.GetFrameFiles(first).imagePath;
   }
 
   // The frame's picture, or null with the reason in failure.
@@ -63,7 +64,7 @@ std::string CannotRead(Language language, const FrameFiles& files, const std::st
 
 }  // namespace
 
-RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, RenderContext& context) {
+RenderOutcome RunRenderJob(const ProjectModel& project, RenderJob job, RenderContext& context) {
   RenderOutcome outcome;
   const FilterEntry* filter = FindFilter(project.GetFilterId());
   if (!filter || !project.Options()) return outcome;
@@ -75,7 +76,7 @@ RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, Re
   }
   // The options as they stand when the render starts.
   const std::unique_ptr<FilterOptions> options = project.Options()->Clone();
-  RunFrames frames(project, job);
+  RunFrames frames(project, job.first, std::move(job.firstRead));
   std::optional<FrameSaveQueue> saves;
   if (job.output) saves.emplace(*job.output);
 

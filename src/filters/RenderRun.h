@@ -31,7 +31,9 @@ struct RenderJob {
   // The settings a frame renders with; empty: the keyframes' at that frame. The desktop
   // program gives the frame on show the settings on its panel.
   std::function<std::unique_ptr<KeyframeSettings>(int frame, const Frame& read)> settingsFor;
-  // The first frame, when the caller read it already (to prepare the output): not read again.
+  // The first frame, when the caller read it already (to prepare the output): not read again,
+  // and let go as soon as the next frame is read (hand the job over, so that the caller keeps
+  // no hold of it).
   std::shared_ptr<const Frame> firstRead;
   // Each rendered frame before it goes to the writer (the desktop program shows it).
   std::function<void(const CLayerBitmap& rendered)> onRendered;
@@ -58,4 +60,4 @@ struct FrameRange {
 };
 // Frames are read ahead on a thread of their own while the current one renders (its rows over
 // the context's threads), and written on another while the next renders.
-RenderOutcome RunRenderJob(const ProjectModel& project, const RenderJob& job, RenderContext& context);
+RenderOutcome RunRenderJob(const ProjectModel& project, RenderJob job, RenderContext& context);

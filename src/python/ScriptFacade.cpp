@@ -443,7 +443,7 @@ RenderReport ScriptProject::Render(const RenderRequest& request, const RenderCon
   job.output = &output;
   job.skipExisting = request.skipExisting;
   job.language = call.UserInterface().GetLanguage();
-  job.firstRead = first;
+  job.firstRead = std::move(first);
   job.onFrameDone = [&](int index, int count, const std::string& file, bool kept) {
     report.files.push_back(file);
     if (!stopAsked && control.onFrame && !control.onFrame(index, count, file, kept)) stopAsked = true;
@@ -451,7 +451,7 @@ RenderReport ScriptProject::Render(const RenderRequest& request, const RenderCon
   ScriptProgress progress([&] { return stopAsked || (control.shouldStop && control.shouldStop()); });
   UserInterfaceMessages messages(call.UserInterface());
   RenderContext context{progress, control.threads, &messages};
-  RenderOutcome outcome = RunRenderJob(project, job, context);
+  RenderOutcome outcome = RunRenderJob(project, std::move(job), context);
   report.rendered = outcome.rendered;
   report.kept = outcome.skipped;
   report.cancelled = outcome.cancelled;
